@@ -1,0 +1,187 @@
+#include "TextUtil.h"
+
+#include <cwchar>
+#include <vector>
+
+std::wstring Utf8ToWide(std::string_view text) {
+    std::wstring out;
+    out.reserve(text.size());
+    size_t i = 0;
+    const size_t n = text.size();
+    while (i < n) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            out.push_back(static_cast<wchar_t>(c));
+            ++i;
+            continue;
+        }
+        int len = 0;
+        char32_t cp = 0;
+        if ((c & 0xE0) == 0xC0) {
+            len = 2;
+            cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            len = 3;
+            cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            len = 4;
+            cp = c & 0x07;
+        }
+        bool ok = len > 0 && i + len <= n;
+        for (int k = 1; ok && k < len; ++k) {
+            const auto cc = static_cast<unsigned char>(text[i + k]);
+            if ((cc & 0xC0) != 0x80) {
+                ok = false;
+            } else {
+                cp = (cp << 6) | (cc & 0x3F);
+            }
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+        if (ok) {
+            const char32_t minimum = len == 2 ? 0x80 : len == 3 ? 0x800 : 0x10000;
+            ok = cp >= minimum && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+        }
+        if (ok) {
+            out.push_back(static_cast<wchar_t>(cp));
+            i += len;
+        } else {
+            out.push_back(static_cast<wchar_t>(c));
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string WideToUtf8(std::wstring_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (wchar_t wc : text) {
+        auto cp = static_cast<char32_t>(wc);
+        if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            cp = 0xFFFD;
+        }
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::wstring BytesToWide(std::string_view bytes) {
+    std::wstring out(bytes.size(), L'\0');
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        out[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]));
+    }
+    return out;
+}
+
+std::wstring PathToWide(const std::filesystem::path& path) { return Utf8ToWide(path.string()); }
+
+std::filesystem::path WideToPath(std::wstring_view text) {
+    return std::filesystem::path(WideToUtf8(text));
+}
+
+std::wstring VFormatW(const wchar_t* format, va_list args) {
+    std::vector<wchar_t> buffer(256);
+    // vswprintf reports truncation only by failing, so grow until it fits (bounded).
+    while (true) {
+        va_list copy;
+        va_copy(copy, args);
+        const int n = std::vswprintf(buffer.data(), buffer.size(), format, copy);
+        va_end(copy);
+        if (n >= 0 && static_cast<size_t>(n) < buffer.size()) {
+            return std::wstring(buffer.data(), static_cast<size_t>(n));
+        }
+        if (buffer.size() >= (1u << 24)) {
+            return std::wstring(); // an invalid format or an absurd size: nothing rather than garbage
+        }
+        buffer.resize(buffer.size() * 4);
+    }
+}
+
+std::wstring FormatW(const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::wstring out = VFormatW(format, args);
+    va_end(args);
+    return out;
+}
+
+std::string Format(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    const int n = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string out;
+    if (n > 0) {
+        out.resize(static_cast<size_t>(n));
+        std::vsnprintf(out.data(), out.size() + 1, format, args);
+    }
+    va_end(args);
+    return out;
+}
+
+std::wstring ToUpperAscii(std::wstring_view text) {
+    std::wstring out(text);
+    for (auto& c : out) {
+        if (c >= L'a' && c <= L'z') {
+            c = static_cast<wchar_t>(c - L'a' + L'A');
+        }
+    }
+    return out;
+}
+
+std::wstring ToLowerAscii(std::wstring_view text) {
+    std::wstring out(text);
+    for (auto& c : out) {
+        if (c >= L'A' && c <= L'Z') {
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+        }
+    }
+    return out;
+}
+
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        wchar_t x = a[i];
+        wchar_t y = b[i];
+        if (x >= L'a' && x <= L'z') {
+            x = static_cast<wchar_t>(x - 32);
+        }
+        if (y >= L'a' && y <= L'z') {
+            y = static_cast<wchar_t>(y - 32);
+        }
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::wstring TrimChars(std::wstring_view text, std::wstring_view chars) {
+    const size_t first = text.find_first_not_of(chars);
+    if (first == std::wstring_view::npos) {
+        return std::wstring();
+    }
+    const size_t last = text.find_last_not_of(chars);
+    return std::wstring(text.substr(first, last - first + 1));
+}
+
+std::wstring TrimBlanks(std::wstring_view text) { return TrimChars(text, L" \t"); }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdarg>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// Text conversions used across the engines. Wide text is std::wstring; the narrow encoding
+// of this platform is UTF-8; log files are single-byte text (one byte = one character).
+
+/// UTF-8 bytes to wide text; a byte that is not part of a valid sequence becomes the
+/// character of the same value, so nothing is ever lost or refused.
+[[nodiscard]] std::wstring Utf8ToWide(std::string_view text);
+/// Wide text to UTF-8 bytes; characters outside Unicode become U+FFFD.
+[[nodiscard]] std::string WideToUtf8(std::wstring_view text);
+/// One byte becomes one character of the same value (how log files are read).
+[[nodiscard]] std::wstring BytesToWide(std::string_view bytes);
+
+/// Paths to and from wide text through UTF-8, independent of the C++ locale.
+[[nodiscard]] std::wstring PathToWide(const std::filesystem::path& path);
+[[nodiscard]] std::filesystem::path WideToPath(std::wstring_view text);
+
+/// printf-style formatting into a std::wstring. Note: glibc reads "%s" in a wide format
+/// as a narrow string; pass wide strings with "%ls".
+[[nodiscard]] std::wstring FormatW(const wchar_t* format, ...);
+[[nodiscard]] std::wstring VFormatW(const wchar_t* format, va_list args);
+/// printf-style formatting into a narrow std::string.
+[[nodiscard]] std::string Format(const char* format, ...);
+
+/// ASCII-only case folding, as the designs compare names "without regard to case".
+[[nodiscard]] std::wstring ToUpperAscii(std::wstring_view text);
+[[nodiscard]] std::wstring ToLowerAscii(std::wstring_view text);
+[[nodiscard]] bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
+
+/// Removes the given characters from both ends.
+[[nodiscard]] std::wstring TrimChars(std::wstring_view text, std::wstring_view chars);
+/// Removes blanks and tabs from both ends.
+[[nodiscard]] std::wstring TrimBlanks(std::wstring_view text);

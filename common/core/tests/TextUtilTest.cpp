@@ -1,0 +1,61 @@
+#include "TextUtil.h"
+#include "UserPrompt.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+TEST(TextUtil, Utf8RoundTripAndInvalidBytes) {
+    EXPECT_EQ(Utf8ToWide("\xE7\xBB\x9F\xE8\xAE\xA1\xE5\x9B\xBE"), L"统计图");
+    EXPECT_EQ(WideToUtf8(L"统计图"), "\xE7\xBB\x9F\xE8\xAE\xA1\xE5\x9B\xBE");
+    // Invalid or truncated sequences keep each byte as the character of its value.
+    EXPECT_EQ(Utf8ToWide("a\xFF\xE7\xBB"), std::wstring(L"a\u00FF\u00E7\u00BB"));
+    EXPECT_EQ(Utf8ToWide("\xC0\xAF"), std::wstring(L"\u00C0\u00AF")); // overlong
+    EXPECT_EQ(BytesToWide(std::string("\x00\x80\xFF", 3)), std::wstring(L"\u0000\u0080\u00FF", 3));
+}
+
+TEST(TextUtil, FormatAndCase) {
+    EXPECT_EQ(FormatW(L"open file %ls failed !", L"/a/b.txt"), L"open file /a/b.txt failed !");
+    EXPECT_EQ(FormatW(L"0x%X %d/%d", 255u, 3, 4), L"0xFF 3/4");
+    EXPECT_EQ(FormatW(L"%ls", std::wstring(5000, L'x').c_str()).size(), 5000u);
+    EXPECT_EQ(Format("%s-%03d", "v", 29), "v-029");
+    EXPECT_TRUE(EqualsNoCase(L".Txt", L".TXT"));
+    EXPECT_FALSE(EqualsNoCase(L".Txt", L".Tx"));
+    EXPECT_EQ(TrimChars(L"* = P7 =\r\n", L"* =\r\n"), L"P7");
+    EXPECT_EQ(TrimBlanks(L" \t \t"), L"");
+}
+
+TEST(UserPrompt, RecordingPromptAnswersFromScriptThenDefault) {
+    CRecordingPrompt prompt(true);
+    CScopedPrompt guard(prompt);
+    prompt.Script({false});
+    GetPrompt().Show(L"hello");
+    EXPECT_FALSE(GetPrompt().AskYesNo(L"first?", L"cap"));
+    EXPECT_TRUE(GetPrompt().AskYesNo(L"second?", L"cap"));
+    ASSERT_EQ(prompt.Records().size(), 3u);
+    EXPECT_EQ(prompt.Texts(), (std::vector<std::wstring>{L"hello", L"first?", L"second?"}));
+    EXPECT_TRUE(prompt.Records()[1].question);
+    EXPECT_EQ(prompt.Records()[1].caption, L"cap");
+}
+
+TEST(UserPrompt, ConsolePromptGivesItsAnswerAndEchoes) {
+    std::wostringstream out;
+    CConsolePrompt prompt(true, &out);
+    prompt.Show(L"msg");
+    EXPECT_TRUE(prompt.AskYesNo(L"go on?", L""));
+    EXPECT_EQ(out.str(), L"msg\ngo on? [yes]\n");
+    EXPECT_EQ(prompt.Records().size(), 2u);
+}
+
+TEST(UserPrompt, ScopedPromptRestoresThePrevious) {
+    CRecordingPrompt outer;
+    CScopedPrompt a(outer);
+    {
+        CRecordingPrompt inner;
+        CScopedPrompt b(inner);
+        GetPrompt().Show(L"inner");
+        EXPECT_EQ(inner.Records().size(), 1u);
+    }
+    GetPrompt().Show(L"outer");
+    EXPECT_EQ(outer.Records().size(), 1u);
+}
