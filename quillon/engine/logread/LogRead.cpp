@@ -1,0 +1,350 @@
+#include "LogRead.h"
+
+#include "FileUtil.h"
+#include "TextUtil.h"
+#include "UserPrompt.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Bytes become characters of the same value; a CR directly followed by LF is dropped, as a
+// text-mode read delivers CR LF as LF. A lone CR stays.
+void BytesToLogText(std::string_view bytes, std::wstring& text) {
+    text.clear();
+    text.resize(bytes.size());
+    wchar_t* out = text.data();
+    const size_t n = bytes.size();
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
+            continue;
+        }
+        *out++ = static_cast<wchar_t>(c);
+    }
+    text.resize(static_cast<size_t>(out - text.data()));
+}
+
+// Cuts text into the pieces a line read of 511 characters delivers: each ends after an LF
+// or after 511 characters, whichever comes first; at most maxPieces pieces.
+void CutPieces(std::wstring_view text, std::vector<std::wstring_view>& pieces,
+               size_t maxPieces = SIZE_MAX) {
+    pieces.clear();
+    size_t pos = 0;
+    while (pos < text.size() && pieces.size() < maxPieces) {
+        const size_t limit = std::min(text.size(), pos + kLogPieceChars);
+        size_t end = limit;
+        const wchar_t* begin = text.data() + pos;
+        const wchar_t* lf = std::find(begin, text.data() + limit, L'\n');
+        if (lf != text.data() + limit) {
+            end = static_cast<size_t>(lf - text.data()) + 1;
+        }
+        pieces.emplace_back(text.data() + pos, end - pos);
+        pos = end;
+    }
+}
+
+void ShowOpenFailed(const std::wstring& path) {
+    GetPrompt().Show(FormatW(L"open file %ls failed !", path.c_str()));
+}
+
+// Reads at most maxBytes bytes from the start of a regular file.
+bool ReadFilePrefix(const std::wstring& path, size_t maxBytes, std::string& out, bool& cut) {
+    out.clear();
+    cut = false;
+    const fs::path p = WideToPath(path);
+    std::error_code ec;
+    if (!fs::is_regular_file(p, ec)) {
+        return false;
+    }
+    std::FILE* f = std::fopen(p.c_str(), "rb");
+    if (f == nullptr) {
+        return false;
+    }
+    out.resize(maxBytes + 1);
+    const size_t got = std::fread(out.data(), 1, out.size(), f);
+    const bool bad = std::ferror(f) != 0;
+    std::fclose(f);
+    if (bad) {
+        out.clear();
+        return false;
+    }
+    cut = got > maxBytes;
+    out.resize(std::min(got, maxBytes));
+    return true;
+}
+
+// Removes the first occurrence of word from piece and strips "*", blank, "=", CR and LF from
+// both ends of what is left; false when the piece does not contain word.
+bool TakeHeaderValue(std::wstring& piece, std::wstring_view word, std::wstring& value) {
+    const size_t pos = piece.find(word);
+    if (pos == std::wstring::npos) {
+        return false;
+    }
+    piece.erase(pos, word.size());
+    value = TrimChars(piece, L"* =\r\n");
+    return true;
+}
+
+// Start of a field's value text: one character after the end of the first occurrence of key.
+// npos when the key is missing or nothing follows the separator.
+size_t FieldStart(std::wstring_view key, std::wstring_view line) {
+    const size_t pos = line.find(key);
+    if (pos == std::wstring_view::npos) {
+        return std::wstring_view::npos;
+    }
+    const size_t start = pos + key.size() + 1;
+    // A key at the very end of a piece has no value text at all.
+    return start <= line.size() ? start : std::wstring_view::npos;
+}
+
+} // namespace
+
+bool ReadLogPieces(const std::wstring& path, std::wstring& text,
+                   std::vector<std::wstring_view>& pieces) {
+    std::string bytes;
+    pieces.clear();
+    if (!ReadFileBytes(WideToPath(path), bytes)) {
+        text.clear();
+        return false;
+    }
+    BytesToLogText(bytes, text);
+    CutPieces(text, pieces);
+    return true;
+}
+
+bool FindLogFiles(const std::wstring& directory, std::vector<std::wstring>& files) {
+    struct SEntry {
+        std::wstring strUpper;
+        std::wstring strName;
+        bool bDirectory;
+    };
+    std::vector<SEntry> entries;
+    std::error_code ec;
+    fs::directory_iterator it(WideToPath(directory), ec);
+    const fs::directory_iterator end;
+    for (; !ec && it != end; it.increment(ec)) {
+        const std::wstring name = PathToWide(it->path().filename());
+        // Only names matching "*.Txt" (any case) are listed, directories included.
+        if (name.size() < 4 ||
+            !EqualsNoCase(std::wstring_view(name).substr(name.size() - 4), L".Txt")) {
+            continue;
+        }
+        std::error_code typeEc;
+        const bool isDir = it->is_directory(typeEc);
+        entries.push_back({ToUpperAscii(name), name, isDir});
+    }
+    // The order the platform lists a directory in, independent of the file system.
+    std::sort(entries.begin(), entries.end(), [](const SEntry& a, const SEntry& b) {
+        if (a.strUpper != b.strUpper) {
+            return a.strUpper < b.strUpper;
+        }
+        return a.strName < b.strName;
+    });
+    std::wstring prefix = directory;
+    if (prefix.empty() || prefix.back() != L'/') {
+        prefix += L'/';
+    }
+    for (const SEntry& entry : entries) {
+        const std::wstring full = prefix + entry.strName;
+        if (entry.bDirectory) {
+            FindLogFiles(full, files);
+        } else {
+            files.push_back(full);
+        }
+    }
+    return !files.empty();
+}
+
+bool SplitLogLines(const std::wstring& path, std::wstring_view key1, std::wstring_view key2,
+                   std::wstring_view key3, std::wstring_view key4,
+                   std::vector<std::wstring>& dataLines, std::vector<std::wstring>& otherLines) {
+    std::wstring text;
+    std::vector<std::wstring_view> pieces;
+    if (!ReadLogPieces(path, text, pieces)) {
+        ShowOpenFailed(path);
+        return false;
+    }
+    bool sawLineFeed = false;
+    bool sawData = false;
+    for (const std::wstring_view piece : pieces) {
+        if (!piece.empty() && piece.back() == L'\n') {
+            sawLineFeed = true;
+        }
+        const bool isData = piece.find(key1) != std::wstring_view::npos &&
+                            piece.find(key2) != std::wstring_view::npos &&
+                            piece.find(key3) != std::wstring_view::npos &&
+                            piece.find(key4) != std::wstring_view::npos;
+        if (isData) {
+            dataLines.emplace_back(piece);
+            sawData = true;
+        } else {
+            otherLines.emplace_back(piece);
+        }
+    }
+    if (!sawLineFeed) {
+        GetPrompt().Show(
+            FormatW(L"文件格式错误，请更改文件 %ls 为windows行尾结束符(CR/LF)", path.c_str()));
+        return false;
+    }
+    return sawData;
+}
+
+bool ReadLogHeader(const std::wstring& path, std::wstring& project, std::wstring& ddrType,
+                   std::wstring& ddrClock) {
+    constexpr size_t kHeaderPieces = 11;
+    // 11 pieces of 511 characters need at most twice as many bytes (every LF as CR LF).
+    constexpr size_t kPrefixBytes = 2 * kHeaderPieces * kLogPieceChars + 16;
+    std::string bytes;
+    bool cut = false;
+    if (!ReadFilePrefix(path, kPrefixBytes, bytes, cut)) {
+        ShowOpenFailed(path);
+        return false;
+    }
+    if (cut && !bytes.empty() && bytes.back() == '\r') {
+        bytes.pop_back(); // its LF may lie beyond the prefix; it is past the 11 pieces anyway
+    }
+    std::wstring text;
+    BytesToLogText(bytes, text);
+    std::vector<std::wstring_view> pieces;
+    CutPieces(text, pieces, kHeaderPieces);
+    std::wstring piece;
+    for (const std::wstring_view view : pieces) {
+        piece.assign(view);
+        TakeHeaderValue(piece, L"project", project);
+        TakeHeaderValue(piece, L"ddr type", ddrType);
+        TakeHeaderValue(piece, L"ddr clk", ddrClock);
+    }
+    return true;
+}
+
+bool GetFileNameOfPath(const std::wstring& path, std::wstring& name) {
+    const size_t pos = path.rfind(L'/');
+    if (pos == std::wstring::npos) {
+        return false;
+    }
+    name = path.substr(pos + 1);
+    return true;
+}
+
+bool ReadFieldValue(std::wstring_view key, std::wstring_view line, int& value) {
+    const size_t start = FieldStart(key, line);
+    if (start == std::wstring_view::npos) {
+        return false;
+    }
+    // Walk the value text, skipping what is neither '-' nor a digit, as if it had been removed.
+    bool negative = false;
+    bool haveSign = false;
+    bool haveDigit = false;
+    long long number = 0;
+    for (size_t i = start; i < line.size(); ++i) {
+        const wchar_t c = line[i];
+        if (c == L',' || c == L'\n') {
+            break;
+        }
+        if (c == L'-') {
+            if (haveSign || haveDigit) {
+                break; // a '-' cannot continue the number
+            }
+            haveSign = true;
+            negative = true;
+            continue;
+        }
+        if (c < L'0' || c > L'9') {
+            continue;
+        }
+        if (!haveSign) {
+            haveSign = true; // digits first: no sign can follow any more
+        }
+        haveDigit = true;
+        if (number <= static_cast<long long>(INT_MAX) + 1) {
+            number = number * 10 + (c - L'0');
+        }
+    }
+    if (!haveDigit) {
+        return false;
+    }
+    if (negative) {
+        number = -number;
+    }
+    value = static_cast<int>(std::clamp<long long>(number, INT_MIN, INT_MAX));
+    return true;
+}
+
+bool ReadFieldHex(std::wstring_view key, std::wstring_view line, int& value) {
+    const size_t start = FieldStart(key, line);
+    if (start == std::wstring_view::npos) {
+        return false;
+    }
+    size_t end = start;
+    while (end < line.size() && line[end] != L':' && line[end] != L' ' && line[end] != L'\n' &&
+           line[end] != L',') {
+        ++end;
+    }
+    const std::wstring_view text = line.substr(start, end - start);
+    if (text.size() < 3 || text[0] != L'0' || text[1] != L'x') {
+        return false;
+    }
+    unsigned long long number = 0;
+    size_t digits = 0;
+    for (size_t i = 2; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        unsigned d;
+        if (c >= L'0' && c <= L'9') {
+            d = static_cast<unsigned>(c - L'0');
+        } else if (c >= L'a' && c <= L'f') {
+            d = static_cast<unsigned>(c - L'a' + 10);
+        } else if (c >= L'A' && c <= L'F') {
+            d = static_cast<unsigned>(c - L'A' + 10);
+        } else {
+            break;
+        }
+        ++digits;
+        number = std::min<unsigned long long>(number * 16 + d, 0xFFFFFFFFull + 1);
+    }
+    if (digits == 0) {
+        return false;
+    }
+    value = static_cast<int>(
+        static_cast<unsigned>(std::min<unsigned long long>(number, 0xFFFFFFFFull)));
+    return true;
+}
+
+bool ContainsNoCaseAscii(std::wstring_view text, std::wstring_view word) {
+    if (word.empty()) {
+        return true;
+    }
+    const auto lower = [](wchar_t c) { return (c >= L'A' && c <= L'Z') ? c - L'A' + L'a' : c; };
+    if (text.size() < word.size()) {
+        return false;
+    }
+    const size_t last = text.size() - word.size();
+    for (size_t i = 0; i <= last; ++i) {
+        size_t k = 0;
+        while (k < word.size() && lower(text[i + k]) == lower(word[k])) {
+            ++k;
+        }
+        if (k == word.size()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ReadPassMark(std::wstring_view line, int& flag) {
+    if (ContainsNoCaseAscii(line, L"pass")) {
+        flag = 1;
+        return true;
+    }
+    if (ContainsNoCaseAscii(line, L"fail")) {
+        flag = 0;
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Reading scan logs: finding them in a directory, reading a log as lines, its header and
+// the fields of a data line. Logs are single-byte text: each byte becomes one character of
+// the same value, a CR LF pair is read as LF, and a file is delivered in pieces of at most
+// 511 characters (a longer physical line arrives as several pieces, each handled as a line).
+
+/// Longest piece a log line is delivered in (a 512-character read buffer with its terminator).
+inline constexpr size_t kLogPieceChars = 511;
+
+/// Collects the log files of directory: the entries whose names end in ".Txt" in any case,
+/// in ascending order of their upper-cased names (then exact names); an entry that is a
+/// directory is searched the same way instead. Appends full paths ("<dir>/<name>") to
+/// files; true when files holds at least one path afterwards.
+bool FindLogFiles(const std::wstring& directory, std::vector<std::wstring>& files);
+
+/// Splits a log into data lines (pieces containing every keyword, case-sensitive) and other
+/// lines, each with its LF when it has one. Shows "open file %s failed !" when the file
+/// cannot be read, and the line-ending message when no piece holds an LF (empty file
+/// included). True when the file was read, had an LF and at least one data line was found.
+bool SplitLogLines(const std::wstring& path, std::wstring_view key1, std::wstring_view key2,
+                   std::wstring_view key3, std::wstring_view key4,
+                   std::vector<std::wstring>& dataLines, std::vector<std::wstring>& otherLines);
+
+/// Reads "project", "ddr type" and "ddr clk" from the first 11 lines; values not found keep
+/// what they held. Shows "open file %s failed !" and returns false only when the file
+/// cannot be read.
+bool ReadLogHeader(const std::wstring& path, std::wstring& project, std::wstring& ddrType,
+                   std::wstring& ddrClock);
+
+/// The text after the last '/' of path; false (name unchanged) when path holds no '/'.
+bool GetFileNameOfPath(const std::wstring& path, std::wstring& name);
+
+/// Decimal field reader: the value after the first occurrence of key (one separator
+/// character skipped) up to the next ',' or LF, with every character other than '-' and
+/// '0'-'9' removed, read as a signed decimal number. value changes only when a number was
+/// read (true); numbers beyond 32 bits are held at the nearest 32-bit limit.
+bool ReadFieldValue(std::wstring_view key, std::wstring_view line, int& value);
+
+/// Hexadecimal field reader: the value text after key (one separator skipped) up to the
+/// next ':', blank, LF or ','; it must read as "0x" followed by hexadecimal digits. value
+/// changes only when a number was read (true); values beyond 32 bits are held at 0xFFFFFFFF.
+bool ReadFieldHex(std::wstring_view key, std::wstring_view line, int& value);
+
+/// Pass mark of a data line, without regard to case: "pass" anywhere gives 1, otherwise
+/// "fail" gives 0; false (flag unchanged) when the line holds neither word.
+bool ReadPassMark(std::wstring_view line, int& flag);
+
+/// True when text contains word, comparing ASCII letters without regard to case.
+[[nodiscard]] bool ContainsNoCaseAscii(std::wstring_view text, std::wstring_view word);
+
+/// The pieces of a log as the line reader delivers them: CR LF turned into LF, then cut
+/// after every LF and after 511 characters. Used by the readers above and by benchmarks.
+/// Returns false when the file cannot be read.
+bool ReadLogPieces(const std::wstring& path, std::wstring& text,
+                   std::vector<std::wstring_view>& pieces);

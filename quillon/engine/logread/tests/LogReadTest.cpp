@@ -1,0 +1,379 @@
+#include "LogRead.h"
+
+#include "TextUtil.h"
+#include "UserPrompt.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class CTempDir {
+public:
+    CTempDir() {
+        static std::atomic<int> counter{0};
+        m_path = fs::temp_directory_path() /
+                 ("logread_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+        fs::create_directories(m_path);
+    }
+    ~CTempDir() {
+        std::error_code ec;
+        fs::remove_all(m_path, ec);
+    }
+    [[nodiscard]] const fs::path& Path() const { return m_path; }
+    [[nodiscard]] std::wstring Wide() const { return PathToWide(m_path); }
+    std::wstring Write(const std::string& name, const std::string& bytes) const {
+        const fs::path p = m_path / name;
+        fs::create_directories(p.parent_path());
+        std::ofstream(p, std::ios::binary) << bytes;
+        return PathToWide(p);
+    }
+
+private:
+    fs::path m_path;
+};
+
+const std::wstring kDataLine =
+    L"dxn=0, drv_stg=34ohm, mem_drv=40ohm, sdll_phs_dly=36, dqs_step_dly=-3, pass";
+
+bool Split(const std::wstring& path, std::vector<std::wstring>& data,
+           std::vector<std::wstring>& other) {
+    return SplitLogLines(path, L"dxn", L"drv_stg", L"sdll_phs_dly", L"dqs_step_dly", data, other);
+}
+
+} // namespace
+
+TEST(FindLogFiles, MatchesTxtInAnyCaseAndEntersOnlyTxtDirectories) {
+    CTempDir dir;
+    dir.Write("a.txt", "x");
+    dir.Write("B.TXT", "x");
+    dir.Write("notes.log", "x");
+    dir.Write("old/inner.txt", "x");
+    dir.Write("run2.txt/inner.txt", "x");
+    dir.Write("run2.txt/skip.dat", "x");
+    dir.Write("c.Txt.bak", "x");
+    std::vector<std::wstring> files;
+    ASSERT_TRUE(FindLogFiles(dir.Wide(), files));
+    const std::wstring base = dir.Wide() + L"/";
+    // Ascending by upper-cased name: A.TXT < B.TXT < RUN2.TXT.
+    EXPECT_EQ(files, (std::vector<std::wstring>{base + L"a.txt", base + L"B.TXT",
+                                                base + L"run2.txt/inner.txt"}));
+}
+
+TEST(FindLogFiles, OrderIsByUpperCaseNameThenExactName) {
+    CTempDir dir;
+    for (const char* name : {"b.txt", "A_.txt", "a.txt", "A.txt", "_x.txt", "Z.txt"}) {
+        dir.Write(name, "x");
+    }
+    std::vector<std::wstring> files;
+    ASSERT_TRUE(FindLogFiles(dir.Wide() + L"/", files)); // a trailing '/' is not doubled
+    std::vector<std::wstring> names;
+    for (const auto& f : files) {
+        std::wstring name;
+        ASSERT_TRUE(GetFileNameOfPath(f, name));
+        names.push_back(name);
+        EXPECT_EQ(f.find(L"//"), std::wstring::npos);
+    }
+    // "A.TXT" < "A_.TXT" ('.' < '_'), exact names break the tie: "A.txt" < "a.txt";
+    // '_' (0x5F) sorts after the upper-case letters.
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"A.txt", L"a.txt", L"A_.txt", L"b.txt", L"Z.txt",
+                                                L"_x.txt"}));
+}
+
+TEST(FindLogFiles, EmptyOrMissingDirectoryGivesFalse) {
+    CTempDir dir;
+    std::vector<std::wstring> files;
+    EXPECT_FALSE(FindLogFiles(dir.Wide(), files));
+    EXPECT_FALSE(FindLogFiles(dir.Wide() + L"/missing", files));
+    EXPECT_TRUE(files.empty());
+}
+
+TEST(SplitLogLines, LineEndingsTable) {
+    struct SCase {
+        const char* name;
+        std::string bytes;
+        bool result;
+        bool formatMessage;
+        size_t data;
+        size_t other;
+    };
+    const std::string data = WideToUtf8(kDataLine);
+    const std::vector<SCase> cases = {
+        {"crlf", "Varro\r\n" + data + "\r\n" + data + "\r\n", true, false, 2, 1},
+        {"lf only", "Varro\n" + data + "\n", true, false, 1, 1},
+        {"cr only", "Varro\r" + data + "\r", false, true, 1, 0},
+        {"one line no break", data, false, true, 1, 0},
+        {"empty", "", false, true, 0, 0},
+        {"no data line", "Varro\r\nhello\r\n", false, false, 0, 2},
+        {"last line without break", "Varro\r\n" + data, true, false, 1, 1},
+        {"binary garbage", std::string("\x00\xFF\x1A\r\n\x80", 6), false, false, 0, 2},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempDir dir;
+        const std::wstring path = dir.Write("a.txt", c.bytes);
+        CRecordingPrompt prompt;
+        CScopedPrompt guard(prompt);
+        std::vector<std::wstring> dataLines, otherLines;
+        EXPECT_EQ(Split(path, dataLines, otherLines), c.result);
+        EXPECT_EQ(dataLines.size(), c.data);
+        EXPECT_EQ(otherLines.size(), c.other);
+        if (c.formatMessage) {
+            EXPECT_EQ(prompt.Texts(),
+                      std::vector<std::wstring>{L"文件格式错误，请更改文件 " + path +
+                                                L" 为windows行尾结束符(CR/LF)"});
+        } else {
+            EXPECT_TRUE(prompt.Texts().empty());
+        }
+    }
+}
+
+TEST(SplitLogLines, CrLfBecomesLfAndLoneCrStays) {
+    CTempDir dir;
+    const std::wstring path =
+        dir.Write("a.txt", "a\r\r\nb\rc\r\n" + WideToUtf8(kDataLine) + "\r\n");
+    std::vector<std::wstring> data, other;
+    ASSERT_TRUE(Split(path, data, other));
+    EXPECT_EQ(other, (std::vector<std::wstring>{L"a\r\n", L"b\rc\n"}));
+    EXPECT_EQ(data, std::vector<std::wstring>{kDataLine + L"\n"});
+}
+
+TEST(SplitLogLines, ThousandTwoHundredLinesGiveExactlyThatMany) {
+    CTempDir dir;
+    std::string bytes;
+    for (int i = 0; i < 1200; ++i) {
+        bytes += (i % 3 == 0) ? "Varro line\r\n" : WideToUtf8(kDataLine) + "\r\n";
+    }
+    const std::wstring path = dir.Write("a.txt", bytes);
+    std::vector<std::wstring> data, other;
+    ASSERT_TRUE(Split(path, data, other));
+    EXPECT_EQ(data.size() + other.size(), 1200u);
+    EXPECT_EQ(other.size(), 400u);
+}
+
+TEST(SplitLogLines, LongLineIsCutInto511CharacterPieces) {
+    CTempDir dir;
+    std::string line = WideToUtf8(kDataLine);
+    line += std::string(1200 - line.size(), 'x');
+    const std::wstring path = dir.Write("a.txt", line + "\r\n");
+    std::vector<std::wstring> data, other;
+    ASSERT_TRUE(Split(path, data, other));
+    ASSERT_EQ(data.size(), 1u);
+    ASSERT_EQ(other.size(), 2u);
+    EXPECT_EQ(data[0].size(), 511u);
+    EXPECT_EQ(other[0].size(), 511u);
+    EXPECT_EQ(other[1], std::wstring(1200 - 1022, L'x') + L"\n");
+}
+
+TEST(SplitLogLines, LineOfExactly511CharactersLeavesLfAsOwnPiece) {
+    CTempDir dir;
+    std::string line = WideToUtf8(kDataLine);
+    line += std::string(511 - line.size(), 'y');
+    const std::wstring path = dir.Write("a.txt", line + "\r\nVarro\r\n");
+    std::vector<std::wstring> data, other;
+    ASSERT_TRUE(Split(path, data, other));
+    EXPECT_EQ(data.size(), 1u);
+    EXPECT_EQ(other, (std::vector<std::wstring>{L"\n", L"Varro\n"}));
+}
+
+TEST(SplitLogLines, KeywordsAreCaseSensitiveAndBytesAreCharacters) {
+    CTempDir dir;
+    const std::wstring path =
+        dir.Write("a.txt", "DXN=0, drv_stg=34, sdll_phs_dly=36, dqs_step_dly=0, pass\r\n" +
+                               WideToUtf8(kDataLine) + "\xE9\r\n");
+    std::vector<std::wstring> data, other;
+    ASSERT_TRUE(Split(path, data, other));
+    ASSERT_EQ(data.size(), 1u);
+    EXPECT_EQ(other.size(), 1u);
+    // The byte 0xE9 is the character U+00E9, not part of a UTF-8 sequence.
+    EXPECT_EQ(data[0], kDataLine + L"\u00E9\n");
+}
+
+TEST(SplitLogLines, MissingFileShowsOpenMessage) {
+    CTempDir dir;
+    CRecordingPrompt prompt;
+    CScopedPrompt guard(prompt);
+    std::vector<std::wstring> data, other;
+    const std::wstring path = dir.Wide() + L"/none.txt";
+    EXPECT_FALSE(Split(path, data, other));
+    EXPECT_EQ(prompt.Texts(), std::vector<std::wstring>{L"open file " + path + L" failed !"});
+    // A directory cannot be read as a log either.
+    prompt.Clear();
+    EXPECT_FALSE(Split(dir.Wide(), data, other));
+    EXPECT_EQ(prompt.Texts().size(), 1u);
+}
+
+TEST(SplitLogLines, RandomGarbageNeverCrashes) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 20; ++round) {
+        CTempDir dir;
+        std::string bytes(static_cast<size_t>(rng() % 5000), '\0');
+        for (char& c : bytes) {
+            c = static_cast<char>(rng() % 256);
+        }
+        const std::wstring path = dir.Write("g.txt", bytes);
+        CRecordingPrompt prompt;
+        CScopedPrompt guard(prompt);
+        std::vector<std::wstring> data, other;
+        (void)Split(path, data, other);
+        size_t total = 0;
+        for (const auto& l : other) {
+            EXPECT_LE(l.size(), 511u);
+            total += l.size();
+        }
+        EXPECT_LE(total, bytes.size());
+    }
+}
+
+TEST(ReadLogHeader, ValuesAndStripping) {
+    CTempDir dir;
+    const std::wstring path = dir.Write("a.txt", "* project = P7 =\r\n"
+                                                 "ddr type: ddr2\r\n"
+                                                 "**** ddr clk = 200 ****\r\n");
+    std::wstring project = L"Unknown", type = L"Unknown", clock = L"Unknown";
+    ASSERT_TRUE(ReadLogHeader(path, project, type, clock));
+    EXPECT_EQ(project, L"P7");
+    EXPECT_EQ(type, L": ddr2"); // only "*", blank, "=", CR and LF are stripped
+    EXPECT_EQ(clock, L"200");
+}
+
+TEST(ReadLogHeader, OnlyTheFirstElevenLinesAreRead) {
+    CTempDir dir;
+    std::string bytes;
+    for (int i = 0; i < 10; ++i) {
+        bytes += "line\r\n";
+    }
+    bytes += "* ddr clk = 333\r\n";  // line 11
+    bytes += "* project = late\r\n"; // line 12
+    const std::wstring path = dir.Write("a.txt", bytes);
+    std::wstring project = L"Unknown", type = L"Unknown", clock = L"Unknown";
+    ASSERT_TRUE(ReadLogHeader(path, project, type, clock));
+    EXPECT_EQ(project, L"Unknown");
+    EXPECT_EQ(type, L"Unknown");
+    EXPECT_EQ(clock, L"333");
+}
+
+TEST(ReadLogHeader, LaterMatchWinsAndOneLineCanHoldSeveral) {
+    CTempDir dir;
+    const std::wstring path =
+        dir.Write("a.txt", "* ddr type = ddr1\r\n* ddr type = ddr3 \r\nproject=X ddr clk=5\r\n");
+    std::wstring project, type, clock;
+    ASSERT_TRUE(ReadLogHeader(path, project, type, clock));
+    EXPECT_EQ(type, L"ddr3");
+    // "project" is taken out first; the same piece then yields the clock.
+    EXPECT_EQ(project, L"X ddr clk=5");
+    EXPECT_EQ(clock, L"X =5");
+}
+
+TEST(ReadLogHeader, MissingFileShowsOpenMessageAndKeepsValues) {
+    CTempDir dir;
+    CRecordingPrompt prompt;
+    CScopedPrompt guard(prompt);
+    std::wstring project = L"Unknown", type = L"Unknown", clock = L"Unknown";
+    const std::wstring path = dir.Wide() + L"/none.txt";
+    EXPECT_FALSE(ReadLogHeader(path, project, type, clock));
+    EXPECT_EQ(prompt.Texts(), std::vector<std::wstring>{L"open file " + path + L" failed !"});
+    EXPECT_EQ(project, L"Unknown");
+}
+
+TEST(ReadLogHeader, HugeFileWithoutLineBreaks) {
+    CTempDir dir;
+    const std::wstring path = dir.Write("a.txt", std::string(100000, 'p') + "project=Q\r\n");
+    std::wstring project = L"Unknown", type, clock;
+    ASSERT_TRUE(ReadLogHeader(path, project, type, clock));
+    EXPECT_EQ(project, L"Unknown"); // the line lies beyond the eleventh piece
+}
+
+TEST(GetFileNameOfPath, TextAfterLastSlash) {
+    std::wstring name = L"keep";
+    EXPECT_FALSE(GetFileNameOfPath(L"a.txt", name));
+    EXPECT_EQ(name, L"keep");
+    EXPECT_TRUE(GetFileNameOfPath(L"/logs/run/a.txt", name));
+    EXPECT_EQ(name, L"a.txt");
+    EXPECT_TRUE(GetFileNameOfPath(L"/logs/", name));
+    EXPECT_EQ(name, L"");
+}
+
+TEST(ReadFieldValue, Table) {
+    struct SCase {
+        const wchar_t* key;
+        const wchar_t* line;
+        bool found;
+        int value;
+    };
+    const SCase cases[] = {
+        {L"drv_stg", L"drv_stg=34ohm", true, 34},
+        {L"dqs_step_dly", L"dqs_step_dly=-3", true, -3},
+        {L"sdll_phs_dly", L"sdll_phs_dly = 1 08", true, 108},
+        {L"dxn", L"dxn=", false, 77},
+        {L"dxn", L"dxn", false, 77}, // key at the end: no value text at all
+        {L"dqs_step_dly", L"dqs_step_dly=3-1", true, 3},
+        {L"dxn", L"dxn=1, dxn=2", true, 1},
+        {L"dxn", L"dxn=a3b, x", true, 3},
+        {L"dxn", L"dxn=-, 5", false, 77},
+        {L"dxn", L"dxn=--3", false, 77},
+        {L"dxn", L"dxn=-a4", true, -4},
+        {L"dxn", L"dxn=7\n8", true, 7},
+        {L"dxn", L"DXN=5", false, 77},
+        {L"dxn", L"dxn:99999999999", true, 2147483647},
+        {L"dxn", L"dxn=-99999999999", true, -2147483647 - 1},
+        {L"dxn", L"dxn=0", true, 0},
+        {L"mem", L"dxn=0", false, 77},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << WideToUtf8(c.line));
+        int value = 77;
+        EXPECT_EQ(ReadFieldValue(c.key, c.line, value), c.found);
+        EXPECT_EQ(value, c.value);
+    }
+}
+
+TEST(ReadFieldHex, Table) {
+    struct SCase {
+        const wchar_t* line;
+        bool found;
+        int value;
+    };
+    const SCase cases[] = {
+        {L"PDATA=0x1, PCLK=0x2", true, 1},
+        {L"PDATA=0x3F:next", true, 0x3F},
+        {L"PDATA=0xab (W)", true, 0xAB},
+        {L"PDATA=0x", false, -5},
+        {L"PDATA=12", false, -5},
+        {L"PDATA=0X12", false, -5},
+        {L"PDATA=0xzz", false, -5},
+        {L"PDATA=0xFFFFFFFFF", true, -1},
+        {L"PDATA", false, -5},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << WideToUtf8(c.line));
+        int value = -5;
+        EXPECT_EQ(ReadFieldHex(L"PDATA", c.line, value), c.found);
+        EXPECT_EQ(value, c.value);
+    }
+}
+
+TEST(ReadPassMark, Table) {
+    struct SCase {
+        const wchar_t* line;
+        bool marked;
+        int flag;
+    };
+    const SCase cases[] = {
+        {L"..., pass", true, 1},      {L"..., PASS", true, 1}, {L"..., Pass", true, 1},
+        {L"bypass", true, 1},         {L"fail", true, 0},      {L"FAIL", true, 0},
+        {L"fail then pass", true, 1}, {L"nothing", false, 9},  {L"pas fai", false, 9},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << WideToUtf8(c.line));
+        int flag = 9;
+        EXPECT_EQ(ReadPassMark(c.line, flag), c.marked);
+        EXPECT_EQ(flag, c.flag);
+    }
+}
