@@ -1,0 +1,12 @@
+#include "LogDataDDR.h"
+
+ColorRef CLogDataDDR::GetColor() const {
+    switch (m_nPassFlag) {
+    case 1:
+        return kColorPass;
+    case 0:
+        return kColorFail;
+    default:
+        return kColorNoData;
+    }
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "LogDataBase.h"
+
+/// A DDR cell record: the pass flag of one data line, 1 pass, 0 fail.
+class CLogDataDDR : public CLogDataBase {
+public:
+    explicit CLogDataDDR(int passFlag) : m_nPassFlag(passFlag) {}
+
+    [[nodiscard]] int GetPassFlag() const { return m_nPassFlag; }
+    /// Green for a pass, red for a fail, white for any other flag value.
+    [[nodiscard]] ColorRef GetColor() const override;
+
+private:
+    int m_nPassFlag;
+};

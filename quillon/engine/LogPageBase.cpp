@@ -1,0 +1,77 @@
+#include "LogPageBase.h"
+
+// The base comparisons answer true, as the design's base page does; every page class that is
+// sorted gives its own.
+bool CLogPageBase::IsLessByWeakestByte(const CLogPageBase&) const {
+    return true;
+}
+bool CLogPageBase::IsGreaterByWeakestByte(const CLogPageBase&) const {
+    return true;
+}
+bool CLogPageBase::IsLessByName(const CLogPageBase&) const {
+    return true;
+}
+
+void CLogPageBase::GetBlockSize(int& subRowCount, int& subColCount) const {
+    subRowCount = m_nSubRowCount;
+    subColCount = m_nSubColCount;
+}
+
+void CLogPageBase::SetBlockSize(int subRowCount, int subColCount) {
+    m_nSubRowCount = subRowCount;
+    m_nSubColCount = subColCount;
+}
+
+void CLogPageBase::GetPageSize(int& pageRowCount, int& pageColCount) const {
+    pageRowCount = m_nPageSizeRow;
+    pageColCount = m_nPageSizeCol;
+}
+
+void CLogPageBase::SetPageSize(int pageRowCount, int pageColCount) {
+    m_nPageSizeRow = pageRowCount;
+    m_nPageSizeCol = pageColCount;
+}
+
+CLogDataBase* CLogPageBase::Adopt(std::unique_ptr<CLogDataBase> record) {
+    m_vecOwnedRecords.push_back(std::move(record));
+    return m_vecOwnedRecords.back().get();
+}
+
+void CLogPageBase::MergeBlock(SLogBlock& target, const SLogBlock& source,
+                              const std::function<std::unique_ptr<CLogDataBase>()>& makeFail) {
+    if (target.m_mapCells.empty()) {
+        target.m_mapCells = source.m_mapCells;
+        target.m_nSubColCount = source.m_nSubColCount;
+        target.m_nSubRowCount = source.m_nSubRowCount;
+        target.m_nGoodCount = source.m_nGoodCount;
+        target.m_nCenterCol = source.m_nCenterCol;
+        target.m_nCenterRow = source.m_nCenterRow;
+        return;
+    }
+    for (auto& [key, list] : target.m_mapCells) {
+        const auto it = source.m_mapCells.find(key);
+        if (it != source.m_mapCells.end()) {
+            list.insert(list.end(), it->second.begin(), it->second.end());
+        } else {
+            // A cell this log lacks counts as failed in it.
+            list.push_back(Adopt(makeFail()));
+        }
+    }
+    for (const auto& [key, list] : source.m_mapCells) {
+        target.m_mapCells.try_emplace(key, list);
+    }
+}
+
+SRunRecord FindLongestRun(const std::vector<bool>& passes) {
+    int length = 0;
+    int best = 0;
+    int bestPos = 0;
+    for (size_t p = 0; p < passes.size(); ++p) {
+        length = passes[p] ? length + 1 : 0;
+        if (length > best) { // a later run of the same length does not replace the first
+            best = length;
+            bestPos = static_cast<int>(p);
+        }
+    }
+    return {bestPos - best + 1, bestPos, best};
+}

@@ -1,0 +1,315 @@
+#include "LogPageDDR.h"
+
+#include "AnalyzerSettings.h"
+#include "DrvStgRegistry.h"
+#include "LogDataDDR.h"
+#include "SpLog.h"
+#include "UserPrompt.h"
+#include "TextUtil.h"
+
+#include <iterator>
+
+namespace {
+
+constexpr int kNoRunTotal = 280; // weakest value of a page whose totals were never computed
+
+// Names sort by their UTF-16 code units, as the platform compares its wide strings.
+std::u16string ToUtf16Units(const std::wstring& text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (const wchar_t wc : text) {
+        const auto c = static_cast<uint32_t>(wc);
+        if (c > 0xFFFF && c <= 0x10FFFF) {
+            const uint32_t v = c - 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+CLogPageDDR::CLogPageDDR() {
+    (void)analyzer::ReadRowSet(kDdrKindDDR1, m_setRowDDR1);
+    (void)analyzer::ReadRowSet(kDdrKindDDR2, m_setRowDDR2);
+    m_setRowDDR3 = analyzer::Ddr3RowSet();
+}
+
+CLogPageDDR::~CLogPageDDR() = default;
+
+bool CLogPageDDR::AddCell(int sdllPhsDly, int byte, const CellKey& key,
+                          std::unique_ptr<CLogDataBase> record) {
+    const auto pos = m_setColumnValues.insert(sdllPhsDly).first;
+    const int column = static_cast<int>(std::distance(m_setColumnValues.begin(), pos));
+    m_mapColumnIndex.try_emplace(column, sdllPhsDly);
+    // A negative lane is refused too: no block of the page could ever show or count it.
+    if (column < m_nPageSizeCol && byte >= 0 && byte < m_nPageSizeRow) {
+        m_mapBlocks[{column, byte}].m_mapCells[key].push_back(Adopt(std::move(record)));
+        return true;
+    }
+    LogError(L"logName=%ls, nPageCol=%d, m_nPageSizeCol=%d", m_strLogName.c_str(), column,
+             m_nPageSizeCol);
+    LogError(L"logName=%ls, Row=%d, m_nPageSizeRow=%d", m_strLogName.c_str(), byte, m_nPageSizeRow);
+    return false;
+}
+
+void CLogPageDDR::Finish() {
+    for (int column = 0; column < m_nPageSizeCol; ++column) {
+        for (int byte = 0; byte < m_nPageSizeRow; ++byte) {
+            const auto [it, inserted] = m_mapBlocks.try_emplace({column, byte});
+            if (inserted) {
+                it->second.m_nSubColCount = m_nSubColCount;
+                it->second.m_nSubRowCount = m_nSubRowCount;
+            }
+        }
+    }
+}
+
+const std::set<int>& CLogPageDDR::RowSetOfKind(int kind) const {
+    static const std::set<int> none;
+    switch (kind) {
+    case kDdrKindDDR1:
+        return m_setRowDDR1;
+    case kDdrKindDDR2:
+        return m_setRowDDR2;
+    case kDdrKindDDR3:
+        return m_setRowDDR3;
+    default:
+        return none;
+    }
+}
+
+bool CLogPageDDR::CellPasses(int row, int position, const std::set<int>& rowSet) const {
+    const int n = m_nSubRowCount;
+    const int sub = m_nSubColCount;
+    if (n <= 0 || sub <= 0 || row < 0 || position < 0) {
+        return false;
+    }
+    const int byte = row / n;
+    const int ordinal = row % n;
+    const int drvStg = GetDrvStgRegistry().ValueOfOrdinal(ordinal);
+    if (rowSet.count(drvStg) == 0) {
+        return false;
+    }
+    const auto block = m_mapBlocks.find({position / sub, byte});
+    if (block == m_mapBlocks.end()) {
+        return false;
+    }
+    const auto cell = block->second.m_mapCells.find({position % sub - 3, drvStg});
+    if (cell == block->second.m_mapCells.end()) {
+        return false;
+    }
+    for (const CLogDataBase* record : cell->second) {
+        const auto* ddr = dynamic_cast<const CLogDataDDR*>(record);
+        if (ddr != nullptr && ddr->GetPassFlag() == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CLogPageDDR::Analyse(RateMap& rates, std::vector<SBestParam>& bestParams, int& rowPassNum) {
+    rates.clear();
+    bestParams.clear();
+    rowPassNum = 0;
+    const CDrvStgRegistry& registry = GetDrvStgRegistry();
+    const int kind = registry.GetDDRKind();
+    analyzer::ReadBestRow(kind, m_nFabsRow);
+
+    const int n = m_nSubRowCount;
+    const int sub = m_nSubColCount;
+    const int positions = (m_nPageSizeCol > 0 && sub > 0) ? m_nPageSizeCol * sub : 0;
+    const int rowCount = (n > 0 && m_nPageSizeRow > 0) ? m_nPageSizeRow * n : 0;
+    const std::set<int>& rowSet = RowSetOfKind(kind);
+    // Best parameters address a position as column m / 8 and step m % 8 - 3.
+    const int stepDivisor = sub > 0 ? sub : 8;
+
+    m_vecRowRuns.assign(static_cast<size_t>(rowCount), SRunRecord{});
+    m_mapBestRecord.clear();
+    std::vector<SRunRecord> runList;
+    std::vector<bool> passes(static_cast<size_t>(positions));
+    for (int row = 0; row < rowCount; ++row) {
+        const int byte = row / n;
+        const int ordinal = row % n;
+        for (int p = 0; p < positions; ++p) {
+            passes[static_cast<size_t>(p)] = CellPasses(row, p, rowSet);
+        }
+        const SRunRecord run = FindLongestRun(passes);
+        m_vecRowRuns[static_cast<size_t>(row)] = run;
+        runList.push_back(run);
+        if (ordinal != n - 1) {
+            continue;
+        }
+        if (static_cast<int>(runList.size()) != n) {
+            runList.clear();
+            continue;
+        }
+        const int k = m_nFabsRow;
+        if (k >= 0 && k < n) {
+            const SRunRecord& chosen = runList[static_cast<size_t>(k)];
+            const int middle = (chosen.m_nStart + chosen.m_nEnd) / 2;
+            SBestParam best;
+            best.m_nByte = byte;
+            best.m_nSdllPhsDly = GetColumnValue(middle / stepDivisor);
+            best.m_nDqsStepDly = middle % stepDivisor - 3;
+            best.m_nDrvStg = registry.ValueOfOrdinal(k);
+            best.m_nRunStart = chosen.m_nStart;
+            best.m_nRunEnd = chosen.m_nEnd;
+            best.m_nReserved = 0;
+            bestParams.push_back(best);
+            m_mapBestRecord[byte] = best;
+        } else {
+            LogError(L"occur serious error: fabsRow = %d", k);
+            GetPrompt().Show(FormatW(L"occur serious error:fabsRow = %d", k));
+        }
+        runList.clear();
+    }
+
+    m_mapRunTotal.clear();
+    for (int row = 0; row < rowCount; ++row) {
+        m_mapRunTotal[row / n] += m_vecRowRuns[static_cast<size_t>(row)].m_nLength;
+    }
+
+    if (rowSet.empty()) {
+        LogError(L"drv_stg size = 0");
+    }
+    const double divisor =
+        static_cast<double>(rowSet.size()) * static_cast<double>(m_nPageSizeCol) * sub;
+    for (const auto& [byte, total] : m_mapRunTotal) {
+        // With no drive strength taking part (kind -1) the rate would be 0 / 0: such a lane
+        // is reported as 0.0, since none of its positions can pass.
+        rates[byte] = divisor > 0.0 ? static_cast<double>(total) / divisor : 0.0;
+    }
+
+    double minimum = 100.0;
+    int weakest = 0;
+    for (const auto& [byte, rate] : rates) {
+        if (rate < minimum) {
+            minimum = rate;
+            weakest = byte;
+        }
+    }
+
+    const int verdictRow = analyzer::ReadVerdictRow(kind);
+    if (verdictRow >= 0 && verdictRow < n) {
+        const int row = weakest * n + verdictRow;
+        if (row >= 0 && row < rowCount) {
+            rowPassNum = m_vecRowRuns[static_cast<size_t>(row)].m_nLength;
+        }
+    }
+    if (rowPassNum == 0) {
+        LogError(L"nRowPassNum=%d, 通过率最低的Byte:%d, 指定的Row=%d", rowPassNum, weakest,
+                 verdictRow);
+        GetPrompt().Show(L"analyse result failed");
+        return false;
+    }
+    return true;
+}
+
+int CLogPageDDR::GetWeakestValue() const {
+    int value = kNoRunTotal;
+    for (const auto& [byte, total] : m_mapRunTotal) {
+        if (total < value) {
+            value = total;
+        }
+    }
+    return value;
+}
+
+bool CLogPageDDR::IsLessByWeakestByte(const CLogPageBase& other) const {
+    const auto* page = dynamic_cast<const CLogPageDDR*>(&other);
+    return page != nullptr && GetWeakestValue() < page->GetWeakestValue();
+}
+
+bool CLogPageDDR::IsGreaterByWeakestByte(const CLogPageBase& other) const {
+    const auto* page = dynamic_cast<const CLogPageDDR*>(&other);
+    return page != nullptr && page->GetWeakestValue() < GetWeakestValue();
+}
+
+bool CLogPageDDR::IsLessByName(const CLogPageBase& other) const {
+    const auto* page = dynamic_cast<const CLogPageDDR*>(&other);
+    return page != nullptr && ToUtf16Units(m_strLogName) < ToUtf16Units(page->m_strLogName);
+}
+
+int CLogPageDDR::GetColumnValue(int columnIndex) const {
+    const auto it = m_mapColumnIndex.find(columnIndex);
+    return it == m_mapColumnIndex.end() ? -1 : it->second;
+}
+
+bool CLogPageDDR::GetCells(int byte, int columnIndex, const CellKey& key, CellList& out) {
+    const SLogBlock& block = m_mapBlocks[{columnIndex, byte}];
+    const auto it = block.m_mapCells.find(key);
+    if (it == block.m_mapCells.end()) {
+        return false;
+    }
+    out = it->second;
+    return true;
+}
+
+bool CLogPageDDR::GetBlock(int byte, int columnIndex, SLogBlock& out) const {
+    const SLogBlock* block = FindBlock(byte, columnIndex);
+    if (block == nullptr) {
+        return false;
+    }
+    out.m_mapCells = block->m_mapCells;
+    out.m_nSubColCount = block->m_nSubColCount;
+    out.m_nSubRowCount = block->m_nSubRowCount;
+    return true;
+}
+
+const SLogBlock* CLogPageDDR::FindBlock(int byte, int columnIndex) const {
+    const auto it = m_mapBlocks.find({columnIndex, byte});
+    return it == m_mapBlocks.end() ? nullptr : &it->second;
+}
+
+void CLogPageDDR::MergeFrom(const CLogPageBase& other) {
+    int subRows = 0;
+    int subCols = 0;
+    other.GetBlockSize(subRows, subCols);
+    SetBlockSize(subRows, subCols);
+    int pageRows = 0;
+    int pageCols = 0;
+    other.GetPageSize(pageRows, pageCols);
+    SetPageSize(pageRows, pageCols);
+    const auto makeFail = [] { return std::make_unique<CLogDataDDR>(0); };
+    SLogBlock copy;
+    for (int byte = 0; byte < m_nPageSizeRow; ++byte) {
+        for (int column = 0; column < m_nPageSizeCol; ++column) {
+            const SLogBlock* source = other.FindBlock(byte, column);
+            if (source == nullptr && other.GetBlock(byte, column, copy)) {
+                source = &copy;
+            }
+            if (source != nullptr) {
+                MergeBlock(m_mapBlocks[{column, byte}], *source, makeFail);
+            }
+        }
+    }
+    if (const auto* page = dynamic_cast<const CLogPageDDR*>(&other)) {
+        m_setColumnValues = page->m_setColumnValues;
+        m_mapColumnIndex = page->m_mapColumnIndex;
+    }
+    SetName(L"统计图");
+}
+
+void CLogPageDDR::Clear() {
+    for (auto& [key, block] : m_mapBlocks) {
+        block.m_mapCells.clear();
+    }
+    FreeOwnedRecords();
+    m_setRowDDR1.clear();
+    m_setRowDDR2.clear();
+}
+
+void CLogPageDDR::AnalyseForSort() {
+    RateMap rates;
+    std::vector<SBestParam> best;
+    int rowPassNum = 0;
+    (void)Analyse(rates, best, rowPassNum);
+}
+
+std::unique_ptr<CLogPageBase> CLogPageDDR::CreateMergePage() const {
+    return std::make_unique<CLogPageDDR>();
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "LogPageBase.h"
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+/// Per-lane pass rates of an analysis, by byte lane (0.0 to 1.0).
+using RateMap = std::map<int, double>;
+
+/// One DDR log as a page: blocks keyed by (column index, byte lane), inside a block the cells
+/// keyed by (dqs_step_dly, drv_stg). Column c holds the c-th smallest sdll_phs_dly value of
+/// the log; sub-column s stands for dqs_step_dly s - 3; row r of a lane for the drive
+/// strength whose registry ordinal is r. Also serves as the merged statistics page.
+class CLogPageDDR : public CLogPageBase {
+public:
+    /// Reads the DDR1 and DDR2 row sets from the settings (their validity is the scan's
+    /// concern); the DDR3 row set is {34, 40}; the selected row starts at 0xFFFF.
+    CLogPageDDR();
+    ~CLogPageDDR() override;
+
+    /// Stores record at (column of sdllPhsDly, byte) under key (dqs_step_dly, drv_stg).
+    /// False (two LogError lines, record dropped) when the column or the byte lies beyond
+    /// the page size.
+    bool AddCell(int sdllPhsDly, int byte, const CellKey& key,
+                 std::unique_ptr<CLogDataBase> record);
+    /// Creates every missing block of the page size with the page's block size.
+    void Finish();
+
+    /// The per-log analysis: longest runs per row, best parameters per lane from the selected
+    /// row, pass rates, the weakest lane and nRowPassNum. The outputs are complete also when
+    /// it returns false ("analyse result failed": nRowPassNum is 0).
+    virtual bool Analyse(RateMap& rates, std::vector<SBestParam>& bestParams, int& rowPassNum);
+
+    /// True when position (0 .. columns x sub-columns - 1) of analysis row (byte x n +
+    /// ordinal) passes: its drive strength is in rowSet, its key exists and no DDR record of
+    /// the key failed.
+    [[nodiscard]] bool CellPasses(int row, int position, const std::set<int>& rowSet) const;
+    /// The row set of a DDR kind (empty for kind -1).
+    [[nodiscard]] const std::set<int>& RowSetOfKind(int kind) const;
+    /// The smallest per-byte run total, starting from 280 (the sort key).
+    [[nodiscard]] int GetWeakestValue() const;
+
+    [[nodiscard]] const BlockMap& Blocks() const { return m_mapBlocks; }
+    [[nodiscard]] const std::set<int>& GetColumnValues() const { return m_setColumnValues; }
+    [[nodiscard]] const std::map<int, int>& GetColumnIndexMap() const { return m_mapColumnIndex; }
+    [[nodiscard]] const std::map<int, int>& GetRunTotals() const { return m_mapRunTotal; }
+    [[nodiscard]] const std::map<int, SBestParam>& GetBestRecords() const {
+        return m_mapBestRecord;
+    }
+    /// The longest run of every analysis row of the last analysis (row = byte x n + ordinal).
+    [[nodiscard]] const std::vector<SRunRecord>& GetRowRuns() const { return m_vecRowRuns; }
+    [[nodiscard]] int GetSelectedRow() const { return m_nFabsRow; }
+    void SetSelectedRow(int row) { m_nFabsRow = row; }
+    [[nodiscard]] const std::set<int>& GetRowSetDDR1() const { return m_setRowDDR1; }
+    [[nodiscard]] const std::set<int>& GetRowSetDDR2() const { return m_setRowDDR2; }
+    [[nodiscard]] const std::set<int>& GetRowSetDDR3() const { return m_setRowDDR3; }
+
+    [[nodiscard]] bool IsLessByWeakestByte(const CLogPageBase& other) const override;
+    [[nodiscard]] bool IsGreaterByWeakestByte(const CLogPageBase& other) const override;
+    [[nodiscard]] bool IsLessByName(const CLogPageBase& other) const override;
+    [[nodiscard]] std::wstring GetName() const override { return m_strLogName; }
+    void SetName(const std::wstring& name) override { m_strLogName = name; }
+    [[nodiscard]] int GetColumnValue(int columnIndex) const override;
+    bool GetCells(int byte, int columnIndex, const CellKey& key, CellList& out) override;
+    void MergeFrom(const CLogPageBase& other) override;
+    bool GetBlock(int byte, int columnIndex, SLogBlock& out) const override;
+    void Clear() override;
+    [[nodiscard]] const SLogBlock* FindBlock(int byte, int columnIndex) const override;
+    void AnalyseForSort() override;
+    [[nodiscard]] std::unique_ptr<CLogPageBase> CreateMergePage() const override;
+
+protected:
+    BlockMap m_mapBlocks;
+    std::set<int> m_setColumnValues;     ///< distinct sdll_phs_dly values of the log
+    std::map<int, int> m_mapColumnIndex; ///< column index -> sdll_phs_dly, never changed once set
+    std::wstring m_strLogName;
+    std::map<int, int> m_mapRunTotal; ///< byte -> sum of its rows' longest runs
+    std::set<int> m_setRowDDR1;
+    std::set<int> m_setRowDDR2;
+    std::set<int> m_setRowDDR3;
+    int m_nFabsRow = 0xFFFF; ///< drive-strength ordinal whose runs give the best parameters
+    std::map<int, SBestParam> m_mapBestRecord;
+    std::vector<SRunRecord> m_vecRowRuns;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "LogPageBase.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+/// Sort modes of a scan (the sort box's item data).
+enum ESortMode : int {
+    kSortDescendingByWeakest = 0, ///< weakest value descending
+    kSortAscendingByWeakest = 1,  ///< weakest value ascending (weakest log first)
+    kSortByName = 2,              ///< log names ascending, upper case before lower case
+};
+
+/// The pages of a scan and their merged statistics page. The merged page shares the records
+/// of the pages, so it is freed before them.
+class CLogPageList {
+public:
+    CLogPageList() = default;
+    ~CLogPageList() { Free(); }
+    CLogPageList(const CLogPageList&) = delete;
+    CLogPageList& operator=(const CLogPageList&) = delete;
+
+    void AddPage(std::unique_ptr<CLogPageBase> page);
+    [[nodiscard]] size_t GetPageCount() const { return m_vecPages.size(); }
+    /// Page i in list order; nullptr when i is out of range.
+    [[nodiscard]] CLogPageBase* GetPage(size_t i) const;
+    /// The name of page i, or an empty text when i is out of range.
+    [[nodiscard]] std::wstring GetPageName(int i) const;
+    /// The statistics page "统计图", or nullptr.
+    [[nodiscard]] CLogPageBase* GetMergedPage() const { return m_pMergedPage.get(); }
+
+    /// Modes 0 and 1 analyse every page first (in list order) and sort by the weakest
+    /// value; mode 2 sorts by name without analysing. Pages that compare equal keep their
+    /// order. Any other mode leaves the order unchanged.
+    void AnalyseAndSort(int sortMode);
+    /// Rebuilds the merged page from every page in list order; true when there is one (no
+    /// pages, or a first page of a class that cannot be merged, leave none).
+    bool BuildMergedPage();
+    /// Deletes the merged page, then clears and deletes every page in order.
+    void Free();
+
+private:
+    std::vector<std::unique_ptr<CLogPageBase>> m_vecPages;
+    std::unique_ptr<CLogPageBase> m_pMergedPage;
+};

@@ -1,0 +1,139 @@
+#include "LogScanDDR.h"
+
+#include "AnalyzerSettings.h"
+#include "DrvStgRegistry.h"
+#include "LaneSwapMap.h"
+#include "LogDataDDR.h"
+#include "LogPageDDR.h"
+#include "LogRead.h"
+#include "SpLog.h"
+#include "TextUtil.h"
+#include "UserPrompt.h"
+
+#include <set>
+
+namespace {
+
+bool HasPlatformName(const std::vector<std::wstring>& otherLines) {
+    for (const std::wstring& line : otherLines) {
+        if (line.find(L"Varro") != std::wstring::npos ||
+            line.find(L"Kestin") != std::wstring::npos ||
+            line.find(L"Pellam") != std::wstring::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+SDdrDataLine ReadDdrDataLine(std::wstring_view line) {
+    SDdrDataLine out;
+    (void)ReadFieldValue(kDdrKeyDxn, line, out.m_nDxn);
+    (void)ReadFieldValue(kDdrKeySdllPhsDly, line, out.m_nSdllPhsDly);
+    (void)ReadFieldValue(kDdrKeyDrvStg, line, out.m_nDrvStg);
+    (void)ReadFieldValue(kDdrKeyDqsStepDly, line, out.m_nDqsStepDly);
+    out.m_bMarked = ReadPassMark(line, out.m_nPassFlag);
+    return out;
+}
+
+size_t CLogScanDDR::RequiredDataLines() const {
+    if (EqualsNoCase(m_strDdrType, L"ddr1")) {
+        return 1120;
+    }
+    if (EqualsNoCase(m_strDdrType, L"ddr2")) {
+        return 1568;
+    }
+    if (EqualsNoCase(m_strDdrType, L"ddr3")) {
+        return 448;
+    }
+    return 0;
+}
+
+void CLogScanDDR::AddDataLines(CLogPageDDR& page,
+                               const std::vector<std::wstring>& dataLines) const {
+    CDrvStgRegistry& registry = GetDrvStgRegistry();
+    int lineNumber = 0;
+    for (const std::wstring& line : dataLines) {
+        const int j = lineNumber++;
+        const SDdrDataLine data = ReadDdrDataLine(line);
+        registry.Register(data.m_nDrvStg);
+        // A line without a mark is most often cut off (end of a capture, or the 511-character
+        // cut of a long line); it says nothing about its cell, so it is left out.
+        if (!data.m_bMarked) {
+            LogError(L"line num = %d has no pass or fail mark, dropped: dxn=%d, sdll_phs_dly=%d, "
+                     L"drv_stg=%d, dqs_step_dly=%d",
+                     j, data.m_nDxn, data.m_nSdllPhsDly, data.m_nDrvStg, data.m_nDqsStepDly);
+            continue;
+        }
+        if (!page.AddCell(data.m_nSdllPhsDly, data.m_nDxn, {data.m_nDqsStepDly, data.m_nDrvStg},
+                          std::make_unique<CLogDataDDR>(data.m_nPassFlag))) {
+            LogError(L"line num = %d, dxn=%d, sdll_phs_dly=%d, drv_stg=%d, dqs_step_dly=%d", j,
+                     data.m_nDxn, data.m_nSdllPhsDly, data.m_nDrvStg, data.m_nDqsStepDly);
+        }
+    }
+}
+
+bool CLogScanDDR::Scan() {
+    GetLaneSwapMap().Rebuild();
+    GetDrvStgRegistry().Clear();
+    std::set<int> rowSet;
+    if (!analyzer::ReadRowSet(kDdrKindDDR1, rowSet)) {
+        LogError(L"DrvStg ini config error");
+        GetPrompt().Show(L"DrvStg ini config error");
+        return false;
+    }
+
+    m_pPageList = std::make_unique<CLogPageList>();
+    std::wstring failedFiles;
+    std::vector<std::wstring> dataLines;
+    std::vector<std::wstring> otherLines;
+    for (const std::wstring& path : m_vecFileList) {
+        auto page = std::make_unique<CLogPageDDR>();
+        std::wstring name = path; // a bare file name is its own name
+        (void)GetFileNameOfPath(path, name);
+        (void)ReadLogHeader(path, m_strProject, m_strDdrType, m_strDdrClock);
+        dataLines.clear();
+        otherLines.clear();
+        if (!SplitLogLines(path, kDdrKeyDxn, kDdrKeyDrvStg, kDdrKeySdllPhsDly, kDdrKeyDqsStepDly,
+                           dataLines, otherLines)) {
+            m_pPageList.reset();
+            GetPrompt().Show(FormatW(
+                L"scan log file\"%ls\" failed, please check log file is correct", path.c_str()));
+            LogDebug(L"FileName:%ls, Item:%ls", path.c_str(),
+                     L"dxn,drv_stg,mem_drv,sdll_phs_dly,dqs_step_dly");
+            return false;
+        }
+        if (EqualsNoCase(m_strDdrType, L"ddr1")) {
+            m_nDrvStgRowCount = 7; // stays 7 for the remaining logs of this scan
+        }
+        const size_t required = RequiredDataLines();
+        if (dataLines.size() < required &&
+            !GetPrompt().AskYesNo(
+                FormatW(L"log文件%ls不完整，将影响分析结果的准确性, 是否继续", name.c_str()),
+                L"警告")) {
+            m_pPageList.reset();
+            return false;
+        }
+        if (analyzer::ReadCheckLogFile() && !HasPlatformName(otherLines)) {
+            failedFiles += FormatW(L"File: \"%ls\"\n", path.c_str());
+            continue;
+        }
+        page->SetName(name);
+        page->SetPageSize(m_nPageSizeRow, m_nPageSizeCol);
+        page->SetBlockSize(m_nDrvStgRowCount, m_nSubColCount);
+        AddDataLines(*page, dataLines);
+        page->Finish();
+        m_pPageList->AddPage(std::move(page));
+    }
+
+    if (!ConfirmSkippedFiles(
+            FormatW(L"扫描失败\n%ls\n不是Varro\\Kestin\\Pellam的log，跳过扫描失败文件继续分析?",
+                    failedFiles.c_str()))) {
+        m_pPageList.reset();
+        return false;
+    }
+    m_pPageList->AnalyseAndSort(m_nSortMode);
+    (void)m_pPageList->BuildMergedPage();
+    return true;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "LogScanItf.h"
+
+#include <string>
+#include <string_view>
+
+class CLogPageDDR;
+
+/// The fields of one DDR data line.
+struct SDdrDataLine {
+    int m_nDxn = 0;
+    int m_nSdllPhsDly = 0;
+    int m_nDrvStg = 0;
+    int m_nDqsStepDly = 0;
+    int m_nPassFlag = 0;
+    bool m_bMarked = false; ///< the line carries "pass" or "fail"
+};
+
+/// Reads dxn, sdll_phs_dly, drv_stg and dqs_step_dly (each 0 when it has no number) and the
+/// pass mark of a data line.
+[[nodiscard]] SDdrDataLine ReadDdrDataLine(std::wstring_view line);
+
+/// The four keys every DDR data line holds.
+inline constexpr std::wstring_view kDdrKeyDxn = L"dxn";
+inline constexpr std::wstring_view kDdrKeyDrvStg = L"drv_stg";
+inline constexpr std::wstring_view kDdrKeySdllPhsDly = L"sdll_phs_dly";
+inline constexpr std::wstring_view kDdrKeyDqsStepDly = L"dqs_step_dly";
+
+/// The scanner of the lpDDR, lpDDR2 and DDR3 log types: every log becomes a CLogPageDDR.
+class CLogScanDDR : public CLogScanItf {
+public:
+    CLogScanDDR() = default;
+
+    /// Rebuilds the lane swap map, empties the drive-strength registry, validates the DDR1
+    /// row set, reads every log (header, lines, line count, platform), asks the completeness
+    /// question, then sorts and merges. Every problem goes through the prompt seam.
+    bool Scan() override;
+
+    /// The logs' header; "Unknown" until a log of this scan names it.
+    [[nodiscard]] const std::wstring& GetProject() const { return m_strProject; }
+    [[nodiscard]] const std::wstring& GetDdrType() const { return m_strDdrType; }
+    [[nodiscard]] const std::wstring& GetDdrClock() const { return m_strDdrClock; }
+
+protected:
+    /// The data lines a log of the current DDR type needs (0: no check).
+    [[nodiscard]] size_t RequiredDataLines() const;
+    /// Adds the cells of the data lines to page.
+    void AddDataLines(CLogPageDDR& page, const std::vector<std::wstring>& dataLines) const;
+
+    std::wstring m_strProject = L"Unknown";
+    std::wstring m_strDdrType = L"Unknown";
+    std::wstring m_strDdrClock = L"Unknown";
+};

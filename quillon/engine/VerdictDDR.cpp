@@ -1,0 +1,73 @@
+#include "VerdictDDR.h"
+
+#include "AnalyzerSettings.h"
+#include "SpLog.h"
+#include "TextUtil.h"
+#include "UserPrompt.h"
+
+#include <cmath>
+
+bool CVerdictDDR::Judge(const std::map<int, double>& rates, int rowPassNum) {
+    m_strNoVerdictText.clear();
+    if (rates.empty()) {
+        return false;
+    }
+    double minimum = 4294967295.0;
+    int lane = rates.begin()->first;
+    for (const auto& [byte, value] : rates) {
+        // A rate that is not a number passes nothing: it counts as 0.
+        const double rate = std::isnan(value) ? 0.0 : value;
+        if (rate < minimum) {
+            minimum = rate;
+            lane = byte;
+        }
+    }
+    m_nWeakestLane = lane;
+
+    std::wstring reason;
+    const int minRate = analyzer::ReadMinPassRate();
+    if (minRate < 0 || minRate > 100) {
+        GetPrompt().Show(L"conclusion standard parameters configurate error");
+        m_strNoVerdictText = L"pass rate does not reach the standard";
+        return false;
+    }
+    const bool ratePassed = static_cast<double>(minRate) < minimum * 100.0;
+    if (!ratePassed) {
+        reason = FormatW(L"the min pass rate of Byte%d does not reach the standard(less than %d%%)",
+                         lane, minRate);
+        LogInfo(L"%ls", reason.c_str());
+    }
+
+    const int minPassNum = analyzer::ReadMinPassNum();
+    if (minPassNum < 0 || minPassNum > 280) {
+        GetPrompt().Show(L"Minimum continuous cell number configurate error");
+        m_strNoVerdictText = L"analyzer failed";
+        return false;
+    }
+    const bool lengthPassed = rowPassNum >= minPassNum;
+    if (!lengthPassed) {
+        reason = FormatW(L"the continuous pass length:%d in Byte that pass rate is minmum does not "
+                         L"reach the standard(less than:%d)",
+                         rowPassNum, minPassNum);
+        LogInfo(L"%ls", reason.c_str());
+    }
+    if (rowPassNum == 0) {
+        LogInfo(L"drv_stg:通过率最小的Byte中连续最长Pass单元格数目%d不达标(小于%d)", rowPassNum,
+                minPassNum);
+        m_strNoVerdictText = L"analyzer failed";
+        return false;
+    }
+
+    if (ratePassed && lengthPassed) {
+        m_strConclusion = L"PASS";
+        m_nResultCode = 2;
+        m_strReason.clear();
+        m_bPassed = true;
+    } else {
+        m_strConclusion = L"FAIL";
+        m_nResultCode = 0;
+        m_strReason = reason;
+        m_bPassed = false;
+    }
+    return true;
+}
