@@ -1,0 +1,336 @@
+#include "LogScanOrlo.h"
+
+#include "OrloFixture.h"
+#include "UserPrompt.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace orlo;
+using namespace orlotest;
+
+namespace {
+
+const std::wstring kLineEndingText = L"文件格式错误，请更改文件 %ls 为windows行尾结束符(CR/LF)";
+
+std::wstring LineEndingMessage(const std::wstring& path) {
+    return FormatW(kLineEndingText.c_str(), path.c_str());
+}
+
+std::string Lines(int count, const std::string& line) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += line + "\r\n";
+    }
+    return text;
+}
+
+} // namespace
+
+TEST(CheckOrloHeader, SignatureMustLieWithinTheFirstTenPieces) {
+    struct SCase {
+        const char* what;
+        std::string text;
+        bool expected;
+    };
+    const std::string sig = "DDR SCAN TOOL VER1.0";
+    const SCase cases[] = {
+        {"third line", Lines(2, "boot") + sig + "\r\n", true},
+        {"tenth line", Lines(9, "boot") + sig + "\r\n", true},
+        {"eleventh line", Lines(10, "boot") + sig + "\r\n", false},
+        {"any order", "TOOL VER1.0 by SCAN of DDR\r\n", true},
+        {"case matters", "ddr scan tool ver1.0\r\n", false},
+        {"words on two lines", "DDR SCAN\r\nTOOL VER1.0\r\n", false},
+        {"other version", "DDR SCAN TOOL VER2.0\r\n", false},
+        // A 600-character line is two pieces; the signature in its tail is piece 2.
+        {"tail of a long line", std::string(520, 'x') + sig + "\r\n", true},
+        // Ten pieces of 511 characters come before the signature.
+        {"after ten full pieces", std::string(10 * 511, 'x') + sig + "\r\n", false},
+        {"split by a piece end", std::string(500, 'x') + sig + "\r\n", false},
+        {"no line end at all", sig, true},
+        {"empty", "", false},
+    };
+    CTempDir dir;
+    CRecordingPrompt prompt;
+    CScopedPrompt guard(prompt);
+    for (const SCase& c : cases) {
+        const std::wstring path = dir.Write("h.txt", c.text);
+        EXPECT_EQ(CheckOrloHeader(path), c.expected) << c.what;
+    }
+    EXPECT_TRUE(prompt.Records().empty());
+}
+
+TEST(CheckOrloHeader, MissingFileShowsOpenMessage) {
+    CTempDir dir;
+    CRecordingPrompt prompt;
+    CScopedPrompt guard(prompt);
+    const std::wstring path = dir.WPath("missing.txt");
+    EXPECT_FALSE(CheckOrloHeader(path));
+    EXPECT_EQ(prompt.Texts(), std::vector<std::wstring>{L"open file " + path + L" failed !"});
+}
+
+TEST(ReadOrloPassMark, MarkIsTheWordBeforeTheSmiley) {
+    struct SCase {
+        const wchar_t* line;
+        bool found;
+        int pass;
+    };
+    const SCase cases[] = {
+        {L"clkwr=7 pass :))))))", true, 1},   {L"clkwr=7 FAIL :))))))", true, 0},
+        {L"clkwr=7 passed :))))))", true, 1}, {L"clkwr=7 PaSs:))))))\n", true, 1},
+        {L"fail then pass :))))))", true, 1}, // pass is looked for first
+        {L"fail :)))))) pass", true, 0},      // only the text before the marker counts
+        {L"clkwr=7 pass", false, -5},         // no marker
+        {L"clkwr=7 pass :)))))", false, -5},  // five parentheses are not the marker
+        {L":)))))) pass", false, -5},         // the word after the marker
+        {L"clkwr=7 ok :))))))", false, -5},   {L"", false, -5},
+    };
+    for (const SCase& c : cases) {
+        int pass = -5;
+        EXPECT_EQ(ReadOrloPassMark(c.line, pass), c.found) << c.line;
+        EXPECT_EQ(pass, c.pass) << c.line;
+    }
+}
+
+TEST(ReadOrloDataLines, LineEndsAndDataLines) {
+    CTempDir dir;
+    CRecordingPrompt prompt;
+    CScopedPrompt guard(prompt);
+    const std::string line = DataLine(7, 2, 1, 3, 0, true);
+
+    // LF only is accepted; CR LF arrives as LF.
+    std::vector<std::wstring> lines;
+    std::wstring path = dir.Write("lf.txt", "banner\n" + line + "\n" + line);
+    EXPECT_TRUE(ReadOrloDataLines(path, lines));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], Utf8ToWide(line) + L"\n");
+    EXPECT_EQ(lines[1], Utf8ToWide(line)); // the last line has no LF
+    lines.clear();
+    path = dir.Write("crlf.txt", line + "\r\n");
+    EXPECT_TRUE(ReadOrloDataLines(path, lines));
+    EXPECT_EQ(lines, std::vector<std::wstring>{Utf8ToWide(line) + L"\n"});
+    EXPECT_TRUE(prompt.Records().empty());
+
+    // CR only, one line without a break, an empty file: the line-ending message.
+    for (const std::string& text : {line + "\r" + line + "\r", line, std::string()}) {
+        prompt.Clear();
+        lines.clear();
+        path = dir.Write("bad.txt", text);
+        EXPECT_FALSE(ReadOrloDataLines(path, lines));
+        EXPECT_EQ(prompt.Texts(), std::vector<std::wstring>{LineEndingMessage(path)});
+    }
+
+    // Line feeds but no data line: false without a message. The keywords are case-sensitive.
+    prompt.Clear();
+    lines.clear();
+    path = dir.Write("nodata.txt", "CLKWR=1, dqs_drv=1, data_drv=1, ctl=1, clk_drv=1 pass\n");
+    EXPECT_FALSE(ReadOrloDataLines(path, lines));
+    EXPECT_TRUE(prompt.Records().empty());
+
+    path = dir.WPath("missing.txt");
+    EXPECT_FALSE(ReadOrloDataLines(path, lines));
+    EXPECT_EQ(prompt.Texts(), std::vector<std::wstring>{L"open file " + path + L" failed !"});
+}
+
+TEST(ReadOrloDataLines, LongLinesArriveInPiecesOf1023) {
+    CTempDir dir;
+    CRecordingPrompt prompt;
+    CScopedPrompt guard(prompt);
+    // 1500 characters with all five names at the start: one data piece of 1023 characters and
+    // a tail that is not a data line.
+    std::string longLine = DataLine(1, 0, 0, 0, 0, true);
+    longLine += std::string(1500 - longLine.size(), 'y');
+    // All names in a tail beyond 1023 characters: only the tail piece is a data line.
+    std::string tailLine = std::string(1023, 'z') + DataLine(2, 0, 0, 0, 0, true);
+    std::vector<std::wstring> lines;
+    const std::wstring path = dir.Write("long.txt", longLine + "\n" + tailLine + "\n");
+    EXPECT_TRUE(ReadOrloDataLines(path, lines));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].size(), 1023u);
+    EXPECT_EQ(lines[1], Utf8ToWide(DataLine(2, 0, 0, 0, 0, true)) + L"\n");
+}
+
+TEST(GetOrloTemperatureClass, ByNameSubstringOfTheTemperatureLists) {
+    const std::vector<std::wstring> low = {L"/logs/low/15.txt", L"/logs/low/b.txt"};
+    const std::vector<std::wstring> high = {L"/logs/high/b.txt", L"/logs/high/h1.txt"};
+    EXPECT_EQ(GetOrloTemperatureClass(L"5.txt", low, high), kTemperatureLow); // inside 15.txt
+    EXPECT_EQ(GetOrloTemperatureClass(L"15.txt", low, high), kTemperatureLow);
+    EXPECT_EQ(GetOrloTemperatureClass(L"b.txt", low, high), kTemperatureLow); // low first
+    EXPECT_EQ(GetOrloTemperatureClass(L"h1.txt", low, high), kTemperatureHigh);
+    EXPECT_EQ(GetOrloTemperatureClass(L"25.txt", low, high), kTemperatureNormal);
+    EXPECT_EQ(GetOrloTemperatureClass(L"5.txt", {}, {}), kTemperatureNormal);
+}
+
+class CLogScanOrloTest : public ::testing::Test {
+protected:
+    CTempDir m_dir;
+    CRecordingPrompt m_prompt;
+    CScopedPrompt m_guard{m_prompt};
+};
+
+TEST_F(CLogScanOrloTest, RecordsValuesMarksAndTemperatures) {
+    CSettingsGuard settings(m_dir, "");
+    CLogScanOrlo scanner;
+    scanner.m_fileList = {
+        m_dir.Write("normal/5.txt",
+                    OrloLog({"some banner text", DataLine(7, 2, 1, 3, 0, true),
+                             DataLine(7, 2, 1, 3, 0, true), DataLine(8, 2, 1, 3, 0, false),
+                             "clkwr=9, dqs_drv=2, data_drv=1, ctl=3, clk_drv=0 pass",
+                             "clkwr = 1 0, dqs_drv = 40ohm, data_drv=-2, ctl=x, clk_drv=3 pass "
+                             ":))))))",
+                             DataLine(32, 2, 1, 3, 0, true), DataLine(-1, 2, 1, 3, 0, true)})),
+        m_dir.Write("low/15.txt", OrloLog({DataLine(7, 2, 1, 3, 0, true)})),
+        m_dir.Write("high/h.txt", OrloLog({DataLine(6, 2, 1, 3, 0, true)}))};
+    scanner.m_lowList = {scanner.m_fileList[1]};
+    scanner.m_highList = {scanner.m_fileList[2]};
+    ASSERT_TRUE(scanner.Scan());
+    EXPECT_TRUE(m_prompt.Records().empty());
+    std::unique_ptr<OrloPageList> result = scanner.TakeResult();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(scanner.Result(), nullptr);
+    ASSERT_EQ(result->PageCount(), 3u);
+
+    const CLogPageOrlo& a = *result->Pages()[0];
+    EXPECT_EQ(a.Name(), L"5.txt");
+    EXPECT_EQ(a.Temperature(), kTemperatureLow); // its name is inside 15.txt
+    EXPECT_EQ(result->Pages()[1]->Temperature(), kTemperatureLow);
+    EXPECT_EQ(result->Pages()[2]->Temperature(), kTemperatureHigh);
+
+    ASSERT_EQ(a.Combinations().size(), 2u);
+    const DrvCombination& c = a.Combinations()[0];
+    EXPECT_EQ(c.Key(), (std::array<int, 4>{2, 1, 3, 0}));
+    EXPECT_EQ(c.m_entries[7].m_nPassCount, 2); // two pass lines
+    EXPECT_EQ(c.m_entries[8].m_nState, -1);    // a fail
+    EXPECT_EQ(c.m_entries[9].m_nState, -1);    // no marker: ignored
+    // Units and blanks read as their digits; a value without digits is 0.
+    const DrvCombination& u = a.Combinations()[1];
+    EXPECT_EQ(u.Key(), (std::array<int, 4>{40, -2, 0, 3}));
+    EXPECT_EQ(u.m_entries[10].m_nState, 1);
+
+    const CLogPageOrlo& merged = *result->Merged();
+    EXPECT_EQ(merged.Find(2, 1, 3, 0)->m_entries[7].m_nPassCount, 3);
+    EXPECT_EQ(merged.Find(2, 1, 3, 0)->m_entries[6].m_nPassCount, 1);
+}
+
+TEST_F(CLogScanOrloTest, LastLineWithLineFeedIsRecordedOnce) {
+    CSettingsGuard settings(m_dir, "");
+    CLogScanOrlo scanner;
+    scanner.m_fileList = {m_dir.Write("a.txt", OrloLog({DataLine(3, 0, 0, 0, 0, true)}))};
+    ASSERT_TRUE(scanner.Scan());
+    const auto result = scanner.TakeResult();
+    EXPECT_EQ(result->Pages()[0]->Find(0, 0, 0, 0)->m_entries[3].m_nPassCount, 1);
+}
+
+TEST_F(CLogScanOrloTest, NonOrloLogsAskBeforeTheyAreSkipped) {
+    const std::wstring good = m_dir.Write("a.txt", OrloLog({DataLine(3, 0, 0, 0, 0, true)}));
+    const std::wstring other = m_dir.Write("b.txt", "some other log\r\n");
+    const std::wstring question =
+        L"扫描失败\nFile: \"" + other + L"\"\n\n不是Orlo的log，跳过扫描失败文件继续分析?";
+    struct SCase {
+        const char* settings;
+        bool answer;
+        bool expectQuestion;
+        bool expectResult;
+    };
+    const SCase cases[] = {
+        {"[IsCheckLogFile]\nEnable=1\n", true, true, true},
+        {"[IsCheckLogFile]\nEnable=1\n", false, true, false},
+        {"", false, true, false}, // Enable defaults to 1
+        {"[IsCheckLogFile]\nEnable=0\n", false, false, true},
+    };
+    for (const SCase& c : cases) {
+        CSettingsGuard settings(m_dir, c.settings);
+        m_prompt.Clear();
+        m_prompt.SetDefaultAnswer(c.answer);
+        CLogScanOrlo scanner;
+        scanner.m_fileList = {good, other};
+        EXPECT_EQ(scanner.Scan(), c.expectResult) << c.settings;
+        if (c.expectQuestion) {
+            ASSERT_EQ(m_prompt.Records().size(), 1u);
+            EXPECT_TRUE(m_prompt.Records()[0].question);
+            EXPECT_EQ(m_prompt.Records()[0].text, question);
+        } else {
+            EXPECT_TRUE(m_prompt.Records().empty());
+        }
+        const auto result = scanner.TakeResult();
+        EXPECT_EQ(result != nullptr, c.expectResult);
+        if (result) {
+            ASSERT_EQ(result->PageCount(), 1u);
+            EXPECT_EQ(result->PageName(0), L"a.txt");
+            EXPECT_NE(result->Merged(), nullptr);
+        }
+    }
+}
+
+TEST_F(CLogScanOrloTest, SignedLogWithoutLineFeedOrDataAbandonsTheScan) {
+    CSettingsGuard settings(m_dir, "");
+    const std::wstring good = m_dir.Write("a.txt", OrloLog({DataLine(3, 0, 0, 0, 0, true)}));
+    const std::wstring noLf =
+        m_dir.Write("b.txt", "DDR SCAN TOOL VER1.0 " + DataLine(3, 0, 0, 0, 0, true));
+    const std::wstring noData = m_dir.Write("c.txt", OrloLog({"nothing scanned"}));
+    CLogScanOrlo scanner;
+    scanner.m_fileList = {good, noLf};
+    EXPECT_FALSE(scanner.Scan());
+    EXPECT_EQ(scanner.Result(), nullptr);
+    EXPECT_EQ(m_prompt.Texts(), std::vector<std::wstring>{LineEndingMessage(noLf)});
+
+    m_prompt.Clear();
+    CLogScanOrlo second;
+    second.m_fileList = {noData, good};
+    EXPECT_FALSE(second.Scan());
+    EXPECT_TRUE(m_prompt.Records().empty());
+}
+
+TEST_F(CLogScanOrloTest, UnreadableFileCountsAsNotOrlo) {
+    CSettingsGuard settings(m_dir, "[IsCheckLogFile]\nEnable=1\n");
+    const std::wstring good = m_dir.Write("a.txt", OrloLog({DataLine(3, 0, 0, 0, 0, true)}));
+    const std::wstring missing = m_dir.WPath("gone.txt");
+    m_prompt.SetDefaultAnswer(true);
+    CLogScanOrlo scanner;
+    scanner.m_fileList = {missing, good};
+    EXPECT_TRUE(scanner.Scan());
+    ASSERT_EQ(m_prompt.Records().size(), 2u);
+    EXPECT_EQ(m_prompt.Records()[0].text, L"open file " + missing + L" failed !");
+    EXPECT_TRUE(m_prompt.Records()[1].question);
+}
+
+// Mended: when no log at all is an Orlo log, skipping them used to leave an empty merged
+// page that passed against missing limits.
+TEST_F(CLogScanOrloTest, NoAcceptedLogIsAFailedScan) {
+    for (const char* settings : {"[IsCheckLogFile]\nEnable=1\n", "[IsCheckLogFile]\nEnable=0\n"}) {
+        CSettingsGuard guard(m_dir, settings);
+        m_prompt.SetDefaultAnswer(true);
+        CLogScanOrlo scanner;
+        scanner.m_fileList = {m_dir.Write("x.txt", "not a log\r\n")};
+        EXPECT_FALSE(scanner.Scan()) << settings;
+        EXPECT_EQ(scanner.TakeResult(), nullptr);
+    }
+}
+
+TEST_F(CLogScanOrloTest, BinaryGarbageDoesNotCrash) {
+    CSettingsGuard settings(m_dir, "[IsCheckLogFile]\nEnable=0\n");
+    std::mt19937 random(7);
+    std::string garbage = "DDR SCAN TOOL VER1.0\n";
+    for (int i = 0; i < 200000; ++i) {
+        garbage += static_cast<char>(random() & 0xFF);
+    }
+    // Fragments of data lines among the noise, some with absurd values.
+    garbage += "\nclkwr=99999999999999999999,dqs_drv=--5,data_drv=,ctl,clk_drv pass :))))))\n";
+    garbage += "clk_drv=ctl=data_drv=dqs_drv=clkwr=";
+    garbage += std::string(3000, '\0');
+    garbage += "\n";
+    CLogScanOrlo scanner;
+    scanner.m_fileList = {m_dir.Write("g.txt", garbage),
+                          m_dir.Write("a.txt", OrloLog({DataLine(1, 0, 0, 0, 0, true)}))};
+    EXPECT_TRUE(scanner.Scan());
+    const auto result = scanner.TakeResult();
+    ASSERT_TRUE(result);
+    for (const auto& page : result->Pages()) {
+        for (const DrvCombination& c : page->Combinations()) {
+            for (const ClkwrEntry& e : c.m_entries) {
+                EXPECT_TRUE(e.m_nState == 1 || e.m_nState == -1);
+            }
+        }
+    }
+}
