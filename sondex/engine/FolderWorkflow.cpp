@@ -1,0 +1,204 @@
+#include "FolderWorkflow.h"
+
+#include "ProjectConfig.h"
+#include "SondexText.h"
+
+#include "TextUtil.h"
+#include "UserPrompt.h"
+
+#include <algorithm>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool EndsWithTxt(const std::wstring& name) {
+    return name.size() >= 4 &&
+           EqualsNoCase(std::wstring_view(name).substr(name.size() - 4), L".txt");
+}
+
+void CollectLogFiles(const fs::path& folder, std::vector<fs::path>& out,
+                     std::set<fs::path>& visited) {
+    std::error_code ec;
+    const fs::path canonical = fs::weakly_canonical(folder, ec);
+    // A folder reached twice (a link back up the tree) is searched once.
+    if (!visited.insert(ec ? folder : canonical).second) {
+        return;
+    }
+    std::vector<std::pair<std::wstring, fs::directory_entry>> entries;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::wstring name = PathToWide(it->path().filename());
+        if (EndsWithTxt(name)) {
+            entries.emplace_back(name, *it);
+        }
+    }
+    std::sort(entries.begin(), entries.end(), [](const auto& x, const auto& y) {
+        const std::wstring ux = ToUpperAscii(x.first);
+        const std::wstring uy = ToUpperAscii(y.first);
+        return ux != uy ? ux < uy : x.first < y.first;
+    });
+    for (const auto& [name, entry] : entries) {
+        std::error_code e;
+        if (entry.is_directory(e)) {
+            CollectLogFiles(entry.path(), out, visited);
+        } else {
+            out.push_back(entry.path());
+        }
+    }
+}
+
+} // namespace
+
+std::vector<fs::path> FindLogFiles(const fs::path& folder) {
+    std::vector<fs::path> out;
+    std::set<fs::path> visited;
+    CollectLogFiles(folder, out, visited);
+    return out;
+}
+
+void CFolderWorkflow::SetSrSelected(int sr, bool selected) {
+    if (sr >= 0 && sr < kSrCount) {
+        m_srSelected[static_cast<size_t>(sr)] = selected;
+    }
+}
+
+void CFolderWorkflow::ToggleSr(int sr) {
+    if (sr >= 0 && sr < kSrCount) {
+        m_srSelected[static_cast<size_t>(sr)] = !m_srSelected[static_cast<size_t>(sr)];
+    }
+}
+
+bool CFolderWorkflow::IsSrSelected(int sr) const {
+    return sr >= 0 && sr < kSrCount && m_srSelected[static_cast<size_t>(sr)];
+}
+
+std::vector<int32_t> CFolderWorkflow::GetSelectedSr() const {
+    std::vector<int32_t> out;
+    for (int sr = 0; sr < kSrCount; ++sr) {
+        if (m_srSelected[static_cast<size_t>(sr)]) {
+            out.push_back(sr);
+        }
+    }
+    return out;
+}
+
+CLogDocument* CFolderWorkflow::OpenLog(const fs::path& path) {
+    auto document = std::make_unique<CLogDocument>();
+    const bool opened = document->OpenLog(path, GetSelectedSr());
+    m_openRecords.push_back({path, opened, document->GetReadStatus()});
+    if (!opened) {
+        return nullptr;
+    }
+    const std::wstring name = document->GetData()->GetName();
+    if (!document->IsParsed() || !document->IsComplete()) {
+        m_strIncompleteList += L"\t" + name;
+    }
+    if (!document->IsPassed()) {
+        m_bAllPassed = false;
+        m_strFailList += L"\n" + name + L"\tFail";
+    }
+    m_documents.push_back(std::move(document));
+    return m_documents.back().get();
+}
+
+int CFolderWorkflow::AnalyzeFolder(const fs::path& folder) {
+    const std::vector<fs::path> files = FindLogFiles(folder);
+    CloseAllDocuments();
+    m_folderLogs.clear();
+    m_perLogResults.clear();
+    m_openRecords.clear();
+    m_pStatisticsData.reset();
+    m_bAllPassed = true;
+    m_bAllPassedShown = false;
+    m_bIncompleteShown = false;
+    m_strFailList.clear();
+    m_strIncompleteList.clear();
+    m_form.Clear();
+    m_form.SetFailList(std::wstring());
+
+    int opened = 0;
+    for (const auto& file : files) {
+        CLogDocument* document = OpenLog(file);
+        if (!document) {
+            break;
+        }
+        ++opened;
+        m_perLogResults.push_back(document->GetResults());
+        m_folderLogs.push_back(document->GetData());
+    }
+    if (opened > 0) {
+        m_pStatisticsData = std::make_unique<CScanLogData>();
+        m_pStatisticsData->SetName(CScanLogData::kStatisticsName);
+        for (const CScanLogData* log : m_folderLogs) {
+            m_pStatisticsData->MergeLog(*log);
+        }
+        CreateStatisticsDocument();
+        m_logFileDir = folder;
+    }
+    return opened;
+}
+
+CLogDocument* CFolderWorkflow::CreateStatisticsDocument() {
+    auto document = std::make_unique<CLogDocument>();
+    document->InitStatistics(std::move(m_pStatisticsData), m_perLogResults);
+    m_documents.push_back(std::move(document));
+    return m_documents.back().get();
+}
+
+void CFolderWorkflow::CloseAllDocuments() {
+    m_folderLogs.clear();
+    m_documents.clear();
+}
+
+CLogDocument* CFolderWorkflow::GetStatisticsDocument() const {
+    for (const auto& document : m_documents) {
+        if (document->IsStatistics()) {
+            return document.get();
+        }
+    }
+    return nullptr;
+}
+
+void CFolderWorkflow::Activate(CLogDocument* document) {
+    if (!document || !document->GetData()) {
+        return;
+    }
+    const bool statistics = document->IsStatistics();
+    bool shown = m_bAllPassed;
+    if (!statistics) {
+        shown = document->IsPassed();
+        if (!shown) {
+            m_bAllPassed = false;
+        }
+    }
+    m_form.Clear();
+    m_form.SetResults(document->GetResults(), shown);
+    m_form.SetParameters(sondex::ParseDecimalPrefix(document->GetHeader().clock),
+                         document->GetHeader().tcnt);
+    if (!statistics) {
+        m_form.SetTitle(document->GetTitle());
+        m_form.Show();
+        return;
+    }
+    m_form.SetTitle(CScanLogData::kStatisticsName);
+    m_form.SetFailList(m_strFailList);
+    m_form.Show();
+    const CProjectConfig& config = GetProjectConfig();
+    if (m_bAllPassed && !m_bAllPassedShown) {
+        // An unconfigured text would give an empty message box: nothing to say then.
+        const std::wstring text = config.GetResultText1();
+        if (!text.empty()) {
+            GetPrompt().Show(text);
+        }
+        m_bAllPassedShown = true;
+    }
+    if (!m_bIncompleteShown) {
+        const std::wstring text2 = config.GetResultText2();
+        if (!text2.empty() && !m_strIncompleteList.empty() && !m_bAllPassed) {
+            GetPrompt().Show(
+                FormatW(L"log文件%ls, %ls", m_strIncompleteList.c_str(), text2.c_str()));
+        }
+        m_bIncompleteShown = true;
+    }
+}

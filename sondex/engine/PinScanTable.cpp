@@ -1,0 +1,597 @@
+#include "PinScanTable.h"
+
+#include "ProjectConfig.h"
+#include "SondexText.h"
+
+#include "TextUtil.h"
+#include "UserPrompt.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+bool EqualsNoCaseBytes(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'a' && x <= 'z') {
+            x = static_cast<char>(x - 'a' + 'A');
+        }
+        if (y >= 'a' && y <= 'z') {
+            y = static_cast<char>(y - 'a' + 'A');
+        }
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int32_t SaturatedProduct(int64_t a, int64_t b) {
+    const int64_t p = a * b;
+    return static_cast<int32_t>(std::clamp<int64_t>(p, INT32_MIN, INT32_MAX));
+}
+
+constexpr uint32_t kAxisRow = 0xB;
+constexpr uint32_t kAxisCol = 0xC;
+
+uint32_t AxisOf(uint32_t w) {
+    return w >> 28;
+}
+int PositionOf(uint32_t w) {
+    return static_cast<int>((w >> 24) & 0xF);
+}
+uint32_t PinCodeOf(uint32_t w) {
+    return (w >> 8) & 0xFF;
+}
+int32_t ValueOf(uint32_t w) {
+    return static_cast<int32_t>(w & 0xFF);
+}
+
+// Longest run of passing rows from the per-row states of a column (-1 = no cell). A
+// missing cell passes when the nearest cells above and below it exist and pass; the
+// first and last data rows never pass without a cell.
+int RunOfStates(const std::vector<int8_t>& states) {
+    const size_t n = states.size();
+    std::vector<int8_t> above(n, 0);
+    int8_t last = 0;
+    bool seen = false;
+    for (size_t i = 0; i < n; ++i) {
+        above[i] = seen ? last : 0;
+        if (states[i] >= 0) {
+            last = states[i];
+            seen = true;
+        }
+    }
+    int best = 0;
+    int count = 0;
+    std::vector<int8_t> passes(n, 0);
+    seen = false;
+    last = 0;
+    for (size_t k = n; k-- > 0;) {
+        if (states[k] >= 0) {
+            passes[k] = states[k];
+        } else if (k == 0 || k == n - 1) {
+            passes[k] = 0;
+        } else {
+            passes[k] = (above[k] && seen && last) ? 1 : 0;
+        }
+        if (states[k] >= 0) {
+            last = states[k];
+            seen = true;
+        }
+    }
+    for (size_t i = 0; i < n; ++i) {
+        count = passes[i] ? count + 1 : 0;
+        best = std::max(best, count);
+    }
+    return best;
+}
+
+int8_t StateOfList(const CPinScanTable::CellList& list) {
+    for (const auto& result : list) {
+        if (result->GetState() == CLogDataDDR::kFail) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+} // namespace
+
+namespace sondex {
+
+bool ReadRecordFields(const std::vector<std::string_view>& fields, std::vector<uint32_t>& words,
+                      int32_t& state) {
+    words.clear();
+    if (fields.size() < 3 || fields.front().size() != 3 || fields.back().size() != 3) {
+        return false;
+    }
+    for (size_t i = 1; i + 1 < fields.size(); ++i) {
+        const std::string_view f = fields[i];
+        if (f.size() != 10 || f[0] != '0' || (f[1] != 'x' && f[1] != 'X')) {
+            return false;
+        }
+        for (size_t k = 2; k < 10; ++k) {
+            if (!IsHexDigit(f[k])) {
+                return false;
+            }
+        }
+        words.push_back(ParseHexWord(f));
+    }
+    const std::string_view result = fields.back();
+    if (EqualsNoCaseBytes(result, "0X0")) {
+        state = CLogDataDDR::kPass;
+    } else if (EqualsNoCaseBytes(result, "0Xf")) {
+        state = CLogDataDDR::kFail;
+    } else {
+        state = CLogDataDDR::kOther;
+    }
+    return true;
+}
+
+} // namespace sondex
+
+CPinScanTable::CPinScanTable(const LogHeader& header) : m_header(header) {}
+
+const CPinScanTable::SPinInfo& CPinScanTable::PinInfo(uint32_t pinCode) {
+    if (m_pinCache.empty()) {
+        m_pinCache.resize(256);
+    }
+    SPinInfo& info = m_pinCache[pinCode & 0xFF];
+    if (!info.resolved) {
+        info.pinName = GetProjectConfig().GetPinName(static_cast<int32_t>(pinCode));
+        info.rangeName = m_header.ddrType + L"_" + info.pinName;
+        info.resolved = true;
+    }
+    return info;
+}
+
+void CPinScanTable::ResetParameters() {
+    m_rowRanges.clear();
+    m_colRanges.clear();
+    m_nRowParamCount = 0;
+    m_nColParamCount = 0;
+    // A rejected pin line must not leave its names behind for the next attempt.
+    m_strFirstRowName.clear();
+    m_nSrIndex = -1;
+}
+
+bool CPinScanTable::ParsePinLine(const std::vector<std::string_view>& fields) {
+    ResetParameters();
+    int32_t state = 0;
+    if (!sondex::ReadRecordFields(fields, m_wordScratch, state)) {
+        return false;
+    }
+    const CProjectConfig& config = GetProjectConfig();
+    for (const uint32_t w : m_wordScratch) {
+        const SPinInfo& info = PinInfo(PinCodeOf(w));
+        const CValueRange* range = config.FindRange(info.rangeName);
+        const int position = PositionOf(w);
+        if (!range) {
+            ResetParameters();
+            return false;
+        }
+        if (AxisOf(w) == kAxisRow) {
+            m_rowRanges.push_back(range);
+            ++m_nRowParamCount;
+            if (position == 1) {
+                m_strFirstRowName = info.pinName;
+            }
+        } else if (AxisOf(w) == kAxisCol) {
+            m_colRanges.push_back(range);
+            ++m_nColParamCount;
+            if (EqualsNoCase(info.pinName, L"sr")) {
+                m_nSrIndex = position - 1;
+            }
+        } else {
+            ResetParameters();
+            return false;
+        }
+    }
+    int64_t a = 1;
+    int64_t b = 1;
+    for (const auto* r : m_rowRanges) {
+        a *= r->GetCount();
+        if (a > kMaxAxisCombinations) {
+            break;
+        }
+    }
+    for (const auto* r : m_colRanges) {
+        b *= r->GetCount();
+        if (b > kMaxAxisCombinations) {
+            break;
+        }
+    }
+    if (a > kMaxAxisCombinations || b > kMaxAxisCombinations || a * b > kMaxDataCells) {
+        ResetParameters();
+        return false;
+    }
+    return true;
+}
+
+void CPinScanTable::BuildLayout(const std::vector<int32_t>& selectedSr) {
+    const int nB = m_nRowParamCount;
+    const int nC = m_nColParamCount;
+    int a = 1;
+    int b = 1;
+    for (const auto* r : m_rowRanges) {
+        a *= r->GetCount();
+    }
+    for (const auto* r : m_colRanges) {
+        b *= r->GetCount();
+    }
+    m_nRowCount = nC + a;
+    m_nColCount = nB + 1 + b;
+    m_nLastColRangeCount = m_colRanges.empty() ? 1 : m_colRanges.back()->GetCount();
+
+    m_headerValues.clear();
+    int repeat = 1;
+    for (int i = nC - 1; i >= 0; --i) {
+        const CValueRange& range = *m_colRanges[static_cast<size_t>(i)];
+        for (int k = 0; k < b; ++k) {
+            m_headerValues[{i, nB + 1 + k}] = range.GetValue((k / repeat) % range.GetCount());
+        }
+        repeat *= std::max(range.GetCount(), 1);
+    }
+    repeat = 1;
+    for (int j = nB - 1; j >= 0; --j) {
+        const CValueRange& range = *m_rowRanges[static_cast<size_t>(j)];
+        for (int k = 0; k < a; ++k) {
+            m_headerValues[{nC + k, j}] = range.GetValue((k / repeat) % range.GetCount());
+        }
+        repeat *= std::max(range.GetCount(), 1);
+    }
+
+    m_valuesByCol.clear();
+    m_colByValues.clear();
+    for (int k = 0; k < b; ++k) {
+        const int col = nB + 1 + k;
+        ValueList values;
+        for (int i = 0; i < nC; ++i) {
+            values.push_back(m_headerValues[{i, col}]);
+        }
+        m_colByValues.emplace(values, col);
+        m_valuesByCol.emplace(col, std::move(values));
+    }
+    m_valuesByRow.clear();
+    m_rowByValues.clear();
+    for (int k = 0; k < a; ++k) {
+        const int row = nC + k;
+        ValueList values;
+        for (int j = 0; j < nB; ++j) {
+            values.push_back(m_headerValues[{row, j}]);
+        }
+        m_rowByValues.emplace(values, row);
+        m_valuesByRow.emplace(row, std::move(values));
+    }
+
+    DetermineSubName();
+    m_nTcnt = m_header.tcnt;
+    m_selectedSr = selectedSr;
+}
+
+void CPinScanTable::DetermineSubName() {
+    m_strSubName.clear();
+    m_configuredValues.clear();
+    const auto* groups = GetProjectConfig().FindMinPassGroups(m_header.ddrType);
+    if (!groups) {
+        // No criteria for this type: the table gets no groups, so it adds no entry and passes.
+        GetPrompt().Show(L"Only support Lpddr2 ,Lpddr3 and Lpddr4");
+        return;
+    }
+    for (const auto& group : *groups) {
+        const auto clock = sondex::ExtractSegmentNumber(group.name, 2);
+        if (!EqualsNoCase(std::to_wstring(clock.number), m_header.clock) || group.values.empty()) {
+            continue;
+        }
+        // Pieces at '_': an empty piece between two underscores counts, an empty last does not.
+        std::vector<std::wstring> pieces;
+        size_t start = 0;
+        const std::wstring& name = clock.rest;
+        while (true) {
+            const size_t us = name.find(L'_', start);
+            if (us == std::wstring::npos) {
+                if (start < name.size()) {
+                    pieces.push_back(name.substr(start));
+                }
+                break;
+            }
+            pieces.push_back(name.substr(start, us - start));
+            start = us + 1;
+        }
+        if (pieces.size() >= 2 && EqualsNoCase(pieces[0], m_strFirstRowName)) {
+            m_strSubName = pieces[1];
+            m_configuredValues = {group.values.front()};
+            return;
+        }
+    }
+}
+
+bool CPinScanTable::ParseRow(const std::vector<std::string_view>& fields) {
+    int32_t state = 0;
+    if (!sondex::ReadRecordFields(fields, m_wordScratch, state)) {
+        return false;
+    }
+    m_rowScratch.clear();
+    m_colScratch.clear();
+    for (const uint32_t w : m_wordScratch) {
+        const int position = PositionOf(w);
+        if (position == 0) {
+            return false;
+        }
+        const SPinInfo& info = PinInfo(PinCodeOf(w));
+        ValueList* list = nullptr;
+        if (AxisOf(w) == kAxisRow) {
+            if (position > m_nRowParamCount ||
+                !EqualsNoCase(m_rowRanges[static_cast<size_t>(position - 1)]->GetName(),
+                              info.rangeName)) {
+                return false;
+            }
+            list = &m_rowScratch;
+        } else if (AxisOf(w) == kAxisCol) {
+            if (position > m_nColParamCount ||
+                !EqualsNoCase(m_colRanges[static_cast<size_t>(position - 1)]->GetName(),
+                              info.rangeName)) {
+                return false;
+            }
+            if (m_nSubIndex == -1 && EqualsNoCase(info.pinName, m_strSubName)) {
+                m_nSubIndex = position - 1;
+            }
+            list = &m_colScratch;
+        } else {
+            return false;
+        }
+        // A value whose earlier positions are missing is dropped, so the line cannot match.
+        if (list->size() >= static_cast<size_t>(position - 1)) {
+            list->insert(list->begin() + (position - 1), ValueOf(w));
+        }
+    }
+    const auto colIt = m_colByValues.find(m_colScratch);
+    const auto rowIt = m_rowByValues.find(m_rowScratch);
+    if (colIt == m_colByValues.end() || rowIt == m_rowByValues.end()) {
+        return false;
+    }
+    m_cells[{rowIt->second, colIt->second}].push_back(std::make_unique<CLogDataDDR>(state));
+    return true;
+}
+
+std::optional<int32_t> CPinScanTable::GetHeaderValue(int row, int col) const {
+    const auto it = m_headerValues.find({row, col});
+    if (it == m_headerValues.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+const CPinScanTable::CellList* CPinScanTable::GetCells(int row, int col) const {
+    const auto it = m_cells.find({row, col});
+    return it == m_cells.end() ? nullptr : &it->second;
+}
+
+bool CPinScanTable::CellPasses(int row, int col) const {
+    const auto stateAt = [&](int r) -> int {
+        const CellList* list = GetCells(r, col);
+        return list ? StateOfList(*list) : -1;
+    };
+    const int own = stateAt(row);
+    if (own >= 0) {
+        return own == 1;
+    }
+    const int nC = m_nColParamCount;
+    if (row <= nC || row >= m_nRowCount - 1) {
+        return false;
+    }
+    bool up = false;
+    for (int r = row - 1;; --r) {
+        const int s = stateAt(r);
+        if (s >= 0) {
+            up = s == 1;
+            break;
+        }
+        if (r <= nC) {
+            break;
+        }
+    }
+    bool down = false;
+    for (int r = row + 1;; ++r) {
+        const int s = stateAt(r);
+        if (s >= 0) {
+            down = s == 1;
+            break;
+        }
+        if (r >= m_nRowCount - 1) {
+            break;
+        }
+    }
+    return up && down;
+}
+
+void CPinScanTable::ColumnStates(int col, std::vector<int8_t>& states) const {
+    const int nC = m_nColParamCount;
+    const int rows = std::max(m_nRowCount - nC, 0);
+    states.assign(static_cast<size_t>(rows), -1);
+    for (int k = 0; k < rows; ++k) {
+        const CellList* list = GetCells(nC + k, col);
+        if (list) {
+            states[static_cast<size_t>(k)] = StateOfList(*list);
+        }
+    }
+}
+
+int CPinScanTable::LongestRun(int col) const {
+    std::vector<int8_t> states;
+    ColumnStates(col, states);
+    return RunOfStates(states);
+}
+
+int32_t CPinScanTable::MinPass(int32_t value) const {
+    const MinPassMap* map = GetProjectConfig().FindMinPassMap(m_header.ddrType);
+    if (!map) {
+        return 0;
+    }
+    std::wstring lookup = m_strFirstRowName;
+    if (!m_strSubName.empty()) {
+        lookup += L"_" + m_strSubName + std::to_wstring(value);
+    }
+    for (const auto& [key, width] : *map) {
+        const auto clock = sondex::ExtractSegmentNumber(key, 2);
+        if (clock.rest == lookup && EqualsNoCase(std::to_wstring(clock.number), m_header.clock)) {
+            return width;
+        }
+    }
+    return 0;
+}
+
+bool CPinScanTable::AnalyzeTable(ResultMap& results) {
+    m_widths.clear();
+    m_verdictRuns.clear();
+    m_sr0Runs.clear();
+    if (m_configuredValues.empty()) {
+        return true;
+    }
+    const int nB = m_nRowParamCount;
+    const int nC = m_nColParamCount;
+    const int rows = std::max(m_nRowCount - nC, 0);
+    const int cols = std::max(m_nColCount - nB - 1, 0);
+
+    // One pass over the cells gives every column's row states.
+    std::vector<std::vector<int8_t>> states(static_cast<size_t>(cols),
+                                            std::vector<int8_t>(static_cast<size_t>(rows), -1));
+    for (const auto& [key, list] : m_cells) {
+        const int k = key.first - nC;
+        const int c = key.second - nB - 1;
+        if (k >= 0 && k < rows && c >= 0 && c < cols) {
+            states[static_cast<size_t>(c)][static_cast<size_t>(k)] = StateOfList(list);
+        }
+    }
+
+    std::map<int, int> group;
+    int counter = 0;
+    for (int c = nB + 1; c < m_nColCount; ++c) {
+        const int run = RunOfStates(states[static_cast<size_t>(c - nB - 1)]);
+        const int32_t s = GetHeaderValue(m_nSrIndex, c).value_or(kNoValue);
+        if (s == 0) {
+            m_sr0Runs[c] = run;
+        }
+        if (std::find(m_selectedSr.begin(), m_selectedSr.end(), s) != m_selectedSr.end()) {
+            group[c] = run;
+        }
+        ++counter;
+        if (m_nLastColRangeCount > 0 && counter % m_nLastColRangeCount == 0 && !group.empty()) {
+            auto smallest = group.begin();
+            for (auto it = group.begin(); it != group.end(); ++it) {
+                if (it->second < smallest->second) {
+                    smallest = it;
+                }
+            }
+            const int32_t k = GetHeaderValue(m_nSubIndex, smallest->first).value_or(kNoValue);
+            const int32_t width = SaturatedProduct(smallest->second, m_nTcnt);
+            const auto found = m_widths.find(k);
+            if (found == m_widths.end() || width < found->second) {
+                m_widths[k] = width;
+            }
+            group.clear();
+            counter = 0;
+        }
+    }
+
+    for (const auto& [k, width] : m_widths) {
+        const int ok = width >= MinPass(k) ? 1 : 0;
+        results.emplace(
+            FormatW(L"%d#%ls_%ls%d", ok, m_strFirstRowName.c_str(), m_strSubName.c_str(), k),
+            width);
+    }
+
+    for (const auto& [c, run] : m_sr0Runs) {
+        const int32_t a = GetHeaderValue(m_nSubIndex, c).value_or(kNoValue);
+        if (std::find(m_configuredValues.begin(), m_configuredValues.end(), a) ==
+            m_configuredValues.end()) {
+            continue;
+        }
+        const auto found = m_verdictRuns.find(a);
+        if (found == m_verdictRuns.end() || run < found->second) {
+            m_verdictRuns[a] = run;
+        }
+    }
+    for (const auto& [a, run] : m_verdictRuns) {
+        if (int64_t(m_nTcnt) * run < MinPass(a)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CPinScanTable::HasSameRanges(const CPinScanTable& other) const {
+    if (m_nRowParamCount != other.m_nRowParamCount || m_nColParamCount != other.m_nColParamCount) {
+        return false;
+    }
+    for (size_t i = 0; i < m_rowRanges.size(); ++i) {
+        if (!EqualsNoCase(m_rowRanges[i]->GetName(), other.m_rowRanges[i]->GetName())) {
+            return false;
+        }
+    }
+    for (size_t i = 0; i < m_colRanges.size(); ++i) {
+        if (!EqualsNoCase(m_colRanges[i]->GetName(), other.m_colRanges[i]->GetName())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void CPinScanTable::MergeTable(const CPinScanTable& log) {
+    const auto copyList = [](const CellList& from, CellList& to) {
+        for (const auto& result : from) {
+            to.push_back(std::make_unique<CLogDataDDR>(result->GetState()));
+        }
+    };
+    if (m_cells.empty()) {
+        m_header = log.m_header;
+        m_rowRanges = log.m_rowRanges;
+        m_colRanges = log.m_colRanges;
+        m_nRowParamCount = log.m_nRowParamCount;
+        m_nColParamCount = log.m_nColParamCount;
+        m_strFirstRowName = log.m_strFirstRowName;
+        m_strSubName = log.m_strSubName;
+        m_nSrIndex = log.m_nSrIndex;
+        m_nSubIndex = log.m_nSubIndex;
+        m_nRowCount = log.m_nRowCount;
+        m_nColCount = log.m_nColCount;
+        m_nLastColRangeCount = log.m_nLastColRangeCount;
+        m_headerValues = log.m_headerValues;
+        m_colByValues = log.m_colByValues;
+        m_valuesByCol = log.m_valuesByCol;
+        m_rowByValues = log.m_rowByValues;
+        m_valuesByRow = log.m_valuesByRow;
+        m_nTcnt = log.m_nTcnt;
+        m_selectedSr = log.m_selectedSr;
+        m_configuredValues = log.m_configuredValues;
+        m_pinCache.clear();
+        for (const auto& [key, list] : log.m_cells) {
+            copyList(list, m_cells[key]);
+        }
+        return;
+    }
+    for (auto& [key, list] : m_cells) {
+        const auto it = log.m_cells.find(key);
+        if (it != log.m_cells.end()) {
+            copyList(it->second, list);
+        } else {
+            // Missing in this log: counted as a failure of the merged cell.
+            list.push_back(std::make_unique<CLogDataDDR>(CLogDataDDR::kFail));
+        }
+    }
+    for (const auto& [key, list] : log.m_cells) {
+        if (m_cells.find(key) == m_cells.end()) {
+            copyList(list, m_cells[key]);
+        }
+    }
+}

@@ -1,0 +1,155 @@
+#pragma once
+
+#include "LogDataDDR.h"
+#include "LogHeader.h"
+#include "ValueRange.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+/// Result entries of a log: "<1|0>#<pin>_<sub><value>" to pass width in picoseconds.
+using ResultMap = std::map<std::wstring, int32_t>;
+
+/// One per-pin scan table: rows are combinations of the row parameters, columns
+/// combinations of the column parameters, cells the results printed for them.
+///
+/// Geometry with nB row and nC column parameters: rows 0..nC-1 are header rows (values of
+/// column parameter i), columns 0..nB-1 header columns (values of row parameter j), column
+/// nB is a spacer, data rows run from nC and data columns from nB + 1.
+class CPinScanTable {
+public:
+    using CellKey = std::pair<int, int>; ///< (row, column)
+    using CellList = std::vector<std::unique_ptr<CLogDataDDR>>;
+    using ValueList = std::vector<int32_t>;
+
+    /// Header value used where a table has none (no "sr" or sub-parameter column).
+    static constexpr int32_t kNoValue = -100;
+    /// Largest number of combinations per axis and of data cells a table holds; a pin line
+    /// asking for more is rejected rather than exhausting memory.
+    static constexpr int64_t kMaxAxisCombinations = 65536;
+    static constexpr int64_t kMaxDataCells = int64_t(1) << 22;
+
+    explicit CPinScanTable(const LogHeader& header = LogHeader());
+    CPinScanTable(const CPinScanTable&) = delete;
+    CPinScanTable& operator=(const CPinScanTable&) = delete;
+
+    /// Takes the parameters of a table from the fields of its first record line.
+    bool ParsePinLine(const std::vector<std::string_view>& fields);
+    /// Geometry, header values and the value maps; then subName and the configured values.
+    void BuildLayout(const std::vector<int32_t>& selectedSr);
+    /// Stores the result of one record line in its cell; false when the line is rejected.
+    bool ParseRow(const std::vector<std::string_view>& fields);
+
+    /// Widths per sub-parameter value into results (an existing text keeps its width) and
+    /// the table's verdict on its sr-0 columns.
+    bool AnalyzeTable(ResultMap& results);
+    /// Adds a log's table to this statistics table.
+    void MergeTable(const CPinScanTable& log);
+
+    /// The cell test: a cell passes when none of its results failed; a missing cell passes
+    /// only between passing cells above and below it.
+    [[nodiscard]] bool CellPasses(int row, int col) const;
+    /// Longest run of consecutive passing data rows in a data column.
+    [[nodiscard]] int LongestRun(int col) const;
+    /// Minimum pass width in picoseconds configured for a sub-parameter value; 0 when none.
+    [[nodiscard]] int32_t MinPass(int32_t value) const;
+
+    /// True when both tables have the same parameter counts and range names (any case).
+    [[nodiscard]] bool HasSameRanges(const CPinScanTable& other) const;
+
+    [[nodiscard]] std::optional<int32_t> GetHeaderValue(int row, int col) const;
+    /// The results at a cell in arrival order; nullptr when it has none.
+    [[nodiscard]] const CellList* GetCells(int row, int col) const;
+    [[nodiscard]] const std::map<CellKey, CellList>& GetAllCells() const { return m_cells; }
+    [[nodiscard]] const std::map<CellKey, int32_t>& GetHeaderValues() const {
+        return m_headerValues;
+    }
+
+    [[nodiscard]] const std::vector<const CValueRange*>& GetRowRanges() const {
+        return m_rowRanges;
+    }
+    [[nodiscard]] const std::vector<const CValueRange*>& GetColRanges() const {
+        return m_colRanges;
+    }
+    [[nodiscard]] int GetRowParamCount() const { return m_nRowParamCount; }
+    [[nodiscard]] int GetColParamCount() const { return m_nColParamCount; }
+    [[nodiscard]] const std::wstring& GetFirstRowName() const { return m_strFirstRowName; }
+    [[nodiscard]] const std::wstring& GetSubName() const { return m_strSubName; }
+    [[nodiscard]] int GetSrIndex() const { return m_nSrIndex; }
+    [[nodiscard]] int GetSubIndex() const { return m_nSubIndex; }
+    [[nodiscard]] int GetRowCount() const { return m_nRowCount; }
+    [[nodiscard]] int GetColCount() const { return m_nColCount; }
+    [[nodiscard]] int GetLastColRangeCount() const { return m_nLastColRangeCount; }
+    [[nodiscard]] const std::map<int, ValueList>& GetValuesByCol() const { return m_valuesByCol; }
+    [[nodiscard]] const std::map<ValueList, int>& GetColByValues() const { return m_colByValues; }
+    [[nodiscard]] const std::map<int, ValueList>& GetValuesByRow() const { return m_valuesByRow; }
+    [[nodiscard]] const std::map<ValueList, int>& GetRowByValues() const { return m_rowByValues; }
+    [[nodiscard]] bool IsStatistical() const { return m_bStatistical; }
+    void SetStatistical(bool statistical) { m_bStatistical = statistical; }
+    [[nodiscard]] const LogHeader& GetHeader() const { return m_header; }
+    [[nodiscard]] int32_t GetTcnt() const { return m_nTcnt; }
+    [[nodiscard]] const std::vector<int32_t>& GetSelectedSr() const { return m_selectedSr; }
+    [[nodiscard]] const std::vector<int32_t>& GetConfiguredValues() const {
+        return m_configuredValues;
+    }
+    [[nodiscard]] const std::map<int, int>& GetSr0Runs() const { return m_sr0Runs; }
+    [[nodiscard]] const std::map<int32_t, int32_t>& GetWidths() const { return m_widths; }
+    [[nodiscard]] const std::map<int32_t, int>& GetVerdictRuns() const { return m_verdictRuns; }
+
+private:
+    struct SPinInfo {
+        bool resolved = false;
+        std::wstring pinName;
+        std::wstring rangeName; ///< "<DDR type>_<pin name>"
+    };
+    const SPinInfo& PinInfo(uint32_t pinCode);
+    void ResetParameters();
+    void DetermineSubName();
+    /// Pass (1), fail (0) or no cell (-1) of every data row of a column.
+    void ColumnStates(int col, std::vector<int8_t>& states) const;
+
+    LogHeader m_header;
+    std::vector<const CValueRange*> m_rowRanges; ///< not owned: the configuration's
+    std::vector<const CValueRange*> m_colRanges;
+    int m_nRowParamCount = 0;
+    int m_nColParamCount = 0;
+    std::wstring m_strFirstRowName;
+    std::wstring m_strSubName;
+    int m_nSrIndex = -1;
+    int m_nSubIndex = -1;
+    int m_nRowCount = 0;
+    int m_nColCount = 0;
+    int m_nLastColRangeCount = 1;
+    std::map<CellKey, int32_t> m_headerValues;
+    std::map<ValueList, int> m_colByValues;
+    std::map<int, ValueList> m_valuesByCol;
+    std::map<ValueList, int> m_rowByValues;
+    std::map<int, ValueList> m_valuesByRow;
+    std::map<CellKey, CellList> m_cells;
+    bool m_bStatistical = false;
+    int32_t m_nTcnt = 1;
+    std::vector<int32_t> m_selectedSr;
+    std::vector<int32_t> m_configuredValues;
+    std::map<int, int> m_sr0Runs;
+    std::map<int32_t, int32_t> m_widths;
+    std::map<int32_t, int> m_verdictRuns;
+
+    std::vector<SPinInfo> m_pinCache; ///< by pin code, filled on first use
+    ValueList m_rowScratch;
+    ValueList m_colScratch;
+    std::vector<uint32_t> m_wordScratch;
+};
+
+namespace sondex {
+/// Checks the fields of a record line (3-character first and last field, parameter words
+/// "0x" + eight hex digits between) and gives the words' values ("0x%X": a "0X" prefix
+/// reads as 0) and the result state.
+[[nodiscard]] bool ReadRecordFields(const std::vector<std::string_view>& fields,
+                                    std::vector<uint32_t>& words, int32_t& state);
+} // namespace sondex

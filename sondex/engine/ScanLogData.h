@@ -1,0 +1,53 @@
+#pragma once
+
+#include "LogHeader.h"
+#include "PinScanTable.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+/// The parsed data of one log, or the merged data of a folder ("StatisticalChart").
+class CScanLogData {
+public:
+    static constexpr const wchar_t* kStatisticsName = L"StatisticalChart";
+
+    CScanLogData() = default;
+    CScanLogData(std::wstring name, LogHeader header, std::vector<std::string> blocks);
+    CScanLogData(const CScanLogData&) = delete;
+    CScanLogData& operator=(const CScanLogData&) = delete;
+
+    /// Builds the tables from the blocks; false if any pin line or record line was
+    /// rejected (the tables built so far stay).
+    bool ParseBlocks(const std::vector<int32_t>& selectedSr);
+    /// True when every table holds a result for each of its data cells.
+    [[nodiscard]] bool IsComplete() const;
+    /// Per-log analysis: fills results (emptied first) and gives the log's verdict.
+    bool Analyze(ResultMap& results);
+    /// Adds a log to this statistics data; false when its table count differs.
+    bool MergeLog(const CScanLogData& log);
+
+    [[nodiscard]] const std::wstring& GetName() const { return m_strName; }
+    void SetName(std::wstring name) { m_strName = std::move(name); }
+    [[nodiscard]] const LogHeader& GetHeader() const { return m_header; }
+    void SetHeader(const LogHeader& header) { m_header = header; }
+    [[nodiscard]] int GetTableCount() const { return m_nTableCount; }
+    [[nodiscard]] const std::map<int, std::unique_ptr<CPinScanTable>>& GetTables() const {
+        return m_tables;
+    }
+    [[nodiscard]] CPinScanTable* GetTable(int index) const;
+    [[nodiscard]] const std::vector<std::string>& GetBlocks() const { return m_blocks; }
+    void SetBlocks(std::vector<std::string> blocks) { m_blocks = std::move(blocks); }
+
+private:
+    std::wstring m_strName;
+    int m_nTableCount = 0;
+    std::map<int, std::unique_ptr<CPinScanTable>> m_tables;
+    std::vector<std::string> m_blocks;
+    LogHeader m_header;
+};
+
+/// Results of the statistics document from the results of every log in opening order:
+/// each text of the first log with the lowest width the logs give it.
+[[nodiscard]] ResultMap ComputeStatisticsResults(const std::vector<ResultMap>& perLogResults);

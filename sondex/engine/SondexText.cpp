@@ -1,0 +1,227 @@
+#include "SondexText.h"
+
+#include <climits>
+
+namespace sondex {
+namespace {
+
+template <typename Ch> bool IsSpace(Ch c) {
+    return c == Ch(' ') || c == Ch('\t') || c == Ch('\n') || c == Ch('\r') || c == Ch('\v') ||
+           c == Ch('\f');
+}
+
+template <typename Ch> int HexDigit(Ch c) {
+    if (c >= Ch('0') && c <= Ch('9')) {
+        return static_cast<int>(c - Ch('0'));
+    }
+    if (c >= Ch('a') && c <= Ch('f')) {
+        return static_cast<int>(c - Ch('a')) + 10;
+    }
+    if (c >= Ch('A') && c <= Ch('F')) {
+        return static_cast<int>(c - Ch('A')) + 10;
+    }
+    return -1;
+}
+
+template <typename Ch> std::basic_string_view<Ch> Trim(std::basic_string_view<Ch> text) {
+    size_t b = 0;
+    size_t e = text.size();
+    while (b < e && IsSpace(text[b])) {
+        ++b;
+    }
+    while (e > b && IsSpace(text[e - 1])) {
+        --e;
+    }
+    return text.substr(b, e - b);
+}
+
+template <typename Ch> int32_t HexSaturating(std::basic_string_view<Ch> t) {
+    size_t i = 0;
+    while (i < t.size() && IsSpace(t[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < t.size() && (t[i] == Ch('+') || t[i] == Ch('-'))) {
+        negative = t[i] == Ch('-');
+        ++i;
+    }
+    // The prefix counts only when a digit follows it, as the C conversion reads it.
+    if (i + 2 < t.size() + 0 && t[i] == Ch('0') && (t[i + 1] == Ch('x') || t[i + 1] == Ch('X')) &&
+        HexDigit(t[i + 2]) >= 0) {
+        i += 2;
+    }
+    int64_t value = 0;
+    const int64_t limit = negative ? int64_t(INT32_MAX) + 1 : int64_t(INT32_MAX);
+    for (; i < t.size(); ++i) {
+        const int d = HexDigit(t[i]);
+        if (d < 0) {
+            break;
+        }
+        value = value * 16 + d;
+        if (value > limit) {
+            value = limit;
+        }
+    }
+    return static_cast<int32_t>(negative ? -value : value);
+}
+
+template <typename Ch> uint32_t HexWord(std::basic_string_view<Ch> t) {
+    if (t.size() < 2 || t[0] != Ch('0') || t[1] != Ch('x')) {
+        return 0;
+    }
+    size_t i = 2;
+    if (i + 2 < t.size() && t[i] == Ch('0') && (t[i + 1] == Ch('x') || t[i + 1] == Ch('X')) &&
+        HexDigit(t[i + 2]) >= 0) {
+        i += 2;
+    }
+    uint64_t value = 0;
+    for (; i < t.size(); ++i) {
+        const int d = HexDigit(t[i]);
+        if (d < 0) {
+            break;
+        }
+        value = value * 16 + static_cast<uint64_t>(d);
+        if (value > UINT32_MAX) {
+            value = UINT32_MAX;
+        }
+    }
+    return static_cast<uint32_t>(value);
+}
+
+template <typename Ch, typename Out>
+void SplitImpl(std::basic_string_view<Ch> text, Ch separator, Out&& add) {
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(separator, start);
+        if (end == std::basic_string_view<Ch>::npos) {
+            end = text.size();
+        }
+        const auto piece = Trim(text.substr(start, end - start));
+        if (!piece.empty()) {
+            add(piece);
+        }
+        start = end + 1;
+    }
+}
+
+} // namespace
+
+std::vector<std::string_view> SplitTrimmed(std::string_view text, char separator) {
+    std::vector<std::string_view> out;
+    SplitTrimmedInto(text, separator, out);
+    return out;
+}
+
+void SplitTrimmedInto(std::string_view text, char separator, std::vector<std::string_view>& out) {
+    out.clear();
+    SplitImpl(text, separator, [&](std::string_view p) { out.push_back(p); });
+}
+
+std::vector<std::wstring> SplitTrimmed(std::wstring_view text, wchar_t separator) {
+    std::vector<std::wstring> out;
+    SplitImpl(text, separator, [&](std::wstring_view p) { out.emplace_back(p); });
+    return out;
+}
+
+int32_t ParseHexSaturating(std::string_view text) {
+    return HexSaturating(text);
+}
+int32_t ParseHexSaturating(std::wstring_view text) {
+    return HexSaturating(text);
+}
+uint32_t ParseHexWord(std::string_view text) {
+    return HexWord(text);
+}
+uint32_t ParseHexWord(std::wstring_view text) {
+    return HexWord(text);
+}
+
+int32_t ParseDecimalPrefix(std::wstring_view t) {
+    size_t i = 0;
+    while (i < t.size() && IsSpace(t[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < t.size() && (t[i] == L'+' || t[i] == L'-')) {
+        negative = t[i] == L'-';
+        ++i;
+    }
+    int64_t value = 0;
+    const int64_t limit = negative ? int64_t(INT32_MAX) + 1 : int64_t(INT32_MAX);
+    for (; i < t.size() && t[i] >= L'0' && t[i] <= L'9'; ++i) {
+        value = value * 10 + (t[i] - L'0');
+        if (value > limit) {
+            value = limit;
+        }
+    }
+    return static_cast<int32_t>(negative ? -value : value);
+}
+
+int32_t ParseCodeNumber(std::wstring_view text) {
+    if (text.size() >= 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X')) {
+        return ParseHexSaturating(text.substr(2));
+    }
+    return ParseDecimalPrefix(text);
+}
+
+SSegmentNumber ExtractSegmentNumber(std::wstring_view key, int segment) {
+    SSegmentNumber out;
+    int64_t number = 0;
+    int underscores = 0;
+    for (const wchar_t c : key) {
+        if (c == L'_') {
+            ++underscores;
+            out.rest.push_back(c);
+        } else if (underscores == segment && c >= L'0' && c <= L'9') {
+            number = number * 10 + (c - L'0');
+            if (number > INT32_MAX) {
+                number = INT32_MAX;
+            }
+        } else {
+            out.rest.push_back(c);
+        }
+    }
+    if (underscores == segment && !out.rest.empty()) {
+        out.rest.pop_back();
+    }
+    out.number = static_cast<int32_t>(number);
+    return out;
+}
+
+std::u16string ToUtf16(std::wstring_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (const wchar_t wc : text) {
+        const auto c = static_cast<uint32_t>(wc);
+        if (c > 0xFFFF && c <= 0x10FFFF) {
+            const uint32_t v = c - 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
+        } else if (c > 0x10FFFF) {
+            out.push_back(u'\xFFFD');
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+    }
+    return out;
+}
+
+std::wstring FromUtf16(std::u16string_view text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            const uint32_t v =
+                0x10000 + ((uint32_t(c) - 0xD800) << 10) + (uint32_t(text[i + 1]) - 0xDC00);
+            out.push_back(static_cast<wchar_t>(v));
+            ++i;
+        } else {
+            out.push_back(static_cast<wchar_t>(c));
+        }
+    }
+    return out;
+}
+
+} // namespace sondex

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Text rules shared by the KestinX log reader, the scan tables and the project
+// configuration. Log text is held as bytes (one byte = one character); configuration
+// texts are wide.
+
+namespace sondex {
+
+/// Cuts text at every separator, trims white space from each piece and drops empty pieces.
+[[nodiscard]] std::vector<std::string_view> SplitTrimmed(std::string_view text, char separator);
+[[nodiscard]] std::vector<std::wstring> SplitTrimmed(std::wstring_view text, wchar_t separator);
+/// The same into a caller's vector (cleared first), to avoid an allocation per record line.
+void SplitTrimmedInto(std::string_view text, char separator, std::vector<std::string_view>& out);
+
+/// Base-16 string-to-integer conversion: leading white space, an optional sign and an
+/// optional "0x"/"0X" are skipped, digits are read up to the first non-hexadecimal
+/// character; the value saturates at 0x7FFFFFFF (or at -0x80000000 when negative).
+[[nodiscard]] int32_t ParseHexSaturating(std::string_view text);
+[[nodiscard]] int32_t ParseHexSaturating(std::wstring_view text);
+
+/// A leading signed decimal number (white space skipped), saturating at the int32 range;
+/// 0 when there is none.
+[[nodiscard]] int32_t ParseDecimalPrefix(std::wstring_view text);
+
+/// The value of "0x%X" read from text: only a lower-case "0x" prefix gives a value; the
+/// hexadecimal digits behind it (after an optional second prefix, as %X allows) are read
+/// as an unsigned number that saturates at 0xFFFFFFFF. Anything else reads as 0.
+[[nodiscard]] uint32_t ParseHexWord(std::string_view text);
+[[nodiscard]] uint32_t ParseHexWord(std::wstring_view text);
+
+/// A code or number of the configuration and of the log's first two header lines: the
+/// text is upper-cased; behind a "0X" prefix it is hexadecimal, otherwise a signed
+/// decimal number at its start (0 when there is none).
+[[nodiscard]] int32_t ParseCodeNumber(std::wstring_view text);
+
+/// Segment-number extraction of a MinPass key: every decimal digit met while exactly
+/// `segment` underscores have been passed is taken out of the text into the number; when
+/// the walk ends inside that segment, the last character kept (the underscore before the
+/// number) is dropped as well.
+struct SSegmentNumber {
+    int32_t number = 0;
+    std::wstring rest;
+};
+[[nodiscard]] SSegmentNumber ExtractSegmentNumber(std::wstring_view key, int segment);
+
+/// UTF-16LE code units of a wide text (characters above U+FFFF become surrogate pairs).
+[[nodiscard]] std::u16string ToUtf16(std::wstring_view text);
+/// Wide text of UTF-16 code units (pairs joined; a lone surrogate is kept as it is).
+[[nodiscard]] std::wstring FromUtf16(std::u16string_view text);
+
+} // namespace sondex
