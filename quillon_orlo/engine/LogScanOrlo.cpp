@@ -7,6 +7,8 @@
 #include "UserPrompt.h"
 
 #include <algorithm>
+#include <array>
+#include <iterator>
 
 namespace orlo {
 
@@ -40,9 +42,18 @@ bool HasSignature(const std::vector<std::wstring_view>& pieces) {
     return false;
 }
 
-bool IsOrloDataLine(std::wstring_view piece) {
-    return std::all_of(std::begin(kItemNames), std::end(kItemNames),
-                       [&](std::wstring_view name) { return Contains(piece, name); });
+constexpr size_t kItemCount = std::size(kItemNames);
+using ItemPositions = std::array<size_t, kItemCount>;
+
+// True when the piece holds all five item names; positions gets where each first occurs.
+bool FindOrloItems(std::wstring_view piece, ItemPositions& positions) {
+    for (size_t i = 0; i < kItemCount; ++i) {
+        positions[i] = piece.find(kItemNames[i]);
+        if (positions[i] == std::wstring_view::npos) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // Walks text in the pieces a 1024-character line read delivers (ending after an LF or after
@@ -52,6 +63,7 @@ template <typename F>
 bool SplitOrloText(const std::wstring& path, std::wstring_view text, F&& onData) {
     bool sawLineFeed = false;
     bool sawData = false;
+    ItemPositions positions{};
     size_t pos = 0;
     while (pos < text.size()) {
         const size_t limit = std::min(text.size(), pos + kOrloLinePieceChars);
@@ -61,9 +73,9 @@ bool SplitOrloText(const std::wstring& path, std::wstring_view text, F&& onData)
         if (piece.back() == L'\n') {
             sawLineFeed = true;
         }
-        if (IsOrloDataLine(piece)) {
+        if (FindOrloItems(piece, positions)) {
             sawData = true;
-            onData(piece);
+            onData(piece, positions);
         }
         pos = end;
     }
@@ -93,8 +105,9 @@ bool ReadOrloDataLines(const std::wstring& path, std::vector<std::wstring>& data
         ShowOpenFailed(path);
         return false;
     }
-    return SplitOrloText(path, text,
-                         [&](std::wstring_view piece) { dataLines.emplace_back(piece); });
+    return SplitOrloText(path, text, [&](std::wstring_view piece, const ItemPositions&) {
+        dataLines.emplace_back(piece);
+    });
 }
 
 bool ReadOrloPassMark(std::wstring_view line, int& pass) {
@@ -132,22 +145,19 @@ int GetOrloTemperatureClass(const std::wstring& name, const std::vector<std::wst
 
 bool CLogScanOrlo::ReadPage(const std::wstring& path, std::wstring& text, CLogPageOrlo& page) {
     page.SetTemperature(GetOrloTemperatureClass(page.Name(), m_lowList, m_highList));
-    return SplitOrloText(path, text, [&](std::wstring_view line) {
+    return SplitOrloText(path, text, [&](std::wstring_view line, const ItemPositions& at) {
         int pass = 0;
         if (!ReadOrloPassMark(line, pass)) {
             return;
         }
-        int clkwr = 0;
-        int dqsDrv = 0;
-        int dataDrv = 0;
-        int ctl = 0;
-        int clkDrv = 0;
-        ReadFieldValue(m_strClkwr, line, clkwr);
-        ReadFieldValue(m_strDqsDrv, line, dqsDrv);
-        ReadFieldValue(m_strDataDrv, line, dataDrv);
-        ReadFieldValue(m_strCtl, line, ctl);
-        ReadFieldValue(m_strClkDrv, line, clkDrv);
-        AddRecord(page, dqsDrv, dataDrv, ctl, clkDrv, clkwr, pass);
+        // Each value is read from the first occurrence of its name, already found above.
+        int values[kItemCount] = {};
+        const std::wstring* names[kItemCount] = {&m_strClkwr, &m_strDqsDrv, &m_strDataDrv,
+                                                 &m_strCtl, &m_strClkDrv};
+        for (size_t i = 0; i < kItemCount; ++i) {
+            ReadFieldValue(*names[i], line.substr(at[i]), values[i]);
+        }
+        AddRecord(page, values[1], values[2], values[3], values[4], values[0], pass);
     });
 }
 

@@ -1,0 +1,240 @@
+#include "OrloCli.h"
+
+#include "LogScanOrlo.h"
+#include "OrloSession.h"
+#include "ProductVersion.h"
+#include "ProgramLocation.h"
+#include "SettingsFile.h"
+#include "TextUtil.h"
+#include "UserPrompt.h"
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <sstream>
+
+namespace orlo {
+
+namespace {
+
+using nlohmann::json;
+
+std::string U8(const std::wstring& text) {
+    return WideToUtf8(text);
+}
+
+const char* TemperatureWord(int temperature) {
+    switch (temperature) {
+    case kTemperatureNormal:
+        return "常温";
+    case kTemperatureLow:
+        return "低温";
+    case kTemperatureHigh:
+        return "高温";
+    default:
+        return "-";
+    }
+}
+
+json PageJson(const CLogPageOrlo& page) {
+    json combinations = json::array();
+    for (const DrvCombination& c : page.Combinations()) {
+        json state = json::array();
+        json count = json::array();
+        for (const ClkwrEntry& e : c.m_entries) {
+            state.push_back(e.m_nState);
+            count.push_back(e.m_nPassCount);
+        }
+        combinations.push_back({{"dqs", c.m_nDqsDrv},
+                                {"data", c.m_nDataDrv},
+                                {"ctl", c.m_nCtl},
+                                {"clk", c.m_nClkDrv},
+                                {"state", std::move(state)},
+                                {"passCount", std::move(count)}});
+    }
+    return {{"name", U8(page.Name())},
+            {"temperature", page.Temperature()},
+            {"combinations", std::move(combinations)}};
+}
+
+json MessagesJson(const std::vector<SPromptRecord>& records) {
+    json messages = json::array();
+    for (const SPromptRecord& r : records) {
+        json m = {{"text", U8(r.text)}, {"question", r.question}};
+        if (r.question) {
+            m["answer"] = r.answer ? "yes" : "no";
+        }
+        messages.push_back(std::move(m));
+    }
+    return messages;
+}
+
+const char* EndWord(EOrloScanEnd end) {
+    switch (end) {
+    case EOrloScanEnd::Scanned:
+        return "scanned";
+    case EOrloScanEnd::NormalDirEmpty:
+        return "normalDirEmpty";
+    case EOrloScanEnd::LowDirEmpty:
+        return "lowDirEmpty";
+    case EOrloScanEnd::HighDirEmpty:
+        return "highDirEmpty";
+    case EOrloScanEnd::NoLogFile:
+        return "noLogFile";
+    case EOrloScanEnd::TooManyFiles:
+        return "tooManyFiles";
+    case EOrloScanEnd::ScanFailed:
+        return "scanFailed";
+    }
+    return "";
+}
+
+struct SOptions {
+    std::string strNormal;
+    std::optional<std::string> low;
+    std::optional<std::string> high;
+    std::optional<std::string> settings;
+    std::string strAnswer = "no";
+    bool bJson = false;
+};
+
+} // namespace
+
+int RunOrloCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    CLI::App app{"Scans Orlo DDR logs taken at normal, low and high temperature, judges them "
+                 "against the limits of the settings file and recommends a parameter set.",
+                 "quillon-orlo-cli"};
+    app.require_subcommand(1);
+    SOptions options;
+    CLI::App* scan = app.add_subcommand("scan", "scan and analyse the log directories");
+    scan->add_option("--normal", options.strNormal, "directory of the normal-temperature logs")
+        ->required();
+    scan->add_option("--low", options.low, "directory of the low-temperature logs");
+    scan->add_option("--high", options.high, "directory of the high-temperature logs");
+    scan->add_option("--settings", options.settings,
+                     "settings file instead of QuillonOrlo.ini next to the program");
+    scan->add_option("--answer", options.strAnswer, "answer to every Yes/No question")
+        ->check(CLI::IsMember({"yes", "no"}));
+    scan->add_flag("--json", options.bJson, "print one JSON document");
+
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help();
+        return kExitPass;
+    } catch (const CLI::CallForAllHelp&) {
+        out << app.help("", CLI::AppFormatMode::All);
+        return kExitPass;
+    } catch (const CLI::ParseError& e) {
+        err << "quillon-orlo-cli: " << e.what() << "\n" << app.help();
+        return kExitUsage;
+    }
+
+    // Messages go to stderr as they arise in text mode, and into the document with --json.
+    std::wostringstream echo;
+    CConsolePrompt prompt(options.strAnswer == "yes", &echo);
+    prompt.SetEcho(!options.bJson);
+    CScopedPrompt promptGuard(prompt);
+    const auto flushEcho = [&]() {
+        err << WideToUtf8(echo.str());
+        echo.str(std::wstring());
+    };
+
+    CSettingsFile& settings = GetSettings();
+    const std::filesystem::path previousSettings = settings.Path();
+    settings.SetPath(options.settings ? std::filesystem::path(*options.settings)
+                                      : GetProgramDir() / "QuillonOrlo.ini");
+    struct SRestore {
+        CSettingsFile& settings;
+        std::filesystem::path path;
+        ~SRestore() { settings.SetPath(path); }
+    } restore{settings, previousSettings};
+
+    bool settingsOk = true;
+    if (options.settings) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(*options.settings, ec)) {
+            GetPrompt().Show(
+                FormatW(L"settings file %ls not found", Utf8ToWide(*options.settings).c_str()));
+            settingsOk = false;
+        }
+    }
+
+    COrloSession session;
+    EOrloScanEnd end = EOrloScanEnd::ScanFailed;
+    std::optional<SOrloAnalysis> analysis;
+    if (settingsOk) {
+        SOrloScanRequest request;
+        request.m_strNormalDir = Utf8ToWide(options.strNormal);
+        request.m_bIncludeLow = options.low.has_value();
+        request.m_strLowDir = Utf8ToWide(options.low.value_or(std::string()));
+        request.m_bIncludeHigh = options.high.has_value();
+        request.m_strHighDir = Utf8ToWide(options.high.value_or(std::string()));
+        end = session.Scan(request);
+        if (end == EOrloScanEnd::Scanned) {
+            analysis = session.AnalyseMergedPage(); // the statistics tab is shown first
+        }
+        if (end == EOrloScanEnd::Scanned || end == EOrloScanEnd::ScanFailed) {
+            session.ShowResultPrompt();
+        }
+    }
+    flushEcho();
+
+    const OrloPageList* result = session.Result();
+    const int exitCode = analysis ? (analysis->m_bPass ? kExitPass : kExitFail) : kExitNoVerdict;
+    if (options.bJson) {
+        json doc;
+        doc["program"] = "quillon-orlo-cli";
+        doc["version"] = U8(productinfo::kProductVersion);
+        doc["messages"] = MessagesJson(prompt.Records());
+        doc["scanned"] = result != nullptr;
+        doc["end"] = settingsOk ? EndWord(end) : "settingsError";
+        doc["fileCount"] = session.FileList().size();
+        doc["N"] = result ? json(result->PageCount()) : json(nullptr);
+        doc["pages"] = json::array();
+        if (result) {
+            for (const auto& page : result->Pages()) {
+                doc["pages"].push_back(PageJson(*page));
+            }
+        }
+        doc["merged"] = result && result->Merged() ? PageJson(*result->Merged()) : json(nullptr);
+        doc["verdict"] =
+            analysis ? json{{"pass", analysis->m_bPass}, {"reason", U8(analysis->m_strReason)}}
+                     : json(nullptr);
+        doc["best"] = analysis && analysis->m_bBestRun
+                          ? json{{"found", analysis->m_bBestFound}, {"dqs", analysis->m_nDqsDrv},
+                                 {"data", analysis->m_nDataDrv},    {"ctl", analysis->m_nCtl},
+                                 {"clk", analysis->m_nClkDrv},      {"clkwr", analysis->m_nClkwr}}
+                          : json(nullptr);
+        out << doc.dump(2) << "\n";
+        return exitCode;
+    }
+
+    if (!result) {
+        out << "no verdict: " << (settingsOk ? EndWord(end) : "settingsError") << "\n";
+        return exitCode;
+    }
+    out << "scanned " << result->PageCount() << " of " << session.FileList().size()
+        << " log files (N = " << result->PageCount() << ")\n";
+    for (const auto& page : result->Pages()) {
+        out << "  " << U8(page->Name()) << "  " << TemperatureWord(page->Temperature()) << "  "
+            << page->Combinations().size() << " combinations\n";
+    }
+    out << "verdict: " << (analysis->m_bPass ? "PASS" : "FAIL") << "\n";
+    if (!analysis->m_strReason.empty()) {
+        out << U8(analysis->m_strReason) << "\n";
+    }
+    if (analysis->m_bBestRun) {
+        out << "best" << (analysis->m_bBestFound ? "" : " (incomplete)")
+            << ": dqs_drv=" << analysis->m_nDqsDrv << " data_drv=" << analysis->m_nDataDrv
+            << " ctl=" << analysis->m_nCtl << " clk_drv=" << analysis->m_nClkDrv
+            << " clkwr=" << analysis->m_nClkwr << "\n";
+    }
+    return exitCode;
+}
+
+} // namespace orlo
