@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // What the cells of an Orlo grid show: one row per combination of drive values 0..3, one
 // column per clkwr. The widget paints these texts and colours and nothing else.
@@ -59,5 +60,58 @@ struct SOrloMark {
 /// "统计图") shows pass counts; a log page shows colours only.
 [[nodiscard]] SOrloCell GetOrloGridCell(const CLogPageOrlo& page, int nPages, int row, int col,
                                         const SOrloMark& mark = SOrloMark());
+
+/// Sizes of an Orlo grid and the Ctrl+wheel zoom of its page: the zoom runs from 80 to 120;
+/// a step inside that range changes every row from row 3 on and every column from column 2
+/// on by the step (a size never drops to 1 or below) and fixes columns 0 and 1 at 35 and 50.
+class COrloGridZoom {
+public:
+    COrloGridZoom();
+
+    /// One wheel notch (positive or negative); false when the zoom hit a limit and the sizes
+    /// were left alone.
+    bool Step(int step);
+
+    [[nodiscard]] int Zoom() const { return m_nZoom; }
+    [[nodiscard]] int RowHeight(int row) const { return m_rowHeights.at(row); }
+    [[nodiscard]] int ColumnWidth(int col) const { return m_colWidths.at(col); }
+
+private:
+    int m_nZoom = 100;
+    std::vector<int> m_rowHeights;
+    std::vector<int> m_colWidths;
+};
+
+/// Column headings and widths (pixels) of the recommended-set list.
+struct SOrloListColumn {
+    const wchar_t* m_szTitle;
+    int m_nWidth;
+};
+inline constexpr std::array<SOrloListColumn, 5> kOrloBestColumns = {
+    {{L"dqs_drv", 56}, {L"data_drv", 60}, {L"ctl_drv", 56}, {L"clk_drv", 56}, {L"clkwr", 60}}};
+
+/// The one row of the recommended-set list: the five values as "%d".
+[[nodiscard]] std::array<std::wstring, 5> GetOrloBestRow(int dqsDrv, int dataDrv, int ctl,
+                                                         int clkDrv, int clkwr);
+
+/// The verdict labels of the statistics page. Their texts are set the first time a verdict
+/// is shown and kept afterwards; the colour follows the latest verdict.
+class COrloVerdictLabels {
+public:
+    /// Returns true the first time, when the texts (and the page layout) change.
+    bool Update(bool pass, const std::wstring& reason);
+
+    [[nodiscard]] bool Shown() const { return m_bShown; }
+    [[nodiscard]] const std::wstring& ResultText() const { return m_strResult; }
+    [[nodiscard]] const std::wstring& ReasonText() const { return m_strReason; }
+    /// Green while the latest verdict passes, red otherwise.
+    [[nodiscard]] uint32_t ResultColor() const { return m_bPass ? kOrloGreen : kOrloRed; }
+
+private:
+    bool m_bShown = false;
+    bool m_bPass = false;
+    std::wstring m_strResult;
+    std::wstring m_strReason;
+};
 
 } // namespace orlo

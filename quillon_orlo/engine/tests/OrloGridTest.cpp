@@ -84,3 +84,51 @@ TEST(OrloGrid, CellObjectColours) {
     EXPECT_EQ(CLogDataOrlo(-1).GetColor(), 0xFFFFFFu);
     EXPECT_EQ(CLogDataOrlo(2).GetColor(), 0xFFFFFFu);
 }
+
+TEST(OrloGridZoom, StepsWithinEightyToHundredTwenty) {
+    COrloGridZoom zoom;
+    EXPECT_EQ(zoom.RowHeight(5), 28);
+    EXPECT_EQ(zoom.ColumnWidth(0), 32);
+    EXPECT_TRUE(zoom.Step(10));
+    EXPECT_EQ(zoom.Zoom(), 110);
+    EXPECT_EQ(zoom.RowHeight(2), 28); // rows 0..2 keep their height
+    EXPECT_EQ(zoom.RowHeight(3), 38);
+    EXPECT_EQ(zoom.RowHeight(256), 38);
+    EXPECT_EQ(zoom.ColumnWidth(0), 35);
+    EXPECT_EQ(zoom.ColumnWidth(1), 50);
+    EXPECT_EQ(zoom.ColumnWidth(2), 44);
+    EXPECT_EQ(zoom.ColumnWidth(36), 38);
+    EXPECT_TRUE(zoom.Step(10));
+    EXPECT_FALSE(zoom.Step(10)); // 130: held at 120, sizes untouched
+    EXPECT_EQ(zoom.Zoom(), 120);
+    EXPECT_EQ(zoom.RowHeight(3), 48);
+    EXPECT_TRUE(zoom.Step(-40));
+    EXPECT_EQ(zoom.Zoom(), 80);
+    EXPECT_EQ(zoom.RowHeight(3), 8);
+    EXPECT_FALSE(zoom.Step(-1));
+    EXPECT_EQ(zoom.Zoom(), 80);
+}
+
+TEST(OrloStatisticsPage, BestRowAndColumns) {
+    EXPECT_EQ(GetOrloBestRow(1, 2, 2, 1, 13),
+              (std::array<std::wstring, 5>{L"1", L"2", L"2", L"1", L"13"}));
+    EXPECT_EQ(std::wstring(kOrloBestColumns[2].m_szTitle), L"ctl_drv");
+    EXPECT_EQ(kOrloBestColumns[4].m_nWidth, 60);
+}
+
+TEST(OrloStatisticsPage, VerdictTextsKeepTheirFirstValueColourFollows) {
+    COrloVerdictLabels labels;
+    EXPECT_FALSE(labels.Shown());
+    EXPECT_TRUE(labels.Update(false, L"原因:断行dqs:1,data:2,ctl:0,clk:2"));
+    EXPECT_EQ(labels.ResultText(), L"FAIL");
+    EXPECT_EQ(labels.ReasonText(), L"原因:断行dqs:1,data:2,ctl:0,clk:2");
+    EXPECT_EQ(labels.ResultColor(), kOrloRed);
+    EXPECT_FALSE(labels.Update(true, L""));
+    EXPECT_EQ(labels.ResultText(), L"FAIL");
+    EXPECT_EQ(labels.ResultColor(), kOrloGreen);
+
+    COrloVerdictLabels passing;
+    passing.Update(true, L"ignored");
+    EXPECT_EQ(passing.ResultText(), L"PASS");
+    EXPECT_EQ(passing.ReasonText(), L""); // empty on pass
+}
