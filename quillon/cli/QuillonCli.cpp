@@ -1,0 +1,175 @@
+#include "QuillonCli.h"
+
+#include "AnalyzerSettings.h"
+#include "ProgramLocation.h"
+#include "SettingsFile.h"
+#include "SpLog.h"
+#include "TextUtil.h"
+#include "UserPrompt.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+
+namespace {
+
+struct SName {
+    const char* m_szName;
+    int m_nValue;
+};
+
+constexpr SName kLogTypes[] = {{"lpddr", 0}, {"lpddr2", 1},     {"ddr3", 2},
+                               {"hynix", 3}, {"emmc-sdr50", 4}, {"emmc-ddr50", 5}};
+constexpr SName kSortModes[] = {{"name", 2}, {"asc", 1}, {"desc", 0}};
+
+template <size_t N> std::optional<int> Lookup(const SName (&names)[N], const std::string& name) {
+    for (const SName& entry : names) {
+        if (name == entry.m_szName) {
+            return entry.m_nValue;
+        }
+    }
+    return std::nullopt;
+}
+
+void WriteStdout(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+void WriteStderr(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
+} // namespace
+
+std::optional<int> LogTypeFromName(const std::string& name) {
+    return Lookup(kLogTypes, name);
+}
+
+std::optional<int> SortModeFromName(const std::string& name) {
+    return Lookup(kSortModes, name);
+}
+
+std::optional<SAnalyseOptions> ParseAnalyseArgs(int argc, const char* const* argv, int& exitCode,
+                                                std::string& message) {
+    CLI::App app{"Quillon batch analysis of DDR and eMMC scan logs", "quillon-cli"};
+    app.require_subcommand(1);
+    CLI::App* analyse = app.add_subcommand("analyse", "analyse a directory of scan logs");
+
+    std::string directory;
+    std::string type;
+    std::string sort = "name";
+    std::string image;
+    std::vector<std::string> emmc;
+    std::string settings;
+    std::string answer = "no";
+    bool json = false;
+
+    analyse->add_option("DIR", directory, "directory of the scan logs")->required();
+    analyse
+        ->add_option("--type", type,
+                     "lpddr|lpddr2|ddr3|hynix|emmc-sdr50|emmc-ddr50 (default: LogType/Type of "
+                     "the settings file)")
+        ->check(CLI::IsMember({"lpddr", "lpddr2", "ddr3", "hynix", "emmc-sdr50", "emmc-ddr50"}));
+    analyse->add_option("--sort", sort, "name|asc|desc (default name)")
+        ->check(CLI::IsMember({"name", "asc", "desc"}));
+    analyse->add_option("--write-bin", image, "write the best parameters into IMAGE");
+    analyse->add_option("--emmc", emmc, "KEY=VALUE fields of the eMMC parameter panel");
+    analyse->add_option("--settings", settings, "settings file instead of Quillon.ini");
+    analyse->add_option("--answer", answer, "answer to every Yes/No question (default no)")
+        ->check(CLI::IsMember({"yes", "no"}));
+    analyse->add_flag("--json", json, "print one JSON document instead of the text report");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        message = app.help();
+        exitCode = 0;
+        return std::nullopt;
+    } catch (const CLI::CallForAllHelp&) {
+        message = app.help("", CLI::AppFormatMode::All);
+        exitCode = 0;
+        return std::nullopt;
+    } catch (const CLI::ParseError& error) {
+        message = std::string(error.what()) + "\n" + app.help();
+        exitCode = kExitUsage;
+        return std::nullopt;
+    }
+
+    SAnalyseOptions options;
+    options.m_strDirectory = Utf8ToWide(directory);
+    if (analyse->count("--type") != 0) {
+        options.m_nLogType = LogTypeFromName(type);
+    }
+    options.m_nSortMode = SortModeFromName(sort).value_or(2);
+    if (analyse->count("--write-bin") != 0) {
+        options.m_strImage = Utf8ToWide(image);
+    }
+    options.m_vecEmmc = emmc;
+    if (analyse->count("--settings") != 0) {
+        options.m_strSettings = Utf8ToWide(settings);
+    }
+    options.m_bAnswerYes = answer == "yes";
+    options.m_bJson = json;
+    exitCode = 0;
+    return options;
+}
+
+nlohmann::json MessagesJson(const CConsolePrompt& prompt) {
+    nlohmann::json messages = nlohmann::json::array();
+    for (const SPromptRecord& record : prompt.Records()) {
+        nlohmann::json entry = {{"text", WideToUtf8(record.text)}, {"question", record.question}};
+        if (record.question) {
+            entry["answer"] = record.answer ? "yes" : "no";
+        }
+        messages.push_back(std::move(entry));
+    }
+    return messages;
+}
+
+SAnalyseOutput RunAnalyse(const SAnalyseOptions& options, CConsolePrompt& prompt) {
+    SAnalyseOutput output;
+    output.m_doc["program"] = "quillon-cli";
+    const int logType = options.m_nLogType.value_or(analyzer::ReadLogType());
+    output.m_doc["logType"] = logType;
+    if (const AnalyseFunction analyse = FindAnalyser(logType)) {
+        analyse(options, logType, output);
+    } else {
+        // Not a message of the dialog: the program itself cannot run this kind of analysis.
+        output.m_doc["scanned"] = false;
+        output.m_doc["pages"] = nlohmann::json::array();
+        output.m_strText +=
+            Format("quillon-cli: log type %d cannot be analysed by this program\n", logType);
+        output.m_nExitCode = kExitNoVerdict;
+    }
+    output.m_doc["messages"] = MessagesJson(prompt);
+    return output;
+}
+
+int RunQuillonCli(int argc, const char* const* argv) {
+    int exitCode = 0;
+    std::string message;
+    const std::optional<SAnalyseOptions> options = ParseAnalyseArgs(argc, argv, exitCode, message);
+    if (!options) {
+        (exitCode == 0 ? WriteStdout : WriteStderr)(message);
+        return exitCode;
+    }
+
+    // The batch program reads the product's settings file, not one named after itself.
+    GetSettings().SetPath(options->m_strSettings ? WideToPath(*options->m_strSettings)
+                                                 : GetProgramDir() / "Quillon.ini");
+    OpenProgramLog();
+
+    CConsolePrompt prompt(options->m_bAnswerYes);
+    prompt.SetEcho(!options->m_bJson);
+    CScopedPrompt scope(prompt);
+    const SAnalyseOutput output = RunAnalyse(*options, prompt);
+    if (options->m_bJson) {
+        WriteStdout(output.m_doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) +
+                    "\n");
+    } else {
+        WriteStdout(output.m_strText);
+    }
+    return output.m_nExitCode;
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class CConsolePrompt;
+
+// quillon-cli: the batch form of the main dialog's Analyse, tab change and Write bin
+// commands. The analysis of each log family lives in its own file (AnalyseDDR.cpp, ...) and
+// is reached through the dispatch table of AnalyseDispatch.cpp.
+
+/// The options of `quillon-cli analyse`.
+struct SAnalyseOptions {
+    std::wstring m_strDirectory;
+    std::optional<int> m_nLogType;             ///< --type; LogType/Type of the settings when absent
+    int m_nSortMode = 2;                       ///< --sort name 2, asc 1, desc 0
+    std::optional<std::wstring> m_strImage;    ///< --write-bin IMAGE
+    std::vector<std::string> m_vecEmmc;        ///< --emmc KEY=VALUE, in order
+    std::optional<std::wstring> m_strSettings; ///< --settings FILE
+    bool m_bAnswerYes = false;                 ///< --answer yes|no
+    bool m_bJson = false;                      ///< --json
+};
+
+/// What an analysis produced: the JSON document (messages are added by the caller), the
+/// text report and the exit status.
+struct SAnalyseOutput {
+    nlohmann::json m_doc = nlohmann::json::object();
+    std::string m_strText; ///< UTF-8 text report
+    int m_nExitCode = 2;
+};
+
+/// Exit statuses.
+inline constexpr int kExitPass = 0;
+inline constexpr int kExitFail = 1;
+inline constexpr int kExitNoVerdict = 2;
+inline constexpr int kExitUsage = 64;
+
+/// The log type of a --type name (lpddr 0, lpddr2 1, ddr3 2, hynix 3, emmc-sdr50 4,
+/// emmc-ddr50 5); nothing for another name.
+[[nodiscard]] std::optional<int> LogTypeFromName(const std::string& name);
+/// The sort mode of a --sort name (name 2, asc 1, desc 0).
+[[nodiscard]] std::optional<int> SortModeFromName(const std::string& name);
+
+/// Parses the command line. Returns nothing and sets exitCode (0 after --help, 64 for bad
+/// arguments, with the text in message) when there is nothing to run.
+[[nodiscard]] std::optional<SAnalyseOptions> ParseAnalyseArgs(int argc, const char* const* argv,
+                                                              int& exitCode, std::string& message);
+
+/// An analysis of one log family.
+using AnalyseFunction = void (*)(const SAnalyseOptions& options, int logType,
+                                 SAnalyseOutput& output);
+/// The analysis of a log type, or nullptr when this program has none for it.
+[[nodiscard]] AnalyseFunction FindAnalyser(int logType);
+
+/// Runs an analysis with options on the installed prompt and settings: resolves the log
+/// type, dispatches, and completes the document with "program" and "messages" from prompt.
+[[nodiscard]] SAnalyseOutput RunAnalyse(const SAnalyseOptions& options, CConsolePrompt& prompt);
+
+/// The whole program: arguments, settings file beside the program (or --settings), tool
+/// log, prompt, analysis, report on stdout. Returns the exit status.
+int RunQuillonCli(int argc, const char* const* argv);
+
+/// The messages of prompt as the document lists them.
+[[nodiscard]] nlohmann::json MessagesJson(const CConsolePrompt& prompt);

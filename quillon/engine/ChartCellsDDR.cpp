@@ -1,0 +1,168 @@
+#include "ChartCellsDDR.h"
+
+#include "DrvStgRegistry.h"
+#include "LaneSwapMap.h"
+#include "LogDataDDR.h"
+#include "LogPageBase.h"
+#include "TextUtil.h"
+
+#include <algorithm>
+#include <cstdint>
+
+void CChartCellsDDR::Build(const CLogPageBase& page) {
+    m_nLanes = std::max(page.GetPageSizeRow(), 0);
+    m_nColumns = std::max(page.GetPageSizeCol(), 0);
+    m_nDriveRows = std::max(page.GetSubRowCount(), 0);
+    m_nSubColumns = std::max(page.GetSubColCount(), 0);
+    m_bMerged = page.GetName() == kMergedPageName;
+
+    const CDrvStgRegistry& registry = GetDrvStgRegistry();
+    const CLaneSwapMap& swap = GetLaneSwapMap();
+    m_vecColumnValues.assign(static_cast<size_t>(m_nColumns), -1);
+    for (int c = 0; c < m_nColumns; ++c) {
+        m_vecColumnValues[static_cast<size_t>(c)] = page.GetColumnValue(c);
+    }
+    m_vecDriveValues.assign(static_cast<size_t>(m_nDriveRows), -1);
+    for (int r = 0; r < m_nDriveRows; ++r) {
+        m_vecDriveValues[static_cast<size_t>(r)] = registry.ValueOfOrdinal(r);
+    }
+
+    m_vecCells.assign(static_cast<size_t>(DataRowCount()) * static_cast<size_t>(DataColCount()),
+                      SChartCell{});
+    for (int lane = 0; lane < m_nLanes; ++lane) {
+        const int byte = swap.Swap(lane);
+        for (int c = 0; c < m_nColumns; ++c) {
+            // Looked up without creating blocks: showing a page must not change it.
+            const SLogBlock* block = page.FindBlock(byte, c);
+            if (block == nullptr) {
+                continue;
+            }
+            for (int r = 0; r < m_nDriveRows; ++r) {
+                for (int s = 0; s < m_nSubColumns; ++s) {
+                    const auto it = block->m_mapCells.find(
+                        CellKey(s - 3, m_vecDriveValues[static_cast<size_t>(r)]));
+                    if (it == block->m_mapCells.end() || it->second.empty()) {
+                        continue;
+                    }
+                    SChartCell& cell = m_vecCells[static_cast<size_t>(lane * m_nDriveRows + r) *
+                                                      static_cast<size_t>(DataColCount()) +
+                                                  static_cast<size_t>(c * m_nSubColumns + s)];
+                    cell.m_bHasRecords = true;
+                    if (m_bMerged) {
+                        // The statistics page counts the logs in which the cell failed.
+                        int fails = 0;
+                        for (const CLogDataBase* record : it->second) {
+                            const auto* ddr = dynamic_cast<const CLogDataDDR*>(record);
+                            if (ddr != nullptr && ddr->GetPassFlag() == 0) {
+                                ++fails;
+                            }
+                        }
+                        cell.m_strText = FormatW(L"%d", fails);
+                        cell.m_nColor = fails > 0 ? kColorFail : kColorPass;
+                    } else {
+                        cell.m_nColor = it->second.back()->GetColor();
+                    }
+                }
+            }
+        }
+    }
+}
+
+const SChartCell& CChartCellsDDR::Cell(int row, int col) const {
+    static const SChartCell empty;
+    if (row < 0 || col < 0 || row >= DataRowCount() || col >= DataColCount()) {
+        return empty;
+    }
+    return m_vecCells[static_cast<size_t>(row) * static_cast<size_t>(DataColCount()) +
+                      static_cast<size_t>(col)];
+}
+
+std::wstring CChartCellsDDR::PhaseHeader(int col) const {
+    if (m_nSubColumns <= 0 || col < 0 || col >= DataColCount()) {
+        return std::wstring();
+    }
+    return FormatW(L"%3d", m_vecColumnValues[static_cast<size_t>(col / m_nSubColumns)]);
+}
+
+std::wstring CChartCellsDDR::StepHeader(int col) const {
+    if (m_nSubColumns <= 0 || col < 0 || col >= DataColCount()) {
+        return std::wstring();
+    }
+    return FormatW(L"%3d", col % m_nSubColumns - 3);
+}
+
+std::wstring CChartCellsDDR::LaneLabel(int lane) {
+    return FormatW(L"%3d", lane);
+}
+
+std::wstring CChartCellsDDR::DriveLabel(int row) const {
+    if (m_nDriveRows <= 0 || row < 0 || row >= DataRowCount()) {
+        return std::wstring();
+    }
+    return FormatW(L"%3d", m_vecDriveValues[static_cast<size_t>(row % m_nDriveRows)]);
+}
+
+std::vector<std::string> CChartCellsDDR::ColorRows() const {
+    std::vector<std::string> rows;
+    for (int row = 0; row < DataRowCount(); ++row) {
+        std::string text;
+        for (int col = 0; col < DataColCount(); ++col) {
+            const SChartCell& cell = Cell(row, col);
+            if (!cell.m_bHasRecords || cell.m_nColor == kColorNoData) {
+                text += '.';
+            } else if (cell.m_nColor == kColorPass) {
+                text += 'G';
+            } else if (cell.m_nColor == kColorFail) {
+                text += 'R';
+            } else {
+                text += '?';
+            }
+        }
+        rows.push_back(std::move(text));
+    }
+    return rows;
+}
+
+std::vector<std::vector<std::wstring>> CChartCellsDDR::TextRows() const {
+    std::vector<std::vector<std::wstring>> rows;
+    for (int row = 0; row < DataRowCount(); ++row) {
+        std::vector<std::wstring> texts;
+        for (int col = 0; col < DataColCount(); ++col) {
+            texts.push_back(Cell(row, col).m_strText);
+        }
+        rows.push_back(std::move(texts));
+    }
+    return rows;
+}
+
+std::vector<SBestRunMark>
+CChartCellsDDR::BestRunMarks(const std::map<int, SBestParam>& bestRecords) const {
+    std::vector<SBestRunMark> marks;
+    const CDrvStgRegistry& registry = GetDrvStgRegistry();
+    const CLaneSwapMap& swap = GetLaneSwapMap();
+    const int cols = DataColCount();
+    for (int lane = 0; lane < m_nLanes; ++lane) {
+        const auto it = bestRecords.find(swap.Swap(lane));
+        if (it == bestRecords.end()) {
+            continue;
+        }
+        const SBestParam& record = it->second;
+        int ordinal = 0;
+        if (!registry.OrdinalOf(record.m_nDrvStg, ordinal) || ordinal < 0 ||
+            ordinal >= m_nDriveRows) {
+            continue;
+        }
+        const int row = lane * m_nDriveRows + ordinal;
+        const int first = std::max(record.m_nRunStart, 0);
+        const int last = std::min(record.m_nRunEnd, cols - 1);
+        for (int col = first; col <= last; ++col) {
+            marks.push_back({row, col, kColorBestRun});
+        }
+        // The sum is taken in 64 bits: run fields come from edited or stored records too.
+        const int64_t middle = (static_cast<int64_t>(record.m_nRunStart) + record.m_nRunEnd) / 2;
+        if (middle >= 0 && middle < cols) {
+            marks.push_back({row, static_cast<int>(middle), kColorBestMiddle});
+        }
+    }
+    return marks;
+}
