@@ -21,7 +21,7 @@ std::unique_ptr<CLogPageOrlo> PageWithPasses(const std::wstring& name,
 
 } // namespace
 
-TEST(DrvCombination, NewCombinationHas32FreshEntries) {
+TEST(OrloDrvCombination, NewCombinationHas32FreshEntries) {
     const DrvCombination c(2, 1, 3, 0);
     for (int i = 0; i < kClkwrCount; ++i) {
         EXPECT_EQ(c.m_entries[i].m_nClkwr, i);
@@ -36,7 +36,7 @@ TEST(DrvCombination, NewCombinationHas32FreshEntries) {
     EXPECT_FALSE(c.SameDrive(DrvCombination(2, 1, 3, 1)));
 }
 
-TEST(AddRecord, PassFailAndOutOfRangeClkwr) {
+TEST(OrloAddRecord, PassFailAndOutOfRangeClkwr) {
     CLogPageOrlo page(L"a.txt");
     AddRecord(page, 2, 1, 3, 0, 7, 1);
     ASSERT_EQ(page.Combinations().size(), 1u);
@@ -65,7 +65,7 @@ TEST(AddRecord, PassFailAndOutOfRangeClkwr) {
     EXPECT_EQ(page.Combinations()[2].m_entries[0].m_nState, 1);
 }
 
-TEST(AddRecord, RepeatedPassCountsTwiceAndOrderIsFirstSeen) {
+TEST(OrloAddRecord, RepeatedPassCountsTwiceAndOrderIsFirstSeen) {
     CLogPageOrlo page(L"a.txt");
     AddRecord(page, 1, 0, 0, 0, 3, 1);
     AddRecord(page, 0, 0, 0, 0, 3, 1);
@@ -79,7 +79,7 @@ TEST(AddRecord, RepeatedPassCountsTwiceAndOrderIsFirstSeen) {
     EXPECT_EQ(page.Find(0, 0, 0, 5), nullptr);
 }
 
-TEST(BuildMergedPage, PassCountsFollowTheFirstPageThenOnePerLaterPage) {
+TEST(OrloBuildMergedPage, PassCountsFollowTheFirstPageThenOnePerLaterPage) {
     struct SCase {
         std::initializer_list<int> first;
         std::initializer_list<int> second;
@@ -109,7 +109,7 @@ TEST(BuildMergedPage, PassCountsFollowTheFirstPageThenOnePerLaterPage) {
     }
 }
 
-TEST(BuildMergedPage, CopiesTheFirstPagesCountsAndKeepsCombinationOrder) {
+TEST(OrloBuildMergedPage, CopiesTheFirstPagesCountsAndKeepsCombinationOrder) {
     OrloPageList list;
     auto a = std::make_unique<CLogPageOrlo>(L"a.txt");
     AddRecord(*a, 0, 0, 0, 1, 5, 1);

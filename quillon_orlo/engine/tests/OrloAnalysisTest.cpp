@@ -127,7 +127,7 @@ TEST(OrloLists, LookupTakesTheFirstEntry) {
     EXPECT_EQ(FindOrloClkwrLimit(l, 1, 0), nullptr);
 }
 
-TEST(GetPassWindow, CountsFromFirstToLastFullPassWithGaps) {
+TEST(OrloGetPassWindow, CountsFromFirstToLastFullPassWithGaps) {
     DrvCombination c = Combo(0, 0, 0, 0, 3, 9, 2);
     c.m_entries[6].m_nPassCount = 1; // passed in one log of two
     EXPECT_EQ(GetPassWindow(c, 2), 7);
