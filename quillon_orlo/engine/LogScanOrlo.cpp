@@ -67,8 +67,9 @@ bool SplitOrloText(const std::wstring& path, std::wstring_view text, F&& onData)
     size_t pos = 0;
     while (pos < text.size()) {
         const size_t limit = std::min(text.size(), pos + kOrloLinePieceChars);
-        const size_t lf = text.find(L'\n', pos);
-        const size_t end = (lf != std::wstring_view::npos && lf < limit) ? lf + 1 : limit;
+        // Look for the LF within this piece only: a file without line feeds stays linear.
+        const size_t lf = text.substr(pos, limit - pos).find(L'\n');
+        const size_t end = lf != std::wstring_view::npos ? pos + lf + 1 : limit;
         const std::wstring_view piece = text.substr(pos, end - pos);
         if (piece.back() == L'\n') {
             sawLineFeed = true;

@@ -334,3 +334,20 @@ TEST_F(CLogScanOrloTest, BinaryGarbageDoesNotCrash) {
         }
     }
 }
+
+// CR-only line ends over megabytes: every piece is looked at once, the file is refused.
+TEST(ReadOrloDataLines, LargeFileWithoutLineFeedIsRefused) {
+    CTempDir dir;
+    CRecordingPrompt prompt;
+    CScopedPrompt guard(prompt);
+    std::string text;
+    const std::string line = DataLine(7, 2, 1, 3, 0, true) + "\r";
+    while (text.size() < 4'000'000) {
+        text += line;
+    }
+    const std::wstring path = dir.Write("cr.txt", text);
+    std::vector<std::wstring> lines;
+    EXPECT_FALSE(ReadOrloDataLines(path, lines));
+    EXPECT_EQ(prompt.Texts(), std::vector<std::wstring>{LineEndingMessage(path)});
+    EXPECT_GT(lines.size(), 1000u); // the pieces holding all five names were still data lines
+}
