@@ -38,9 +38,9 @@ int DecimalValue(const std::wstring& strText) {
     return static_cast<int>(nValue > INT_MAX ? INT_MAX : nValue);
 }
 
-// Families asked for first; where they are missing (no Windows fonts here) the next ones
-// stand in: a monospaced face for "Courier New", WenQuanYi Zen Hei for the Chinese faces
-// and for CJK glyphs in any of them. A height in pixels is the height of the whole line
+// Families asked for first; where they are not installed the next ones stand in: a
+// monospaced face for "Courier New", WenQuanYi Zen Hei for the Chinese faces and for CJK
+// glyphs in any of them. A height in pixels is the height of the whole line
 // (cell), so a 30-pixel line fits the 34 pixels a row leaves below its D / 3 offset.
 QFont PixelFont(const QStringList& families, int nPixels, bool bBold) {
     QFont font;

@@ -122,7 +122,6 @@ TEST(XAboutDlgWindow, PaintsBackgroundPictureIconAndTexts) {
     const QImage picture = MakeAboutPicture().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(image.copy(0, 100, 380, 110), picture);
     // The icon occupies 32 x 32 pixels at (20, 35).
-    EXPECT_GT(image.copy(20, 35, 32, 32).size().width(), 0);
     EXPECT_LT(CountNear(image, QRect(20, 35, 32, 32), kBackground, 0), 32 * 32 / 2);
     EXPECT_EQ(CountNear(image, QRect(0, 35, 20, 32), kBackground, 0), 20 * 32);
     // Product text in its blue from (70, 20); version and legal lines in grey from x = 75.
