@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LogPageOrlo.h"
+#include "OrloPageList.h"
 
 #include <memory>
 #include <string>

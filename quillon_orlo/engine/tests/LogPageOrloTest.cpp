@@ -1,4 +1,5 @@
 #include "LogPageOrlo.h"
+#include "OrloPageList.h"
 
 #include <gtest/gtest.h>
 
