@@ -11,7 +11,9 @@
 // notice and a picture, on a borderless 380 x 210 box that a left click closes.
 
 /// The version block of the program (what a version resource holds elsewhere). A block
-/// with every value empty stands for a program without a version block.
+/// with every value empty stands for a program without a version block. The programs fill it
+/// from their generated ProductVersion.h: {productinfo::kProductName, kProductVersion,
+/// kLegalCopyright, kSpecialBuild}.
 struct SVersionBlock {
     std::wstring strProductName;
     std::wstring strProductVersion; // e.g. "1, 0, 1, 29"
