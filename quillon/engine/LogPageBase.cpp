@@ -48,17 +48,27 @@ void CLogPageBase::MergeBlock(SLogBlock& target, const SLogBlock& source,
         target.m_nCenterRow = source.m_nCenterRow;
         return;
     }
-    for (auto& [key, list] : target.m_mapCells) {
-        const auto it = source.m_mapCells.find(key);
-        if (it != source.m_mapCells.end()) {
-            list.insert(list.end(), it->second.begin(), it->second.end());
+    // Both key maps are ordered the same way: walk them side by side.
+    auto src = source.m_mapCells.begin();
+    const auto srcEnd = source.m_mapCells.end();
+    for (auto it = target.m_mapCells.begin(); it != target.m_mapCells.end(); ++it) {
+        while (src != srcEnd && src->first < it->first) {
+            // A key only this log has joins with this log's records (before it, so the walk
+            // does not visit it).
+            target.m_mapCells.emplace_hint(it, src->first, src->second);
+            ++src;
+        }
+        CellList& list = it->second;
+        if (src != srcEnd && src->first == it->first) {
+            list.insert(list.end(), src->second.begin(), src->second.end());
+            ++src;
         } else {
             // A cell this log lacks counts as failed in it.
             list.push_back(Adopt(makeFail()));
         }
     }
-    for (const auto& [key, list] : source.m_mapCells) {
-        target.m_mapCells.try_emplace(key, list);
+    for (; src != srcEnd; ++src) {
+        target.m_mapCells.emplace_hint(target.m_mapCells.end(), src->first, src->second);
     }
 }
 

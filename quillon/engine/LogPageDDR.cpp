@@ -40,20 +40,37 @@ CLogPageDDR::CLogPageDDR() {
 
 CLogPageDDR::~CLogPageDDR() = default;
 
-bool CLogPageDDR::AddCell(int sdllPhsDly, int byte, const CellKey& key,
-                          std::unique_ptr<CLogDataBase> record) {
+CellList* CLogPageDDR::CellListFor(int sdllPhsDly, int byte, const CellKey& key) {
     const auto pos = m_setColumnValues.insert(sdllPhsDly).first;
     const int column = static_cast<int>(std::distance(m_setColumnValues.begin(), pos));
     m_mapColumnIndex.try_emplace(column, sdllPhsDly);
     // A negative lane is refused too: no block of the page could ever show or count it.
     if (column < m_nPageSizeCol && byte >= 0 && byte < m_nPageSizeRow) {
-        m_mapBlocks[{column, byte}].m_mapCells[key].push_back(Adopt(std::move(record)));
-        return true;
+        return &m_mapBlocks[{column, byte}].m_mapCells[key];
     }
     LogError(L"logName=%ls, nPageCol=%d, m_nPageSizeCol=%d", m_strLogName.c_str(), column,
              m_nPageSizeCol);
     LogError(L"logName=%ls, Row=%d, m_nPageSizeRow=%d", m_strLogName.c_str(), byte, m_nPageSizeRow);
-    return false;
+    return nullptr;
+}
+
+bool CLogPageDDR::AddCell(int sdllPhsDly, int byte, const CellKey& key,
+                          std::unique_ptr<CLogDataBase> record) {
+    CellList* list = CellListFor(sdllPhsDly, byte, key);
+    if (list == nullptr) {
+        return false;
+    }
+    list->push_back(Adopt(std::move(record)));
+    return true;
+}
+
+bool CLogPageDDR::AddCell(int sdllPhsDly, int byte, const CellKey& key, int passFlag) {
+    CellList* list = CellListFor(sdllPhsDly, byte, key);
+    if (list == nullptr) {
+        return false;
+    }
+    list->push_back(&m_dequeRecords.emplace_back(passFlag));
+    return true;
 }
 
 void CLogPageDDR::Finish() {
@@ -299,6 +316,7 @@ void CLogPageDDR::Clear() {
         block.m_mapCells.clear();
     }
     FreeOwnedRecords();
+    m_dequeRecords.clear();
     m_setRowDDR1.clear();
     m_setRowDDR2.clear();
 }

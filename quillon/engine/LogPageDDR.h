@@ -1,7 +1,9 @@
 #pragma once
 
+#include "LogDataDDR.h"
 #include "LogPageBase.h"
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <set>
@@ -27,6 +29,9 @@ public:
     /// the page size.
     bool AddCell(int sdllPhsDly, int byte, const CellKey& key,
                  std::unique_ptr<CLogDataBase> record);
+    /// The same for a DDR record with passFlag, made in the page's own record store (the
+    /// scanner's path: no allocation per record).
+    bool AddCell(int sdllPhsDly, int byte, const CellKey& key, int passFlag);
     /// Creates every missing block of the page size with the page's block size.
     void Finish();
 
@@ -74,6 +79,10 @@ public:
     [[nodiscard]] std::unique_ptr<CLogPageBase> CreateMergePage() const override;
 
 protected:
+    /// The list of key in block (column of sdllPhsDly, byte), or nullptr (with the two
+    /// LogError lines) when the column or the byte lies beyond the page size.
+    CellList* CellListFor(int sdllPhsDly, int byte, const CellKey& key);
+
     BlockMap m_mapBlocks;
     std::set<int> m_setColumnValues;     ///< distinct sdll_phs_dly values of the log
     std::map<int, int> m_mapColumnIndex; ///< column index -> sdll_phs_dly, never changed once set
@@ -85,4 +94,5 @@ protected:
     int m_nFabsRow = 0xFFFF; ///< drive-strength ordinal whose runs give the best parameters
     std::map<int, SBestParam> m_mapBestRecord;
     std::vector<SRunRecord> m_vecRowRuns;
+    std::deque<CLogDataDDR> m_dequeRecords; ///< records made by the pass-flag AddCell
 };

@@ -67,7 +67,7 @@ void CLogScanDDR::AddDataLines(CLogPageDDR& page,
             continue;
         }
         if (!page.AddCell(data.m_nSdllPhsDly, data.m_nDxn, {data.m_nDqsStepDly, data.m_nDrvStg},
-                          std::make_unique<CLogDataDDR>(data.m_nPassFlag))) {
+                          data.m_nPassFlag)) {
             LogError(L"line num = %d, dxn=%d, sdll_phs_dly=%d, drv_stg=%d, dqs_step_dly=%d", j,
                      data.m_nDxn, data.m_nSdllPhsDly, data.m_nDrvStg, data.m_nDqsStepDly);
         }

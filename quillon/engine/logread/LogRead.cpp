@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -92,10 +93,37 @@ bool TakeHeaderValue(std::wstring& piece, std::wstring_view word, std::wstring& 
     return true;
 }
 
+// First occurrence of key in line. Keys and data lines are short, so a plain loop beats the
+// library search, which calls out for every candidate first character.
+size_t FindKey(std::wstring_view line, std::wstring_view key) {
+    if (key.empty()) {
+        return 0;
+    }
+    if (line.size() < key.size()) {
+        return std::wstring_view::npos;
+    }
+    const wchar_t first = key[0];
+    const size_t last = line.size() - key.size();
+    const wchar_t* data = line.data();
+    for (size_t i = 0; i <= last; ++i) {
+        if (data[i] != first) {
+            continue;
+        }
+        size_t k = 1;
+        while (k < key.size() && data[i + k] == key[k]) {
+            ++k;
+        }
+        if (k == key.size()) {
+            return i;
+        }
+    }
+    return std::wstring_view::npos;
+}
+
 // Start of a field's value text: one character after the end of the first occurrence of key.
 // npos when the key is missing or nothing follows the separator.
 size_t FieldStart(std::wstring_view key, std::wstring_view line) {
-    const size_t pos = line.find(key);
+    const size_t pos = FindKey(line, key);
     if (pos == std::wstring_view::npos) {
         return std::wstring_view::npos;
     }
@@ -320,14 +348,22 @@ bool ContainsNoCaseAscii(std::wstring_view text, std::wstring_view word) {
     if (word.empty()) {
         return true;
     }
-    const auto lower = [](wchar_t c) { return (c >= L'A' && c <= L'Z') ? c - L'A' + L'a' : c; };
     if (text.size() < word.size()) {
         return false;
     }
+    const auto lower = [](wchar_t c) {
+        return (static_cast<uint32_t>(c) - L'A' < 26u) ? static_cast<wchar_t>(c + 32) : c;
+    };
+    const wchar_t first = lower(word[0]);
     const size_t last = text.size() - word.size();
+    const wchar_t* data = text.data();
+    // Every data line is tested for its mark, so the first letter is found with a cheap test.
     for (size_t i = 0; i <= last; ++i) {
-        size_t k = 0;
-        while (k < word.size() && lower(text[i + k]) == lower(word[k])) {
+        if (lower(data[i]) != first) {
+            continue;
+        }
+        size_t k = 1;
+        while (k < word.size() && lower(data[i + k]) == lower(word[k])) {
             ++k;
         }
         if (k == word.size()) {
@@ -338,11 +374,31 @@ bool ContainsNoCaseAscii(std::wstring_view text, std::wstring_view word) {
 }
 
 bool ReadPassMark(std::wstring_view line, int& flag) {
-    if (ContainsNoCaseAscii(line, L"pass")) {
-        flag = 1;
+    // One walk from the end, where boards print the mark: "pass" anywhere wins over "fail".
+    const auto lower = [](wchar_t c) {
+        return (static_cast<uint32_t>(c) - L'A' < 26u) ? static_cast<wchar_t>(c + 32) : c;
+    };
+    const auto at = [&](size_t i, const wchar_t* word) {
+        for (size_t k = 0; k < 4; ++k) {
+            if (lower(line[i + k]) != word[k]) {
+                return false;
+            }
+        }
         return true;
+    };
+    bool sawFail = false;
+    for (size_t i = line.size(); i >= 4; --i) {
+        const size_t start = i - 4;
+        const wchar_t c = lower(line[start]);
+        if (c == L'p' && at(start, L"pass")) {
+            flag = 1;
+            return true;
+        }
+        if (c == L'f' && !sawFail && at(start, L"fail")) {
+            sawFail = true;
+        }
     }
-    if (ContainsNoCaseAscii(line, L"fail")) {
+    if (sawFail) {
         flag = 0;
         return true;
     }
