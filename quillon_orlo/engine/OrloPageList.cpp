@@ -6,6 +6,14 @@ std::wstring OrloPageList::PageName(size_t i) const {
     return i < m_pages.size() ? m_pages[i]->Name() : std::wstring();
 }
 
+std::vector<std::wstring> OrloPageList::TabNames() const {
+    std::vector<std::wstring> names{kMergedPageName};
+    for (const auto& page : m_pages) {
+        names.push_back(page->Name());
+    }
+    return names;
+}
+
 void OrloPageList::Free() {
     m_pMerged.reset();
     for (auto& page : m_pages) {

@@ -23,6 +23,8 @@ public:
     [[nodiscard]] CLogPageOrlo* Merged() const { return m_pMerged.get(); }
     /// Name of page i, empty when i is out of range.
     [[nodiscard]] std::wstring PageName(size_t i) const;
+    /// Tab texts of the result: "统计图" first, then every page's name in order.
+    [[nodiscard]] std::vector<std::wstring> TabNames() const;
 
     void Append(std::unique_ptr<CLogPageOrlo> page) { m_pages.push_back(std::move(page)); }
     void SetMerged(std::unique_ptr<CLogPageOrlo> page) { m_pMerged = std::move(page); }

@@ -87,6 +87,9 @@ TEST_F(COrloSessionTest, UncheckedDirectoriesAreNeitherCheckedNorSearched) {
 
     EXPECT_EQ(m_session.Scan(Request(true, false)), EOrloScanEnd::Scanned);
     ASSERT_EQ(m_session.Result()->PageCount(), 5u);
+    EXPECT_EQ(m_session.Result()->TabNames(),
+              (std::vector<std::wstring>{L"统计图", L"b000.txt", L"b001.txt", L"b000.txt",
+                                         L"b001.txt", L"b002.txt"}));
     EXPECT_EQ(m_session.FileList().size(), 5u);
     EXPECT_EQ(m_session.FileList()[2], m_dir.WPath("low/b000.txt"));
     // b000.txt of the normal folder bears a low log's name: it counts as low too.
