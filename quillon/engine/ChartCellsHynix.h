@@ -1,0 +1,69 @@
+#pragma once
+
+#include "ChartCellsDDR.h"
+
+#include <string>
+#include <vector>
+
+class CLogPageBase;
+
+// What the Hynix chart page shows of a page, without a window: the colour and text of every
+// data cell (lane-major rows lane x drive rows + ordinal, columns column index x sub-columns
+// + sub-column) and the header texts. Cells are looked up under drv_stg 48, the Hynix part's
+// drive strength; lanes are shown as the page holds them.
+
+class CChartCellsHynix {
+public:
+    /// The drive strength the grid reads its cells under, and the pair shown in its columns.
+    static constexpr int kVarroDrvStg = 48;
+    static constexpr int kHynixDrvStg = 34;
+
+    void Build(const CLogPageBase& page);
+
+    [[nodiscard]] int Lanes() const { return m_nLanes; }
+    [[nodiscard]] int DriveRows() const { return m_nDriveRows; }
+    [[nodiscard]] int Columns() const { return m_nColumns; }
+    [[nodiscard]] int SubColumns() const { return m_nSubColumns; }
+    [[nodiscard]] int DataRowCount() const { return m_nLanes * m_nDriveRows; }
+    [[nodiscard]] int DataColCount() const { return m_nColumns * m_nSubColumns; }
+    [[nodiscard]] bool IsMergedPage() const { return m_bMerged; }
+    /// No records: white without text. Otherwise each record's colour in turn (the last
+    /// wins); on the merged page every failing record counts ("%d") and keeps the cell red.
+    [[nodiscard]] const SChartCell& Cell(int row, int col) const;
+
+    /// Row 0 over a data column: "%3d" of the column's sdll_phs_dly (-1 unknown).
+    [[nodiscard]] std::wstring PhaseHeader(int col) const;
+    /// Row 1: "%3d" of the dqs_step_dly (col % sub-columns - 3).
+    [[nodiscard]] std::wstring StepHeader(int col) const;
+    /// Column 0 of a lane's first row "%3d"; columns 1 and 2 "%3d" of 48 and 34.
+    [[nodiscard]] static std::wstring LaneLabel(int lane);
+    [[nodiscard]] static std::wstring VarroDriveLabel();
+    [[nodiscard]] static std::wstring HynixDriveLabel();
+
+    /// One string per data row: G green, R red, . white (no records), ? any other colour.
+    [[nodiscard]] std::vector<std::string> ColorRows() const;
+    [[nodiscard]] std::vector<std::vector<std::wstring>> TextRows() const;
+
+private:
+    int m_nLanes = 0;
+    int m_nDriveRows = 0;
+    int m_nColumns = 0;
+    int m_nSubColumns = 0;
+    bool m_bMerged = false;
+    std::vector<int> m_vecColumnValues;
+    std::vector<SChartCell> m_vecCells;
+};
+
+/// The zoom of the Hynix chart page: 100 at start, held within 80 .. 120; a step inside the
+/// range resizes rows from 3 on and columns from 2 on by the step (each only while it stays
+/// above 1 pixel), after columns 0 .. 2 are set back to 38, 90, 90.
+class CHynixChartZoom {
+public:
+    /// Applies step a to zoom and to the sizes; false when the zoom hit a limit (the sizes
+    /// are then left as they are).
+    bool Zoom(int step, std::vector<int>& rowHeights, std::vector<int>& colWidths);
+    [[nodiscard]] int Value() const { return m_nZoom; }
+
+private:
+    int m_nZoom = 100;
+};

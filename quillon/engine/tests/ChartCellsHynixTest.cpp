@@ -1,0 +1,77 @@
+#include "ChartCellsHynix.h"
+#include "LogDataDDRHynix.h"
+#include "LogPageDDRHynix.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A Hynix page of one lane and one column: step s passes when pass(s).
+std::unique_ptr<CLogPageDDRHynix> Page(const std::wstring& name, const std::vector<int>& flags) {
+    auto page = std::make_unique<CLogPageDDRHynix>();
+    page->SetName(name);
+    page->SetPageSize(1, 1);
+    page->SetBlockSize(1, 8);
+    page->Finish();
+    for (size_t s = 0; s < flags.size(); ++s) {
+        EXPECT_TRUE(page->AddCell(36, 0, {static_cast<int>(s) - 3, 48},
+                                  std::make_unique<CLogDataDDRHynix>(flags[s])));
+    }
+    return page;
+}
+
+} // namespace
+
+TEST(ChartCellsHynix, MergedPageCountsFailingLogs) {
+    // Step -3 fails in logs 1 and 3, step -2 passes everywhere, step -1 fails in log 2 only.
+    auto a = Page(L"a.txt", {0, 1, 1});
+    auto b = Page(L"b.txt", {1, 1, 0});
+    auto c = Page(L"c.txt", {0, 1, 1});
+    CLogPageDDRHynix merged;
+    for (const auto* page : {a.get(), b.get(), c.get()}) {
+        merged.MergeFrom(*page);
+    }
+    CChartCellsHynix cells;
+    cells.Build(merged);
+    ASSERT_TRUE(cells.IsMergedPage());
+    EXPECT_EQ(cells.Cell(0, 0), (SChartCell{kColorFail, L"2", true}));
+    EXPECT_EQ(cells.Cell(0, 1), (SChartCell{kColorPass, L"", true}));
+    // A failing record keeps the cell red even when a passing one follows.
+    EXPECT_EQ(cells.Cell(0, 2), (SChartCell{kColorFail, L"1", true}));
+    EXPECT_EQ(cells.Cell(0, 3), (SChartCell{kColorNoData, L"", false}));
+    EXPECT_EQ(cells.ColorRows(), std::vector<std::string>{"RGR....."});
+    EXPECT_EQ(cells.PhaseHeader(0), L" 36");
+    EXPECT_EQ(cells.StepHeader(7), L"  4");
+}
+
+TEST(ChartCellsHynix, LogPageShowsTheLastRecordWithoutText) {
+    auto a = Page(L"a.txt", {1, 0});
+    CChartCellsHynix cells;
+    cells.Build(*a);
+    EXPECT_FALSE(cells.IsMergedPage());
+    EXPECT_EQ(cells.Cell(0, 1), (SChartCell{kColorFail, L"", true}));
+    EXPECT_EQ(CChartCellsHynix::VarroDriveLabel(), L" 48");
+    EXPECT_EQ(CChartCellsHynix::HynixDriveLabel(), L" 34");
+    EXPECT_EQ(cells.PhaseHeader(8), L" -1"); // column 1 has no value
+}
+
+TEST(ChartCellsHynix, ZoomStepsAndLimits) {
+    CHynixChartZoom zoom;
+    std::vector<int> rows(10, 36);
+    std::vector<int> cols(20, 36);
+    ASSERT_TRUE(zoom.Zoom(1, rows, cols));
+    EXPECT_EQ(zoom.Value(), 101);
+    EXPECT_EQ(rows[3], 37);
+    EXPECT_EQ(rows[2], 36);
+    EXPECT_EQ(cols[0], 38);
+    EXPECT_EQ(cols[1], 90);
+    EXPECT_EQ(cols[2], 91);
+    EXPECT_EQ(cols[5], 37);
+    int resized = 0;
+    for (int i = 0; i < 20; ++i) {
+        resized += zoom.Zoom(1, rows, cols) ? 1 : 0;
+    }
+    EXPECT_EQ(zoom.Value(), 120);
+    EXPECT_EQ(resized, 19);
+    EXPECT_EQ(rows[3], 56);
+}
