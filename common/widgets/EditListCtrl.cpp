@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QStyleOptionFocusRect>
 #include <QStyledItemDelegate>
 
@@ -55,7 +56,26 @@ private:
     CEditListCtrl* m_pList;
 };
 
+namespace {
+
+// The view paints a selected row's panel before its cells; this list draws its cells entirely
+// by itself, so the panel is left out (only the active cell is highlighted).
+class CEditListStyle : public QProxyStyle {
+public:
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element == PE_PanelItemViewRow)
+            return;
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+};
+
+} // namespace
+
 CEditListCtrl::CEditListCtrl(QWidget* parent) : QTableWidget(parent) {
+    auto* style = new CEditListStyle;
+    style->setParent(this);
+    setStyle(style);
     setItemDelegate(new CEditListDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -63,6 +83,8 @@ CEditListCtrl::CEditListCtrl(QWidget* parent) : QTableWidget(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     verticalHeader()->hide();
     horizontalHeader()->setHighlightSections(false);
+    // A list view lets a column be as narrow as the owner likes, down to nothing.
+    horizontalHeader()->setMinimumSectionSize(0);
     setShowGrid(false);
     setWordWrap(false);
 }
@@ -139,13 +161,11 @@ void CEditListCtrl::mousePressEvent(QMouseEvent* event) {
     OnLeftButtonDown(event->position().toPoint());
 }
 
-// Two quick clicks are a double click for the window system; here they stay two clicks.
+// Two quick clicks also make a double click, which comes after the second press: the press
+// already did the work, and the view's own double-click handling must not start an editor.
 void CEditListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
+    if (event->button() != Qt::LeftButton)
         QTableWidget::mouseDoubleClickEvent(event);
-        return;
-    }
-    OnLeftButtonDown(event->position().toPoint());
 }
 
 void CEditListCtrl::OnLeftButtonDown(const QPoint& pos) {

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "InPlaceCombo.h"
+
 #include <QPointer>
 #include <QStringList>
 #include <QTableWidget>
 
 #include <optional>
 #include <vector>
-
-class CInPlaceCombo;
 
 /// A report-style list whose cells the user changes by picking a value from a drop-down list
 /// that opens over the cell: the first click on a cell chooses it, the second opens the box.

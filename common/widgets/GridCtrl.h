@@ -4,6 +4,8 @@
 #include "GridCell.h"
 #include "GridCellStore.h"
 #include "GridGeometry.h"
+#include "GridInPlaceEdit.h"
+#include "TitleTip.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
@@ -13,8 +15,6 @@
 #include <vector>
 
 class QPrinter;
-class CInPlaceEdit;
-class CTitleTip;
 
 /// A scrollable spreadsheet-like window of cells with fixed header rows and columns, used by
 /// every chart page and result view. Cells live in a compact store, sizes, scrolling and merged
