@@ -452,6 +452,11 @@ int32_t CPinScanTable::MinPass(int32_t value) const {
 }
 
 bool CPinScanTable::AnalyzeTable(ResultMap& results) {
+    m_bVerdict = AnalyzeWidths(results);
+    return m_bVerdict;
+}
+
+bool CPinScanTable::AnalyzeWidths(ResultMap& results) {
     m_widths.clear();
     m_verdictRuns.clear();
     m_sr0Runs.clear();

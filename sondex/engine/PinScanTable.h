@@ -101,6 +101,8 @@ public:
     [[nodiscard]] const std::map<int, int>& GetSr0Runs() const { return m_sr0Runs; }
     [[nodiscard]] const std::map<int32_t, int32_t>& GetWidths() const { return m_widths; }
     [[nodiscard]] const std::map<int32_t, int>& GetVerdictRuns() const { return m_verdictRuns; }
+    /// The verdict of the last AnalyzeTable; true before any.
+    [[nodiscard]] bool GetVerdict() const { return m_bVerdict; }
 
 private:
     struct SPinInfo {
@@ -111,6 +113,7 @@ private:
     const SPinInfo& PinInfo(uint32_t pinCode);
     void ResetParameters();
     void DetermineSubName();
+    bool AnalyzeWidths(ResultMap& results);
     /// Pass (1), fail (0) or no cell (-1) of every data row of a column.
     void ColumnStates(int col, std::vector<int8_t>& states) const;
 
@@ -139,6 +142,7 @@ private:
     std::map<int, int> m_sr0Runs;
     std::map<int32_t, int32_t> m_widths;
     std::map<int32_t, int> m_verdictRuns;
+    bool m_bVerdict = true;
 
     std::vector<SPinInfo> m_pinCache; ///< by pin code, filled on first use
     ValueList m_rowScratch;

@@ -1,0 +1,218 @@
+#include "CliReport.h"
+
+#include "TextUtil.h"
+
+using nlohmann::json;
+
+namespace {
+
+std::string U8(const std::wstring& text) {
+    return WideToUtf8(text);
+}
+
+json ResultsJson(const ResultMap& results) {
+    json out = json::array();
+    for (const auto& [text, width] : results) {
+        out.push_back({{"text", U8(text)}, {"width", width}});
+    }
+    return out;
+}
+
+json HeaderJson(const LogHeader& h) {
+    return {{"project", U8(h.project)},
+            {"ddrType", U8(h.ddrType)},
+            {"clock", U8(h.clock)},
+            {"tcnt", h.tcnt}};
+}
+
+json TablesJson(const CScanLogData& data) {
+    json out = json::array();
+    for (const auto& [index, table] : data.GetTables()) {
+        json t;
+        t["index"] = index;
+        t["firstRowName"] = U8(table->GetFirstRowName());
+        t["subName"] = U8(table->GetSubName());
+        t["rowParamCount"] = table->GetRowParamCount();
+        t["colParamCount"] = table->GetColParamCount();
+        t["rowCount"] = table->GetRowCount();
+        t["colCount"] = table->GetColCount();
+        t["lastColRangeCount"] = table->GetLastColRangeCount();
+        t["srIndex"] = table->GetSrIndex();
+        t["subIndex"] = table->GetSubIndex();
+        t["tcnt"] = table->GetTcnt();
+        t["statistical"] = table->IsStatistical();
+        t["verdict"] = table->IsStatistical() ? json(nullptr) : json(table->GetVerdict());
+        json rowRanges = json::array();
+        for (const auto* r : table->GetRowRanges()) {
+            rowRanges.push_back(U8(r->GetName()));
+        }
+        json colRanges = json::array();
+        for (const auto* r : table->GetColRanges()) {
+            colRanges.push_back(U8(r->GetName()));
+        }
+        t["rowRanges"] = rowRanges;
+        t["colRanges"] = colRanges;
+        t["selectedSr"] = table->GetSelectedSr();
+        t["configuredValues"] = table->GetConfiguredValues();
+        json widths = json::array();
+        for (const auto& [value, width] : table->GetWidths()) {
+            widths.push_back({{"value", value}, {"width", width}});
+        }
+        t["widths"] = widths;
+        json cells = json::array();
+        for (const auto& [key, list] : table->GetAllCells()) {
+            json states = json::array();
+            for (const auto& result : list) {
+                states.push_back(result->GetState());
+            }
+            cells.push_back({{"row", key.first}, {"col", key.second}, {"states", states}});
+        }
+        t["cells"] = cells;
+        out.push_back(std::move(t));
+    }
+    return out;
+}
+
+const CLogDocument* FindDocument(const CFolderWorkflow& workflow,
+                                 const std::filesystem::path& path) {
+    const std::wstring name = PathToWide(path.filename());
+    for (const auto& doc : workflow.GetDocuments()) {
+        if (!doc->IsStatistics() && doc->GetData() && doc->GetData()->GetName() == name) {
+            return doc.get();
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+json BuildJsonReport(const SCliRun& run, const CFolderWorkflow& workflow,
+                     const std::vector<SPromptRecord>& messages) {
+    json doc;
+    doc["program"] = "sondex-cli";
+    doc["folder"] = U8(PathToWide(run.folder));
+    doc["config"] = {
+        {"ini", run.iniPath.empty() ? json(nullptr) : json(U8(PathToWide(run.iniPath)))},
+        {"dat", U8(PathToWide(run.datPath))},
+        {"loaded", run.configLoaded}};
+    doc["selectedSr"] = run.selectedSr;
+    doc["logFiles"] = run.logFiles;
+    json msgs = json::array();
+    for (const auto& m : messages) {
+        json entry = {{"text", U8(m.text)}, {"question", m.question}};
+        if (!m.caption.empty()) {
+            entry["caption"] = U8(m.caption);
+        }
+        if (m.question) {
+            entry["answer"] = m.answer ? "yes" : "no";
+        }
+        msgs.push_back(std::move(entry));
+    }
+    doc["messages"] = msgs;
+
+    json logs = json::array();
+    // Documents are matched to the open records in order: every opened record has one.
+    size_t next = 0;
+    const auto& docs = workflow.GetDocuments();
+    for (const auto& record : workflow.GetOpenRecords()) {
+        json log;
+        log["name"] = U8(PathToWide(record.path.filename()));
+        log["path"] = U8(PathToWide(record.path));
+        log["opened"] = record.opened;
+        log["status"] = record.status;
+        const CLogDocument* d = nullptr;
+        if (record.opened) {
+            while (next < docs.size() && docs[next]->IsStatistics()) {
+                ++next;
+            }
+            d = next < docs.size() ? docs[next++].get() : FindDocument(workflow, record.path);
+        }
+        if (d && d->GetData()) {
+            log["header"] = HeaderJson(d->GetHeader());
+            log["parsed"] = d->IsParsed();
+            log["complete"] = d->IsComplete();
+            log["passed"] = d->IsPassed();
+            log["results"] = ResultsJson(d->GetResults());
+            log["tables"] = TablesJson(*d->GetData());
+        } else {
+            log["header"] = nullptr;
+            log["parsed"] = nullptr;
+            log["complete"] = nullptr;
+            log["passed"] = nullptr;
+            log["results"] = nullptr;
+            log["tables"] = nullptr;
+        }
+        logs.push_back(std::move(log));
+    }
+    doc["logs"] = logs;
+
+    const CLogDocument* stats = workflow.GetStatisticsDocument();
+    if (stats && stats->GetData()) {
+        json s;
+        s["results"] = ResultsJson(stats->GetResults());
+        s["passed"] = stats->IsPassed();
+        s["header"] = HeaderJson(stats->GetHeader());
+        s["tables"] = TablesJson(*stats->GetData());
+        json rows = json::array();
+        for (const auto& row : workflow.GetResultForm().GetRows()) {
+            rows.push_back(
+                {{"type", U8(row.type)}, {"passWidth", row.passWidth}, {"result", U8(row.result)}});
+        }
+        s["rows"] = rows;
+        s["verdict"] = U8(workflow.GetResultForm().GetVerdictText());
+        s["parameterText"] = U8(workflow.GetResultForm().GetParameterText());
+        s["failListText"] = U8(workflow.GetResultForm().GetFailListText());
+        doc["statistics"] = s;
+    } else {
+        doc["statistics"] = nullptr;
+    }
+    doc["allPassed"] = workflow.IsAllPassed();
+    doc["failList"] = U8(workflow.GetFailList());
+    doc["incompleteList"] = U8(workflow.GetIncompleteList());
+    doc["verdict"] = run.verdict.empty() ? json(nullptr) : json(U8(run.verdict));
+    doc["exitCode"] = run.exitCode;
+    return doc;
+}
+
+std::string BuildTextReport(const SCliRun& run, const CFolderWorkflow& workflow) {
+    std::string out;
+    out += "folder: " + U8(PathToWide(run.folder)) + "\n";
+    out += "configuration: " + U8(PathToWide(run.iniPath.empty() ? run.datPath : run.iniPath)) +
+           (run.configLoaded ? "" : " (not loaded)") + "\n";
+    out += Format("log files: %zu\n", run.logFiles);
+    for (const auto& doc : workflow.GetDocuments()) {
+        if (doc->IsStatistics() || !doc->GetData()) {
+            continue;
+        }
+        const LogHeader& h = doc->GetHeader();
+        out += "\n" + U8(doc->GetData()->GetName()) + ": " + (doc->IsPassed() ? "Pass" : "Fail") +
+               (doc->IsParsed() && doc->IsComplete() ? "" : " (incomplete)") + "  [" +
+               U8(h.project) + " " + U8(h.ddrType) + " " + U8(h.clock) + " MHz, tcnt " +
+               std::to_string(h.tcnt) + " ps, " + std::to_string(doc->GetData()->GetTableCount()) +
+               " tables]\n";
+        for (const auto& row : BuildResultRows(doc->GetResults())) {
+            out += Format("  %-16s %8d  %s\n", U8(row.type).c_str(), row.passWidth,
+                          U8(row.result).c_str());
+        }
+    }
+    for (const auto& record : workflow.GetOpenRecords()) {
+        if (!record.opened) {
+            out += "\n" + U8(PathToWide(record.path.filename())) +
+                   Format(": not opened (status %d); the folder analysis stopped here\n",
+                          record.status);
+        }
+    }
+    const CLogDocument* stats = workflow.GetStatisticsDocument();
+    if (stats) {
+        out += "\nStatisticalChart\n";
+        for (const auto& row : workflow.GetResultForm().GetRows()) {
+            out += Format("  %-16s %8d  %s\n", U8(row.type).c_str(), row.passWidth,
+                          U8(row.result).c_str());
+        }
+        out += "fail list: " + U8(workflow.GetResultForm().GetFailListText()) + "\n";
+    } else if (run.logFiles == 0) {
+        out += "\nno log file found\n";
+    }
+    out += "\nverdict: " + (run.verdict.empty() ? std::string("none") : U8(run.verdict)) + "\n";
+    return out;
+}

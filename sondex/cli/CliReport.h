@@ -1,0 +1,30 @@
+#pragma once
+
+#include "FolderWorkflow.h"
+#include "ProjectConfig.h"
+
+#include "UserPrompt.h"
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// The report of one `sondex-cli analyse` run: the JSON document and the text report are
+// built from the same workflow state.
+
+struct SCliRun {
+    std::filesystem::path folder;
+    std::filesystem::path iniPath; ///< empty when a .dat was given
+    std::filesystem::path datPath;
+    bool configLoaded = false;
+    std::vector<int32_t> selectedSr;
+    size_t logFiles = 0;
+    int exitCode = 2;
+    std::wstring verdict; ///< "Pass" / "Fail" as the result form shows it; empty when none
+};
+
+[[nodiscard]] nlohmann::json BuildJsonReport(const SCliRun& run, const CFolderWorkflow& workflow,
+                                             const std::vector<SPromptRecord>& messages);
+[[nodiscard]] std::string BuildTextReport(const SCliRun& run, const CFolderWorkflow& workflow);

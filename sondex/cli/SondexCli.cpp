@@ -1,0 +1,133 @@
+// sondex-cli: the Sondex folder analysis without windows, for production lines and CI.
+
+#include "CliReport.h"
+#include "FolderWorkflow.h"
+#include "ProjectConfig.h"
+
+#include "ProductVersion.h"
+#include "ProgramLocation.h"
+#include "SpLog.h"
+#include "TextUtil.h"
+#include "UserPrompt.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kExitPass = 0;
+constexpr int kExitFail = 1;
+constexpr int kExitNoVerdict = 2;
+constexpr int kExitUsage = 64;
+
+bool ParseSrList(const std::string& text, std::vector<int32_t>& out) {
+    out.clear();
+    std::stringstream in(text);
+    std::string piece;
+    while (std::getline(in, piece, ',')) {
+        const std::wstring p = TrimBlanks(Utf8ToWide(piece));
+        if (p.size() != 1 || p[0] < L'0' || p[0] > L'3') {
+            return false;
+        }
+        out.push_back(p[0] - L'0');
+    }
+    return !out.empty();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Sondex folder analysis of KestinX scan logs", "sondex-cli"};
+    app.require_subcommand(1);
+    app.set_version_flag("--version", WideToUtf8(productinfo::kProductName) + " " +
+                                          WideToUtf8(productinfo::kProductVersion));
+    auto* analyse =
+        app.add_subcommand("analyse", "open every log of FOLDER and build the statistics");
+    std::string folder;
+    std::string srText = "0";
+    std::string configFile;
+    std::string answer = "no";
+    bool asJson = false;
+    analyse->add_option("FOLDER", folder, "folder of *.Txt logs")->required();
+    analyse->add_option("--sr", srText, "SR values selected in the menu, e.g. 0,1 (default 0)");
+    analyse->add_option(
+        "--config", configFile,
+        "project configuration: an .ini (compiled into a .dat beside it) or a .dat");
+    analyse->add_option("--answer", answer, "answer to every Yes/No question (default no)")
+        ->check(CLI::IsMember({"yes", "no"}));
+    analyse->add_flag("--json", asJson, "print one JSON document instead of the text report");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);
+        return code == 0 ? 0 : kExitUsage;
+    }
+    SCliRun run;
+    if (!ParseSrList(srText, run.selectedSr)) {
+        std::cerr << "sondex-cli: --sr takes values 0 to 3 separated by ',' (got '" << srText
+                  << "')\n";
+        return kExitUsage;
+    }
+
+    OpenProgramLog();
+    CConsolePrompt prompt(answer == "yes");
+    prompt.SetEcho(!asJson);
+    CScopedPrompt promptScope(prompt);
+
+    // The batch program stands in for Sondex: its configuration is the product's, not one
+    // named after the batch program.
+    if (!configFile.empty()) {
+        const fs::path file = WideToPath(Utf8ToWide(configFile));
+        if (EqualsNoCase(PathToWide(file.extension()), L".ini")) {
+            run.iniPath = file;
+            run.datPath = fs::path(file).replace_extension(".dat");
+        } else {
+            run.datPath = file;
+        }
+    } else {
+        run.iniPath = GetProgramDir() / "Sondex.ini";
+        run.datPath = GetProgramDir() / "Sondex.dat";
+    }
+    CProjectConfig config;
+    run.configLoaded = config.Load(run.iniPath, run.datPath);
+    CScopedProjectConfig configScope(config);
+
+    run.folder = WideToPath(Utf8ToWide(folder));
+    run.logFiles = FindLogFiles(run.folder).size();
+    CFolderWorkflow workflow;
+    for (int sr = 0; sr < CFolderWorkflow::kSrCount; ++sr) {
+        workflow.SetSrSelected(sr, std::find(run.selectedSr.begin(), run.selectedSr.end(), sr) !=
+                                       run.selectedSr.end());
+    }
+    const int opened = workflow.AnalyzeFolder(run.folder);
+    CLogDocument* stats = workflow.GetStatisticsDocument();
+    if (stats) {
+        // As the statistics document's frame becomes active after a folder analysis.
+        workflow.Activate(stats);
+        run.verdict = workflow.GetResultForm().GetVerdictText();
+    }
+    bool abandoned = false;
+    for (const auto& record : workflow.GetOpenRecords()) {
+        abandoned = abandoned || !record.opened;
+    }
+    if (!run.configLoaded || opened == 0 || abandoned || run.verdict.empty()) {
+        run.exitCode = kExitNoVerdict;
+    } else {
+        run.exitCode = run.verdict == L"Pass" ? kExitPass : kExitFail;
+    }
+    LogInfo(L"analysed %ls: %d logs opened, exit %d", PathToWide(run.folder).c_str(), opened,
+            run.exitCode);
+
+    if (asJson) {
+        std::cout << BuildJsonReport(run, workflow, prompt.Records()).dump(2) << "\n";
+    } else {
+        std::cout << BuildTextReport(run, workflow);
+    }
+    return run.exitCode;
+}
