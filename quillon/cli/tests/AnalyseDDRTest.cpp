@@ -422,3 +422,30 @@ TEST_F(AnalyseDDRTest, TypeFromTheSettingsWhenNoneIsGiven) {
     EXPECT_EQ(out.m_nExitCode, 0);
     EXPECT_NE(out.m_strText.find("Quillon DDR3 analysis"), std::string::npos);
 }
+
+TEST_F(AnalyseDDRTest, EveryLogSkippedLeavesNoStatisticsPage) {
+    WriteLog("b.txt", BoardLog({34, 40}, "ddr3", nullptr, Window(5, 50)));
+    const fs::path image = MakeImage(30000);
+    const std::string before = Bytes(image);
+    const SAnalyseOutput out = Run(m_dir / "logs", 2, true, image);
+    EXPECT_EQ(out.m_doc["scanned"], true);
+    EXPECT_EQ(out.m_doc["pages"], json::array());
+    const auto texts = MessageTexts(out);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[1], "statistics DDR log data failed");
+    EXPECT_EQ(out.m_nExitCode, 2);
+    // Nothing was shown, so nothing is written (the kind is none).
+    EXPECT_EQ(out.m_doc["writeBin"]["written"], false);
+    EXPECT_EQ(Bytes(image), before);
+}
+
+TEST_F(AnalyseDDRTest, AbandonedScanWritesNothing) {
+    WriteLog("b.txt", BoardLog({34, 40}, "ddr3", nullptr, Window(5, 50)));
+    const fs::path image = MakeImage(30000);
+    const std::string before = Bytes(image);
+    const SAnalyseOutput out = Run(m_dir / "logs", 1, false, image);
+    EXPECT_EQ(out.m_doc["scanned"], false);
+    EXPECT_EQ(out.m_doc["writeBin"], (json{{"attempted", false}, {"written", false}}));
+    EXPECT_EQ(Bytes(image), before);
+    EXPECT_EQ(out.m_nExitCode, 2);
+}
