@@ -147,7 +147,22 @@ bool ReadLogPieces(const std::wstring& path, std::wstring& text,
     return true;
 }
 
-bool FindLogFiles(const std::wstring& directory, std::vector<std::wstring>& files) {
+namespace {
+
+// One directory level of the search; visited holds the canonical paths of the directories
+// entered so far, so a link back to a parent ("loop.txt" -> "..") cannot recurse forever.
+void FindLogFilesIn(const std::wstring& directory, std::vector<std::wstring>& files,
+                    std::vector<fs::path>& visited) {
+    {
+        std::error_code canonEc;
+        const fs::path canonical = fs::canonical(WideToPath(directory), canonEc);
+        if (!canonEc) {
+            if (std::find(visited.begin(), visited.end(), canonical) != visited.end()) {
+                return;
+            }
+            visited.push_back(canonical);
+        }
+    }
     struct SEntry {
         std::wstring strUpper;
         std::wstring strName;
@@ -182,11 +197,18 @@ bool FindLogFiles(const std::wstring& directory, std::vector<std::wstring>& file
     for (const SEntry& entry : entries) {
         const std::wstring full = prefix + entry.strName;
         if (entry.bDirectory) {
-            FindLogFiles(full, files);
+            FindLogFilesIn(full, files, visited);
         } else {
             files.push_back(full);
         }
     }
+}
+
+} // namespace
+
+bool FindLogFiles(const std::wstring& directory, std::vector<std::wstring>& files) {
+    std::vector<fs::path> visited;
+    FindLogFilesIn(directory, files, visited);
     return !files.empty();
 }
 

@@ -86,6 +86,15 @@ TEST(FindLogFiles, OrderIsByUpperCaseNameThenExactName) {
                                                 L"_x.txt"}));
 }
 
+TEST(FindLogFiles, LinkBackToAParentIsSearchedOnce) {
+    CTempDir dir;
+    dir.Write("a.txt", "x");
+    fs::create_directory_symlink(dir.Path(), dir.Path() / "loop.txt");
+    std::vector<std::wstring> files;
+    ASSERT_TRUE(FindLogFiles(dir.Wide(), files));
+    EXPECT_EQ(files, std::vector<std::wstring>{dir.Wide() + L"/a.txt"});
+}
+
 TEST(FindLogFiles, EmptyOrMissingDirectoryGivesFalse) {
     CTempDir dir;
     std::vector<std::wstring> files;
@@ -368,7 +377,9 @@ TEST(ReadPassMark, Table) {
     const SCase cases[] = {
         {L"..., pass", true, 1},      {L"..., PASS", true, 1}, {L"..., Pass", true, 1},
         {L"bypass", true, 1},         {L"fail", true, 0},      {L"FAIL", true, 0},
-        {L"fail then pass", true, 1}, {L"nothing", false, 9},  {L"pas fai", false, 9},
+        {L"fail then pass", true, 1}, {L"nothing", false, 9},  {L"pass, fail", true, 1},
+        {L"paSS", true, 1},           {L"fai", false, 9},      {L"", false, 9},
+        {L"Fail", true, 0},           {L"xpasx", false, 9},    {L"pas fai", false, 9},
     };
     for (const SCase& c : cases) {
         SCOPED_TRACE(testing::Message() << WideToUtf8(c.line));
