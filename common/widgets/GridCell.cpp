@@ -3,9 +3,14 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 using namespace grid;
 
 namespace {
+
+constexpr qsizetype kTextCacheLimit = 20000;
 
 bool IsEmptyRecord(const SCellData& d) {
     return d.text.IsEmpty() && d.crBack == kDefaultColour && d.crText == kDefaultColour &&
@@ -27,7 +32,8 @@ Colour CGridCellBase::GetEffectiveTextClr() const {
 }
 
 void CGridCellBase::DrawText(QPainter& painter, const QRect& rect, const QString& text,
-                             unsigned format, bool centredLine, int margin) {
+                             unsigned format, bool centredLine, int margin,
+                             QHash<QString, QStaticText>* cache) {
     if (text.isEmpty() || rect.width() <= 2 * margin || rect.height() <= 0)
         return;
     const QRect box = rect.adjusted(margin, 0, -margin, 0);
@@ -37,8 +43,36 @@ void CGridCellBase::DrawText(QPainter& painter, const QRect& rect, const QString
     if (singleLine && !(format & kTextWordBreak)) {
         // One line: measure and place it directly, far cheaper than a layout per cell.
         const QFontMetrics fm = painter.fontMetrics();
+        if (cache && !text.contains(QLatin1Char('\n'))) {
+            auto it = cache->find(text);
+            if (it == cache->end()) {
+                if (cache->size() >= kTextCacheLimit)
+                    cache->clear();
+                QStaticText laid(text);
+                laid.setTextFormat(Qt::PlainText);
+                laid.setPerformanceHint(QStaticText::AggressiveCaching);
+                laid.prepare(QTransform(), painter.font());
+                // The cache may outlive a text drawn without a copy: keep a deep copy.
+                it = cache->insert(QString(text.constData(), text.size()), laid);
+            }
+            const int width = static_cast<int>(std::ceil(it->size().width()));
+            if (width <= box.width() && fm.height() <= box.height()) {
+                int x = box.left();
+                if (format & kTextCenter)
+                    x = box.left() + (box.width() - width) / 2;
+                else if (format & kTextRight)
+                    x = box.right() + 1 - width;
+                int y = box.top();
+                if (format & kTextVCenter)
+                    y = box.top() + (box.height() - fm.height()) / 2;
+                else if (format & kTextBottom)
+                    y = box.bottom() + 1 - fm.height();
+                painter.drawStaticText(x, y, *it);
+                return;
+            }
+        }
         QString line = text;
-        if (format & kTextSingleLine)
+        if ((format & kTextSingleLine) && line.contains(QLatin1Char('\n')))
             line.replace(QLatin1Char('\n'), QLatin1Char(' '));
         int width = fm.horizontalAdvance(line);
         if (width > box.width() && (format & kTextEndEllipsis)) {
@@ -55,6 +89,11 @@ void CGridCellBase::DrawText(QPainter& painter, const QRect& rect, const QString
             y = box.top() + (box.height() - fm.height()) / 2 + fm.ascent();
         else if (format & kTextBottom)
             y = box.bottom() + 1 - fm.descent();
+        // Clipping costs more than the text itself; only a text that sticks out needs it.
+        if (width <= box.width() && fm.height() <= box.height()) {
+            painter.drawText(x, y, line);
+            return;
+        }
         painter.save();
         painter.setClipRect(rect, Qt::IntersectClip);
         painter.drawText(x, y, line);
@@ -87,7 +126,8 @@ void CGridCellBase::Draw(QPainter& painter, const QRect& rect,
     if (text.isEmpty())
         return;
     const CGridDefaultCell* def = GetDefaultCell();
-    painter.setFont(def ? GetFont() : GetFont());
+    painter.setFont(GetFont());
+    context.pPainterFont = nullptr;
     painter.setPen(fore);
     DrawText(painter, rect, text, GetFormat(), context.bCentredLine, context.nMargin);
 }
@@ -229,11 +269,17 @@ void CGridCell::Draw(QPainter& painter, const QRect& rect, const SCellDrawContex
         return;
     const QFont* font = m_store.GetFont(d->nFont);
     const QFont& use = font ? *font : m_default.FontRef();
-    if (painter.font() != use)
+    if (context.pPainterFont != &use) {
         painter.setFont(use);
+        context.pPainterFont = &use;
+    }
     if (painter.pen().color() != qFore)
         painter.setPen(qFore);
     const unsigned format =
         (d->nFlags & SCellData::kHasFormat) ? d->nFormat : m_default.GetFormat();
-    DrawText(painter, rect, d->text.ToQString(), format, context.bCentredLine, context.nMargin);
+    // The record outlives the call: its text is drawn without a copy.
+    const QString text = QString::fromRawData(reinterpret_cast<const QChar*>(d->text.Data()),
+                                              static_cast<qsizetype>(d->text.Size()));
+    DrawText(painter, rect, text, format, context.bCentredLine, context.nMargin,
+             &use == context.pCacheFont ? context.pTextCache : nullptr);
 }

@@ -4,7 +4,9 @@
 
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QRect>
+#include <QStaticText>
 #include <QString>
 
 #include <cstdint>
@@ -92,6 +94,12 @@ struct SCellDrawContext {
     QColor highlight;
     QColor highlightText;
     int nMargin = 2;
+    /// The font last set on the painter by a cell of this paint (comparing fonts is dear).
+    mutable const QFont* pPainterFont = nullptr;
+    /// Laid-out texts in the font pCacheFont, kept by the grid between paints: a grid repeats
+    /// a few short texts thousands of times, and laying a text out costs more than drawing it.
+    QHash<QString, QStaticText>* pTextCache = nullptr;
+    const QFont* pCacheFont = nullptr;
 };
 
 class CGridDefaultCell;
@@ -136,7 +144,8 @@ public:
 
     /// Draws one text the way cells do; used by the grid for merged ranges and printing.
     static void DrawText(QPainter& painter, const QRect& rect, const QString& text, unsigned format,
-                         bool centredLine, int margin);
+                         bool centredLine, int margin,
+                         QHash<QString, QStaticText>* cache = nullptr);
 };
 
 /// The default appearance of one area of the grid (normal cells, fixed rows, fixed columns,

@@ -700,6 +700,10 @@ void CGridCtrl::Render(QPainter& painter, const QRect& dirtyIn) {
     const QRect view(0, 0, m_geometry.GetViewportWidth(), m_geometry.GetViewportHeight());
     const QRect dirty = dirtyIn.intersected(view);
     m_nPaintedCells = 0;
+    if (m_cacheFont != m_defaults[kAreaNormal].FontRef()) {
+        m_textCache.clear();
+        m_cacheFont = m_defaults[kAreaNormal].FontRef();
+    }
     painter.fillRect(dirty, ToQColor(m_crGridBk));
     if (dirty.isEmpty() || GetRowCount() == 0 || GetColumnCount() == 0)
         return;
@@ -770,6 +774,9 @@ void CGridCtrl::RenderArea(QPainter& painter, const QRect& clip, int firstRow, i
     context.highlight = palette().color(QPalette::Highlight);
     context.highlightText = palette().color(QPalette::HighlightedText);
     context.nMargin = kTextMargin;
+    context.pPainterFont = nullptr;
+    context.pCacheFont = &m_defaults[kAreaNormal].FontRef();
+    context.pTextCache = &m_textCache;
     const std::vector<CCellRange>& merges = m_geometry.GetMerges();
     std::vector<char> mergeDrawn;
     const int fixedRows = GetFixedRowCount();

@@ -259,6 +259,8 @@ private:
     int m_nWheelRemainder = 0;
 
     QImage m_buffer; // off-screen surface copied to the window in one step
+    QHash<QString, QStaticText> m_textCache;
+    QFont m_cacheFont;
     long long m_nPaintedCells = 0;
     QPointer<CInPlaceEdit> m_pEdit;
     CTitleTip* m_pTitleTip = nullptr;
