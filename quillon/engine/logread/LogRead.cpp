@@ -8,7 +8,9 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <cwctype>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -136,14 +138,22 @@ size_t FieldStart(std::wstring_view key, std::wstring_view line) {
 
 bool ReadLogPieces(const std::wstring& path, std::wstring& text,
                    std::vector<std::wstring_view>& pieces) {
-    std::string bytes;
     pieces.clear();
-    if (!ReadFileBytes(WideToPath(path), bytes)) {
+    // A file too big for memory is reported as unreadable rather than ending the program.
+    try {
+        std::string bytes;
+        if (!ReadFileBytes(WideToPath(path), bytes)) {
+            text.clear();
+            return false;
+        }
+        BytesToLogText(bytes, text);
+        CutPieces(text, pieces);
+    } catch (const std::bad_alloc&) {
         text.clear();
+        text.shrink_to_fit();
+        pieces.clear();
         return false;
     }
-    BytesToLogText(bytes, text);
-    CutPieces(text, pieces);
     return true;
 }
 
@@ -223,20 +233,27 @@ bool SplitLogLines(const std::wstring& path, std::wstring_view key1, std::wstrin
     }
     bool sawLineFeed = false;
     bool sawData = false;
-    for (const std::wstring_view piece : pieces) {
-        if (!piece.empty() && piece.back() == L'\n') {
-            sawLineFeed = true;
+    try {
+        for (const std::wstring_view piece : pieces) {
+            if (!piece.empty() && piece.back() == L'\n') {
+                sawLineFeed = true;
+            }
+            const bool isData = piece.find(key1) != std::wstring_view::npos &&
+                                piece.find(key2) != std::wstring_view::npos &&
+                                piece.find(key3) != std::wstring_view::npos &&
+                                piece.find(key4) != std::wstring_view::npos;
+            if (isData) {
+                dataLines.emplace_back(piece);
+                sawData = true;
+            } else {
+                otherLines.emplace_back(piece);
+            }
         }
-        const bool isData = piece.find(key1) != std::wstring_view::npos &&
-                            piece.find(key2) != std::wstring_view::npos &&
-                            piece.find(key3) != std::wstring_view::npos &&
-                            piece.find(key4) != std::wstring_view::npos;
-        if (isData) {
-            dataLines.emplace_back(piece);
-            sawData = true;
-        } else {
-            otherLines.emplace_back(piece);
-        }
+    } catch (const std::bad_alloc&) {
+        dataLines.clear();
+        otherLines.clear();
+        ShowOpenFailed(path);
+        return false;
     }
     if (!sawLineFeed) {
         GetPrompt().Show(
@@ -338,12 +355,24 @@ bool ReadFieldHex(std::wstring_view key, std::wstring_view line, int& value) {
         ++end;
     }
     const std::wstring_view text = line.substr(start, end - start);
-    if (text.size() < 3 || text[0] != L'0' || text[1] != L'x') {
+    if (text.size() < 2 || text[0] != L'0' || text[1] != L'x') {
         return false;
+    }
+    // After the literal "0x" the number reads like "%X": an optional sign, an optional second
+    // "0x" / "0X", then hexadecimal digits; a negative number wraps to 32 bits.
+    size_t i = 2;
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) {
+        negative = text[i] == L'-';
+        ++i;
+    }
+    if (i + 2 < text.size() && text[i] == L'0' && (text[i + 1] == L'x' || text[i + 1] == L'X') &&
+        std::iswxdigit(text[i + 2])) {
+        i += 2;
     }
     unsigned long long number = 0;
     size_t digits = 0;
-    for (size_t i = 2; i < text.size(); ++i) {
+    for (; i < text.size(); ++i) {
         const wchar_t c = text[i];
         unsigned d;
         if (c >= L'0' && c <= L'9') {
@@ -361,8 +390,11 @@ bool ReadFieldHex(std::wstring_view key, std::wstring_view line, int& value) {
     if (digits == 0) {
         return false;
     }
-    value = static_cast<int>(
-        static_cast<unsigned>(std::min<unsigned long long>(number, 0xFFFFFFFFull)));
+    auto word = static_cast<uint32_t>(std::min<unsigned long long>(number, 0xFFFFFFFFull));
+    if (negative) {
+        word = 0u - word;
+    }
+    value = static_cast<int>(word);
     return true;
 }
 

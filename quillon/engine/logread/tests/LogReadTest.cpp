@@ -359,6 +359,11 @@ TEST(ReadFieldHex, Table) {
         {L"PDATA=0xzz", false, -5},
         {L"PDATA=0xFFFFFFFFF", true, -1},
         {L"PDATA", false, -5},
+        {L"PDATA=0x0x1F", true, 0x1F}, // "%X" takes its own prefix too
+        {L"PDATA=0x-1", true, -1},
+        {L"PDATA=0x+a", true, 10},
+        {L"PDATA=0x-", false, -5},
+        {L"PDATA=0x0xg", true, 0}, // "0x0" then a non-digit
     };
     for (const SCase& c : cases) {
         SCOPED_TRACE(testing::Message() << WideToUtf8(c.line));
