@@ -3,6 +3,7 @@
 #include "FileUtil.h"
 #include "TextUtil.h"
 #include "WriterDDR.h"
+#include "WriterEMMC.h"
 
 CWriteBinBase::EPatchResult CWriteBinBase::PatchImage(const std::wstring& path,
                                                       const std::vector<SImagePatch>& patches,
@@ -41,6 +42,10 @@ std::unique_ptr<CWriteBinBase> CreateBinWriter(int logType) {
     case 0: // lpDDR (DDR1)
     case 1: // lpDDR2 (DDR2)
         return std::make_unique<CWriterDDR>();
+    case 4: // eMMC SDR50
+        return std::make_unique<CWriterEMMCsdr50>();
+    case 5: // eMMC DDR50
+        return std::make_unique<CWriterEMMCddr50>();
     default:
         // DDR3 and Hynix results cannot be written back.
         return nullptr;

@@ -53,6 +53,6 @@ protected:
     static void AppendWordLE(std::string& out, uint32_t value);
 };
 
-/// The writer of a log type (0 and 1: the DDR writer; types whose results cannot be written
-/// back give nullptr). The eMMC writers join here for types 4 and 5.
+/// The writer of a log type: 0 and 1 the DDR writer, 4 and 5 the eMMC SDR50 and DDR50
+/// writers; nullptr for the types whose results cannot be written back (2 DDR3, 3 Hynix).
 [[nodiscard]] std::unique_ptr<CWriteBinBase> CreateBinWriter(int logType);

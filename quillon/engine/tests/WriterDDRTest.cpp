@@ -3,6 +3,7 @@
 #include "FileUtil.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
+#include "WriterEMMC.h"
 
 #include <gtest/gtest.h>
 
@@ -275,6 +276,8 @@ TEST_F(WriterDDRTest, ImageKeepsItsPermissions) {
 TEST(BinWriterFactory, WriterPerLogType) {
     EXPECT_NE(dynamic_cast<CWriterDDR*>(CreateBinWriter(0).get()), nullptr);
     EXPECT_NE(dynamic_cast<CWriterDDR*>(CreateBinWriter(1).get()), nullptr);
+    EXPECT_NE(dynamic_cast<CWriterEMMCsdr50*>(CreateBinWriter(4).get()), nullptr);
+    EXPECT_NE(dynamic_cast<CWriterEMMCddr50*>(CreateBinWriter(5).get()), nullptr);
     for (int type : {-1, 2, 3, 6, 99}) {
         EXPECT_EQ(CreateBinWriter(type), nullptr) << type;
     }
