@@ -449,3 +449,45 @@ TEST_F(AnalyseDDRTest, AbandonedScanWritesNothing) {
     EXPECT_EQ(Bytes(image), before);
     EXPECT_EQ(out.m_nExitCode, 2);
 }
+
+TEST_F(AnalyseDDRTest, BadLogsEndTheScanWithTheirMessages) {
+    struct SCase {
+        const char* m_szName;
+        std::string m_text;
+    };
+    std::string garbage(5000, '\0');
+    std::mt19937 rng(9);
+    for (char& c : garbage) {
+        c = static_cast<char>(rng() % 255 + 1);
+        if (c == '\n') {
+            c = 'x';
+        }
+    }
+    const SCase cases[] = {
+        {"empty.txt", ""},
+        {"garbage.txt", garbage},
+        {"cr-only.txt", "Varro\rdxn=0, drv_stg=34, sdll_phs_dly=36, dqs_step_dly=0, pass\r"},
+        {"no-data.txt", "Varro board\r\n* ddr type = ddr2\r\nnothing scanned\r\n"},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.m_szName);
+        fs::remove_all(m_dir / "logs");
+        fs::create_directories(m_dir / "logs");
+        WriteLog(c.m_szName, c.m_text);
+        const SAnalyseOutput out = Run(m_dir / "logs", 1, true);
+        EXPECT_EQ(out.m_nExitCode, 2);
+        EXPECT_EQ(out.m_doc["scanned"], false);
+        const auto texts = MessageTexts(out);
+        ASSERT_FALSE(texts.empty());
+        EXPECT_EQ(texts.back(), "scan log file\"" + (m_dir / "logs" / c.m_szName).string() +
+                                    "\" failed, please check log file is correct");
+    }
+}
+
+TEST_F(AnalyseDDRTest, AFileInsteadOfADirectoryHasNoLogs) {
+    WriteLog("a.txt", "x\r\n");
+    const SAnalyseOutput out = Run(m_dir / "logs" / "a.txt", 1);
+    EXPECT_EQ(out.m_nExitCode, 2);
+    EXPECT_EQ(MessageTexts(out),
+              std::vector<std::string>{"find no valid log file, can not made a analysis"});
+}
