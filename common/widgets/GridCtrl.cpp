@@ -132,7 +132,7 @@ void CGridCtrl::SizeChanged() {
 bool CGridCtrl::SetRowHeight(int row, int height) {
     if (!m_geometry.SetRowHeight(row, height))
         return false;
-    UpdateScrollBars();
+    ScheduleScrollBars();
     viewport()->update();
     return true;
 }
@@ -140,7 +140,7 @@ bool CGridCtrl::SetRowHeight(int row, int height) {
 bool CGridCtrl::SetColumnWidth(int col, int width) {
     if (!m_geometry.SetColumnWidth(col, width))
         return false;
-    UpdateScrollBars();
+    ScheduleScrollBars();
     viewport()->update();
     return true;
 }
@@ -643,7 +643,21 @@ void CGridCtrl::EnsureVisible(int row, int col) {
     viewport()->update();
 }
 
+void CGridCtrl::ScheduleScrollBars() {
+    if (m_bScrollBarsPending)
+        return;
+    m_bScrollBarsPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_bScrollBarsPending)
+                UpdateScrollBars();
+        },
+        Qt::QueuedConnection);
+}
+
 void CGridCtrl::UpdateScrollBars() {
+    m_bScrollBarsPending = false;
     m_geometry.SetViewportSize(viewport()->width(), viewport()->height());
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();

@@ -221,6 +221,8 @@ protected:
 
 private:
     void UpdateScrollBars();
+    /// Scroll bars follow size changes once the current batch of changes is done.
+    void ScheduleScrollBars();
     void SizeChanged();
     void MoveFocus(int dRow, int dCol, bool extend);
     void SetFocusAndSelect(const SCellId& cell, Qt::KeyboardModifiers modifiers);
@@ -257,6 +259,7 @@ private:
     bool m_bDragPending = false;
     QPoint m_dragStart;
     int m_nWheelRemainder = 0;
+    bool m_bScrollBarsPending = false;
 
     QImage m_buffer; // off-screen surface copied to the window in one step
     QHash<QString, QStaticText> m_textCache;

@@ -18,7 +18,6 @@ void CGridGeometry::SetRowCount(int count, int newHeight) {
     m_nFixedRows = std::min(m_nFixedRows, count);
     m_bOffsetsDirty = true;
     DropMergesOutside();
-    ClampScroll();
 }
 
 void CGridGeometry::SetColumnCount(int count, int newWidth) {
@@ -27,7 +26,6 @@ void CGridGeometry::SetColumnCount(int count, int newWidth) {
     m_nFixedCols = std::min(m_nFixedCols, count);
     m_bOffsetsDirty = true;
     DropMergesOutside();
-    ClampScroll();
 }
 
 void CGridGeometry::SetFixedRowCount(int count, int newHeight) {
@@ -36,7 +34,6 @@ void CGridGeometry::SetFixedRowCount(int count, int newHeight) {
         SetRowCount(count, newHeight);
     m_nFixedRows = count;
     m_bOffsetsDirty = true;
-    ClampScroll();
 }
 
 void CGridGeometry::SetFixedColumnCount(int count, int newWidth) {
@@ -45,7 +42,6 @@ void CGridGeometry::SetFixedColumnCount(int count, int newWidth) {
         SetColumnCount(count, newWidth);
     m_nFixedCols = count;
     m_bOffsetsDirty = true;
-    ClampScroll();
 }
 
 void CGridGeometry::InsertRow(int index, int height) {
@@ -62,7 +58,6 @@ void CGridGeometry::InsertRow(int index, int height) {
     }
     m_bOffsetsDirty = true;
     RebuildMergeIndex();
-    ClampScroll();
 }
 
 int CGridGeometry::GetRowHeight(int row) const {
@@ -78,7 +73,6 @@ bool CGridGeometry::SetRowHeight(int row, int height) {
         return false;
     m_rowHeights[static_cast<size_t>(row)] = std::max(0, height);
     m_bOffsetsDirty = true;
-    ClampScroll();
     return true;
 }
 
@@ -87,7 +81,6 @@ bool CGridGeometry::SetColumnWidth(int col, int width) {
         return false;
     m_colWidths[static_cast<size_t>(col)] = std::max(0, width);
     m_bOffsetsDirty = true;
-    ClampScroll();
     return true;
 }
 
@@ -98,7 +91,6 @@ void CGridGeometry::AddToRowHeights(int firstRow, int delta, int minHeight, int 
             m_rowHeights[i] = static_cast<int>(h);
     }
     m_bOffsetsDirty = true;
-    ClampScroll();
 }
 
 void CGridGeometry::AddToColumnWidths(int firstCol, int delta, int minWidth, int maxWidth) {
@@ -108,7 +100,6 @@ void CGridGeometry::AddToColumnWidths(int firstCol, int delta, int minWidth, int
             m_colWidths[i] = static_cast<int>(w);
     }
     m_bOffsetsDirty = true;
-    ClampScroll();
 }
 
 bool CGridGeometry::StepZoom(int& zoom, int step, int minZoom, int maxZoom) {
@@ -136,6 +127,7 @@ void CGridGeometry::EnsureOffsets() const {
     for (size_t i = 0; i < m_colWidths.size(); ++i)
         m_colLefts[i + 1] = m_colLefts[i] + m_colWidths[i];
     m_bOffsetsDirty = false;
+    ClampScroll();
 }
 
 int CGridGeometry::GetRowTop(int row) const {
@@ -173,8 +165,9 @@ void CGridGeometry::SetScrollPos(int x, int y) {
     m_nScrollY = std::clamp(y, 0, GetMaxScrollY());
 }
 
-void CGridGeometry::ClampScroll() {
-    SetScrollPos(m_nScrollX, m_nScrollY);
+void CGridGeometry::ClampScroll() const {
+    m_nScrollX = std::clamp(m_nScrollX, 0, GetMaxScrollX());
+    m_nScrollY = std::clamp(m_nScrollY, 0, GetMaxScrollY());
 }
 
 void CGridGeometry::ScrollRows(int count) {
@@ -202,6 +195,7 @@ void CGridGeometry::ScrollColumns(int count) {
 }
 
 void CGridGeometry::EnsureVisible(int row, int col) {
+    EnsureOffsets();
     int x = m_nScrollX;
     int y = m_nScrollY;
     if (row >= m_nFixedRows && row < GetRowCount()) {

@@ -58,8 +58,14 @@ public:
     void SetViewportSize(int width, int height);
     [[nodiscard]] int GetViewportWidth() const { return m_nViewWidth; }
     [[nodiscard]] int GetViewportHeight() const { return m_nViewHeight; }
-    [[nodiscard]] int GetScrollX() const { return m_nScrollX; }
-    [[nodiscard]] int GetScrollY() const { return m_nScrollY; }
+    [[nodiscard]] int GetScrollX() const {
+        EnsureOffsets();
+        return m_nScrollX;
+    }
+    [[nodiscard]] int GetScrollY() const {
+        EnsureOffsets();
+        return m_nScrollY;
+    }
     [[nodiscard]] int GetMaxScrollX() const;
     [[nodiscard]] int GetMaxScrollY() const;
     /// Sets the scroll offsets, clamped to 0..max.
@@ -109,7 +115,7 @@ private:
     void RebuildMergeIndex();
     void DropMergesOutside();
     void EnsureOffsets() const;
-    void ClampScroll();
+    void ClampScroll() const;
     [[nodiscard]] int ClientX(int col) const;
     [[nodiscard]] int ClientY(int row) const;
 
@@ -119,8 +125,10 @@ private:
     int m_nFixedCols = 0;
     int m_nViewWidth = 0;
     int m_nViewHeight = 0;
-    int m_nScrollX = 0;
-    int m_nScrollY = 0;
+    // Kept within range lazily: a size change only marks the offsets stale, so a page that sets
+    // thousands of column widths one by one does not recompute the sums each time.
+    mutable int m_nScrollX = 0;
+    mutable int m_nScrollY = 0;
 
     // Prefix sums, rebuilt lazily after a size change so a zoom step costs O(rows + columns).
     mutable std::vector<long long> m_rowTops;
