@@ -3,7 +3,7 @@
 #include "LogDataBase.h"
 
 /// A DDR cell record: the pass flag of one data line, 1 pass, 0 fail.
-class CLogDataDDR : public CLogDataBase {
+class CLogDataDDR final : public CLogDataBase {
 public:
     explicit CLogDataDDR(int passFlag) : m_nPassFlag(passFlag) {}
 

@@ -7,6 +7,7 @@
 #include "UserPrompt.h"
 #include "TextUtil.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace {
@@ -115,8 +116,12 @@ bool CLogPageDDR::CellPasses(int row, int position, const std::set<int>& rowSet)
     if (block == m_mapBlocks.end()) {
         return false;
     }
-    const auto cell = block->second.m_mapCells.find({position % sub - 3, drvStg});
-    if (cell == block->second.m_mapCells.end()) {
+    return KeyPasses(block->second, {position % sub - 3, drvStg});
+}
+
+bool CLogPageDDR::KeyPasses(const SLogBlock& block, const CellKey& key) {
+    const auto cell = block.m_mapCells.find(key);
+    if (cell == block.m_mapCells.end()) {
         return false;
     }
     for (const CLogDataBase* record : cell->second) {
@@ -126,6 +131,27 @@ bool CLogPageDDR::CellPasses(int row, int position, const std::set<int>& rowSet)
         }
     }
     return true;
+}
+
+void CLogPageDDR::FillRowPasses(int byte, int drvStg, const std::set<int>& rowSet,
+                                std::vector<bool>& passes) const {
+    std::fill(passes.begin(), passes.end(), false);
+    const int sub = m_nSubColCount;
+    if (sub <= 0 || rowSet.count(drvStg) == 0) {
+        return;
+    }
+    // The cell test of every position of the row, one block lookup per column.
+    const int columns = static_cast<int>(passes.size()) / sub;
+    for (int column = 0; column < columns; ++column) {
+        const auto block = m_mapBlocks.find({column, byte});
+        if (block == m_mapBlocks.end()) {
+            continue;
+        }
+        for (int s = 0; s < sub; ++s) {
+            passes[static_cast<size_t>(column * sub + s)] =
+                KeyPasses(block->second, {s - 3, drvStg});
+        }
+    }
 }
 
 bool CLogPageDDR::Analyse(RateMap& rates, std::vector<SBestParam>& bestParams, int& rowPassNum) {
@@ -151,9 +177,7 @@ bool CLogPageDDR::Analyse(RateMap& rates, std::vector<SBestParam>& bestParams, i
     for (int row = 0; row < rowCount; ++row) {
         const int byte = row / n;
         const int ordinal = row % n;
-        for (int p = 0; p < positions; ++p) {
-            passes[static_cast<size_t>(p)] = CellPasses(row, p, rowSet);
-        }
+        FillRowPasses(byte, registry.ValueOfOrdinal(ordinal), rowSet, passes);
         const SRunRecord run = FindLongestRun(passes);
         m_vecRowRuns[static_cast<size_t>(row)] = run;
         runList.push_back(run);

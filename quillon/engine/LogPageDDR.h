@@ -79,6 +79,11 @@ public:
     [[nodiscard]] std::unique_ptr<CLogPageBase> CreateMergePage() const override;
 
 protected:
+    /// True when key exists in block and no DDR record of it failed.
+    [[nodiscard]] static bool KeyPasses(const SLogBlock& block, const CellKey& key);
+    /// The cell test of every position of one row (lane byte, drive strength drvStg).
+    void FillRowPasses(int byte, int drvStg, const std::set<int>& rowSet,
+                       std::vector<bool>& passes) const;
     /// The list of key in block (column of sdllPhsDly, byte), or nullptr (with the two
     /// LogError lines) when the column or the byte lies beyond the page size.
     CellList* CellListFor(int sdllPhsDly, int byte, const CellKey& key);
