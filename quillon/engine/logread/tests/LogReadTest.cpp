@@ -240,6 +240,22 @@ TEST(SplitLogLines, RandomGarbageNeverCrashes) {
     }
 }
 
+TEST(ReadLogPieces, PiecesViewTheConvertedText) {
+    CTempDir dir;
+    const std::wstring path = dir.Write("a.txt", "ab\r\n" + std::string(600, 'c') + "\nlast");
+    std::wstring text;
+    std::vector<std::wstring_view> pieces;
+    ASSERT_TRUE(ReadLogPieces(path, text, pieces));
+    EXPECT_EQ(text.size(), 3u + 601u + 4u);
+    ASSERT_EQ(pieces.size(), 4u);
+    EXPECT_EQ(pieces[0], L"ab\n");
+    EXPECT_EQ(pieces[1].size(), 511u);
+    EXPECT_EQ(pieces[2], std::wstring(89, L'c') + L"\n");
+    EXPECT_EQ(pieces[3], L"last");
+    EXPECT_FALSE(ReadLogPieces(dir.Wide() + L"/none.txt", text, pieces));
+    EXPECT_TRUE(pieces.empty());
+}
+
 TEST(ReadLogHeader, ValuesAndStripping) {
     CTempDir dir;
     const std::wstring path = dir.Write("a.txt", "* project = P7 =\r\n"
