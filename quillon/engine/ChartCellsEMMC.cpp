@@ -8,10 +8,11 @@
 
 namespace {
 
-void Describe(const CellList& list, std::wstring& text, ColorRef& color) {
+void Describe(CLogDataBase* const* records, size_t count, std::wstring& text, ColorRef& color) {
     text.clear();
     color = kColorNoData;
-    for (const CLogDataBase* record : list) {
+    for (size_t i = 0; i < count; ++i) {
+        const CLogDataBase* record = records[i];
         const auto* emmc = dynamic_cast<const CLogDataEMMC*>(record);
         text += EmmcRecordLetter(emmc != nullptr ? emmc->GetErrorCode() : kEmmcNoResult);
         color = record->GetColor();
@@ -22,16 +23,20 @@ void Describe(const CellList& list, std::wstring& text, ColorRef& color) {
 
 SChartCell CChartCellsEMMC::Cell(const CLogPageBase& page, int col, int row, int inCol, int inRow) {
     SChartCell cell;
-    const SLogBlock* block = page.FindBlock(row, col);
-    if (block == nullptr) {
-        return cell;
+    CellList list;
+    if (const auto* emmc = dynamic_cast<const CLogPageEMMC*>(&page)) {
+        list = emmc->CellRecords(col, row, inCol, inRow); // no cell map is filled for this
+    } else if (const SLogBlock* block = page.FindBlock(row, col)) {
+        const auto it = block->m_mapCells.find({inCol, inRow});
+        if (it != block->m_mapCells.end()) {
+            list = it->second;
+        }
     }
-    const auto it = block->m_mapCells.find({inCol, inRow});
-    if (it == block->m_mapCells.end() || it->second.empty()) {
+    if (list.empty()) {
         return cell;
     }
     cell.m_bHasRecords = true;
-    Describe(it->second, cell.m_strText, cell.m_nColor);
+    Describe(list.data(), list.size(), cell.m_strText, cell.m_nColor);
     return cell;
 }
 
@@ -43,17 +48,15 @@ void CChartCellsEMMC::ForEachCell(const CLogPageBase& page,
     }
     SEmmcChartCell cell;
     for (const auto& [blockKey, block] : emmc->Blocks()) {
-        for (const auto& [key, list] : block.m_mapCells) {
-            if (list.empty()) {
-                continue;
-            }
-            cell.nCol = blockKey.first;
-            cell.nRow = blockKey.second;
-            cell.nInCol = key.first;
-            cell.nInRow = key.second;
-            Describe(list, cell.strText, cell.nColor);
-            visit(cell);
-        }
+        emmc->VisitCells(blockKey.first, blockKey.second,
+                         [&](const CellKey& key, CLogDataBase* const* records, size_t count) {
+                             cell.nCol = blockKey.first;
+                             cell.nRow = blockKey.second;
+                             cell.nInCol = key.first;
+                             cell.nInRow = key.second;
+                             Describe(records, count, cell.strText, cell.nColor);
+                             visit(cell);
+                         });
     }
 }
 

@@ -4,33 +4,26 @@
 
 namespace {
 
-// UTF-16 code units of one character: characters beyond the BMP become a surrogate pair,
-// so names sort as the 16-bit units the logs' names were compared in.
-int Utf16Units(wchar_t c, uint32_t units[2]) {
-    const auto value = static_cast<uint32_t>(c);
-    if (value < 0x10000 || value > 0x10FFFF) {
-        units[0] = value & 0xFFFFu;
-        return 1;
-    }
-    const uint32_t v = value - 0x10000;
-    units[0] = 0xD800 + (v >> 10);
-    units[1] = 0xDC00 + (v & 0x3FF);
-    return 2;
-}
-
-bool NameLess(const std::wstring& a, const std::wstring& b) {
-    std::vector<uint32_t> ua;
-    std::vector<uint32_t> ub;
-    for (const auto* pair : {&a, &b}) {
-        std::vector<uint32_t>& out = pair == &a ? ua : ub;
-        out.reserve(pair->size());
-        for (wchar_t c : *pair) {
-            uint32_t units[2];
-            const int n = Utf16Units(c, units);
-            out.insert(out.end(), units, units + n);
+// Names sort by their UTF-16 code units, as the platform compares its wide strings.
+std::u16string ToUtf16Units(const std::wstring& text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (const wchar_t wc : text) {
+        const auto c = static_cast<uint32_t>(wc);
+        if (c > 0xFFFF && c <= 0x10FFFF) {
+            const uint32_t v = c - 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(c));
         }
     }
-    return std::lexicographical_compare(ua.begin(), ua.end(), ub.begin(), ub.end());
+    return out;
+}
+
+int32_t RecordCode(const CLogDataBase* record) {
+    const auto* emmc = dynamic_cast<const CLogDataEMMC*>(record);
+    return emmc != nullptr ? emmc->GetErrorCode() : kEmmcNoResult;
 }
 
 } // namespace
@@ -47,12 +40,63 @@ bool CLogPageEMMC::IsLessByName(const CLogPageBase& other) const {
     if (dynamic_cast<const CLogPageEMMC*>(&other) == nullptr) {
         return false;
     }
-    return NameLess(GetName(), other.GetName());
+    return ToUtf16Units(GetName()) < ToUtf16Units(other.GetName());
+}
+
+CLogDataEMMC* CLogPageEMMC::SharedRecord(int32_t errorCode, int32_t mode) {
+    // Records of one code say the same thing, so the page keeps one of each: a full DDR50
+    // log would otherwise hold a million identical objects.
+    std::unique_ptr<CLogDataEMMC>& record = m_mapRecords[{errorCode, mode}];
+    if (record == nullptr) {
+        record = std::make_unique<CLogDataEMMC>(errorCode, mode);
+    }
+    return record.get();
+}
+
+const CLogPageEMMC::SCompactBlock* CLogPageEMMC::FindCompact(int colValue, int rowValue) const {
+    const auto it = m_mapCompact.find({colValue, rowValue});
+    if (it == m_mapCompact.end()) {
+        return nullptr;
+    }
+    SCompactBlock& compact = it->second;
+    if (!compact.bSorted) {
+        std::stable_sort(
+            compact.cells.begin(), compact.cells.end(),
+            [](const SCompactCell& a, const SCompactCell& b) { return a.key < b.key; });
+        compact.bSorted = true;
+    }
+    return &compact;
+}
+
+void CLogPageEMMC::FillCellMap(const BlockKey& key, SLogBlock& block) const {
+    const SCompactBlock* compact = FindCompact(key.first, key.second);
+    if (compact == nullptr || compact->cells.empty()) {
+        return;
+    }
+    // The map is filled in key order, so every insertion goes at its end.
+    for (const SCompactCell& cell : compact->cells) {
+        auto it = block.m_mapCells.end();
+        if (!block.m_mapCells.empty() && std::prev(it)->first == cell.key) {
+            std::prev(it)->second.push_back(cell.pRecord);
+        } else {
+            block.m_mapCells.emplace_hint(it, cell.key, CellList{cell.pRecord});
+        }
+    }
+    m_mapCompact.erase(key);
+    m_pLastCompact = nullptr;
+}
+
+void CLogPageEMMC::FillAllCellMaps() {
+    for (auto& [key, block] : m_mapBlocks) {
+        FillCellMap(key, block);
+    }
+    m_mapCompact.clear();
+    m_pLastCompact = nullptr;
 }
 
 bool CLogPageEMMC::GetCells(int byte, int columnIndex, const CellKey& key, CellList& out) {
     SLogBlock& block = m_mapBlocks[{columnIndex, byte}];
-    m_pLastBlock = nullptr; // the map may have grown; the add-cell cache is re-found
+    FillCellMap({columnIndex, byte}, block);
     const auto it = block.m_mapCells.find(key);
     if (it == block.m_mapCells.end()) {
         return false;
@@ -72,28 +116,45 @@ bool CLogPageEMMC::GetBlock(int byte, int columnIndex, SLogBlock& out) const {
 
 const SLogBlock* CLogPageEMMC::FindBlock(int byte, int columnIndex) const {
     const auto it = m_mapBlocks.find({columnIndex, byte});
-    return it == m_mapBlocks.end() ? nullptr : &it->second;
-}
-
-SLogBlock* CLogPageEMMC::FindMutableBlock(int rowValue, int colValue) {
-    const BlockKey key{colValue, rowValue};
-    if (m_pLastBlock != nullptr && m_lastBlockKey == key) {
-        return m_pLastBlock;
-    }
-    const auto it = m_mapBlocks.find(key);
     if (it == m_mapBlocks.end()) {
         return nullptr;
     }
-    m_pLastBlock = &it->second;
-    m_lastBlockKey = key;
-    return m_pLastBlock;
+    FillCellMap(it->first, it->second);
+    return &it->second;
+}
+
+CellList CLogPageEMMC::CellRecords(int colValue, int rowValue, int inCol, int inRow) const {
+    const auto block = m_mapBlocks.find({colValue, rowValue});
+    if (block == m_mapBlocks.end()) {
+        return {};
+    }
+    const CellKey key{inCol, inRow};
+    const auto cell = block->second.m_mapCells.find(key);
+    if (cell != block->second.m_mapCells.end()) {
+        return cell->second;
+    }
+    const SCompactBlock* compact = FindCompact(colValue, rowValue);
+    if (compact == nullptr) {
+        return {};
+    }
+    auto range = std::equal_range(
+        compact->cells.begin(), compact->cells.end(), SCompactCell{key, nullptr},
+        [](const SCompactCell& a, const SCompactCell& b) { return a.key < b.key; });
+    CellList out;
+    for (auto it = range.first; it != range.second; ++it) {
+        out.push_back(it->pRecord);
+    }
+    return out;
 }
 
 void CLogPageEMMC::Clear() {
     for (auto& [key, block] : m_mapBlocks) {
         block.m_mapCells.clear();
     }
-    m_records.clear();
+    m_mapCompact.clear();
+    m_pLastCompact = nullptr;
+    m_mapRecords.clear();
+    m_nRecordCount = 0;
 }
 
 std::unique_ptr<CLogPageBase> CLogPageEMMC::CreateMergePage() const {
@@ -112,17 +173,28 @@ void CLogPageEMMC::CreateBlocks() {
     }
 }
 
-CLogDataEMMC* CLogPageEMMC::NewRecord(int32_t errorCode, int32_t mode) {
-    return &m_records.emplace_back(errorCode, mode);
-}
-
 bool CLogPageEMMC::AddCell(int colValue, int rowValue, int inCol, int inRow, int32_t errorCode) {
-    SLogBlock* block = FindMutableBlock(rowValue, colValue);
-    if (block == nullptr) {
+    const BlockKey blockKey{colValue, rowValue};
+    CLogDataEMMC* record = SharedRecord(errorCode, m_nLogMode);
+    const auto block = m_mapBlocks.find(blockKey);
+    if (block == m_mapBlocks.end()) {
         return false;
     }
-    CellList& list = block->m_mapCells[{inCol, inRow}];
-    list.push_back(NewRecord(errorCode, m_nLogMode));
+    ++m_nRecordCount;
+    if (!block->second.m_mapCells.empty() || m_nMergedLogs > 0) {
+        block->second.m_mapCells[{inCol, inRow}].push_back(record);
+        return true;
+    }
+    if (m_pLastCompact == nullptr || m_lastBlockKey != blockKey) {
+        m_pLastCompact = &m_mapCompact[blockKey];
+        m_lastBlockKey = blockKey;
+    }
+    std::vector<SCompactCell>& cells = m_pLastCompact->cells;
+    const CellKey key{inCol, inRow};
+    if (!cells.empty() && key < cells.back().key) {
+        m_pLastCompact->bSorted = false;
+    }
+    cells.push_back({key, record});
     return true;
 }
 
@@ -131,6 +203,7 @@ void CLogPageEMMC::MergeFrom(const CLogPageBase& other) {
     if (page == nullptr || page == this) {
         return;
     }
+    FillAllCellMaps();
     int subRows = 0;
     int subCols = 0;
     int pageRows = 0;
@@ -144,51 +217,56 @@ void CLogPageEMMC::MergeFrom(const CLogPageBase& other) {
     }
     const bool passMarks = m_nLogMode == 0;
     const int earlierLogs = m_nMergedLogs;
-    static const SLogBlock kEmptyBlock;
-    m_pLastBlock = nullptr;
+    CLogDataBase* noResult = passMarks ? SharedRecord(kEmmcNoResult, m_nLogMode) : nullptr;
 
     for (int r = 0; r < pageRows; ++r) {
         for (int c = 0; c < pageCols; ++c) {
-            const SLogBlock* found = page->FindBlock(r, c);
-            if (found == nullptr && !passMarks) {
+            const auto sourceBlock = page->m_mapBlocks.find({c, r});
+            const bool found = sourceBlock != page->m_mapBlocks.end();
+            if (!found && !passMarks) {
                 continue;
             }
-            const SLogBlock& source = found != nullptr ? *found : kEmptyBlock;
             auto [it, added] = m_mapBlocks.try_emplace({c, r});
             SLogBlock& target = it->second;
             if (added || (target.m_nSubColCount == 0 && target.m_nSubRowCount == 0)) {
-                target.m_nSubColCount = found != nullptr ? source.m_nSubColCount : subCols;
-                target.m_nSubRowCount = found != nullptr ? source.m_nSubRowCount : subRows;
+                target.m_nSubColCount = found ? sourceBlock->second.m_nSubColCount : subCols;
+                target.m_nSubRowCount = found ? sourceBlock->second.m_nSubRowCount : subRows;
+            }
+            auto& cells = target.m_mapCells;
+            // One walk over both key orders: keys the merged block holds before this log
+            // are those before the cursor.
+            auto cursor = cells.begin();
+            auto visit = [&](const CellKey& key, CLogDataBase* const* records, size_t count) {
+                while (cursor != cells.end() && cursor->first < key) {
+                    if (passMarks) {
+                        // Records mark passing cells: this log did not pass there.
+                        cursor->second.push_back(noResult);
+                        ++m_nRecordCount;
+                    }
+                    ++cursor;
+                }
+                if (cursor != cells.end() && cursor->first == key) {
+                    cursor->second.insert(cursor->second.end(), records, records + count);
+                    ++cursor;
+                    return;
+                }
+                CellList list;
+                if (passMarks) {
+                    // A cell first seen now did not pass in any log merged before.
+                    list.reserve(static_cast<size_t>(earlierLogs) + count);
+                    list.assign(static_cast<size_t>(earlierLogs), noResult);
+                    m_nRecordCount += static_cast<size_t>(earlierLogs);
+                }
+                list.insert(list.end(), records, records + count);
+                cells.emplace_hint(cursor, key, std::move(list));
+            };
+            if (found) {
+                page->VisitCells(c, r, visit);
             }
             if (passMarks) {
-                // Records mark passing cells, so a log without a record there did not pass:
-                // it gets a "no result" stand-in, and a cell first seen now gets one for
-                // every log merged before.
-                for (auto& [key, list] : target.m_mapCells) {
-                    const auto hit = source.m_mapCells.find(key);
-                    if (hit != source.m_mapCells.end()) {
-                        list.insert(list.end(), hit->second.begin(), hit->second.end());
-                    } else {
-                        list.push_back(NewRecord(kEmmcNoResult, m_nLogMode));
-                    }
-                }
-                for (const auto& [key, list] : source.m_mapCells) {
-                    auto [cell, fresh] = target.m_mapCells.try_emplace(key);
-                    if (!fresh) {
-                        continue;
-                    }
-                    cell->second.reserve(static_cast<size_t>(earlierLogs) + list.size());
-                    for (int i = 0; i < earlierLogs; ++i) {
-                        cell->second.push_back(NewRecord(kEmmcNoResult, m_nLogMode));
-                    }
-                    cell->second.insert(cell->second.end(), list.begin(), list.end());
-                }
-            } else {
-                // Records mark errors: a log without a record there had no error, so only
-                // the records that exist are collected.
-                for (const auto& [key, list] : source.m_mapCells) {
-                    CellList& cell = target.m_mapCells[key];
-                    cell.insert(cell.end(), list.begin(), list.end());
+                for (; cursor != cells.end(); ++cursor) {
+                    cursor->second.push_back(noResult);
+                    ++m_nRecordCount;
                 }
             }
         }
@@ -197,63 +275,60 @@ void CLogPageEMMC::MergeFrom(const CLogPageBase& other) {
     SetName(L"统计图");
 }
 
-bool CLogPageEMMC::IsCellGood(const CellList* list, int32_t mode) {
+bool CLogPageEMMC::IsCellGood(const CLogDataBase* const* records, size_t count, int32_t mode) {
     if (mode != 0) {
-        return list == nullptr || list->empty();
+        return count == 0;
     }
-    if (list == nullptr || list->empty()) {
+    if (count == 0) {
         return false;
     }
-    for (const CLogDataBase* record : *list) {
-        const auto* emmc = dynamic_cast<const CLogDataEMMC*>(record);
-        if (emmc == nullptr || emmc->GetErrorCode() != kEmmcNoError) {
+    for (size_t i = 0; i < count; ++i) {
+        if (RecordCode(records[i]) != kEmmcNoError) {
             return false;
         }
     }
     return true;
 }
 
-SEmmcBlockScore CLogPageEMMC::ScoreBlock(const SLogBlock& block) const {
+SEmmcBlockScore CLogPageEMMC::ScoreBlock(int colValue, int rowValue) const {
     // The block's mode is the one stored in its first record; a block without any scores 0.
     int32_t mode = -1;
-    for (const auto& [key, list] : block.m_mapCells) {
-        if (!list.empty()) {
-            if (const auto* emmc = dynamic_cast<const CLogDataEMMC*>(list.front())) {
-                mode = emmc->GetLogMode();
-            }
-            break;
+    VisitCells(colValue, rowValue, [&](const CellKey&, CLogDataBase* const* records, size_t) {
+        if (mode == -1) {
+            const auto* emmc = dynamic_cast<const CLogDataEMMC*>(records[0]);
+            mode = emmc != nullptr ? emmc->GetLogMode() : -2;
         }
-    }
+    });
     if (mode < 0) {
         return {};
     }
     CEmmcCellGrid& grid = m_grid;
     const bool passMarks = mode == 0;
     grid.Reset(m_nSubColCount, m_nSubRowCount, !passMarks);
-    if (passMarks) {
-        for (const auto& [key, list] : block.m_mapCells) {
-            if (IsCellGood(&list, mode)) {
-                if (!grid.FirstGood()) {
-                    grid.SetFirstGood(key.first, key.second);
-                }
-                grid.Set(key.first, key.second, true);
-            }
-        }
-        const auto& cells = block.m_mapCells;
-        grid.SetOutsideLookup([&cells, mode](int64_t col, int64_t row) {
-            const auto it = cells.find({static_cast<int>(col), static_cast<int>(row)});
-            return it != cells.end() && IsCellGood(&it->second, mode);
-        });
-        SEmmcBlockScore score = ScoreEmmcBlockMode0(grid);
-        grid.SetOutsideLookup(nullptr);
-        return score;
+    VisitCells(colValue, rowValue,
+               [&](const CellKey& key, CLogDataBase* const* records, size_t count) {
+                   if (!passMarks) {
+                       grid.Set(key.first, key.second, false);
+                   } else if (IsCellGood(records, count, mode)) {
+                       if (!grid.FirstGood()) {
+                           grid.SetFirstGood(key.first, key.second);
+                       }
+                       grid.Set(key.first, key.second, true);
+                   }
+               });
+    if (!passMarks) {
+        return ScoreEmmcBlockRuns(grid);
     }
-    for (const auto& [key, list] : block.m_mapCells) {
-        if (!list.empty()) {
-            grid.Set(key.first, key.second, false);
-        }
-    }
-    return ScoreEmmcBlockRuns(grid);
+    // The walk may start outside the searched area (a value beyond its maximum read as a
+    // negative key); cells there are looked up in the block itself.
+    grid.SetOutsideLookup([this, colValue, rowValue, mode](int64_t col, int64_t row) {
+        const CellList list =
+            CellRecords(colValue, rowValue, static_cast<int>(col), static_cast<int>(row));
+        return IsCellGood(&list, mode);
+    });
+    SEmmcBlockScore score = ScoreEmmcBlockMode0(grid);
+    grid.SetOutsideLookup(nullptr);
+    return score;
 }
 
 std::optional<SEmmcBestPoint> CLogPageEMMC::SearchBestPoint() {
@@ -269,7 +344,7 @@ std::optional<SEmmcBestPoint> CLogPageEMMC::SearchBestPoint() {
             if (it == m_mapBlocks.end()) {
                 continue;
             }
-            const SEmmcBlockScore score = ScoreBlock(it->second);
+            const SEmmcBlockScore score = ScoreBlock(c, r);
             it->second.m_nGoodCount = score.nCount;
             if (score.centre) {
                 it->second.m_nCenterCol = (*score.centre)[0];
@@ -287,9 +362,10 @@ std::optional<SEmmcBestPoint> CLogPageEMMC::SearchBestPoint() {
     point.nRow = best->nRow;
     point.nCol = best->nCol;
     point.nScore = best->nScore;
-    if (const SLogBlock* block = FindBlock(best->nRow, best->nCol)) {
-        point.nInCol = block->m_nCenterCol;
-        point.nInRow = block->m_nCenterRow;
+    const auto block = m_mapBlocks.find({best->nCol, best->nRow});
+    if (block != m_mapBlocks.end()) {
+        point.nInCol = block->second.m_nCenterCol;
+        point.nInRow = block->second.m_nCenterRow;
     }
     return point;
 }

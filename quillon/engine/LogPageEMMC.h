@@ -4,12 +4,20 @@
 #include "LogDataEMMC.h"
 #include "LogPageBase.h"
 
-#include <deque>
+#include <map>
+#include <memory>
 #include <optional>
+#include <vector>
 
 // One eMMC scan log as a page: blocks keyed by (column value, row value), cells inside a
 // block keyed by (in-block column value, in-block row value). Also the merged statistics
 // page "统计图" of an eMMC scan.
+//
+// A full DDR50 log holds about a million cells, so a log page keeps its cells compactly: one
+// (key, record) pair per data line in a vector per block, sorted once, and one shared record
+// per error code. The block map (block sizes, good-cell counts, centres) is always there;
+// its cell maps are filled only when a caller asks for a block's map (FindBlock, GetBlock).
+// The merged page keeps its cells in the block maps.
 
 class CLogPageEMMC : public CLogPageBase {
 public:
@@ -24,13 +32,14 @@ public:
 
     /// byte = row value, columnIndex = column value; the block is created when missing.
     bool GetCells(int byte, int columnIndex, const CellKey& key, CellList& out) override;
-    /// Sizes are copied, every block merged; a cell good only where it was good in every
+    /// Sizes are copied, every block merged; a cell is good only where it was good in every
     /// log. Mode 0: a log without a record where the merged page has one (or the other way
     /// round) gets a "no result" record (code -1); modes 1 and 2: a missing record means no
     /// error, nothing is added. The page is named "统计图".
     void MergeFrom(const CLogPageBase& other) override;
     bool GetBlock(int byte, int columnIndex, SLogBlock& out) const override;
     void Clear() override;
+    /// The block with its cell map (filled from the compact cells on first request).
     [[nodiscard]] const SLogBlock* FindBlock(int byte, int columnIndex) const override;
     /// The best-point search (its record is discarded; the blocks keep counts and centres).
     void AnalyseForSort() override { (void)SearchBestPoint(); }
@@ -48,30 +57,90 @@ public:
     void SetLogMode(int32_t mode) { m_nLogMode = mode; }
     /// Number of log pages merged into this page.
     [[nodiscard]] int GetMergedLogCount() const { return m_nMergedLogs; }
-    [[nodiscard]] size_t GetRecordCount() const { return m_records.size(); }
+    /// Records stored: one per accepted data line, plus the merge's "no result" records.
+    [[nodiscard]] size_t GetRecordCount() const { return m_nRecordCount; }
+    /// The blocks (sizes, counts, centres); cell maps may be empty on a log page: read cells
+    /// with VisitCells or CellRecords.
     [[nodiscard]] const BlockMap& Blocks() const { return m_mapBlocks; }
 
-    /// Whether an in-block cell counts as good: mode 0 when it has records that all say
-    /// "no error", modes 1 and 2 when it has none.
-    [[nodiscard]] static bool IsCellGood(const CellList* list, int32_t mode);
-    /// The score of one block (count and, when decided, the centre) as the search sees it
-    /// with the page's block size; the block is not changed.
-    [[nodiscard]] SEmmcBlockScore ScoreBlock(const SLogBlock& block) const;
+    /// Calls visit(key, records, count) for every key of block (colValue, rowValue) that
+    /// holds records, in (in-block column, in-block row) order.
+    template <class F> void VisitCells(int colValue, int rowValue, F&& visit) const;
+    /// The records of one cell (empty when it has none), without filling any cell map.
+    [[nodiscard]] CellList CellRecords(int colValue, int rowValue, int inCol, int inRow) const;
+
+    /// Whether a cell counts as good: mode 0 when it has records that all say "no error",
+    /// modes 1 and 2 when it has none.
+    [[nodiscard]] static bool IsCellGood(const CLogDataBase* const* records, size_t count,
+                                         int32_t mode);
+    [[nodiscard]] static bool IsCellGood(const CellList* list, int32_t mode) {
+        return list == nullptr ? IsCellGood(nullptr, 0, mode)
+                               : IsCellGood(list->data(), list->size(), mode);
+    }
+    /// The score of block (colValue, rowValue) (count and, when decided, the centre) with the
+    /// page's block size; the block is not changed.
+    [[nodiscard]] SEmmcBlockScore ScoreBlock(int colValue, int rowValue) const;
     /// Runs the best-point search: resets every block's count, scores the blocks, stores
     /// counts and centres, and returns the best-point record (none for a page without rows).
     std::optional<SEmmcBestPoint> SearchBestPoint();
 
 private:
-    CLogDataEMMC* NewRecord(int32_t errorCode, int32_t mode);
-    SLogBlock* FindMutableBlock(int rowValue, int colValue);
+    struct SCompactCell {
+        CellKey key;
+        CLogDataBase* pRecord;
+    };
+    struct SCompactBlock {
+        std::vector<SCompactCell> cells;
+        bool bSorted = true;
+    };
 
-    BlockMap m_mapBlocks;
-    // Records live in one arena per page: stable addresses for the cell lists (and for the
-    // merged page that shares them) without a heap block per record.
-    std::deque<CLogDataEMMC> m_records;
+    /// The page's one record of (code, mode).
+    CLogDataEMMC* SharedRecord(int32_t errorCode, int32_t mode);
+    const SCompactBlock* FindCompact(int colValue, int rowValue) const;
+    /// Fills the cell map of one block from its compact cells (once).
+    void FillCellMap(const BlockKey& key, SLogBlock& block) const;
+    /// Moves every compact cell into the cell maps (before the page is merged into).
+    void FillAllCellMaps();
+
+    mutable BlockMap m_mapBlocks;
+    mutable std::map<BlockKey, SCompactBlock> m_mapCompact;
+    std::map<std::pair<int32_t, int32_t>, std::unique_ptr<CLogDataEMMC>> m_mapRecords;
+    size_t m_nRecordCount = 0;
     int32_t m_nLogMode = -1;
     int m_nMergedLogs = 0;
-    SLogBlock* m_pLastBlock = nullptr;
+    mutable SCompactBlock* m_pLastCompact = nullptr; // the block the last line went to
     BlockKey m_lastBlockKey{-1, -1};
     mutable CEmmcCellGrid m_grid; // reused by every block score
 };
+
+template <class F> void CLogPageEMMC::VisitCells(int colValue, int rowValue, F&& visit) const {
+    const auto block = m_mapBlocks.find({colValue, rowValue});
+    if (block == m_mapBlocks.end()) {
+        return;
+    }
+    if (!block->second.m_mapCells.empty()) {
+        for (const auto& [key, list] : block->second.m_mapCells) {
+            if (!list.empty()) {
+                visit(key, list.data(), list.size());
+            }
+        }
+        return;
+    }
+    const SCompactBlock* compact = FindCompact(colValue, rowValue);
+    if (compact == nullptr) {
+        return;
+    }
+    // Equal keys lie together (in arrival order) once the block is sorted.
+    std::vector<CLogDataBase*> records;
+    const auto& cells = compact->cells;
+    for (size_t i = 0; i < cells.size();) {
+        size_t j = i;
+        records.clear();
+        while (j < cells.size() && cells[j].key == cells[i].key) {
+            records.push_back(cells[j].pRecord);
+            ++j;
+        }
+        visit(cells[i].key, records.data(), records.size());
+        i = j;
+    }
+}

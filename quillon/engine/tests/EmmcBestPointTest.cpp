@@ -54,7 +54,7 @@ void FillGoodRect(CLogPageEMMC& page, int col, int row, int x0, int x1, int y0, 
 TEST(EmmcBestPoint, ModeOneBlockOf231CellsHasCentre30_15) {
     auto page = MakePage(1, 1, 64, 64, 1);
     FillErrorsOutside(*page, 0, 0, 20, 40, 10, 20);
-    const SEmmcBlockScore score = page->ScoreBlock(*page->FindBlock(0, 0));
+    const SEmmcBlockScore score = page->ScoreBlock(0, 0);
     EXPECT_EQ(score.nCount, 231);
     ASSERT_TRUE(score.centre);
     EXPECT_EQ((*score.centre)[0], 30);
@@ -69,7 +69,7 @@ TEST(EmmcBestPoint, ModeOneBlockOf231CellsHasCentre30_15) {
 TEST(EmmcBestPoint, ModeZeroRectangleOf15CellsHasCentre7_3) {
     auto page = MakePage(1, 1, 64, 64, 0);
     FillGoodRect(*page, 0, 0, 5, 9, 2, 4);
-    const SEmmcBlockScore score = page->ScoreBlock(*page->FindBlock(0, 0));
+    const SEmmcBlockScore score = page->ScoreBlock(0, 0);
     EXPECT_EQ(score.nCount, 15);
     ASSERT_TRUE(score.centre);
     EXPECT_EQ((*score.centre)[0], 7);
@@ -93,7 +93,7 @@ TEST(EmmcBestPoint, ModeZeroWalkStopsAtTheFirstGap) {
 
 TEST(EmmcBestPoint, ModeOneBlockWithoutRecordsScoresZero) {
     auto page = MakePage(1, 1, 64, 64, 1);
-    const SEmmcBlockScore score = page->ScoreBlock(*page->FindBlock(0, 0));
+    const SEmmcBlockScore score = page->ScoreBlock(0, 0);
     EXPECT_EQ(score.nCount, 0);
     EXPECT_FALSE(score.centre);
     // Every cell good: no row run ends before the last column.
@@ -266,7 +266,7 @@ TEST(EmmcBestPoint, ValuesBeyondTheMaximaAreStoredButNotSearched) {
     ASSERT_TRUE(page->AddCell(0, 0, 0x40, 2, kEmmcReadError));
     CellList cells;
     EXPECT_TRUE(page->GetCells(0, 0, {0x40, 2}, cells));
-    EXPECT_EQ(page->ScoreBlock(*page->FindBlock(0, 0)).nCount, 10);
+    EXPECT_EQ(page->ScoreBlock(0, 0).nCount, 10);
 }
 
 TEST(EmmcBestPoint, ModeZeroCountsOnlyNoErrorRecordsAsGood) {
@@ -275,7 +275,7 @@ TEST(EmmcBestPoint, ModeZeroCountsOnlyNoErrorRecordsAsGood) {
     auto page = MakePage(1, 1, 16, 16, 0);
     ASSERT_TRUE(page->AddCell(0, 0, 1, 1, kEmmcReadError));
     FillGoodRect(*page, 0, 0, 2, 4, 1, 2);
-    const SEmmcBlockScore score = page->ScoreBlock(*page->FindBlock(0, 0));
+    const SEmmcBlockScore score = page->ScoreBlock(0, 0);
     EXPECT_EQ(score.nCount, 6);
     ASSERT_TRUE(score.centre);
     EXPECT_EQ((*score.centre)[0], 3);

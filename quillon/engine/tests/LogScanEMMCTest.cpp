@@ -1,5 +1,6 @@
 #include "LogDataEMMC.h"
 #include "LogPageEMMC.h"
+#include "LogRead.h"
 #include "LogScanEMMC.h"
 #include "UserPrompt.h"
 
@@ -312,12 +313,37 @@ TEST_F(LogScanEMMCTest, ModeZeroMergedBlockScoresOnlyCellsGoodInEveryLog) {
     ASSERT_TRUE(scan.Scan());
     auto list = scan.TakePageList();
     auto& merged = dynamic_cast<CLogPageEMMC&>(*list->GetMergedPage());
-    EXPECT_EQ(merged.ScoreBlock(*merged.FindBlock(0, 0)).nCount, 8);
+    EXPECT_EQ(merged.ScoreBlock(0, 0).nCount, 8);
     auto& first = dynamic_cast<CLogPageEMMC&>(*list->GetPage(0));
-    EXPECT_EQ(first.ScoreBlock(*first.FindBlock(0, 0)).nCount, 10);
+    EXPECT_EQ(first.ScoreBlock(0, 0).nCount, 10);
     const auto point = merged.SearchBestPoint();
     ASSERT_TRUE(point);
     EXPECT_EQ(point->nScore, 8);
     EXPECT_EQ(point->nInCol, 1); // (0 + 3) / 2
     EXPECT_EQ(point->nInRow, 0);
+}
+
+TEST_F(LogScanEMMCTest, BundledSamplesScanAndRecommendAPoint) {
+    struct SCase {
+        const char* folder;
+        int logType;
+    };
+    for (const SCase& c :
+         {SCase{"emmc_sdr50", kLogTypeEmmcSdr50}, SCase{"emmc_ddr50", kLogTypeEmmcDdr50}}) {
+        CRecordingPrompt prompt;
+        CScopedPrompt scoped(prompt);
+        std::vector<std::wstring> files;
+        ASSERT_TRUE(FindLogFiles(
+            (fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon" / c.folder).wstring(), files));
+        CLogScanEMMC scan;
+        Configure(scan, c.logType, files, kSortAscendingByWeakest);
+        ASSERT_TRUE(scan.Scan()) << c.folder;
+        EXPECT_TRUE(prompt.Texts().empty()) << c.folder;
+        auto list = scan.TakePageList();
+        EXPECT_EQ(list->GetPageCount(), 2u);
+        auto& merged = dynamic_cast<CLogPageEMMC&>(*list->GetMergedPage());
+        const auto point = merged.SearchBestPoint();
+        ASSERT_TRUE(point);
+        EXPECT_GT(point->nScore, 0) << c.folder;
+    }
 }

@@ -3,7 +3,9 @@
 #include "LogDataDDRHynix.h"
 #include "LogPageDDRHynix.h"
 #include "LogScanDDR.h"
+#include "LogRead.h"
 #include "LogScanHynix.h"
+#include "VerdictHynix.h"
 #include "SettingsFile.h"
 #include "UserPrompt.h"
 
@@ -318,4 +320,32 @@ TEST_F(LogScanHynixTest, HynixAfterDdrGivesTheSameResult) {
     GetDrvStgRegistry().Register(34);
     GetDrvStgRegistry().Register(40);
     EXPECT_EQ(analyse(), fresh);
+}
+
+TEST_F(LogScanHynixTest, BundledSamples) {
+    CRecordingPrompt prompt;
+    CScopedPrompt scoped(prompt);
+    std::vector<std::wstring> files;
+    ASSERT_TRUE(FindLogFiles(
+        (fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon" / "hynix").wstring(), files));
+    CLogScanHynix scan;
+    scan.SetFileList(files);
+    ASSERT_TRUE(scan.Scan());
+    EXPECT_TRUE(prompt.Texts().empty());
+    auto list = scan.TakePageList();
+    ASSERT_EQ(list->GetPageCount(), 3u);
+    std::vector<std::wstring> conclusions;
+    for (size_t i = 0; i <= list->GetPageCount(); ++i) {
+        auto& page = dynamic_cast<CLogPageDDRHynix&>(i == 0 ? *list->GetMergedPage()
+                                                            : *list->GetPage(i - 1));
+        std::map<int, double> rates;
+        std::vector<SBestParam> best;
+        int rowPassNum = 0;
+        (void)page.Analyse(rates, best, rowPassNum);
+        CVerdictHynix verdict;
+        conclusions.push_back(verdict.Judge(rates, rowPassNum) ? verdict.GetConclusion()
+                                                               : verdict.GetNoVerdictText());
+    }
+    // The weak board fails the continuous-pass rule, and with it the statistics page.
+    EXPECT_EQ(conclusions, (std::vector<std::wstring>{L"FAIL", L"PASS", L"PASS", L"FAIL"}));
 }
