@@ -41,8 +41,9 @@ CGridCtrl::CGridCtrl(int rows, int cols, int fixedRows, int fixedCols, QWidget* 
     m_nDefColWidth = fm.averageCharWidth() * 8 + 2 * kTextMargin;
 
     setFocusPolicy(Qt::StrongFocus);
-    setAcceptDrops(false);
-    viewport()->setAcceptDrops(false);
+    // Dropped text is taken by editable grids; the drag-and-drop flag only allows dragging out.
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     viewport()->setMouseTracking(true);
     // The grid paints every pixel of the viewport itself from its own off-screen image.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -402,8 +403,6 @@ void CGridCtrl::SetTextColour(Colour colour) {
 
 void CGridCtrl::EnableDragAndDrop(bool allow) {
     m_bDragAndDrop = allow;
-    setAcceptDrops(allow);
-    viewport()->setAcceptDrops(allow);
 }
 
 // --- rows and merges ---------------------------------------------------------------------
@@ -423,10 +422,10 @@ int CGridCtrl::InsertRow(int index) {
     // Each new cell below row 0 takes the text format of the cell above it.
     if (index > 0) {
         for (int col = 0; col < GetColumnCount(); ++col) {
-            const SCellData* above = m_store.Find(index - 1, col);
-            if (above && (above->nFlags & SCellData::kHasFormat)) {
+            const unsigned format = GetItemFormat(index - 1, col);
+            if (format != DefaultFor(index, col).GetFormat()) {
                 SCellData* cell = m_store.Ensure(index, col);
-                cell->nFormat = above->nFormat;
+                cell->nFormat = format;
                 cell->nFlags |= SCellData::kHasFormat;
             }
         }
@@ -1181,7 +1180,7 @@ void CGridCtrl::StartDrag() {
 }
 
 void CGridCtrl::dragEnterEvent(QDragEnterEvent* event) {
-    if (m_bEditable && m_bDragAndDrop && event->mimeData()->hasText())
+    if (m_bEditable && event->mimeData()->hasText())
         event->acceptProposedAction();
     else
         event->ignore();
@@ -1189,7 +1188,7 @@ void CGridCtrl::dragEnterEvent(QDragEnterEvent* event) {
 
 void CGridCtrl::dragMoveEvent(QDragMoveEvent* event) {
     const SCellId hit = m_geometry.HitTest(event->position().toPoint());
-    if (m_bEditable && m_bDragAndDrop && event->mimeData()->hasText() && hit.IsValid() &&
+    if (m_bEditable && event->mimeData()->hasText() && hit.IsValid() &&
         GetArea(hit.nRow, hit.nCol) == kAreaNormal)
         event->acceptProposedAction();
     else
@@ -1198,7 +1197,7 @@ void CGridCtrl::dragMoveEvent(QDragMoveEvent* event) {
 
 void CGridCtrl::dropEvent(QDropEvent* event) {
     const SCellId hit = m_geometry.HitTest(event->position().toPoint());
-    if (!m_bEditable || !m_bDragAndDrop || !event->mimeData()->hasText() || !hit.IsValid() ||
+    if (!m_bEditable || !event->mimeData()->hasText() || !hit.IsValid() ||
         GetArea(hit.nRow, hit.nCol) != kAreaNormal) {
         event->ignore();
         return;

@@ -249,7 +249,7 @@ private:
     int m_nDefColWidth = 64;
 
     bool m_bEditable = true;
-    bool m_bDragAndDrop = false;
+    bool m_bDragAndDrop = false; // dragging the selected text out
     bool m_bTitleTips = true;
 
     SCellId m_focus;

@@ -621,7 +621,8 @@ TEST_F(GridFixture, TitleTipShowsTextsThatDoNotFit) {
 }
 
 TEST_F(GridFixture, DroppedTextFillsAnEditableGridOnly) {
-    grid.EnableDragAndDrop(true);
+    // Dropping needs no drag-and-drop flag: that one only allows dragging out.
+    ASSERT_FALSE(grid.IsDragAndDropEnabled());
     QMimeData data;
     data.setText(QStringLiteral("x\ty\r\nz"));
     const QPoint at = CentreOf(4, 2);
@@ -673,4 +674,13 @@ TEST(GridCtrlPrint, PdfHasOnePagePerLayoutPageAndTheFlavourFont) {
     EXPECT_EQ(grid.GetPrintFontFamily(), QStringLiteral("Times New Roman"));
     EXPECT_FALSE(grid.PrintToPdf(QString::fromStdString((dir / "no/such/dir/x.pdf").string())));
     std::filesystem::remove_all(dir);
+}
+
+TEST(GridCtrlRows, InsertedRowTakesTheFormatTheCellAboveIsDrawnWith) {
+    CGridCtrl grid(4, 3, 1, 1);
+    // The header row's cells have no format of their own: they use their default cell's.
+    grid.GetDefaultCell(true, false).SetFormat(kTextRight | kTextSingleLine);
+    ASSERT_EQ(grid.InsertRow(1), 1);
+    EXPECT_EQ(grid.GetItemFormat(1, 2), kTextRight | kTextSingleLine);
+    EXPECT_EQ(grid.GetItemFormat(2, 2), kDefaultFormat);
 }
