@@ -1,0 +1,231 @@
+#include "AnalyseEmmc.h"
+
+#include "ChartCellsEMMC.h"
+#include "ChildDlgEMMCModel.h"
+#include "LogPageEMMC.h"
+#include "LogPageList.h"
+#include "LogRead.h"
+#include "LogScanEMMC.h"
+#include "TextUtil.h"
+#include "UserPrompt.h"
+#include "WriterEMMC.h"
+
+#include <memory>
+
+namespace {
+
+using nlohmann::json;
+
+std::string U8(const std::wstring& text) {
+    return WideToUtf8(text);
+}
+
+// The --emmc keys, in the panel's field order.
+constexpr const char* kEmmcKeys[kEmmcFieldCount] = {"rowName", "colName", "inRowName", "inColName",
+                                                    "rowMax",  "colMax",  "inRowMax",  "inColMax",
+                                                    "tagW",    "tagR",    "tagC",      "tagY"};
+
+// Sets the panel fields named by --emmc KEY=VALUE; false (with the bad item) for a bad one.
+bool ApplyEmmcFields(const std::vector<std::string>& items, CChildDlgEMMCModel& panel,
+                     std::string& bad) {
+    for (const std::string& item : items) {
+        const size_t eq = item.find('=');
+        const std::string key = eq == std::string::npos ? item : item.substr(0, eq);
+        int field = -1;
+        for (int i = 0; i < kEmmcFieldCount; ++i) {
+            if (key == kEmmcKeys[i]) {
+                field = i;
+            }
+        }
+        if (eq == std::string::npos || field < 0) {
+            bad = item;
+            return false;
+        }
+        panel.SetField(static_cast<EEmmcField>(field), Utf8ToWide(item.substr(eq + 1)));
+    }
+    return true;
+}
+
+std::string ColorText(ColorRef color) {
+    return Format("0x%06X", static_cast<unsigned>(color));
+}
+
+json CellsJson(const CLogPageBase& page, size_t& count) {
+    json cells = json::array();
+    count = 0;
+    CChartCellsEMMC::ForEachCell(page, [&](const SEmmcChartCell& cell) {
+        cells.push_back({{"col", cell.nCol},
+                         {"row", cell.nRow},
+                         {"inCol", cell.nInCol},
+                         {"inRow", cell.nInRow},
+                         {"text", U8(cell.strText)},
+                         {"color", ColorText(cell.nColor)}});
+        ++count;
+    });
+    return cells;
+}
+
+} // namespace
+
+void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& output) {
+    json& doc = output.m_doc;
+    std::string& text = output.m_strText;
+    doc["scanned"] = false;
+    doc["header"] = nullptr;
+    doc["pages"] = json::array();
+    doc["writeBin"] =
+        options.m_strImage ? json{{"attempted", false}, {"written", false}} : json(nullptr);
+    output.m_nExitCode = kExitNoVerdict;
+    const char* flavour = logType == kLogTypeEmmcDdr50 ? "DDR50" : "SDR50";
+    text += Format("Quillon eMMC %s analysis of %s\n", flavour, U8(options.m_strDirectory).c_str());
+
+    CChildDlgEMMCModel panel;
+    panel.SetMode(logType, true);
+    std::string bad;
+    if (!ApplyEmmcFields(options.m_vecEmmc, panel, bad)) {
+        text += "quillon-cli: bad --emmc item \"" + bad +
+                "\" (KEY=VALUE with KEY one of rowName colName inRowName inColName rowMax "
+                "colMax inRowMax inColMax tagW tagR tagC tagY)\n";
+        output.m_nExitCode = kExitUsage;
+        return;
+    }
+    SEmmcNames names;
+    SEmmcTags tags;
+    panel.GetNames(names);
+    panel.GetTags(tags);
+    const SEmmcSizes sizes = panel.GetSizes();
+    doc["emmc"] = {{"rowName", U8(names.strRow)},     {"colName", U8(names.strCol)},
+                   {"inRowName", U8(names.strInRow)}, {"inColName", U8(names.strInCol)},
+                   {"pageRows", sizes.nPageRows},     {"pageCols", sizes.nPageCols},
+                   {"subRows", sizes.nSubRows},       {"subCols", sizes.nSubCols},
+                   {"tagW", U8(tags.strW)},           {"tagR", U8(tags.strR)},
+                   {"tagC", U8(tags.strC)},           {"tagY", U8(tags.strY)}};
+
+    if (options.m_strDirectory.empty()) {
+        GetPrompt().Show(L"log file directory can not be empty");
+        text += "no verdict: no log directory\n";
+        return;
+    }
+    std::vector<std::wstring> files;
+    if (!FindLogFiles(options.m_strDirectory, files)) {
+        GetPrompt().Show(L"find no valid log file, can not made a analysis");
+        text += "no verdict: no log file found\n";
+        return;
+    }
+    CLogScanEMMC scanner;
+    scanner.SetFileList(files);
+    scanner.SetSortMode(options.m_nSortMode);
+    scanner.SetSizes(sizes);
+    scanner.SetTags(tags);
+    scanner.SetNames(names);
+    if (!scanner.Scan()) {
+        GetPrompt().Show(kEmmcScanFailedMessage);
+        text += Format("no verdict: the scan of %zu log files failed\n", files.size());
+        return;
+    }
+    std::unique_ptr<CLogPageList> pages = scanner.TakePageList();
+    doc["scanned"] = true;
+    doc["logType"] = logType;
+    doc["logMode"] = scanner.GetLogMode();
+    text += Format("log mode %d; page %d x %d blocks of %d x %d cells\n", scanner.GetLogMode(),
+                   sizes.nPageRows, sizes.nPageCols, sizes.nSubRows, sizes.nSubCols);
+
+    std::vector<CLogPageBase*> tabs;
+    if (CLogPageBase* merged = pages->GetMergedPage()) {
+        tabs.push_back(merged);
+    } else {
+        GetPrompt().Show(L"statistics EMMC log data failed");
+    }
+    for (size_t i = 0; i < pages->GetPageCount(); ++i) {
+        tabs.push_back(pages->GetPage(i));
+    }
+
+    CMergePageEMMCModel mergePage;
+    std::optional<SEmmcBestPoint> best;
+    for (CLogPageBase* base : tabs) {
+        const bool merged = base == pages->GetMergedPage();
+        json page = {{"name", U8(base->GetName())}, {"merged", merged}};
+        for (const char* key : {"rowPassNum", "bestRecords", "rates", "rateTexts", "bestList",
+                                "verdict", "chart", "chartText"}) {
+            page[key] = nullptr;
+        }
+        page["bestPoint"] = nullptr;
+        page["recommended"] = nullptr;
+        page["analysed"] = false;
+        text += U8(base->GetName()) + (merged ? "  (statistics of all logs)\n" : "\n");
+        auto* emmc = dynamic_cast<CLogPageEMMC*>(base);
+        if (merged && emmc != nullptr) {
+            // The statistics tab: the best-point search, then the recommended values.
+            best = emmc->SearchBestPoint();
+            std::vector<SEmmcBestPoint> records;
+            if (best) {
+                records.push_back(*best);
+            }
+            mergePage.Init(records, names.strRow, names.strCol, names.strInRow, names.strInCol);
+            page["analysed"] = best.has_value();
+            if (best) {
+                page["bestPoint"] = best->Values();
+                page["recommended"] = {{"row", U8(mergePage.Value(CMergePageEMMCModel::kRow))},
+                                       {"col", U8(mergePage.Value(CMergePageEMMCModel::kCol))},
+                                       {"inRow", U8(mergePage.Value(CMergePageEMMCModel::kInRow))},
+                                       {"inCol", U8(mergePage.Value(CMergePageEMMCModel::kInCol))}};
+                text +=
+                    Format("  best point: %s %s, %s %s, %s %s, %s %s (score %d)\n",
+                           U8(names.strRow).c_str(),
+                           U8(mergePage.Value(CMergePageEMMCModel::kRow)).c_str(),
+                           U8(names.strCol).c_str(),
+                           U8(mergePage.Value(CMergePageEMMCModel::kCol)).c_str(),
+                           U8(names.strInRow).c_str(),
+                           U8(mergePage.Value(CMergePageEMMCModel::kInRow)).c_str(),
+                           U8(names.strInCol).c_str(),
+                           U8(mergePage.Value(CMergePageEMMCModel::kInCol)).c_str(), best->nScore);
+            } else {
+                text += "  best point: none\n";
+            }
+        }
+        size_t count = 0;
+        page["cells"] = CellsJson(*base, count);
+        text += Format("  cells with records: %zu\n", count);
+        doc["pages"].push_back(std::move(page));
+    }
+
+    const bool judged = best.has_value();
+    const bool pass = judged && best->nScore > 0;
+    if (judged) {
+        output.m_nExitCode = pass ? kExitPass : kExitFail;
+    }
+    if (options.m_strImage) {
+        bool written = false;
+        std::string note;
+        const std::vector<SEmmcBestPoint> records = mergePage.GetRecords();
+        if (options.m_strImage->empty()) {
+            GetPrompt().Show(L".bin file could not be empty, please specify log file full path");
+            note = "no image path";
+        } else if (records.empty()) {
+            note = "no best point, nothing to write"; // no writer is made, no message
+        } else {
+            std::unique_ptr<CWriterEMMC> writer;
+            if (logType == kLogTypeEmmcDdr50) {
+                writer = std::make_unique<CWriterEMMCddr50>();
+            } else {
+                writer = std::make_unique<CWriterEMMCsdr50>();
+            }
+            writer->SetBestPoints(records);
+            written = writer->WriteToBin(*options.m_strImage);
+            note = written ? "written" : "not written";
+        }
+        doc["writeBin"] = {{"attempted", true}, {"written", written}};
+        text += "write bin " + U8(*options.m_strImage) + ": " + note + "\n";
+        if (!written) {
+            output.m_nExitCode = kExitNoVerdict;
+        }
+    }
+    doc["summary"] = {{"verdict", judged ? json(pass ? "PASS" : "FAIL") : json(nullptr)},
+                      {"logs", pages->GetPageCount()},
+                      {"files", files.size()},
+                      {"exitCode", output.m_nExitCode}};
+    text += judged ? Format("%s: %s%s", pass ? "PASS" : "FAIL", U8(tabs[0]->GetName()).c_str(),
+                            pass ? "" : " (no good area)")
+                   : std::string("NO VERDICT");
+    text += Format("; %zu logs of %zu files\n", pages->GetPageCount(), files.size());
+}

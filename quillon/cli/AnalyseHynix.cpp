@@ -1,0 +1,232 @@
+#include "AnalyseHynix.h"
+
+#include "ChartCellsHynix.h"
+#include "ChildDlgDDRHynixModel.h"
+#include "LogPageDDRHynix.h"
+#include "LogPageList.h"
+#include "LogRead.h"
+#include "LogScanHynix.h"
+#include "TextUtil.h"
+#include "UserPrompt.h"
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+using nlohmann::json;
+
+std::string U8(const std::wstring& text) {
+    return WideToUtf8(text);
+}
+
+struct STabResult {
+    std::wstring m_strName;
+    bool m_bMerged = false;
+    bool m_bAnalysed = false;
+    int m_nRowPassNum = 0;
+    std::vector<SBestParam> m_vecBest;
+    CChildDlgDDRHynixModel m_panel;
+    bool m_bVerdictMade = false;
+    CChartCellsHynix m_chart;
+};
+
+json PageJson(const STabResult& tab) {
+    json page = {{"name", U8(tab.m_strName)}, {"merged", tab.m_bMerged}};
+    page["analysed"] = tab.m_bAnalysed;
+    page["rowPassNum"] = tab.m_nRowPassNum;
+    json best = json::array();
+    for (const SBestParam& record : tab.m_vecBest) {
+        best.push_back(record.Values());
+    }
+    page["bestRecords"] = best;
+    const CChildDlgDDRHynixModel& panel = tab.m_panel;
+    json rates = json::array();
+    for (int lane = 0; lane < 4; ++lane) {
+        const auto it = panel.Rates().find(lane);
+        rates.push_back(it == panel.Rates().end() || !std::isfinite(it->second) ? json(nullptr)
+                                                                                : json(it->second));
+    }
+    page["rates"] = rates;
+    json rateTexts = json::array();
+    for (const std::wstring& text : panel.RateTexts()) {
+        rateTexts.push_back(U8(text));
+    }
+    page["rateTexts"] = rateTexts;
+    json list = json::array();
+    for (const auto& row : panel.Rows()) {
+        list.push_back({U8(row[0]), U8(row[1]), U8(row[2]), U8(row[3])});
+    }
+    page["bestList"] = list;
+    if (tab.m_bVerdictMade) {
+        page["verdict"] = {{"made", true},
+                           {"conclusion", U8(panel.Conclusion())},
+                           {"reason", U8(panel.Reason())},
+                           {"code", panel.ResultCode()}};
+    } else {
+        page["verdict"] = {{"made", false},
+                           {"conclusion", nullptr},
+                           {"reason", nullptr},
+                           {"code", nullptr},
+                           {"text", U8(panel.NoVerdictText())}};
+    }
+    page["chart"] = tab.m_chart.ColorRows();
+    if (tab.m_bMerged) {
+        json texts = json::array();
+        for (const auto& row : tab.m_chart.TextRows()) {
+            json cells = json::array();
+            for (const std::wstring& text : row) {
+                cells.push_back(U8(text));
+            }
+            texts.push_back(std::move(cells));
+        }
+        page["chartText"] = texts;
+    } else {
+        page["chartText"] = nullptr;
+    }
+    page["bestPoint"] = nullptr;
+    page["recommended"] = nullptr;
+    page["cells"] = nullptr;
+    return page;
+}
+
+void AppendPageText(std::string& text, const STabResult& tab) {
+    text += U8(tab.m_strName);
+    text += tab.m_bMerged ? "  (statistics of all logs)\n" : "\n";
+    const CChildDlgDDRHynixModel& panel = tab.m_panel;
+    text += "  pass rate:";
+    for (int lane = 0; lane < 4; ++lane) {
+        const std::wstring& rate = panel.RateTexts()[static_cast<size_t>(lane)];
+        text += Format("  Byte%d %s", lane, rate.empty() ? "-" : U8(rate).c_str());
+    }
+    text += Format("\n  continuous pass length: %d%s\n", tab.m_nRowPassNum,
+                   tab.m_bAnalysed ? "" : "  (analyse result failed)");
+    text += "  best parameters:  BYTE  varro_drv_stg/hynix_drv_stg  sdll_phs_dly  dqs_step_dly\n";
+    for (const auto& row : panel.Rows()) {
+        text += Format("                    %4s  %27s  %12s  %12s\n", U8(row[0]).c_str(),
+                       U8(row[1]).c_str(), U8(row[2]).c_str(), U8(row[3]).c_str());
+    }
+    if (tab.m_bVerdictMade) {
+        text += "  verdict: " + U8(panel.Conclusion());
+        if (!panel.Reason().empty()) {
+            text += ": " + U8(panel.Reason());
+        }
+        text += "\n";
+    } else {
+        text += "  verdict: none";
+        if (!panel.NoVerdictText().empty()) {
+            text += " (" + U8(panel.NoVerdictText()) + ")";
+        }
+        text += "\n";
+    }
+}
+
+} // namespace
+
+void AnalyseHynix(const SAnalyseOptions& options, int logType, SAnalyseOutput& output) {
+    json& doc = output.m_doc;
+    std::string& text = output.m_strText;
+    doc["scanned"] = false;
+    doc["header"] = nullptr;
+    doc["pages"] = json::array();
+    doc["writeBin"] =
+        options.m_strImage ? json{{"attempted", false}, {"written", false}} : json(nullptr);
+    output.m_nExitCode = kExitNoVerdict;
+    text += Format("Quillon Hynix Log analysis of %s\n", U8(options.m_strDirectory).c_str());
+
+    if (options.m_strDirectory.empty()) {
+        GetPrompt().Show(L"log file directory can not be empty");
+        text += "no verdict: no log directory\n";
+        return;
+    }
+    std::vector<std::wstring> files;
+    if (!FindLogFiles(options.m_strDirectory, files)) {
+        GetPrompt().Show(L"find no valid log file, can not made a analysis");
+        text += "no verdict: no log file found\n";
+        return;
+    }
+    CLogScanHynix scanner;
+    scanner.SetFileList(files);
+    scanner.SetPageSize(4, 7);
+    scanner.SetSubColCount(8);
+    scanner.SetDrvStgRowCount(1);
+    scanner.SetSortMode(options.m_nSortMode);
+    if (!scanner.Scan()) {
+        text += Format("no verdict: the scan of %zu log files was abandoned\n", files.size());
+        return;
+    }
+    std::unique_ptr<CLogPageList> pages = scanner.TakePageList();
+    doc["scanned"] = true;
+    doc["logType"] = logType; // a Hynix analysis keeps its log type
+
+    std::vector<CLogPageBase*> tabs;
+    if (CLogPageBase* merged = pages->GetMergedPage()) {
+        tabs.push_back(merged);
+    } else {
+        GetPrompt().Show(L"statistics Hynix log data failed");
+    }
+    for (size_t i = 0; i < pages->GetPageCount(); ++i) {
+        tabs.push_back(pages->GetPage(i));
+    }
+
+    CChildDlgDDRHynixModel panel;
+    bool statisticsJudged = false;
+    bool statisticsPassed = false;
+    std::wstring statisticsReason;
+    int passed = 0;
+    int failed = 0;
+    int noVerdict = 0;
+    for (CLogPageBase* base : tabs) {
+        STabResult tab;
+        tab.m_strName = base->GetName();
+        tab.m_bMerged = base == pages->GetMergedPage();
+        if (auto* page = dynamic_cast<CLogPageDDRHynix*>(base)) {
+            std::map<int, double> rates;
+            tab.m_bAnalysed = page->Analyse(rates, tab.m_vecBest, tab.m_nRowPassNum);
+            panel.ShowPage(tab.m_vecBest, rates, tab.m_nRowPassNum);
+            tab.m_bVerdictMade = panel.VerdictMade();
+            tab.m_panel = panel;
+            tab.m_chart.Build(*page);
+            const bool pass = tab.m_bVerdictMade && panel.Conclusion() == L"PASS";
+            if (tab.m_bMerged) {
+                statisticsJudged = tab.m_bVerdictMade;
+                statisticsPassed = pass;
+                statisticsReason = panel.Reason();
+            } else if (!tab.m_bVerdictMade) {
+                ++noVerdict;
+            } else if (pass) {
+                ++passed;
+            } else {
+                ++failed;
+            }
+        }
+        doc["pages"].push_back(PageJson(tab));
+        AppendPageText(text, tab);
+    }
+
+    std::string summary;
+    if (statisticsJudged) {
+        output.m_nExitCode = statisticsPassed ? kExitPass : kExitFail;
+        summary =
+            Format("%s: %s", statisticsPassed ? "PASS" : "FAIL", U8(tabs[0]->GetName()).c_str());
+        if (!statisticsReason.empty()) {
+            summary += " (" + U8(statisticsReason) + ")";
+        }
+    } else {
+        summary = "NO VERDICT";
+    }
+    summary += Format("; %zu logs of %zu files: %d PASS, %d FAIL, %d without verdict",
+                      pages->GetPageCount(), files.size(), passed, failed, noVerdict);
+    if (options.m_strImage) {
+        // No image writer exists for Hynix results: Write bin does nothing.
+        doc["writeBin"] = {{"attempted", true}, {"written", false}};
+        text += "write bin " + U8(*options.m_strImage) + ": Hynix results cannot be written back\n";
+        output.m_nExitCode = kExitNoVerdict;
+    }
+    doc["summary"] = {
+        {"verdict", statisticsJudged ? json(statisticsPassed ? "PASS" : "FAIL") : json(nullptr)},
+        {"logs", pages->GetPageCount()},
+        {"files", files.size()},
+        {"exitCode", output.m_nExitCode}};
+    text += summary + "\n";
+}
