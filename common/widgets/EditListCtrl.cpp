@@ -89,7 +89,13 @@ CEditListCtrl::CEditListCtrl(QWidget* parent) : QTableWidget(parent) {
     setWordWrap(false);
 }
 
-CEditListCtrl::~CEditListCtrl() = default;
+CEditListCtrl::~CEditListCtrl() {
+    // An open box would report its end to a list already half destroyed.
+    if (m_pCombo) {
+        m_pCombo->Detach();
+        delete m_pCombo.data();
+    }
+}
 
 void CEditListCtrl::SetComboColumn(bool on, int column) {
     const auto it = std::find(m_comboColumns.begin(), m_comboColumns.end(), column);

@@ -58,7 +58,13 @@ CGridCtrl::CGridCtrl(int rows, int cols, int fixedRows, int fixedCols, QWidget* 
     SetFixedColumnCount(fixedCols);
 }
 
-CGridCtrl::~CGridCtrl() = default;
+CGridCtrl::~CGridCtrl() {
+    // An open editor would report its end from the base-class destructor, too late for us.
+    if (m_pEdit) {
+        disconnect(m_pEdit, nullptr, this, nullptr);
+        delete m_pEdit.data();
+    }
+}
 
 bool CGridCtrl::Create(const QRect& rect, QWidget* parent, int id) {
     setParent(parent);

@@ -175,10 +175,11 @@ public:
     }
     /// Paints the part dirty of the grid, in viewport coordinates, with painter.
     void Render(QPainter& painter, const QRect& dirty);
-    /// Prints every cell on pages with the "Page %d of %d" footer. False when nothing printed.
-    bool Print(QPrinter& printer);
+    /// Prints every cell on pages with the "Page %d of %d" footer; returns the number of pages,
+    /// 0 when nothing could be printed.
+    int Print(QPrinter& printer);
     /// Prints to a PDF file (where no printer exists).
-    bool PrintToPdf(const QString& path);
+    int PrintToPdf(const QString& path);
     [[nodiscard]] QString GetPrintFontFamily() const;
 
     /// Bytes held by the cells' storage.

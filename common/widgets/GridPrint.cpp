@@ -75,19 +75,19 @@ QString CGridCtrl::GetPrintFontFamily() const {
                                          : QStringLiteral("Arial");
 }
 
-bool CGridCtrl::PrintToPdf(const QString& path) {
+int CGridCtrl::PrintToPdf(const QString& path) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
     return Print(printer);
 }
 
-bool CGridCtrl::Print(QPrinter& printer) {
+int CGridCtrl::Print(QPrinter& printer) {
     if (m_pEdit)
         m_pEdit->EndEdit(true);
     QPainter painter;
     if (!painter.begin(&printer))
-        return false;
+        return 0;
     const QRect paper = printer.pageLayout().paintRectPixels(printer.resolution());
     const QRect area(0, 0, paper.width(), paper.height());
 
@@ -110,7 +110,7 @@ bool CGridCtrl::Print(QPrinter& printer) {
         CGridPrintLayout::BuildPages(m_geometry, gridW, gridH);
     if (pages.empty()) {
         painter.end();
-        return false;
+        return 0;
     }
     const int fixedRows = GetFixedRowCount();
     const int fixedCols = GetFixedColumnCount();
@@ -201,6 +201,5 @@ bool CGridCtrl::Print(QPrinter& printer) {
             footer, Qt::AlignHCenter | Qt::AlignBottom,
             CGridPrintLayout::FooterText(static_cast<int>(p) + 1, static_cast<int>(pages.size())));
     }
-    painter.end();
-    return true;
+    return painter.end() ? static_cast<int>(pages.size()) : 0;
 }

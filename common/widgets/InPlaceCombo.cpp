@@ -30,8 +30,8 @@ int CInPlaceCombo::FindPrefix(const QStringList& choices, const QString& text) {
 void CInPlaceCombo::ReturnFocus() {
     if (m_pList)
         m_pList->setFocus(Qt::OtherFocusReason);
-    // When nothing else could take the focus, the edit still has to end.
-    if (hasFocus() || !m_bFinished)
+    // When the focus could not move (an inactive window), the edit still has to end.
+    if (!m_bFinished)
         Finish();
 }
 

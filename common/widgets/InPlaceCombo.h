@@ -28,6 +28,9 @@ public:
     /// Index of the first choice beginning with text, letter case ignored; -1 when none.
     [[nodiscard]] static int FindPrefix(const QStringList& choices, const QString& text);
 
+    /// Forgets the list: the end of the edit is no longer reported.
+    void Detach() { m_pList = nullptr; }
+
     void hidePopup() override;
 
 protected:

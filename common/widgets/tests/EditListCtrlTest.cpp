@@ -255,3 +255,17 @@ TEST_F(EditListFixture, LosingTheFocusDropsTheActiveCellOnlyWithThePointerOutsid
     other->setFocus();
     EXPECT_FALSE(list->IsCellActive());
 }
+
+TEST(EditListLifetime, DestroyingTheListWithAnOpenComboIsSafe) {
+    auto dialog = std::make_unique<QWidget>();
+    auto* list = new CEditListCtrl(dialog.get());
+    list->InsertColumn(0, QStringLiteral("v"), 80);
+    list->InsertItem(0, QStringLiteral("0x10"));
+    dialog->show();
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    QSignalSpy changed(list, &CEditListCtrl::valueChanged);
+    ASSERT_NE(list->ShowInPlaceCombo(0, 0, kChoices, QStringLiteral("0x1")), nullptr);
+    dialog.reset();
+    EXPECT_EQ(changed.count(), 0);
+}

@@ -660,7 +660,7 @@ TEST(GridCtrlPrint, PdfHasOnePagePerLayoutPageAndTheFlavourFont) {
             grid.SetItemText(r, c, QString::number(r + c));
     ASSERT_TRUE(grid.Merge(0, 2, 0, 5));
     const QString path = QString::fromStdString((dir / "grid.pdf").string());
-    ASSERT_TRUE(grid.PrintToPdf(path));
+    const int printed = grid.PrintToPdf(path);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray pdf = file.readAll();
@@ -668,11 +668,14 @@ TEST(GridCtrlPrint, PdfHasOnePagePerLayoutPageAndTheFlavourFont) {
                       static_cast<int>(pdf.count("/Type /Page\r")) +
                       static_cast<int>(pdf.count("/Type /Page ")) +
                       static_cast<int>(pdf.count("/Type /Page/"));
-    EXPECT_GT(pages, 1); // 300 rows do not fit one page
+    EXPECT_GT(printed, 1); // 300 rows do not fit one page
+    EXPECT_EQ(pages, printed);
     EXPECT_EQ(grid.GetPrintFontFamily(), QStringLiteral("Arial"));
     grid.SetFlavour(CGridCtrl::EFlavour::Older);
     EXPECT_EQ(grid.GetPrintFontFamily(), QStringLiteral("Times New Roman"));
-    EXPECT_FALSE(grid.PrintToPdf(QString::fromStdString((dir / "no/such/dir/x.pdf").string())));
+    EXPECT_EQ(grid.PrintToPdf(QString::fromStdString((dir / "no/such/dir/x.pdf").string())), 0);
+    CGridCtrl empty;
+    EXPECT_EQ(empty.PrintToPdf(QString::fromStdString((dir / "empty.pdf").string())), 0);
     std::filesystem::remove_all(dir);
 }
 
@@ -683,4 +686,22 @@ TEST(GridCtrlRows, InsertedRowTakesTheFormatTheCellAboveIsDrawnWith) {
     ASSERT_EQ(grid.InsertRow(1), 1);
     EXPECT_EQ(grid.GetItemFormat(1, 2), kTextRight | kTextSingleLine);
     EXPECT_EQ(grid.GetItemFormat(2, 2), kDefaultFormat);
+}
+
+TEST(GridCtrlLifetime, DestroyingAGridWhileEditingIsSafe) {
+    for (bool withWindow : {false, true}) {
+        auto window = std::make_unique<QWidget>();
+        auto* grid = new CGridCtrl(5, 5, 1, 1, window.get());
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ASSERT_TRUE(grid->EditCell(2, 2));
+        ASSERT_TRUE(grid->GetInPlaceEdit()->hasFocus());
+        QPointer<CInPlaceEdit> edit = grid->GetInPlaceEdit();
+        if (withWindow)
+            window.reset(); // the grid goes with its window, the editor with the grid
+        else
+            delete grid; // the editor must not report to a grid half destroyed
+        EXPECT_TRUE(edit.isNull());
+    }
 }
