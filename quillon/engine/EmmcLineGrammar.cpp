@@ -60,21 +60,33 @@ int32_t EmmcLogMode(const SEmmcTags& tags) {
 }
 
 template <class Ch> std::optional<uint32_t> ParseEmmcHex(std::basic_string_view<Ch> text) {
-    if (text.size() < 3 || text[0] != Ch('0') || text[1] != Ch('x')) {
+    if (text.size() < 2 || text[0] != Ch('0') || text[1] != Ch('x')) {
         return std::nullopt;
+    }
+    // After the literal "0x" the number reads like "%X" (as the hexadecimal field reader):
+    // an optional sign, an optional second "0x" / "0X", then hexadecimal digits.
+    size_t i = 2;
+    bool negative = false;
+    if (i < text.size() && (text[i] == Ch('-') || text[i] == Ch('+'))) {
+        negative = text[i] == Ch('-');
+        ++i;
+    }
+    uint32_t digit = 0;
+    if (i + 2 < text.size() && text[i] == Ch('0') &&
+        (text[i + 1] == Ch('x') || text[i + 1] == Ch('X')) && IsHexDigit(text[i + 2], digit)) {
+        i += 2;
     }
     uint64_t value = 0;
     bool any = false;
-    uint32_t digit = 0;
-    for (size_t i = 2; i < text.size() && IsHexDigit(text[i], digit); ++i) {
-        // Held at the 32-bit limit, as the decimal and hexadecimal field readers do.
+    for (; i < text.size() && IsHexDigit(text[i], digit); ++i) {
         value = std::min<uint64_t>(value * 16u + digit, 0x100000000ull);
         any = true;
     }
     if (!any) {
         return std::nullopt;
     }
-    return static_cast<uint32_t>(std::min<uint64_t>(value, 0xFFFFFFFFull));
+    auto word = static_cast<uint32_t>(std::min<uint64_t>(value, 0xFFFFFFFFull));
+    return negative ? 0u - word : word;
 }
 
 template <class Ch>

@@ -29,8 +29,9 @@ enum EEmmcErrorCode : int32_t {
 /// 2 it marks both (all four); -1 any other combination of non-empty tags.
 [[nodiscard]] int32_t EmmcLogMode(const SEmmcTags& tags);
 
-/// Reads "0x%X": the text must start with "0x" followed by hexadecimal digits; values beyond
-/// 32 bits are held at 0xFFFFFFFF. Nothing when no digit follows the prefix.
+/// Reads "0x%X" as the hexadecimal field reader does: the text must start with "0x"; then an
+/// optional sign, an optional second "0x", hexadecimal digits (held at 0xFFFFFFFF; a negative
+/// number wraps). Nothing when no digit follows.
 template <class Ch>
 [[nodiscard]] std::optional<uint32_t> ParseEmmcHex(std::basic_string_view<Ch> text);
 

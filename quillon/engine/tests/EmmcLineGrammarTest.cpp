@@ -1,4 +1,5 @@
 #include "EmmcLineGrammar.h"
+#include "LogRead.h"
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,21 @@ TEST(EmmcLineGrammar, HexValuesTable) {
         const std::wstring wline(c.line, c.line + std::char_traits<char>::length(c.line));
         const std::wstring wname(c.name, c.name + std::char_traits<char>::length(c.name));
         EXPECT_EQ(ReadEmmcValue<wchar_t>(wline, wname), c.value) << c.line;
+    }
+}
+
+TEST(EmmcLineGrammar, ValuesReadAsTheHexadecimalFieldReaderReadsThem) {
+    const char* const lines[] = {
+        "K=0x1F,",       "K=0x-1 ", "K=0x+a:", "K=0x0x10", "K=0x0X1", "K=0x0xg",        "K=0x",
+        "K=0xFFFFFFFFF", "K=0x12g", "K=1",     "K=",       "K",       "K=0x7fffffff\n", "K=0x 1",
+    };
+    for (const char* text : lines) {
+        const std::string line(text);
+        const std::wstring wide(line.begin(), line.end());
+        int expected = 0;
+        (void)ReadFieldHex(L"K", wide, expected);
+        EXPECT_EQ(ReadEmmcValue<char>(line, "K"), static_cast<uint32_t>(expected)) << text;
+        EXPECT_EQ(ReadEmmcValue<wchar_t>(wide, L"K"), static_cast<uint32_t>(expected)) << text;
     }
 }
 
