@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QPointer>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -180,6 +181,10 @@ public:
     int Print(QPrinter& printer);
     /// Prints to a PDF file (where no printer exists).
     int PrintToPdf(const QString& path);
+    /// Paints the printed pages into area of painter, whose fonts are measured on device;
+    /// newPage starts the next page (false stops). Returns the number of pages.
+    int PrintPages(QPainter& painter, const QRect& area, QPaintDevice& device,
+                   const std::function<bool()>& newPage);
     [[nodiscard]] QString GetPrintFontFamily() const;
 
     /// Bytes held by the cells' storage.

@@ -89,7 +89,13 @@ int CGridCtrl::Print(QPrinter& printer) {
     if (!painter.begin(&printer))
         return 0;
     const QRect paper = printer.pageLayout().paintRectPixels(printer.resolution());
-    const QRect area(0, 0, paper.width(), paper.height());
+    const int pages = PrintPages(painter, QRect(0, 0, paper.width(), paper.height()), printer,
+                                 [&printer] { return printer.newPage(); });
+    return painter.end() ? pages : 0;
+}
+
+int CGridCtrl::PrintPages(QPainter& painter, const QRect& area, QPaintDevice& printer,
+                          const std::function<bool()>& newPage) {
 
     // Cell sizes scale with the ratio of the printing font's average character width to the
     // screen font's, so the texts fill the printed cells as they fill the screen's.
@@ -108,10 +114,8 @@ int CGridCtrl::Print(QPrinter& printer) {
 
     const std::vector<SGridPrintPage> pages =
         CGridPrintLayout::BuildPages(m_geometry, gridW, gridH);
-    if (pages.empty()) {
-        painter.end();
+    if (pages.empty())
         return 0;
-    }
     const int fixedRows = GetFixedRowCount();
     const int fixedCols = GetFixedColumnCount();
     const int fixedW = m_geometry.GetFixedWidth();
@@ -119,8 +123,8 @@ int CGridCtrl::Print(QPrinter& printer) {
     const QPen linePen(grid::ToQColor(m_crGridLine), 0);
 
     for (size_t p = 0; p < pages.size(); ++p) {
-        if (p > 0)
-            printer.newPage();
+        if (p > 0 && !newPage())
+            return 0;
         const SGridPrintPage& page = pages[p];
         auto localX = [&](int col) {
             return col < fixedCols ? m_geometry.GetColumnLeft(col)
@@ -201,5 +205,5 @@ int CGridCtrl::Print(QPrinter& printer) {
             footer, Qt::AlignHCenter | Qt::AlignBottom,
             CGridPrintLayout::FooterText(static_cast<int>(p) + 1, static_cast<int>(pages.size())));
     }
-    return painter.end() ? static_cast<int>(pages.size()) : 0;
+    return static_cast<int>(pages.size());
 }

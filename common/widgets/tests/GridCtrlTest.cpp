@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QMimeData>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
@@ -704,4 +705,34 @@ TEST(GridCtrlLifetime, DestroyingAGridWhileEditingIsSafe) {
             delete grid; // the editor must not report to a grid half destroyed
         EXPECT_TRUE(edit.isNull());
     }
+}
+
+TEST(GridCtrlPrint, EveryPageEndsWithItsCentredFooter) {
+    CGridCtrl grid(120, 6, 1, 1);
+    for (int r = 0; r < 120; ++r)
+        grid.SetItemText(r, 1, QString::number(r));
+    // A4 at 96 dpi, pages painted into images instead of a printer.
+    QImage page(794, 1123, QImage::Format_RGB32);
+    std::vector<QImage> pages;
+    QPainter painter(&page);
+    page.fill(Qt::white);
+    const int count = grid.PrintPages(painter, page.rect(), page, [&] {
+        pages.push_back(page.copy());
+        page.fill(Qt::white);
+        return true;
+    });
+    painter.end();
+    pages.push_back(page);
+    ASSERT_GT(count, 1);
+    ASSERT_EQ(static_cast<int>(pages.size()), count);
+    // The footer is two text lines high with the text at its bottom; the cells end above it.
+    const int footerTop = page.height() - 25;
+    for (const QImage& image : pages) {
+        const QRect ink =
+            InkBox(image, QRect(0, footerTop, image.width(), image.height() - footerTop));
+        ASSERT_FALSE(ink.isEmpty());
+        EXPECT_NEAR(ink.center().x(), image.width() / 2, 4);
+    }
+    // The grid starts at the top left of the first page.
+    EXPECT_FALSE(InkBox(pages[0], QRect(0, 0, 300, 100)).isEmpty());
 }
