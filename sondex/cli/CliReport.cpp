@@ -60,13 +60,13 @@ json TablesJson(const CScanLogData& data) {
         }
         t["widths"] = widths;
         json cells = json::array();
-        for (const auto& [key, list] : table->GetAllCells()) {
+        table->ForEachCell([&](int row, int col, const CPinScanTable::CellList& list) {
             json states = json::array();
             for (const auto& result : list) {
-                states.push_back(result->GetState());
+                states.push_back(result.GetState());
             }
-            cells.push_back({{"row", key.first}, {"col", key.second}, {"states", states}});
-        }
+            cells.push_back({{"row", row}, {"col", col}, {"states", states}});
+        });
         t["cells"] = cells;
         out.push_back(std::move(t));
     }

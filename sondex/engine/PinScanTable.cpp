@@ -11,9 +11,19 @@
 
 namespace {
 
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+// Value of a hexadecimal digit by byte, 0xFF for any other byte.
+constexpr std::array<uint8_t, 256> kHexValue = [] {
+    std::array<uint8_t, 256> t{};
+    t.fill(0xFF);
+    for (int c = '0'; c <= '9'; ++c) {
+        t[static_cast<size_t>(c)] = static_cast<uint8_t>(c - '0');
+    }
+    for (int c = 'a'; c <= 'f'; ++c) {
+        t[static_cast<size_t>(c)] = static_cast<uint8_t>(c - 'a' + 10);
+        t[static_cast<size_t>(c - 'a' + 'A')] = static_cast<uint8_t>(c - 'a' + 10);
+    }
+    return t;
+}();
 
 bool EqualsNoCaseBytes(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
@@ -98,7 +108,7 @@ int RunOfStates(const std::vector<int8_t>& states) {
 
 int8_t StateOfList(const CPinScanTable::CellList& list) {
     for (const auto& result : list) {
-        if (result->GetState() == CLogDataDDR::kFail) {
+        if (result.GetState() == CLogDataDDR::kFail) {
             return 0;
         }
     }
@@ -120,15 +130,21 @@ bool ReadRecordFields(const std::vector<std::string_view>& fields, std::vector<u
         if (f.size() != 10 || f[0] != '0' || (f[1] != 'x' && f[1] != 'X')) {
             return false;
         }
+        uint32_t w = 0;
+        uint8_t bad = 0;
         for (size_t k = 2; k < 10; ++k) {
-            if (!IsHexDigit(f[k])) {
-                return false;
-            }
+            const uint8_t d = kHexValue[static_cast<uint8_t>(f[k])];
+            bad |= d;
+            w = (w << 4) | (d & 0xF);
         }
-        words.push_back(ParseHexWord(f));
+        if (bad & 0xF0) {
+            return false;
+        }
+        // Read as "0x%X": only the lower-case prefix gives the value.
+        words.push_back(f[1] == 'x' ? w : 0u);
     }
     const std::string_view result = fields.back();
-    if (EqualsNoCaseBytes(result, "0X0")) {
+    if (result[0] == '0' && (result[1] | 0x20) == 'x' && result[2] == '0') {
         state = CLogDataDDR::kPass;
     } else if (EqualsNoCaseBytes(result, "0Xf")) {
         state = CLogDataDDR::kFail;
@@ -274,9 +290,71 @@ void CPinScanTable::BuildLayout(const std::vector<int32_t>& selectedSr) {
         m_valuesByRow.emplace(row, std::move(values));
     }
 
+    ResetCells(a, b);
+    BuildValueIndex();
+
     DetermineSubName();
     m_nTcnt = m_header.tcnt;
     m_selectedSr = selectedSr;
+}
+
+void CPinScanTable::BuildValueIndex() {
+    const auto build = [](const std::vector<const CValueRange*>& ranges,
+                          std::vector<std::array<int16_t, 256>>& index, std::vector<int>& stride,
+                          std::vector<int>& matched) {
+        index.assign(ranges.size(), {});
+        stride.assign(ranges.size(), 1);
+        matched.assign(ranges.size(), -1);
+        int repeat = 1;
+        for (size_t p = ranges.size(); p-- > 0;) {
+            index[p].fill(-1);
+            const auto& values = ranges[p]->GetValues();
+            for (size_t i = values.size(); i-- > 0;) {
+                if (values[i] >= 0 && values[i] <= 255) {
+                    index[p][static_cast<size_t>(values[i])] = static_cast<int16_t>(i);
+                }
+            }
+            stride[p] = repeat;
+            repeat *= std::max(ranges[p]->GetCount(), 1);
+        }
+    };
+    build(m_rowRanges, m_rowValueIndex, m_rowStride, m_rowMatchedPin);
+    build(m_colRanges, m_colValueIndex, m_colStride, m_colMatchedPin);
+}
+
+void CPinScanTable::ResetCells(int a, int b) {
+    m_dense.clear();
+    m_extraCells.clear();
+    m_nCellKeys = 0;
+    m_nDenseRows = a;
+    m_nDenseCols = b;
+    const size_t cells = static_cast<size_t>(a) * static_cast<size_t>(b);
+    // About one result per cell, as a log prints it.
+    m_pPool = std::make_unique<std::pmr::monotonic_buffer_resource>(std::max<size_t>(cells, 16) *
+                                                                    sizeof(CLogDataDDR));
+    m_dense.reserve(cells);
+    for (size_t i = 0; i < cells; ++i) {
+        m_dense.emplace_back(m_pPool.get());
+    }
+}
+
+int64_t CPinScanTable::DenseIndex(int row, int col) const {
+    const int r = row - m_nColParamCount;
+    const int c = col - m_nRowParamCount - 1;
+    if (r < 0 || c < 0 || r >= m_nDenseRows || c >= m_nDenseCols) {
+        return -1;
+    }
+    return int64_t(r) * m_nDenseCols + c;
+}
+
+CPinScanTable::CellList& CPinScanTable::CellAt(int row, int col) {
+    const int64_t i = DenseIndex(row, col);
+    CellList& list = i >= 0 ? m_dense[static_cast<size_t>(i)]
+                            : m_extraCells.try_emplace({row, col}, m_pPool.get()).first->second;
+    if (list.empty()) {
+        ++m_nCellKeys;
+    }
+    return list;
 }
 
 void CPinScanTable::DetermineSubName() {
@@ -317,6 +395,10 @@ void CPinScanTable::DetermineSubName() {
 }
 
 bool CPinScanTable::ParseRow(const std::vector<std::string_view>& fields) {
+    if (m_rowValueIndex.size() != m_rowRanges.size() ||
+        m_colValueIndex.size() != m_colRanges.size()) {
+        return false; // no layout yet
+    }
     int32_t state = 0;
     if (!sondex::ReadRecordFields(fields, m_wordScratch, state)) {
         return false;
@@ -328,39 +410,75 @@ bool CPinScanTable::ParseRow(const std::vector<std::string_view>& fields) {
         if (position == 0) {
             return false;
         }
-        const SPinInfo& info = PinInfo(PinCodeOf(w));
+        const auto code = static_cast<int>(PinCodeOf(w));
         ValueList* list = nullptr;
         if (AxisOf(w) == kAxisRow) {
-            if (position > m_nRowParamCount ||
-                !EqualsNoCase(m_rowRanges[static_cast<size_t>(position - 1)]->GetName(),
-                              info.rangeName)) {
+            if (position > m_nRowParamCount) {
                 return false;
+            }
+            int& matched = m_rowMatchedPin[static_cast<size_t>(position - 1)];
+            if (matched != code) {
+                if (!EqualsNoCase(m_rowRanges[static_cast<size_t>(position - 1)]->GetName(),
+                                  PinInfo(PinCodeOf(w)).rangeName)) {
+                    return false;
+                }
+                matched = code;
             }
             list = &m_rowScratch;
         } else if (AxisOf(w) == kAxisCol) {
-            if (position > m_nColParamCount ||
-                !EqualsNoCase(m_colRanges[static_cast<size_t>(position - 1)]->GetName(),
-                              info.rangeName)) {
+            if (position > m_nColParamCount) {
                 return false;
             }
-            if (m_nSubIndex == -1 && EqualsNoCase(info.pinName, m_strSubName)) {
-                m_nSubIndex = position - 1;
+            int& matched = m_colMatchedPin[static_cast<size_t>(position - 1)];
+            if (matched != code) {
+                const SPinInfo& info = PinInfo(PinCodeOf(w));
+                if (!EqualsNoCase(m_colRanges[static_cast<size_t>(position - 1)]->GetName(),
+                                  info.rangeName)) {
+                    return false;
+                }
+                matched = code;
+                // Whether this pin names the sub-parameter depends on the pin alone, so it
+                // is decided when the pin is first seen at this position.
+                if (m_nSubIndex == -1 && EqualsNoCase(info.pinName, m_strSubName)) {
+                    m_nSubIndex = position - 1;
+                }
             }
             list = &m_colScratch;
         } else {
             return false;
         }
         // A value whose earlier positions are missing is dropped, so the line cannot match.
-        if (list->size() >= static_cast<size_t>(position - 1)) {
-            list->insert(list->begin() + (position - 1), ValueOf(w));
+        const auto at = static_cast<size_t>(position - 1);
+        if (list->size() == at) {
+            list->push_back(ValueOf(w));
+        } else if (list->size() > at) {
+            list->insert(list->begin() + static_cast<std::ptrdiff_t>(at), ValueOf(w));
         }
     }
-    const auto colIt = m_colByValues.find(m_colScratch);
-    const auto rowIt = m_rowByValues.find(m_rowScratch);
-    if (colIt == m_colByValues.end() || rowIt == m_rowByValues.end()) {
+    // The row and column whose header values equal the lists (the first such, as
+    // rowByValues and colByValues hold them).
+    const auto locate = [](const ValueList& values,
+                           const std::vector<std::array<int16_t, 256>>& index,
+                           const std::vector<int>& stride) -> int {
+        if (values.size() != index.size()) {
+            return -1;
+        }
+        int at = 0;
+        for (size_t p = 0; p < values.size(); ++p) {
+            const int i = index[p][static_cast<size_t>(values[p] & 0xFF)];
+            if (i < 0) {
+                return -1;
+            }
+            at += i * stride[p];
+        }
+        return at;
+    };
+    const int k = locate(m_rowScratch, m_rowValueIndex, m_rowStride);
+    const int j = locate(m_colScratch, m_colValueIndex, m_colStride);
+    if (k < 0 || j < 0 || k >= m_nDenseRows || j >= m_nDenseCols) {
         return false;
     }
-    m_cells[{rowIt->second, colIt->second}].push_back(std::make_unique<CLogDataDDR>(state));
+    CellAt(m_nColParamCount + k, m_nRowParamCount + 1 + j).emplace_back(state);
     return true;
 }
 
@@ -373,8 +491,13 @@ std::optional<int32_t> CPinScanTable::GetHeaderValue(int row, int col) const {
 }
 
 const CPinScanTable::CellList* CPinScanTable::GetCells(int row, int col) const {
-    const auto it = m_cells.find({row, col});
-    return it == m_cells.end() ? nullptr : &it->second;
+    const int64_t i = DenseIndex(row, col);
+    if (i >= 0) {
+        const CellList& list = m_dense[static_cast<size_t>(i)];
+        return list.empty() ? nullptr : &list;
+    }
+    const auto it = m_extraCells.find({row, col});
+    return it == m_extraCells.end() ? nullptr : &it->second;
 }
 
 bool CPinScanTable::CellPasses(int row, int col) const {
@@ -471,13 +594,13 @@ bool CPinScanTable::AnalyzeWidths(ResultMap& results) {
     // One pass over the cells gives every column's row states.
     std::vector<std::vector<int8_t>> states(static_cast<size_t>(cols),
                                             std::vector<int8_t>(static_cast<size_t>(rows), -1));
-    for (const auto& [key, list] : m_cells) {
-        const int k = key.first - nC;
-        const int c = key.second - nB - 1;
+    ForEachCell([&](int row, int col, const CellList& list) {
+        const int k = row - nC;
+        const int c = col - nB - 1;
         if (k >= 0 && k < rows && c >= 0 && c < cols) {
             states[static_cast<size_t>(c)][static_cast<size_t>(k)] = StateOfList(list);
         }
-    }
+    });
 
     std::map<int, int> group;
     int counter = 0;
@@ -553,12 +676,7 @@ bool CPinScanTable::HasSameRanges(const CPinScanTable& other) const {
 }
 
 void CPinScanTable::MergeTable(const CPinScanTable& log) {
-    const auto copyList = [](const CellList& from, CellList& to) {
-        for (const auto& result : from) {
-            to.push_back(std::make_unique<CLogDataDDR>(result->GetState()));
-        }
-    };
-    if (m_cells.empty()) {
+    if (m_nCellKeys == 0) {
         m_header = log.m_header;
         m_rowRanges = log.m_rowRanges;
         m_colRanges = log.m_colRanges;
@@ -579,24 +697,42 @@ void CPinScanTable::MergeTable(const CPinScanTable& log) {
         m_nTcnt = log.m_nTcnt;
         m_selectedSr = log.m_selectedSr;
         m_configuredValues = log.m_configuredValues;
+        ResetCells(log.m_nDenseRows, log.m_nDenseCols);
+        log.ForEachCell([&](int row, int col, const CellList& list) {
+            CellList& to = CellAt(row, col);
+            to.insert(to.end(), list.begin(), list.end());
+        });
         m_pinCache.clear();
-        for (const auto& [key, list] : log.m_cells) {
-            copyList(list, m_cells[key]);
-        }
+        BuildValueIndex();
         return;
     }
-    for (auto& [key, list] : m_cells) {
-        const auto it = log.m_cells.find(key);
-        if (it != log.m_cells.end()) {
-            copyList(it->second, list);
+    const auto appendTo = [&](int row, int col, CellList& list) {
+        const CellList* from = log.GetCells(row, col);
+        if (from) {
+            list.insert(list.end(), from->begin(), from->end());
         } else {
             // Missing in this log: counted as a failure of the merged cell.
-            list.push_back(std::make_unique<CLogDataDDR>(CLogDataDDR::kFail));
+            list.emplace_back(CLogDataDDR::kFail);
+        }
+    };
+    // Keys this table lacks are collected first, so the appending sees only its own keys.
+    std::vector<std::pair<CellKey, const CellList*>> added;
+    log.ForEachCell([&](int row, int col, const CellList& list) {
+        if (!GetCells(row, col)) {
+            added.push_back({{row, col}, &list});
+        }
+    });
+    for (size_t i = 0; i < m_dense.size(); ++i) {
+        if (!m_dense[i].empty()) {
+            appendTo(m_nColParamCount + static_cast<int>(i) / m_nDenseCols,
+                     m_nRowParamCount + 1 + static_cast<int>(i) % m_nDenseCols, m_dense[i]);
         }
     }
-    for (const auto& [key, list] : log.m_cells) {
-        if (m_cells.find(key) == m_cells.end()) {
-            copyList(list, m_cells[key]);
-        }
+    for (auto& [key, list] : m_extraCells) {
+        appendTo(key.first, key.second, list);
+    }
+    for (const auto& [key, list] : added) {
+        CellList& to = CellAt(key.first, key.second);
+        to.insert(to.end(), list->begin(), list->end());
     }
 }

@@ -4,9 +4,11 @@
 #include "LogHeader.h"
 #include "ValueRange.h"
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,7 +27,9 @@ using ResultMap = std::map<std::wstring, int32_t>;
 class CPinScanTable {
 public:
     using CellKey = std::pair<int, int>; ///< (row, column)
-    using CellList = std::vector<std::unique_ptr<CLogDataDDR>>;
+    /// Results in arrival order. Their storage comes from the table's pool, so opening a log
+    /// costs no heap allocation per cell and closing it frees the pool in one step.
+    using CellList = std::pmr::vector<CLogDataDDR>;
     using ValueList = std::vector<int32_t>;
 
     /// Header value used where a table has none (no "sr" or sub-parameter column).
@@ -33,7 +37,7 @@ public:
     /// Largest number of combinations per axis and of data cells a table holds; a pin line
     /// asking for more is rejected rather than exhausting memory.
     static constexpr int64_t kMaxAxisCombinations = 65536;
-    static constexpr int64_t kMaxDataCells = int64_t(1) << 22;
+    static constexpr int64_t kMaxDataCells = int64_t(1) << 20;
 
     explicit CPinScanTable(const LogHeader& header = LogHeader());
     CPinScanTable(const CPinScanTable&) = delete;
@@ -66,7 +70,10 @@ public:
     [[nodiscard]] std::optional<int32_t> GetHeaderValue(int row, int col) const;
     /// The results at a cell in arrival order; nullptr when it has none.
     [[nodiscard]] const CellList* GetCells(int row, int col) const;
-    [[nodiscard]] const std::map<CellKey, CellList>& GetAllCells() const { return m_cells; }
+    /// Number of cells holding at least one result.
+    [[nodiscard]] size_t GetCellKeyCount() const { return m_nCellKeys; }
+    /// Visits every cell holding results, ordered by row, then column.
+    template <typename F> void ForEachCell(F&& visit) const;
     [[nodiscard]] const std::map<CellKey, int32_t>& GetHeaderValues() const {
         return m_headerValues;
     }
@@ -116,6 +123,13 @@ private:
     bool AnalyzeWidths(ResultMap& results);
     /// Pass (1), fail (0) or no cell (-1) of every data row of a column.
     void ColumnStates(int col, std::vector<int8_t>& states) const;
+    /// Index of a data cell in m_dense, -1 outside the geometry.
+    [[nodiscard]] int64_t DenseIndex(int row, int col) const;
+    /// The list of a cell, created when absent.
+    CellList& CellAt(int row, int col);
+    void BuildValueIndex();
+    /// Empties the cells and gives them a new pool for a data area of a x b cells.
+    void ResetCells(int a, int b);
 
     LogHeader m_header;
     std::vector<const CValueRange*> m_rowRanges; ///< not owned: the configuration's
@@ -134,7 +148,14 @@ private:
     std::map<int, ValueList> m_valuesByCol;
     std::map<ValueList, int> m_rowByValues;
     std::map<int, ValueList> m_valuesByRow;
-    std::map<CellKey, CellList> m_cells;
+    // Cells of the data area by (row - nC) * b + (column - nB - 1); keys outside it (a
+    // merge of tables that differ) are kept in m_extraCells.
+    std::unique_ptr<std::pmr::monotonic_buffer_resource> m_pPool; ///< before the lists it serves
+    std::vector<CellList> m_dense;
+    int m_nDenseRows = 0;
+    int m_nDenseCols = 0;
+    std::map<CellKey, CellList> m_extraCells;
+    size_t m_nCellKeys = 0;
     bool m_bStatistical = false;
     int32_t m_nTcnt = 1;
     std::vector<int32_t> m_selectedSr;
@@ -145,10 +166,39 @@ private:
     bool m_bVerdict = true;
 
     std::vector<SPinInfo> m_pinCache; ///< by pin code, filled on first use
+    // Per parameter: index of the first range value equal to a word value (0..255), -1 if
+    // none, and the parameter's stride; a record line's row and column follow from them
+    // as rowByValues / colByValues would give them.
+    std::vector<std::array<int16_t, 256>> m_rowValueIndex;
+    std::vector<std::array<int16_t, 256>> m_colValueIndex;
+    std::vector<int> m_rowStride;
+    std::vector<int> m_colStride;
+    std::vector<int> m_rowMatchedPin; ///< per position: a pin code whose range name matched
+    std::vector<int> m_colMatchedPin;
     ValueList m_rowScratch;
     ValueList m_colScratch;
     std::vector<uint32_t> m_wordScratch;
 };
+
+template <typename F> void CPinScanTable::ForEachCell(F&& visit) const {
+    auto extra = m_extraCells.begin();
+    const int nB = m_nRowParamCount;
+    const int nC = m_nColParamCount;
+    for (size_t i = 0; i < m_dense.size(); ++i) {
+        if (m_dense[i].empty()) {
+            continue;
+        }
+        const CellKey key{nC + static_cast<int>(i) / m_nDenseCols,
+                          nB + 1 + static_cast<int>(i) % m_nDenseCols};
+        for (; extra != m_extraCells.end() && extra->first < key; ++extra) {
+            visit(extra->first.first, extra->first.second, extra->second);
+        }
+        visit(key.first, key.second, m_dense[i]);
+    }
+    for (; extra != m_extraCells.end(); ++extra) {
+        visit(extra->first.first, extra->first.second, extra->second);
+    }
+}
 
 namespace sondex {
 /// Checks the fields of a record line (3-character first and last field, parameter words

@@ -17,14 +17,12 @@ CPinScanTable* CScanLogData::GetTable(int index) const {
 bool CScanLogData::ParseBlocks(const std::vector<int32_t>& selectedSr) {
     m_nTableCount = 0;
     bool ok = true;
-    std::vector<std::string_view> lines;
     std::vector<std::string_view> fields;
     for (size_t b = 0; b < m_blocks.size(); ++b) {
-        sondex::SplitTrimmedInto(m_blocks[b], ',', lines);
+        sondex::CRecordLineCursor cursor(m_blocks[b]);
         auto fresh = std::make_unique<CPinScanTable>(m_header);
         CPinScanTable* table = nullptr;
-        for (const std::string_view line : lines) {
-            sondex::SplitTrimmedInto(line, '\t', fields);
+        while (cursor.Next(fields)) {
             if (!table) {
                 if (!fresh->ParsePinLine(fields)) {
                     GetPrompt().Show(L"获取针脚信息失败,请检查区块第一行log格式");
@@ -61,7 +59,7 @@ bool CScanLogData::IsComplete() const {
     for (const auto& [index, table] : m_tables) {
         const int64_t a = std::max(table->GetRowCount() - table->GetColParamCount(), 0);
         const int64_t b = std::max(table->GetColCount() - table->GetRowParamCount() - 1, 0);
-        if (static_cast<int64_t>(table->GetAllCells().size()) < a * b) {
+        if (static_cast<int64_t>(table->GetCellKeyCount()) < a * b) {
             return false;
         }
     }

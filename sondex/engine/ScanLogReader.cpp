@@ -63,7 +63,7 @@ int CScanLogReader::ReadLog() {
     // Text-mode reading: CR LF becomes LF; the file is cut into pieces that end after a
     // line break or after kPieceChars characters. The file is streamed, so a huge or
     // binary file costs no more memory than the blocks it yields.
-    std::string chunk(1 << 16, '\0');
+    std::string chunk(1 << 18, '\0');
     std::string text;
     std::string carry;
     bool pendingCr = false;
@@ -75,19 +75,27 @@ int CScanLogReader::ReadLog() {
             break;
         }
         text.clear();
-        for (size_t i = 0; i < got; ++i) {
-            const char c = chunk[i];
-            if (pendingCr) {
-                pendingCr = false;
-                if (c != '\n') {
-                    text.push_back('\r');
-                }
+        size_t from = 0;
+        if (pendingCr) {
+            pendingCr = false;
+            if (chunk[0] != '\n') {
+                text.push_back('\r');
             }
-            if (c == '\r') {
-                pendingCr = true;
-            } else {
-                text.push_back(c);
+        }
+        while (from < got) {
+            const void* cr = std::memchr(chunk.data() + from, '\r', got - from);
+            if (!cr) {
+                text.append(chunk, from, got - from);
+                break;
             }
+            const size_t at = static_cast<size_t>(static_cast<const char*>(cr) - chunk.data());
+            text.append(chunk, from, at - from);
+            if (at + 1 == got) {
+                pendingCr = true; // the next chunk tells whether a line feed follows
+            } else if (chunk[at + 1] != '\n') {
+                text.push_back('\r');
+            }
+            from = at + 1;
         }
         size_t i = 0;
         const size_t n = text.size();

@@ -1,6 +1,7 @@
 #include "SondexText.h"
 
 #include <climits>
+#include <cstring>
 
 namespace sondex {
 namespace {
@@ -88,6 +89,28 @@ template <typename Ch> uint32_t HexWord(std::basic_string_view<Ch> t) {
     return static_cast<uint32_t>(value);
 }
 
+// The byte splitter runs once per record line and field: one pass, no searching twice.
+void SplitBytes(std::string_view text, char separator, std::vector<std::string_view>& out) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p <= end) {
+        const char* b = p;
+        const void* hit = std::memchr(p, separator, static_cast<size_t>(end - p));
+        p = hit ? static_cast<const char*>(hit) : end;
+        const char* e = p;
+        while (b < e && IsSpace(*b)) {
+            ++b;
+        }
+        while (e > b && IsSpace(e[-1])) {
+            --e;
+        }
+        if (e > b) {
+            out.emplace_back(b, static_cast<size_t>(e - b));
+        }
+        ++p;
+    }
+}
+
 template <typename Ch, typename Out>
 void SplitImpl(std::basic_string_view<Ch> text, Ch separator, Out&& add) {
     size_t start = 0;
@@ -106,6 +129,45 @@ void SplitImpl(std::basic_string_view<Ch> text, Ch separator, Out&& add) {
 
 } // namespace
 
+bool CRecordLineCursor::Next(std::vector<std::string_view>& fields) {
+    // One pass over the text: trimming each field at both ends gives the same fields as
+    // trimming the line first and its fields after, since a tab is white space too.
+    const char* const data = m_text.data();
+    const size_t n = m_text.size();
+    while (!m_bDone) {
+        fields.clear();
+        size_t start = m_pos;
+        size_t i = m_pos;
+        for (;; ++i) {
+            const char c = i < n ? data[i] : ',';
+            if (c != '\t' && c != ',') {
+                continue;
+            }
+            size_t b = start;
+            size_t e = i;
+            while (b < e && IsSpace(data[b])) {
+                ++b;
+            }
+            while (e > b && IsSpace(data[e - 1])) {
+                --e;
+            }
+            if (e > b) {
+                fields.emplace_back(data + b, e - b);
+            }
+            start = i + 1;
+            if (c == ',') {
+                break;
+            }
+        }
+        m_pos = i + 1;
+        m_bDone = i >= n;
+        if (!fields.empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::vector<std::string_view> SplitTrimmed(std::string_view text, char separator) {
     std::vector<std::string_view> out;
     SplitTrimmedInto(text, separator, out);
@@ -114,7 +176,7 @@ std::vector<std::string_view> SplitTrimmed(std::string_view text, char separator
 
 void SplitTrimmedInto(std::string_view text, char separator, std::vector<std::string_view>& out) {
     out.clear();
-    SplitImpl(text, separator, [&](std::string_view p) { out.push_back(p); });
+    SplitBytes(text, separator, out);
 }
 
 std::vector<std::wstring> SplitTrimmed(std::wstring_view text, wchar_t separator) {

@@ -17,6 +17,20 @@ namespace sondex {
 /// The same into a caller's vector (cleared first), to avoid an allocation per record line.
 void SplitTrimmedInto(std::string_view text, char separator, std::vector<std::string_view>& out);
 
+/// The record lines of a block text one by one: the text is cut at ',' into lines and each
+/// line at tab into fields, every piece trimmed and empty pieces dropped (a line without
+/// fields is no record line). Gives false when the text has no further record line.
+class CRecordLineCursor {
+public:
+    explicit CRecordLineCursor(std::string_view text) : m_text(text) {}
+    bool Next(std::vector<std::string_view>& fields);
+
+private:
+    std::string_view m_text;
+    size_t m_pos = 0;
+    bool m_bDone = false;
+};
+
 /// Base-16 string-to-integer conversion: leading white space, an optional sign and an
 /// optional "0x"/"0X" are skipped, digits are read up to the first non-hexadecimal
 /// character; the value saturates at 0x7FFFFFFF (or at -0x80000000 when negative).

@@ -72,10 +72,10 @@ TEST(ScanLogDataTest, BlocksWithTheSameRangesShareATable) {
     EXPECT_TRUE(p.messages.empty());
     ASSERT_EQ(p.data->GetTableCount(), 3);
     // Blocks 1 and 2 fill one table; sr, DQ and DQ, sr are other orders: tables of their own.
-    EXPECT_EQ(p.data->GetTable(0)->GetAllCells().size(), 8u * 4u);
+    EXPECT_EQ(p.data->GetTable(0)->GetCellKeyCount(), 8u * 4u);
     EXPECT_EQ(p.data->GetTable(1)->GetColRanges()[0]->GetName(), L"Lpddr3_sr");
     EXPECT_EQ(p.data->GetTable(2)->GetColRanges()[0]->GetName(), L"Lpddr3_DQ");
-    EXPECT_EQ(p.data->GetTable(1)->GetAllCells().size(), 8u * 16u);
+    EXPECT_EQ(p.data->GetTable(1)->GetCellKeyCount(), 8u * 16u);
     EXPECT_TRUE(p.data->IsComplete());
 }
 
@@ -123,9 +123,9 @@ TEST(ScanLogDataTest, ACommaSplitsADataLineIntoTwoRecordLines) {
     const SParsed p = Parse({Block(joined)});
     EXPECT_TRUE(p.ok);
     const CPinScanTable& t = *p.data->GetTable(0);
-    ASSERT_EQ(t.GetAllCells().size(), 2u);
-    EXPECT_EQ(t.GetCells(1 + 1, 2 + 0)->at(0)->GetState(), CLogDataDDR::kPass);
-    EXPECT_EQ(t.GetCells(1 + 2, 2 + 1)->at(0)->GetState(), CLogDataDDR::kFail);
+    ASSERT_EQ(t.GetCellKeyCount(), 2u);
+    EXPECT_EQ(t.GetCells(1 + 1, 2 + 0)->at(0).GetState(), CLogDataDDR::kPass);
+    EXPECT_EQ(t.GetCells(1 + 2, 2 + 1)->at(0).GetState(), CLogDataDDR::kFail);
 }
 
 TEST(ScanLogDataTest, AnalyzeCombinesTheTables) {
@@ -178,7 +178,7 @@ TEST(ScanLogDataTest, MergeLogBuildsTheStatisticsTables) {
     const auto states = [&](int row, int col) {
         std::vector<int32_t> out;
         for (const auto& r : *t.GetCells(row, col)) {
-            out.push_back(r->GetState());
+            out.push_back(r.GetState());
         }
         return out;
     };
@@ -186,7 +186,7 @@ TEST(ScanLogDataTest, MergeLogBuildsTheStatisticsTables) {
     EXPECT_EQ(states(2, 2), (std::vector<int32_t>{1, 0})); // row 1 sr 0: b failed
     EXPECT_EQ(states(2, 3), (std::vector<int32_t>{1, 0})); // row 1 sr 1: missing in b
     EXPECT_EQ(states(5, 4), (std::vector<int32_t>{1, 1}));
-    EXPECT_EQ(t.GetAllCells().size(), 32u);
+    EXPECT_EQ(t.GetCellKeyCount(), 32u);
 
     // A key first seen in a later log carries only that log's results.
     SParsed partial = Parse({Block(CaLines(0, 1))});

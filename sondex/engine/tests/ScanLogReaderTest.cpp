@@ -225,3 +225,35 @@ TEST(ScanLogReaderTest, BadFiles) {
               (std::vector<std::wstring>{L"open file " + PathToWide(missing) + L" failed !",
                                          L"open file " + PathToWide(dir.Path()) + L" failed !"}));
 }
+
+TEST(ScanLogReaderTest, CrLfAcrossTheReadChunksStaysOneLineBreak) {
+    CTestConfig config;
+    CTempDir dir;
+    constexpr size_t kChunk = 1u << 18; // the reader's read size
+    std::string lf = Header() + kStart;
+    std::string crlf = lf;
+    const auto add = [&](const std::string& line) { // line without its break
+        lf += line + "\n";
+        crlf += line + "\r\n";
+    };
+    const std::string data = Record({Word(0xB, 1, kPinCA, 1), Word(0xC, 1, kPinDQ, 2)});
+    const std::string line = data.substr(0, data.size() - 1);
+    while (crlf.size() + 2 * (line.size() + 2) < kChunk - 300) {
+        add(line);
+    }
+    // A noise line (ignored) that puts the next record line's CR last in the first chunk.
+    const size_t noise = kChunk - 1 - line.size() - crlf.size() - 2;
+    add(std::string(noise, 'n'));
+    ASSERT_EQ(crlf.size() + line.size(), kChunk - 1);
+    add(line);
+    ASSERT_EQ(crlf[kChunk - 1], '\r');
+    add(line);
+    lf += kEnd;
+    crlf += "0x656E6464\r\n";
+    const SRead a = ReadText(dir, lf, "lf.Txt");
+    const SRead b = ReadText(dir, crlf, "crlf.Txt");
+    EXPECT_EQ(a.status, 0);
+    EXPECT_EQ(a.blocks, b.blocks);
+    ASSERT_EQ(b.blocks.size(), 1u);
+    EXPECT_EQ(b.blocks[0].find('\r'), std::string::npos);
+}

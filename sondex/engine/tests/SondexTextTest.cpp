@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace sondex;
 
 TEST(SondexTextTest, SplitTrimsAndDropsEmptyPieces) {
@@ -80,4 +82,28 @@ TEST(SondexTextTest, Utf16RoundTripKeepsCharactersAboveTheBasicPlane) {
     const std::u16string units = ToUtf16(text);
     EXPECT_EQ(units.size(), text.size() + 1);
     EXPECT_EQ(FromUtf16(units), text);
+}
+
+TEST(SondexTextTest, RecordLineCursorMatchesSplittingLinesThenFields) {
+    // The cursor's one pass must give what splitting at ',' and then at tab gives.
+    std::mt19937 rng(11);
+    const char alphabet[] = {',', '\t', ' ', '\n', '\r', 'a', '0', 'x'};
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        const int n = static_cast<int>(rng() % 40);
+        for (int i = 0; i < n; ++i) {
+            text.push_back(alphabet[rng() % sizeof alphabet]);
+        }
+        std::vector<std::vector<std::string_view>> expected;
+        for (const auto line : SplitTrimmed(std::string_view(text), ',')) {
+            expected.push_back(SplitTrimmed(line, '\t'));
+        }
+        std::vector<std::vector<std::string_view>> got;
+        CRecordLineCursor cursor(text);
+        std::vector<std::string_view> fields;
+        while (cursor.Next(fields)) {
+            got.push_back(fields);
+        }
+        ASSERT_EQ(got, expected) << "'" << text << "'";
+    }
 }
