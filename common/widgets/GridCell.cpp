@@ -125,7 +125,6 @@ void CGridCellBase::Draw(QPainter& painter, const QRect& rect,
     const QString text = GetText();
     if (text.isEmpty())
         return;
-    const CGridDefaultCell* def = GetDefaultCell();
     painter.setFont(GetFont());
     context.pPainterFont = nullptr;
     painter.setPen(fore);
