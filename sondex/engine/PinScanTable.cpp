@@ -706,6 +706,27 @@ void CPinScanTable::MergeTable(const CPinScanTable& log) {
         BuildValueIndex();
         return;
     }
+    if (m_extraCells.empty() && log.m_extraCells.empty() && m_nDenseRows == log.m_nDenseRows &&
+        m_nDenseCols == log.m_nDenseCols && m_nRowParamCount == log.m_nRowParamCount &&
+        m_nColParamCount == log.m_nColParamCount) {
+        // Same data area: cell i of one table is cell i of the other.
+        for (size_t i = 0; i < m_dense.size(); ++i) {
+            const CellList& from = log.m_dense[i];
+            CellList& to = m_dense[i];
+            if (!to.empty()) {
+                if (from.empty()) {
+                    to.emplace_back(CLogDataDDR::kFail); // missing in this log: a failure
+                } else {
+                    to.insert(to.end(), from.begin(), from.end());
+                }
+            } else if (!from.empty()) {
+                // First seen in this log: only its results.
+                to.insert(to.end(), from.begin(), from.end());
+                ++m_nCellKeys;
+            }
+        }
+        return;
+    }
     const auto appendTo = [&](int row, int col, CellList& list) {
         const CellList* from = log.GetCells(row, col);
         if (from) {

@@ -326,6 +326,18 @@ bool CProjectConfig::ReadDatFile(const fs::path& datPath) {
 }
 
 bool CProjectConfig::Load(const fs::path& iniPath, const fs::path& datPath) {
+    // A second load replaces what the first one read.
+    m_promptLines.clear();
+    m_mapProjectNames.clear();
+    m_mapDdrTypeNames.clear();
+    m_mapPinNames.clear();
+    m_ranges.clear();
+    m_mapMinPassLpddr2.clear();
+    m_mapMinPassLpddr3.clear();
+    m_mapMinPassLpddr4.clear();
+    m_mapIsPrint.clear();
+    m_resultTexts.clear();
+    BuildGroups();
     m_iniPath = iniPath;
     m_datPath = datPath;
     std::error_code ec;

@@ -221,3 +221,35 @@ TEST(ScanLogDataTest, StatisticsResults) {
         EXPECT_EQ(ComputeStatisticsResults(c.logs), c.expected) << c.what;
     }
 }
+
+TEST(ScanLogDataTest, MergeOfTablesThatDifferKeepsEveryKey) {
+    CTestConfig config;
+    // Log a: CA x sr (data rows 1..8, columns 2..5); log b: CA x DQ x sr (rows 2..9,
+    // columns 2..17), so b's keys reach past a's data area.
+    SParsed a = Parse({Block(CaLines(0, 8))});
+    SParsed b = Parse({Block(TableLines(kPinCA, 8, [](int, int, int) { return true; }))});
+    CScanLogData stats;
+    ASSERT_TRUE(stats.MergeLog(*a.data));
+    ASSERT_TRUE(stats.MergeLog(*b.data));
+    const CPinScanTable& t = *stats.GetTable(0);
+    EXPECT_EQ(t.GetRowCount(), 1 + 8); // the geometry stays the first log's
+    // Row 1 of a's area has no cell in b: a failure is appended.
+    EXPECT_EQ(t.GetCells(1, 2)->size(), 2u);
+    EXPECT_EQ(t.GetCells(1, 2)->back().GetState(), CLogDataDDR::kFail);
+    // Row 2, column 2 exists in both.
+    EXPECT_EQ(t.GetCells(2, 2)->size(), 2u);
+    EXPECT_EQ(t.GetCells(2, 2)->back().GetState(), CLogDataDDR::kPass);
+    // Keys only b has, inside and outside a's area, carry b's result alone.
+    ASSERT_NE(t.GetCells(9, 17), nullptr);
+    EXPECT_EQ(t.GetCells(9, 17)->size(), 1u);
+    ASSERT_NE(t.GetCells(2, 10), nullptr);
+    EXPECT_EQ(t.GetCells(2, 10)->size(), 1u);
+    // a's 32 keys and b's 128, of which 4 x 7 lie in a's area already.
+    EXPECT_EQ(t.GetCellKeyCount(), 32u + 128u - 28u);
+    std::vector<std::pair<int, int>> keys;
+    t.ForEachCell(
+        [&](int row, int col, const CPinScanTable::CellList&) { keys.emplace_back(row, col); });
+    EXPECT_EQ(keys.size(), t.GetCellKeyCount());
+    EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
+    EXPECT_EQ(std::adjacent_find(keys.begin(), keys.end()), keys.end());
+}
