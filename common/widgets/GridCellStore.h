@@ -71,6 +71,9 @@ struct SCellData {
     std::uint16_t nFlags = 0;
 };
 
+// A million of them make up most of a statistics page's memory.
+static_assert(sizeof(SCellData) <= 36, "a filled cell must stay compact");
+
 class CGridCellStore {
 public:
     CGridCellStore() = default;
