@@ -42,12 +42,30 @@ CLogPageDDR::CLogPageDDR() {
 CLogPageDDR::~CLogPageDDR() = default;
 
 CellList* CLogPageDDR::CellListFor(int sdllPhsDly, int byte, const CellKey& key) {
-    const auto pos = m_setColumnValues.insert(sdllPhsDly).first;
-    const int column = static_cast<int>(std::distance(m_setColumnValues.begin(), pos));
+    // Consecutive lines mostly share their phase: its position is kept until a new value
+    // arrives (an insertion can move every position after it).
+    int column = m_nLastColumn;
+    if (column < 0 || sdllPhsDly != m_nLastColumnValue) {
+        const auto pos = m_setColumnValues.insert(sdllPhsDly).first;
+        column = static_cast<int>(std::distance(m_setColumnValues.begin(), pos));
+        m_nLastColumnValue = sdllPhsDly;
+        m_nLastColumn = column;
+    }
     m_mapColumnIndex.try_emplace(column, sdllPhsDly);
     // A negative lane is refused too: no block of the page could ever show or count it.
     if (column < m_nPageSizeCol && byte >= 0 && byte < m_nPageSizeRow) {
-        return &m_mapBlocks[{column, byte}].m_mapCells[key];
+        // Blocks are never erased, so a block once found stays where it is.
+        const size_t slot = static_cast<size_t>(column) * static_cast<size_t>(m_nPageSizeRow) +
+                            static_cast<size_t>(byte);
+        if (m_vecBlockCache.empty()) {
+            m_vecBlockCache.assign(
+                static_cast<size_t>(m_nPageSizeCol) * static_cast<size_t>(m_nPageSizeRow), nullptr);
+        }
+        SLogBlock*& block = m_vecBlockCache[slot];
+        if (block == nullptr) {
+            block = &m_mapBlocks[{column, byte}];
+        }
+        return &block->m_mapCells[key];
     }
     LogError(L"logName=%ls, nPageCol=%d, m_nPageSizeCol=%d", m_strLogName.c_str(), column,
              m_nPageSizeCol);
@@ -275,6 +293,11 @@ bool CLogPageDDR::IsLessByName(const CLogPageBase& other) const {
     return page != nullptr && ToUtf16Units(m_strLogName) < ToUtf16Units(page->m_strLogName);
 }
 
+void CLogPageDDR::SetPageSize(int pageRowCount, int pageColCount) {
+    CLogPageBase::SetPageSize(pageRowCount, pageColCount);
+    m_vecBlockCache.clear(); // slots follow the page size
+}
+
 int CLogPageDDR::GetColumnValue(int columnIndex) const {
     const auto it = m_mapColumnIndex.find(columnIndex);
     return it == m_mapColumnIndex.end() ? -1 : it->second;
@@ -330,6 +353,7 @@ void CLogPageDDR::MergeFrom(const CLogPageBase& other) {
     }
     if (const auto* page = dynamic_cast<const CLogPageDDR*>(&other)) {
         m_setColumnValues = page->m_setColumnValues;
+        m_nLastColumn = -1;
         m_mapColumnIndex = page->m_mapColumnIndex;
     }
     SetName(L"统计图");

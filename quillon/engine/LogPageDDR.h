@@ -69,6 +69,7 @@ public:
     [[nodiscard]] bool IsLessByName(const CLogPageBase& other) const override;
     [[nodiscard]] std::wstring GetName() const override { return m_strLogName; }
     void SetName(const std::wstring& name) override { m_strLogName = name; }
+    void SetPageSize(int pageRowCount, int pageColCount) override;
     [[nodiscard]] int GetColumnValue(int columnIndex) const override;
     bool GetCells(int byte, int columnIndex, const CellKey& key, CellList& out) override;
     void MergeFrom(const CLogPageBase& other) override;
@@ -99,5 +100,8 @@ protected:
     int m_nFabsRow = 0xFFFF; ///< drive-strength ordinal whose runs give the best parameters
     std::map<int, SBestParam> m_mapBestRecord;
     std::vector<SRunRecord> m_vecRowRuns;
-    std::deque<CLogDataDDR> m_dequeRecords; ///< records made by the pass-flag AddCell
+    std::deque<CLogDataDDR> m_dequeRecords;  ///< records made by the pass-flag AddCell
+    int m_nLastColumnValue = 0;              ///< sdll_phs_dly of the last cell added
+    int m_nLastColumn = -1;                  ///< its column index (-1: none yet)
+    std::vector<SLogBlock*> m_vecBlockCache; ///< blocks by column x rows + byte, as found
 };

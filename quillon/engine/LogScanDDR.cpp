@@ -14,11 +14,11 @@
 
 namespace {
 
-bool HasPlatformName(const std::vector<std::wstring>& otherLines) {
-    for (const std::wstring& line : otherLines) {
-        if (line.find(L"Varro") != std::wstring::npos ||
-            line.find(L"Kestin") != std::wstring::npos ||
-            line.find(L"Pellam") != std::wstring::npos) {
+bool HasPlatformName(const std::vector<std::wstring_view>& otherLines) {
+    for (const std::wstring_view line : otherLines) {
+        if (line.find(L"Varro") != std::wstring_view::npos ||
+            line.find(L"Kestin") != std::wstring_view::npos ||
+            line.find(L"Pellam") != std::wstring_view::npos) {
             return true;
         }
     }
@@ -28,11 +28,25 @@ bool HasPlatformName(const std::vector<std::wstring>& otherLines) {
 } // namespace
 
 SDdrDataLine ReadDdrDataLine(std::wstring_view line) {
+    static const CKeySearch dxn(kDdrKeyDxn);
+    static const CKeySearch sdllPhsDly(kDdrKeySdllPhsDly);
+    static const CKeySearch drvStg(kDdrKeyDrvStg);
+    static const CKeySearch dqsStepDly(kDdrKeyDqsStepDly);
     SDdrDataLine out;
-    (void)ReadFieldValue(kDdrKeyDxn, line, out.m_nDxn);
-    (void)ReadFieldValue(kDdrKeySdllPhsDly, line, out.m_nSdllPhsDly);
-    (void)ReadFieldValue(kDdrKeyDrvStg, line, out.m_nDrvStg);
-    (void)ReadFieldValue(kDdrKeyDqsStepDly, line, out.m_nDqsStepDly);
+    (void)ReadFieldValue(dxn, line, out.m_nDxn);
+    (void)ReadFieldValue(sdllPhsDly, line, out.m_nSdllPhsDly);
+    (void)ReadFieldValue(drvStg, line, out.m_nDrvStg);
+    (void)ReadFieldValue(dqsStepDly, line, out.m_nDqsStepDly);
+    out.m_bMarked = ReadPassMark(line, out.m_nPassFlag);
+    return out;
+}
+
+SDdrDataLine ReadDdrDataLine(std::wstring_view line, const SKeyHits& hits) {
+    SDdrDataLine out;
+    (void)ReadFieldValueAt(line, hits.m_nPos[0], kDdrKeyDxn.size(), out.m_nDxn);
+    (void)ReadFieldValueAt(line, hits.m_nPos[2], kDdrKeySdllPhsDly.size(), out.m_nSdllPhsDly);
+    (void)ReadFieldValueAt(line, hits.m_nPos[1], kDdrKeyDrvStg.size(), out.m_nDrvStg);
+    (void)ReadFieldValueAt(line, hits.m_nPos[3], kDdrKeyDqsStepDly.size(), out.m_nDqsStepDly);
     out.m_bMarked = ReadPassMark(line, out.m_nPassFlag);
     return out;
 }
@@ -50,13 +64,14 @@ size_t CLogScanDDR::RequiredDataLines() const {
     return 0;
 }
 
-void CLogScanDDR::AddDataLines(CLogPageDDR& page,
-                               const std::vector<std::wstring>& dataLines) const {
+void CLogScanDDR::AddDataLines(CLogPageDDR& page, const std::vector<std::wstring_view>& dataLines,
+                               const std::vector<SKeyHits>& hits) const {
     CDrvStgRegistry& registry = GetDrvStgRegistry();
-    int lineNumber = 0;
-    for (const std::wstring& line : dataLines) {
-        const int j = lineNumber++;
-        const SDdrDataLine data = ReadDdrDataLine(line);
+    for (size_t index = 0; index < dataLines.size(); ++index) {
+        const int j = static_cast<int>(index);
+        const std::wstring_view line = dataLines[index];
+        const SDdrDataLine data =
+            index < hits.size() ? ReadDdrDataLine(line, hits[index]) : ReadDdrDataLine(line);
         registry.Register(data.m_nDrvStg);
         // A line without a mark is most often cut off (end of a capture, or the 511-character
         // cut of a long line); it says nothing about its cell, so it is left out.
@@ -86,8 +101,10 @@ bool CLogScanDDR::Scan() {
 
     m_pPageList = std::make_unique<CLogPageList>();
     std::wstring failedFiles;
-    std::vector<std::wstring> dataLines;
-    std::vector<std::wstring> otherLines;
+    std::wstring text; // the lines below are views into it
+    std::vector<std::wstring_view> dataLines;
+    std::vector<std::wstring_view> otherLines;
+    std::vector<SKeyHits> hits;
     for (const std::wstring& path : m_vecFileList) {
         auto page = std::make_unique<CLogPageDDR>();
         std::wstring name = path; // a bare file name is its own name
@@ -95,8 +112,9 @@ bool CLogScanDDR::Scan() {
         (void)ReadLogHeader(path, m_strProject, m_strDdrType, m_strDdrClock);
         dataLines.clear();
         otherLines.clear();
-        if (!SplitLogLines(path, kDdrKeyDxn, kDdrKeyDrvStg, kDdrKeySdllPhsDly, kDdrKeyDqsStepDly,
-                           dataLines, otherLines)) {
+        hits.clear();
+        if (!SplitLogLineViews(path, kDdrKeyDxn, kDdrKeyDrvStg, kDdrKeySdllPhsDly,
+                               kDdrKeyDqsStepDly, text, dataLines, otherLines, &hits)) {
             m_pPageList.reset();
             GetPrompt().Show(FormatW(
                 L"scan log file\"%ls\" failed, please check log file is correct", path.c_str()));
@@ -122,7 +140,7 @@ bool CLogScanDDR::Scan() {
         page->SetName(name);
         page->SetPageSize(m_nPageSizeRow, m_nPageSizeCol);
         page->SetBlockSize(m_nDrvStgRowCount, m_nSubColCount);
-        AddDataLines(*page, dataLines);
+        AddDataLines(*page, dataLines, hits);
         page->Finish();
         m_pPageList->AddPage(std::move(page));
     }

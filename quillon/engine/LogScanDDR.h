@@ -1,9 +1,11 @@
 #pragma once
 
+#include "LogRead.h"
 #include "LogScanItf.h"
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CLogPageDDR;
 
@@ -20,6 +22,9 @@ struct SDdrDataLine {
 /// Reads dxn, sdll_phs_dly, drv_stg and dqs_step_dly (each 0 when it has no number) and the
 /// pass mark of a data line.
 [[nodiscard]] SDdrDataLine ReadDdrDataLine(std::wstring_view line);
+/// The same for a line whose keys the line reader found at hits (dxn, drv_stg, sdll_phs_dly,
+/// dqs_step_dly).
+[[nodiscard]] SDdrDataLine ReadDdrDataLine(std::wstring_view line, const SKeyHits& hits);
 
 /// The four keys every DDR data line holds.
 inline constexpr std::wstring_view kDdrKeyDxn = L"dxn";
@@ -46,7 +51,8 @@ protected:
     /// The data lines a log of the current DDR type needs (0: no check).
     [[nodiscard]] size_t RequiredDataLines() const;
     /// Adds the cells of the data lines to page.
-    void AddDataLines(CLogPageDDR& page, const std::vector<std::wstring>& dataLines) const;
+    void AddDataLines(CLogPageDDR& page, const std::vector<std::wstring_view>& dataLines,
+                      const std::vector<SKeyHits>& hits) const;
 
     std::wstring m_strProject = L"Unknown";
     std::wstring m_strDdrType = L"Unknown";

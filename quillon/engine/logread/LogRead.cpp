@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cwctype>
 #include <filesystem>
+#include <iterator>
 #include <new>
 #include <system_error>
 
@@ -122,14 +123,13 @@ size_t FindKey(std::wstring_view line, std::wstring_view key) {
     return std::wstring_view::npos;
 }
 
-// Start of a field's value text: one character after the end of the first occurrence of key.
-// npos when the key is missing or nothing follows the separator.
-size_t FieldStart(std::wstring_view key, std::wstring_view line) {
-    const size_t pos = FindKey(line, key);
+// Start of a field's value text: one character after the end of the key found at pos. npos
+// when the key is missing or nothing follows the separator.
+size_t FieldStartAt(size_t pos, size_t keySize, std::wstring_view line) {
     if (pos == std::wstring_view::npos) {
         return std::wstring_view::npos;
     }
-    const size_t start = pos + key.size() + 1;
+    const size_t start = pos + keySize + 1;
     // A key at the very end of a piece has no value text at all.
     return start <= line.size() ? start : std::wstring_view::npos;
 }
@@ -141,7 +141,8 @@ bool ReadLogPieces(const std::wstring& path, std::wstring& text,
     pieces.clear();
     // A file too big for memory is reported as unreadable rather than ending the program.
     try {
-        std::string bytes;
+        // The byte buffer is kept between logs: a scan reads many files of the same size.
+        thread_local std::string bytes;
         if (!ReadFileBytes(WideToPath(path), bytes)) {
             text.clear();
             return false;
@@ -222,11 +223,11 @@ bool FindLogFiles(const std::wstring& directory, std::vector<std::wstring>& file
     return !files.empty();
 }
 
-bool SplitLogLines(const std::wstring& path, std::wstring_view key1, std::wstring_view key2,
-                   std::wstring_view key3, std::wstring_view key4,
-                   std::vector<std::wstring>& dataLines, std::vector<std::wstring>& otherLines) {
-    std::wstring text;
-    std::vector<std::wstring_view> pieces;
+bool SplitLogLineViews(const std::wstring& path, std::wstring_view key1, std::wstring_view key2,
+                       std::wstring_view key3, std::wstring_view key4, std::wstring& text,
+                       std::vector<std::wstring_view>& dataLines,
+                       std::vector<std::wstring_view>& otherLines, std::vector<SKeyHits>* hits) {
+    thread_local std::vector<std::wstring_view> pieces; // kept between logs
     if (!ReadLogPieces(path, text, pieces)) {
         ShowOpenFailed(path);
         return false;
@@ -234,24 +235,35 @@ bool SplitLogLines(const std::wstring& path, std::wstring_view key1, std::wstrin
     bool sawLineFeed = false;
     bool sawData = false;
     try {
+        const CKeySearch search1(key1);
+        const CKeySearch search2(key2);
+        const CKeySearch search3(key3);
+        const CKeySearch search4(key4);
         for (const std::wstring_view piece : pieces) {
             if (!piece.empty() && piece.back() == L'\n') {
                 sawLineFeed = true;
             }
-            const bool isData = piece.find(key1) != std::wstring_view::npos &&
-                                piece.find(key2) != std::wstring_view::npos &&
-                                piece.find(key3) != std::wstring_view::npos &&
-                                piece.find(key4) != std::wstring_view::npos;
+            constexpr size_t npos = std::wstring_view::npos;
+            size_t at[4] = {npos, npos, npos, npos};
+            const bool isData =
+                (at[0] = search1.Find(piece)) != npos && (at[1] = search2.Find(piece)) != npos &&
+                (at[2] = search3.Find(piece)) != npos && (at[3] = search4.Find(piece)) != npos;
             if (isData) {
-                dataLines.emplace_back(piece);
+                dataLines.push_back(piece);
+                if (hits != nullptr) {
+                    hits->push_back({{at[0], at[1], at[2], at[3]}});
+                }
                 sawData = true;
             } else {
-                otherLines.emplace_back(piece);
+                otherLines.push_back(piece);
             }
         }
     } catch (const std::bad_alloc&) {
         dataLines.clear();
         otherLines.clear();
+        if (hits != nullptr) {
+            hits->clear();
+        }
         ShowOpenFailed(path);
         return false;
     }
@@ -263,12 +275,33 @@ bool SplitLogLines(const std::wstring& path, std::wstring_view key1, std::wstrin
     return sawData;
 }
 
+bool SplitLogLines(const std::wstring& path, std::wstring_view key1, std::wstring_view key2,
+                   std::wstring_view key3, std::wstring_view key4,
+                   std::vector<std::wstring>& dataLines, std::vector<std::wstring>& otherLines) {
+    std::wstring text;
+    std::vector<std::wstring_view> data;
+    std::vector<std::wstring_view> other;
+    const bool result = SplitLogLineViews(path, key1, key2, key3, key4, text, data, other);
+    try {
+        dataLines.insert(dataLines.end(), data.begin(), data.end());
+        otherLines.insert(otherLines.end(), other.begin(), other.end());
+    } catch (const std::bad_alloc&) {
+        dataLines.clear();
+        otherLines.clear();
+        ShowOpenFailed(path);
+        return false;
+    }
+    return result;
+}
+
 bool ReadLogHeader(const std::wstring& path, std::wstring& project, std::wstring& ddrType,
                    std::wstring& ddrClock) {
     constexpr size_t kHeaderPieces = 11;
     // 11 pieces of 511 characters need at most twice as many bytes (every LF as CR LF).
     constexpr size_t kPrefixBytes = 2 * kHeaderPieces * kLogPieceChars + 16;
-    std::string bytes;
+    thread_local std::string bytes; // buffers kept between logs
+    thread_local std::wstring text;
+    thread_local std::vector<std::wstring_view> pieces;
     bool cut = false;
     if (!ReadFilePrefix(path, kPrefixBytes, bytes, cut)) {
         ShowOpenFailed(path);
@@ -277,9 +310,7 @@ bool ReadLogHeader(const std::wstring& path, std::wstring& project, std::wstring
     if (cut && !bytes.empty() && bytes.back() == '\r') {
         bytes.pop_back(); // its LF may lie beyond the prefix; it is past the 11 pieces anyway
     }
-    std::wstring text;
     BytesToLogText(bytes, text);
-    std::vector<std::wstring_view> pieces;
     CutPieces(text, pieces, kHeaderPieces);
     std::wstring piece;
     for (const std::wstring_view view : pieces) {
@@ -300,8 +331,10 @@ bool GetFileNameOfPath(const std::wstring& path, std::wstring& name) {
     return true;
 }
 
-bool ReadFieldValue(std::wstring_view key, std::wstring_view line, int& value) {
-    const size_t start = FieldStart(key, line);
+namespace {
+
+// The decimal value whose text starts at start (npos: none).
+bool ReadDecimalAt(std::wstring_view line, size_t start, int& value) {
     if (start == std::wstring_view::npos) {
         return false;
     }
@@ -344,8 +377,62 @@ bool ReadFieldValue(std::wstring_view key, std::wstring_view line, int& value) {
     return true;
 }
 
+} // namespace
+
+bool ReadFieldValue(std::wstring_view key, std::wstring_view line, int& value) {
+    return ReadDecimalAt(line, FieldStartAt(FindKey(line, key), key.size(), line), value);
+}
+
+bool ReadFieldValueAt(std::wstring_view line, size_t keyPos, size_t keySize, int& value) {
+    return ReadDecimalAt(line, FieldStartAt(keyPos, keySize, line), value);
+}
+
+bool ReadFieldValue(const CKeySearch& key, std::wstring_view line, int& value) {
+    return ReadDecimalAt(line, FieldStartAt(key.Find(line), key.Key().size(), line), value);
+}
+
+CKeySearch::CKeySearch(std::wstring_view key) : m_strKey(key) {
+    const size_t m = m_strKey.size();
+    const size_t defaultShift = std::clamp<size_t>(m, 1, 255);
+    std::fill(std::begin(m_skip), std::end(m_skip), static_cast<uint8_t>(defaultShift));
+    if (m == 0 || m > 255) {
+        return; // searched plainly
+    }
+    // Characters sharing a low byte share a slot; the later (smaller) shift is kept, which
+    // is safe for all of them.
+    for (size_t i = 0; i + 1 < m; ++i) {
+        m_skip[static_cast<uint32_t>(m_strKey[i]) & 0xFF] = static_cast<uint8_t>(m - 1 - i);
+    }
+}
+
+size_t CKeySearch::Find(std::wstring_view text) const {
+    const size_t m = m_strKey.size();
+    if (m == 0 || m > 255) {
+        return FindKey(text, m_strKey);
+    }
+    const size_t n = text.size();
+    const wchar_t* data = text.data();
+    const wchar_t* key = m_strKey.data();
+    const wchar_t lastChar = key[m - 1];
+    // Horspool: alignments are tried left to right, so the first match is the first one.
+    for (size_t i = 0; i + m <= n;) {
+        const wchar_t c = data[i + m - 1];
+        if (c == lastChar) {
+            size_t k = 0;
+            while (k + 1 < m && data[i + k] == key[k]) {
+                ++k;
+            }
+            if (k + 1 == m) {
+                return i;
+            }
+        }
+        i += m_skip[static_cast<uint32_t>(c) & 0xFF];
+    }
+    return std::wstring_view::npos;
+}
+
 bool ReadFieldHex(std::wstring_view key, std::wstring_view line, int& value) {
-    const size_t start = FieldStart(key, line);
+    const size_t start = FieldStartAt(FindKey(line, key), key.size(), line);
     if (start == std::wstring_view::npos) {
         return false;
     }

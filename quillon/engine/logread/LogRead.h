@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,20 @@ bool SplitLogLines(const std::wstring& path, std::wstring_view key1, std::wstrin
                    std::wstring_view key3, std::wstring_view key4,
                    std::vector<std::wstring>& dataLines, std::vector<std::wstring>& otherLines);
 
+/// Where the four keywords of a data line were found (first occurrences, in keyword order).
+struct SKeyHits {
+    size_t m_nPos[4];
+};
+
+/// The line reader without copies: as SplitLogLines, with the lines as views into text, which
+/// the caller keeps while it uses them. Same results and messages. With hits, the keyword
+/// positions of every data line are appended too, so a parser need not search them again.
+bool SplitLogLineViews(const std::wstring& path, std::wstring_view key1, std::wstring_view key2,
+                       std::wstring_view key3, std::wstring_view key4, std::wstring& text,
+                       std::vector<std::wstring_view>& dataLines,
+                       std::vector<std::wstring_view>& otherLines,
+                       std::vector<SKeyHits>* hits = nullptr);
+
 /// Reads "project", "ddr type" and "ddr clk" from the first 11 lines; values not found keep
 /// what they held. Shows "open file %s failed !" and returns false only when the file
 /// cannot be read.
@@ -40,6 +55,26 @@ bool GetFileNameOfPath(const std::wstring& path, std::wstring& name);
 /// '0'-'9' removed, read as a signed decimal number. value changes only when a number was
 /// read (true); numbers beyond 32 bits are held at the nearest 32-bit limit.
 bool ReadFieldValue(std::wstring_view key, std::wstring_view line, int& value);
+
+/// A key searched for in many lines (first occurrence, case-sensitive); faster than a plain
+/// search for the long keys of data lines, which lie far into the line.
+class CKeySearch {
+public:
+    explicit CKeySearch(std::wstring_view key);
+    /// Position of the first occurrence of the key in text, or npos.
+    [[nodiscard]] size_t Find(std::wstring_view text) const;
+    [[nodiscard]] std::wstring_view Key() const { return m_strKey; }
+
+private:
+    std::wstring m_strKey;
+    uint8_t m_skip[256]; ///< shift by the low byte of the character under the key's end
+};
+
+/// ReadFieldValue for a key already found at keyPos (npos: not found) with keySize characters.
+bool ReadFieldValueAt(std::wstring_view line, size_t keyPos, size_t keySize, int& value);
+
+/// ReadFieldValue with a prepared key.
+bool ReadFieldValue(const CKeySearch& key, std::wstring_view line, int& value);
 
 /// Hexadecimal field reader: the value text after key (one separator skipped) up to the
 /// next ':', blank, LF or ','; it must read as "0x" followed by hexadecimal digits. value
