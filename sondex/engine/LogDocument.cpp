@@ -45,6 +45,8 @@ void CLogDocument::InitStatistics(std::unique_ptr<CScanLogData> data,
                                   const std::vector<ResultMap>& perLogResults) {
     m_strTitle = CScanLogData::kStatisticsName;
     m_pData = std::move(data);
+    // The merged data carries the header of the last merged log, so the result form shows
+    // the folder's clock and step instead of zeros.
     if (m_pData) {
         m_header = m_pData->GetHeader();
     }

@@ -15,13 +15,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct SSectionSpec {
+struct SSectionInfo {
     const wchar_t* name;
     uint16_t type;
 };
 
 // The order in which sections go into the .dat; readers rely on nothing but the types.
-constexpr SSectionSpec kSections[] = {
+constexpr SSectionInfo kSections[] = {
     {L"Prompt", kDatPrompt},
     {L"ProjectName", kDatProjectName},
     {L"DdrType", kDatDdrType},
