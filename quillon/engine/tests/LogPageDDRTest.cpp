@@ -273,6 +273,30 @@ TEST_F(LogPageDDR, ColumnIndexIsThePositionAmongValuesSeenSoFar) {
     EXPECT_EQ(block->m_nSubColCount, 0); // made by add cell
 }
 
+TEST_F(LogPageDDR, PassFlagCellsAndPageSizeChange) {
+    auto page = std::make_unique<CLogPageDDR>();
+    page->SetPageSize(4, 7);
+    page->SetBlockSize(5, 8);
+    ASSERT_TRUE(page->AddCell(36, 3, {0, 34}, 1));
+    ASSERT_TRUE(page->AddCell(54, 3, {0, 34}, 0));
+    // A new page size must not send cells to the blocks of the old layout.
+    page->SetPageSize(7, 4);
+    ASSERT_TRUE(page->AddCell(36, 5, {1, 34}, 1));
+    ASSERT_TRUE(page->AddCell(36, 3, {2, 34}, 0));
+    ASSERT_TRUE(page->AddCell(72, 0, {0, 34}, 1));
+    ASSERT_TRUE(page->AddCell(90, 0, {0, 34}, 1));
+    EXPECT_FALSE(page->AddCell(108, 0, {0, 34}, 1)); // column 4 of 4
+    ASSERT_NE(page->FindBlock(5, 0), nullptr);
+    EXPECT_EQ(page->FindBlock(5, 0)->m_mapCells.size(), 1u);
+    EXPECT_EQ(page->FindBlock(3, 0)->m_mapCells.size(), 2u);
+    CellList cells;
+    ASSERT_TRUE(page->GetCells(3, 1, {0, 34}, cells));
+    ASSERT_EQ(cells.size(), 1u);
+    EXPECT_EQ(cells[0]->GetColor(), kColorFail);
+    page->Clear();
+    EXPECT_TRUE(page->FindBlock(3, 0)->m_mapCells.empty());
+}
+
 TEST_F(LogPageDDR, FinishCreatesMissingBlocksOnly) {
     auto page = std::make_unique<CLogPageDDR>();
     page->SetPageSize(4, 7);

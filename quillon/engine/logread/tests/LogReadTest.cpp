@@ -409,3 +409,57 @@ TEST(ReadPassMark, Table) {
         EXPECT_EQ(flag, c.flag);
     }
 }
+
+TEST(CKeySearch, AgreesWithAPlainSearch) {
+    std::mt19937 rng(11);
+    const std::wstring alphabet = L"dxnrv_stgplhyq=, \u0164\u0264";
+    const std::vector<std::wstring> keys = {
+        L"dxn",     L"drv_stg", L"sdll_phs_dly",        L"dqs_step_dly", L"d",
+        L"\u0164d", L"",        std::wstring(300, L'd')};
+    for (const std::wstring& key : keys) {
+        const CKeySearch search(key);
+        EXPECT_EQ(search.Key(), key);
+        for (int round = 0; round < 400; ++round) {
+            std::wstring text(rng() % 80, L' ');
+            for (wchar_t& c : text) {
+                c = alphabet[rng() % alphabet.size()];
+            }
+            if (round % 3 == 0 && !key.empty() && key.size() < 100) {
+                text.insert(rng() % (text.size() + 1), key);
+            }
+            EXPECT_EQ(search.Find(text), text.find(key)) << WideToUtf8(text);
+        }
+    }
+    // Characters sharing a low byte with a key character must not hide a match.
+    const CKeySearch aliased(L"ab\u0161c");
+    EXPECT_EQ(aliased.Find(L"xxab\u0161c"), 2u);
+    EXPECT_EQ(aliased.Find(L"\u0161ab\u0161c"), 1u);
+}
+
+TEST(SplitLogLineViews, ViewsAndKeywordPositions) {
+    CTempDir dir;
+    const std::wstring path = dir.Write("a.txt", "Varro\r\n" + WideToUtf8(kDataLine) + "\r\n");
+    std::wstring text;
+    std::vector<std::wstring_view> data, other;
+    std::vector<SKeyHits> hits;
+    ASSERT_TRUE(SplitLogLineViews(path, L"dxn", L"drv_stg", L"sdll_phs_dly", L"dqs_step_dly", text,
+                                  data, other, &hits));
+    ASSERT_EQ(data.size(), 1u);
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_EQ(other, std::vector<std::wstring_view>{L"Varro\n"});
+    EXPECT_EQ(data[0], kDataLine + L"\n");
+    EXPECT_EQ(hits[0].m_nPos[0], kDataLine.find(L"dxn"));
+    EXPECT_EQ(hits[0].m_nPos[1], kDataLine.find(L"drv_stg"));
+    EXPECT_EQ(hits[0].m_nPos[2], kDataLine.find(L"sdll_phs_dly"));
+    EXPECT_EQ(hits[0].m_nPos[3], kDataLine.find(L"dqs_step_dly"));
+    int value = 0;
+    EXPECT_TRUE(ReadFieldValueAt(data[0], hits[0].m_nPos[3], 12, value));
+    EXPECT_EQ(value, -3);
+    value = 5;
+    EXPECT_FALSE(ReadFieldValueAt(data[0], std::wstring_view::npos, 3, value));
+    EXPECT_FALSE(ReadFieldValueAt(L"dxn", 0, 3, value)); // nothing after the key
+    EXPECT_EQ(value, 5);
+    const CKeySearch step(L"dqs_step_dly");
+    EXPECT_TRUE(ReadFieldValue(step, kDataLine, value));
+    EXPECT_EQ(value, -3);
+}
