@@ -95,7 +95,9 @@ struct SectionRange {
     size_t end = 0;
 };
 
-std::optional<SectionRange> FindSection(const std::vector<Line>& lines, std::wstring_view section) {
+std::optional<SectionRange> FindSection(const std::vector<Line>& lines, std::wstring_view name) {
+    // Names are compared as the file's are read: without surrounding blanks.
+    const std::wstring section = TrimBlanks(name);
     for (size_t i = 0; i < lines.size(); ++i) {
         const LineInfo info = Classify(lines[i].raw);
         if (info.kind == Kind::Section && EqualsNoCase(info.name, section)) {
@@ -122,13 +124,30 @@ std::optional<std::wstring> FindValue(const fs::path& file, std::wstring_view se
     if (!range) {
         return std::nullopt;
     }
+    const std::wstring keyName = TrimBlanks(key);
     for (size_t i = range->first; i < range->end; ++i) {
         const LineInfo info = Classify(p.lines[i].raw);
-        if (info.kind == Kind::Key && EqualsNoCase(info.name, key)) {
+        if (info.kind == Kind::Key && EqualsNoCase(info.name, keyName)) {
             return info.value;
         }
     }
     return std::nullopt;
+}
+
+bool HasLineBreak(std::wstring_view text) {
+    return text.find_first_of(L"\r\n") != std::wstring_view::npos;
+}
+
+// A section and key that one header line and one key line hold and read back as they
+// were given: anything else would add lines, or shadow or hide other keys.
+bool IsWritableName(std::wstring_view section, std::wstring_view key, std::wstring_view value) {
+    if (section.empty() || key.empty() || HasLineBreak(section) || HasLineBreak(key) ||
+        HasLineBreak(value)) {
+        return false;
+    }
+    return section.find(L']') == std::wstring_view::npos &&
+           key.find(L'=') == std::wstring_view::npos && key[0] != L'[' && key[0] != L';' &&
+           key[0] != L'#';
 }
 
 std::wstring Cut(std::wstring_view text, size_t bufferChars) {
@@ -226,9 +245,11 @@ std::vector<std::wstring> ReadSectionNames(const fs::path& file) {
     return out;
 }
 
-bool WriteString(const fs::path& file, std::wstring_view section, std::wstring_view key,
+bool WriteString(const fs::path& file, std::wstring_view sectionName, std::wstring_view keyName,
                  std::wstring_view value) {
-    if (section.empty() || key.empty()) {
+    const std::wstring section = TrimBlanks(sectionName);
+    const std::wstring key = TrimBlanks(keyName);
+    if (!IsWritableName(section, key, value)) {
         return false;
     }
     std::error_code ec;

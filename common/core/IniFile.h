@@ -35,16 +35,17 @@ namespace ini {
 /// out) are taken while they fit; the first that does not fit is cut to the room left
 /// and ends the list.
 [[nodiscard]] std::vector<std::wstring> ReadSection(const std::filesystem::path& file,
-                                                    std::wstring_view section,
-                                                    size_t bufferChars);
+                                                    std::wstring_view section, size_t bufferChars);
 
 /// The names of all sections, in file order (duplicates once).
 [[nodiscard]] std::vector<std::wstring> ReadSectionNames(const std::filesystem::path& file);
 
 /// Writes key=value: replaces the key's line in place, or adds the key at the end of its
 /// section, or the section at the end of the file, or creates the file. Every other line is
-/// kept byte for byte. Returns false, changing nothing, when the file is read-only or
-/// cannot be written, or when section or key is empty.
+/// kept byte for byte. Section and key are taken without surrounding blanks (as reads take
+/// them). Returns false, changing nothing, when the file is read-only or cannot be written,
+/// when section or key is empty, when any of the three holds a line break, or when the key
+/// holds '=' or starts with '[', ';' or '#', or the section holds ']'.
 bool WriteString(const std::filesystem::path& file, std::wstring_view section,
                  std::wstring_view key, std::wstring_view value);
 
