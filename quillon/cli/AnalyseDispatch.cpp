@@ -1,4 +1,6 @@
 #include "AnalyseDDR.h"
+#include "AnalyseEmmc.h"
+#include "AnalyseHynix.h"
 #include "QuillonCli.h"
 
 // One row per log family this program analyses; a family added to the program adds its row.
@@ -11,7 +13,9 @@ struct SAnalyser {
 };
 
 constexpr SAnalyser kAnalysers[] = {
-    {0, 2, &AnalyseDDR}, // lpDDR, lpDDR2, DDR3
+    {0, 2, &AnalyseDDR},   // lpDDR, lpDDR2, DDR3
+    {3, 3, &AnalyseHynix}, // Hynix Log
+    {4, 5, &AnalyseEmmc},  // eMMC SDR50, DDR50
 };
 
 } // namespace
