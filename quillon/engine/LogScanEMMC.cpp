@@ -56,7 +56,7 @@ void CLogScanEMMC::SetSizes(const SEmmcSizes& sizes) {
 }
 
 bool CLogScanEMMC::ReadLog(const std::wstring& path, CLogPageEMMC& page) {
-    std::string bytes;
+    std::string& bytes = m_strBytes;
     if (!ReadFileBytes(WideToPath(path), bytes)) {
         GetPrompt().Show(FormatW(L"open file %ls failed !", path.c_str()));
         return false;
@@ -160,10 +160,12 @@ bool CLogScanEMMC::Scan() {
         page->CreateBlocks();
         if (!ReadLog(path, *page)) {
             LogError(L"scan EMMC log failed: %ls", path.c_str());
+            std::string().swap(m_strBytes);
             return false; // the pages made so far go with the list
         }
         pages->AddPage(std::move(page));
     }
+    std::string().swap(m_strBytes);
     m_pPageList = std::move(pages);
     m_pPageList->AnalyseAndSort(m_nSortMode);
     (void)m_pPageList->BuildMergedPage();
