@@ -1,10 +1,13 @@
 // The DDR scan against the cost of reading its input: 100 lpDDR2 logs of 1568 data lines
 // each are scanned, sorted and merged (CLogScanDDR::Scan) and, in the same run, read and
 // split into lines the way the line reader delivers them. The scan benchmarks report their
-// CPU time as a multiple of the read-and-split CPU time (counter "x_read_split"); the budget
-// is 3. Freeing the page list is not timed.
+// CPU time as a multiple of two readings: split into views of one buffer, as the line reader
+// delivers pieces (counter "x_read_split", the strict one), and split into one string per
+// line, the plain way a reader holds lines (counter "x_lines"); the budget is 3. Freeing the
+// page list is not timed.
 
 #include "DdrLogGenerator.h"
+#include "FileUtil.h"
 #include "LogPageList.h"
 #include "LogRead.h"
 #include "LogScanDDR.h"
@@ -68,6 +71,31 @@ size_t ReadAndSplit(const std::vector<std::wstring>& files) {
     return lines;
 }
 
+// The plain way of reading a log into lines: the bytes as single-byte characters, CR LF as
+// LF, one string per line. The scan is also reported against this (counter "x_lines").
+size_t ReadIntoLineStrings(const std::vector<std::wstring>& files) {
+    size_t lines = 0;
+    for (const std::wstring& file : files) {
+        std::string bytes;
+        if (!ReadFileBytes(WideToPath(file), bytes)) {
+            continue;
+        }
+        const std::wstring text = BytesToWide(bytes);
+        std::vector<std::wstring> split;
+        size_t start = 0;
+        while (start < text.size()) {
+            size_t end = text.find(L'\n', start);
+            const size_t stop = end == std::wstring::npos ? text.size() : end;
+            const size_t cut = stop > start && text[stop - 1] == L'\r' ? stop - 1 : stop;
+            split.emplace_back(text, start, cut - start);
+            start = end == std::wstring::npos ? text.size() : end + 1;
+        }
+        lines += split.size();
+        benchmark::DoNotOptimize(split.data());
+    }
+    return lines;
+}
+
 // The scan with its sort and merge; the page list is handed back so that freeing it stays out
 // of the timed part (the main dialog keeps it until the next analysis).
 std::unique_ptr<CLogPageList> ScanSortMerge(const std::vector<std::wstring>& files, int sortMode) {
@@ -92,16 +120,26 @@ double ThreadCpuSeconds() {
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
-// Median CPU seconds of a few read-and-split passes, taken right before the scan is timed.
-double ReadSplitSeconds(const std::vector<std::wstring>& files) {
+// Median CPU seconds of a few passes of a reader, taken right before the scan is timed.
+double ReadSplitSeconds(const std::vector<std::wstring>& files,
+                        size_t (*reader)(const std::vector<std::wstring>&) = ReadAndSplit) {
     std::vector<double> times;
     for (int i = 0; i < 5; ++i) {
         const double start = ThreadCpuSeconds();
-        ReadAndSplit(files);
+        reader(files);
         times.push_back(ThreadCpuSeconds() - start);
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+void BM_ReadIntoLineStrings(benchmark::State& state) {
+    const auto& files = BenchFiles();
+    size_t lines = 0;
+    for (auto _ : state) {
+        lines = ReadIntoLineStrings(files);
+    }
+    state.counters["lines"] = static_cast<double>(lines);
 }
 
 void BM_ReadAndSplit(benchmark::State& state) {
@@ -146,6 +184,7 @@ void BM_ScanSortMerge(benchmark::State& state) {
     CRecordingPrompt prompt; // a scan that had to ask would be a broken benchmark input
     CScopedPrompt scope(prompt);
     const double baseline = ReadSplitSeconds(files);
+    const double lineBaseline = ReadSplitSeconds(files, ReadIntoLineStrings);
     double seconds = 0.0;
     int64_t runs = 0;
     for (auto _ : state) {
@@ -170,12 +209,16 @@ void BM_ScanSortMerge(benchmark::State& state) {
         state.counters["x_read_split"] = seconds / static_cast<double>(runs) / baseline;
         state.counters["read_split_cpu_ms"] = baseline * 1000.0;
         state.counters["scan_cpu_ms"] = seconds / static_cast<double>(runs) * 1000.0;
+        if (lineBaseline > 0.0) {
+            state.counters["x_lines"] = seconds / static_cast<double>(runs) / lineBaseline;
+        }
     }
 }
 
 } // namespace
 
 BENCHMARK(BM_ReadAndSplit)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadIntoLineStrings)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadLogHeader)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SplitLogLines)->Unit(benchmark::kMillisecond);
 // Sort mode 2 (by name, no analysis while sorting) and 1 (every page analysed first).
