@@ -154,6 +154,65 @@ bool ReadRecordFields(const std::vector<std::string_view>& fields, std::vector<u
     return true;
 }
 
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+int32_t ResultState(const char* r) {
+    if (r[0] == '0' && (r[1] | 0x20) == 'x' && r[2] == '0') {
+        return CLogDataDDR::kPass;
+    }
+    if (EqualsNoCaseBytes(std::string_view(r, 3), "0Xf")) {
+        return CLogDataDDR::kFail;
+    }
+    return CLogDataDDR::kOther;
+}
+
+} // namespace
+
+bool DecodePlainRecordLine(std::string_view line, std::vector<uint32_t>& words, int32_t& state) {
+    words.clear();
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    // Leading white space (tabs included) only yields empty fields, which are dropped.
+    while (p < end && IsBlank(*p)) {
+        ++p;
+    }
+    // First field: three characters that are not white space, then one tab.
+    if (end - p < 4 || IsBlank(p[0]) || IsBlank(p[1]) || IsBlank(p[2]) || p[3] != '\t') {
+        return false;
+    }
+    p += 4;
+    // Words: "0x" or "0X", eight hexadecimal digits, one tab.
+    while (end - p >= 11 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && p[10] == '\t') {
+        uint32_t w = 0;
+        uint8_t bad = 0;
+        for (int k = 2; k < 10; ++k) {
+            const uint8_t d = kHexValue[static_cast<uint8_t>(p[k])];
+            bad |= d;
+            w = (w << 4) | (d & 0xF);
+        }
+        if (bad & 0xF0) {
+            return false;
+        }
+        words.push_back(p[1] == 'x' ? w : 0u);
+        p += 11;
+    }
+    // Last field: three characters that are not white space, then only white space.
+    if (words.empty() || end - p < 3 || IsBlank(p[0]) || IsBlank(p[1]) || IsBlank(p[2])) {
+        return false;
+    }
+    for (const char* q = p + 3; q < end; ++q) {
+        if (!IsBlank(*q)) {
+            return false;
+        }
+    }
+    state = ResultState(p);
+    return true;
+}
+
 } // namespace sondex
 
 CPinScanTable::CPinScanTable(const LogHeader& header) : m_header(header) {}
@@ -403,9 +462,17 @@ bool CPinScanTable::ParseRow(const std::vector<std::string_view>& fields) {
     if (!sondex::ReadRecordFields(fields, m_wordScratch, state)) {
         return false;
     }
+    return ParseRowWords(m_wordScratch, state);
+}
+
+bool CPinScanTable::ParseRowWords(const std::vector<uint32_t>& words, int32_t state) {
+    if (m_rowValueIndex.size() != m_rowRanges.size() ||
+        m_colValueIndex.size() != m_colRanges.size()) {
+        return false; // no layout yet
+    }
     m_rowScratch.clear();
     m_colScratch.clear();
-    for (const uint32_t w : m_wordScratch) {
+    for (const uint32_t w : words) {
         const int position = PositionOf(w);
         if (position == 0) {
             return false;

@@ -49,6 +49,8 @@ public:
     void BuildLayout(const std::vector<int32_t>& selectedSr);
     /// Stores the result of one record line in its cell; false when the line is rejected.
     bool ParseRow(const std::vector<std::string_view>& fields);
+    /// ParseRow for a line whose fields have been read already (ReadRecordFields).
+    bool ParseRowWords(const std::vector<uint32_t>& words, int32_t state);
 
     /// Widths per sub-parameter value into results (an existing text keeps its width) and
     /// the table's verdict on its sr-0 columns.
@@ -206,4 +208,10 @@ namespace sondex {
 /// reads as 0) and the result state.
 [[nodiscard]] bool ReadRecordFields(const std::vector<std::string_view>& fields,
                                     std::vector<uint32_t>& words, int32_t& state);
+/// The same read straight from one untrimmed line when it has the form a log prints
+/// (three characters, tab-separated words, three characters, trailing white space): true
+/// with the words and state the field split and ReadRecordFields give. False says only
+/// that the line has another form; the caller then takes the general path.
+[[nodiscard]] bool DecodePlainRecordLine(std::string_view line, std::vector<uint32_t>& words,
+                                         int32_t& state);
 } // namespace sondex

@@ -18,11 +18,26 @@ bool CScanLogData::ParseBlocks(const std::vector<int32_t>& selectedSr) {
     m_nTableCount = 0;
     bool ok = true;
     std::vector<std::string_view> fields;
+    std::vector<uint32_t> words;
+    int32_t state = 0;
     for (size_t b = 0; b < m_blocks.size(); ++b) {
         sondex::CRecordLineCursor cursor(m_blocks[b]);
         auto fresh = std::make_unique<CPinScanTable>(m_header);
         CPinScanTable* table = nullptr;
-        while (cursor.Next(fields)) {
+        std::string_view line;
+        while (cursor.NextLine(line)) {
+            // Lines in the printed form are read in one pass; any other goes through the
+            // field split, which gives the same words for the printed form.
+            if (table && sondex::DecodePlainRecordLine(line, words, state)) {
+                if (!table->ParseRowWords(words, state)) {
+                    ok = false;
+                }
+                continue;
+            }
+            sondex::CRecordLineCursor::SplitRecordLine(line, fields);
+            if (fields.empty()) {
+                continue;
+            }
             if (!table) {
                 if (!fresh->ParsePinLine(fields)) {
                     GetPrompt().Show(L"获取针脚信息失败,请检查区块第一行log格式");

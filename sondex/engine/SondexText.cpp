@@ -129,42 +129,36 @@ void SplitImpl(std::basic_string_view<Ch> text, Ch separator, Out&& add) {
 
 } // namespace
 
-bool CRecordLineCursor::Next(std::vector<std::string_view>& fields) {
-    // One pass over the text: trimming each field at both ends gives the same fields as
-    // trimming the line first and its fields after, since a tab is white space too.
-    const char* const data = m_text.data();
+bool CRecordLineCursor::NextLine(std::string_view& line) {
+    if (m_bDone) {
+        return false;
+    }
     const size_t n = m_text.size();
-    while (!m_bDone) {
-        fields.clear();
-        size_t start = m_pos;
-        size_t i = m_pos;
-        for (;; ++i) {
-            const char c = i < n ? data[i] : ',';
-            if (c != '\t' && c != ',') {
-                continue;
-            }
-            size_t b = start;
-            size_t e = i;
-            while (b < e && IsSpace(data[b])) {
-                ++b;
-            }
-            while (e > b && IsSpace(data[e - 1])) {
-                --e;
-            }
-            if (e > b) {
-                fields.emplace_back(data + b, e - b);
-            }
-            start = i + 1;
-            if (c == ',') {
-                break;
-            }
-        }
-        m_pos = i + 1;
-        m_bDone = i >= n;
+    const void* hit = std::memchr(m_text.data() + m_pos, ',', n - m_pos);
+    const size_t end = hit ? static_cast<size_t>(static_cast<const char*>(hit) - m_text.data()) : n;
+    line = m_text.substr(m_pos, end - m_pos);
+    m_pos = end + 1;
+    m_bDone = end >= n;
+    return true;
+}
+
+void CRecordLineCursor::SplitRecordLine(std::string_view line,
+                                        std::vector<std::string_view>& fields) {
+    // Trimming each field at both ends gives the same fields as trimming the line first
+    // and its fields after, since a tab is white space too.
+    fields.clear();
+    SplitBytes(line, '\t', fields);
+}
+
+bool CRecordLineCursor::Next(std::vector<std::string_view>& fields) {
+    std::string_view line;
+    while (NextLine(line)) {
+        SplitRecordLine(line, fields);
         if (!fields.empty()) {
             return true;
         }
     }
+    fields.clear();
     return false;
 }
 

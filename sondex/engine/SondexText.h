@@ -24,6 +24,11 @@ class CRecordLineCursor {
 public:
     explicit CRecordLineCursor(std::string_view text) : m_text(text) {}
     bool Next(std::vector<std::string_view>& fields);
+    /// The next piece of text up to a ',' (untrimmed, possibly without fields); false when
+    /// the text is used up. Next is NextLine followed by SplitRecordLine.
+    bool NextLine(std::string_view& line);
+    /// The trimmed, non-empty tab-separated fields of one line (fields cleared first).
+    static void SplitRecordLine(std::string_view line, std::vector<std::string_view>& fields);
 
 private:
     std::string_view m_text;

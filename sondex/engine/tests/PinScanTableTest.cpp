@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace sondextest;
 
 namespace {
@@ -371,4 +373,82 @@ TEST(PinScanTableTest, CellColours) {
     EXPECT_EQ(CLogDataDDR(CLogDataDDR::kPass).GetColor(), 0x00FF00u);
     EXPECT_EQ(CLogDataDDR(CLogDataDDR::kOther).GetColor(), 0xFFFFFFu);
     EXPECT_EQ(CLogDataDDR(-5).GetColor(), 0xFFFFFFu);
+}
+
+// The one-pass reader of printed record lines must agree with the field split followed by
+// ReadRecordFields whenever it accepts a line, and accept the lines a log prints.
+TEST(PinScanTableTest, PlainRecordLineDecodingMatchesTheFieldSplit) {
+    struct Case {
+        const char* line;
+        bool plain; // the one-pass reader accepts it
+    } cases[] = {
+        {" 0x1\t0xB1001005\t0xC1004010\t0X0\n", true},
+        {"0x1\t0xB1001005\t0XF", true},
+        {"0x1\t0XB1001005\t0x0 \r \t\n", true}, // "0X" word reads as 0
+        {"\t 0x1\t0xb1001005\tabc\t\t", true},
+        {"0x1\t0xB1001005\t0x0\tjunk\n", false}, // a fourth field
+        {"0x1\t\t0xB1001005\t0x0\n", false},     // empty field between tabs
+        {"0x1 \t0xB1001005\t0x0\n", false},      // blank inside a field
+        {"0 1\t0xB1001005\t0x0\n", false},       // blank inside the first field
+        {"0x1\t0xB10010G5\t0x0\n", false},       // not hexadecimal
+        {"0x12\t0xB1001005\t0x0\n", false},      // first field of 4 characters
+        {"0x1\t0x0\n", false},                   // no word
+        {"0x1\t0xB1001005\t0x0x\n", false},      // result of 4 characters
+        {"", false},
+        {" \n", false},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint32_t> fast;
+        int32_t fastState = -1;
+        const bool plain = sondex::DecodePlainRecordLine(c.line, fast, fastState);
+        EXPECT_EQ(plain, c.plain) << c.line;
+        std::vector<std::string_view> fields;
+        sondex::CRecordLineCursor::SplitRecordLine(c.line, fields);
+        std::vector<uint32_t> words;
+        int32_t state = -2;
+        const bool ok = sondex::ReadRecordFields(fields, words, state);
+        if (plain) {
+            EXPECT_TRUE(ok) << c.line;
+            EXPECT_EQ(fast, words) << c.line;
+            EXPECT_EQ(fastState, state) << c.line;
+        }
+    }
+    // Printed lines with random edits (a character replaced, added or taken out):
+    // whenever the one-pass reader accepts one, it gives the field split's result.
+    std::mt19937 rng(7);
+    const std::string printed = " 0x1\t0xB1001005\t0XC2005001\t0xF\r\n";
+    const char alphabet[] = {'\t', ' ', '\n', '\r', '0', 'x', 'X', 'f', 'G', '1'};
+    int accepted = 0;
+    for (int round = 0; round < 5000; ++round) {
+        std::string line = printed;
+        for (int edit = static_cast<int>(rng() % 3); edit-- > 0;) {
+            const size_t at = rng() % line.size();
+            const char c = alphabet[rng() % sizeof alphabet];
+            switch (rng() % 3) {
+            case 0:
+                line[at] = c;
+                break;
+            case 1:
+                line.insert(line.begin() + static_cast<std::ptrdiff_t>(at), c);
+                break;
+            default:
+                line.erase(at, 1);
+                break;
+            }
+        }
+        std::vector<uint32_t> fast;
+        int32_t fastState = -1;
+        if (!sondex::DecodePlainRecordLine(line, fast, fastState)) {
+            continue;
+        }
+        ++accepted;
+        std::vector<std::string_view> fields;
+        sondex::CRecordLineCursor::SplitRecordLine(line, fields);
+        std::vector<uint32_t> words;
+        int32_t state = -2;
+        ASSERT_TRUE(sondex::ReadRecordFields(fields, words, state)) << "'" << line << "'";
+        ASSERT_EQ(fast, words) << "'" << line << "'";
+        ASSERT_EQ(fastState, state) << "'" << line << "'";
+    }
+    EXPECT_GT(accepted, 0);
 }

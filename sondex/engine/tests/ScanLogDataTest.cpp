@@ -253,3 +253,56 @@ TEST(ScanLogDataTest, MergeOfTablesThatDifferKeepsEveryKey) {
     EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
     EXPECT_EQ(std::adjacent_find(keys.begin(), keys.end()), keys.end());
 }
+
+// Record lines in other forms than the printed one (blanks around fields, empty fields,
+// several lines in one comma-separated piece, a rejected line) go through the field split:
+// the tables are the same as from the printed lines, and a rejected line still fails.
+TEST(ScanLogDataTest, RecordLinesInOtherFormsGiveTheSameTable) {
+    CTestConfig config;
+    const std::string printed = CaLines(0, 4);
+    std::string odd;
+    int n = 0;
+    for (const auto line : sondex::SplitTrimmed(printed, '\n')) {
+        std::string text(line);
+        switch (n++ % 4) {
+        case 1: // blanks inside the fields
+            for (size_t at = text.find('\t'); at != std::string::npos;
+                 at = text.find('\t', at + 3)) {
+                text.replace(at, 1, " \t ");
+            }
+            break;
+        case 2: // an empty field
+            text.insert(text.find('\t'), "\t");
+            break;
+        case 3: // this line and the next in one piece
+            text += " , ";
+            break;
+        default:
+            break;
+        }
+        odd += text + (n % 4 == 0 ? "\n" : "\r\n");
+    }
+    const SParsed a = Parse({Block(printed)});
+    const SParsed b = Parse({Block(odd)});
+    ASSERT_TRUE(a.ok);
+    EXPECT_TRUE(b.ok);
+    ASSERT_EQ(b.data->GetTableCount(), a.data->GetTableCount());
+    const CPinScanTable& ta = *a.data->GetTable(0);
+    const CPinScanTable& tb = *b.data->GetTable(0);
+    EXPECT_EQ(tb.GetCellKeyCount(), ta.GetCellKeyCount());
+    ta.ForEachCell([&](int row, int col, const CPinScanTable::CellList& cells) {
+        const auto* other = tb.GetCells(row, col);
+        ASSERT_NE(other, nullptr) << row << "," << col;
+        ASSERT_EQ(other->size(), cells.size());
+        for (size_t i = 0; i < cells.size(); ++i) {
+            EXPECT_EQ((*other)[i].GetState(), cells[i].GetState());
+        }
+    });
+    // A bad word in either form rejects the line.
+    for (const std::string& bad : {std::string("0x1\t0xB10010G5\t0XC1005000\t0X0"),
+                                   std::string("0x1 \t0xB10010G5\t0XC1005000\t0X0")}) {
+        const SParsed c = Parse({Block(printed + bad + "\n")});
+        EXPECT_FALSE(c.ok) << bad;
+        EXPECT_EQ(c.data->GetTable(0)->GetCellKeyCount(), ta.GetCellKeyCount()) << bad;
+    }
+}
