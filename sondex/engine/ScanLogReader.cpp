@@ -37,6 +37,10 @@ std::string_view StripChar(std::string_view text, char c) {
     return text;
 }
 
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
 } // namespace
 
 CScanLogReader::CScanLogReader(fs::path path) : m_path(std::move(path)) {}
@@ -143,6 +147,14 @@ int CScanLogReader::ReadLog() {
 }
 
 bool CScanLogReader::ClassifyPiece(std::string_view piece) {
+    // A record line as printed: "0x", one hexadecimal digit and a tab cannot be a marker
+    // (its value is below 16) and, without a star, not a header line either.
+    if (piece.size() >= 4 && piece[0] == '0' && piece[1] == 'x' && IsHexDigit(piece[2]) &&
+        piece[3] == '\t' && piece.find('*', 4) == std::string_view::npos) {
+        m_strBlock += ", ";
+        m_strBlock.append(piece);
+        return true;
+    }
     if (piece.empty() || piece.find("0x") == std::string_view::npos) {
         return true;
     }

@@ -257,3 +257,38 @@ TEST(ScanLogReaderTest, CrLfAcrossTheReadChunksStaysOneLineBreak) {
     ASSERT_EQ(b.blocks.size(), 1u);
     EXPECT_EQ(b.blocks[0].find('\r'), std::string::npos);
 }
+
+// Lines that look like printed record lines at their start are still classified by the
+// whole line: a star anywhere makes a header line, and a longer first word is a marker.
+TEST(ScanLogReaderTest, RecordLookingLinesAreClassifiedByTheWholeLine) {
+    CTestConfig config;
+    CTempDir dir;
+    struct Case {
+        const char* what;
+        std::string body;
+        std::vector<std::string> blocks;
+        int status;
+    } cases[] = {
+        {"printed record lines",
+         kLine + kLine,
+         {", " + kLine + ", " + kLine},
+         CScanLogReader::kStatusOk},
+        {"a star late in the line makes it a header line past the fourth",
+         kLine + "0x1\t0xB1001005\t0X0*\n" + kLine,
+         {", " + kLine + ", " + kLine},
+         CScanLogReader::kStatusOk},
+        {"a first word that is a separator still closes the block",
+         kLine + "0x434F4E54\t\n" + kLine,
+         {", " + kLine, ", " + kLine},
+         CScanLogReader::kStatusOk},
+        {"upper-case prefix and a space after the digit go the general way",
+         "0X1\t0xB1001005\t0X0\n0x1 \t0xB1001005\t0X0\n",
+         {", 0X1\t0xB1001005\t0X0\n, 0x1 \t0xB1001005\t0X0\n"},
+         CScanLogReader::kStatusOk},
+    };
+    for (const auto& c : cases) {
+        const SRead r = ReadText(dir, Header() + kStart + c.body + kEnd);
+        EXPECT_EQ(r.status, c.status) << c.what;
+        EXPECT_EQ(r.blocks, c.blocks) << c.what;
+    }
+}
