@@ -308,22 +308,39 @@ void CPinScanTable::BuildLayout(const std::vector<int32_t>& selectedSr) {
     m_nColCount = nB + 1 + b;
     m_nLastColRangeCount = m_colRanges.empty() ? 1 : m_colRanges.back()->GetCount();
 
-    m_headerValues.clear();
-    int repeat = 1;
-    for (int i = nC - 1; i >= 0; --i) {
+    // Header values: column parameter i repeats each value over the combinations of the
+    // parameters after it, and so do the row parameters. Keys are made in ascending
+    // order, so every map insertion goes at the end.
+    const auto strides = [](const std::vector<const CValueRange*>& ranges) {
+        std::vector<int> out(ranges.size(), 1);
+        int repeat = 1;
+        for (size_t p = ranges.size(); p-- > 0;) {
+            out[p] = repeat;
+            repeat *= std::max(ranges[p]->GetCount(), 1);
+        }
+        return out;
+    };
+    const std::vector<int> colRepeat = strides(m_colRanges);
+    const std::vector<int> rowRepeat = strides(m_rowRanges);
+    const auto colValue = [&](int i, int k) {
         const CValueRange& range = *m_colRanges[static_cast<size_t>(i)];
-        for (int k = 0; k < b; ++k) {
-            m_headerValues[{i, nB + 1 + k}] = range.GetValue((k / repeat) % range.GetCount());
-        }
-        repeat *= std::max(range.GetCount(), 1);
-    }
-    repeat = 1;
-    for (int j = nB - 1; j >= 0; --j) {
+        return range.GetValue((k / colRepeat[static_cast<size_t>(i)]) % range.GetCount());
+    };
+    const auto rowValue = [&](int j, int k) {
         const CValueRange& range = *m_rowRanges[static_cast<size_t>(j)];
-        for (int k = 0; k < a; ++k) {
-            m_headerValues[{nC + k, j}] = range.GetValue((k / repeat) % range.GetCount());
+        return range.GetValue((k / rowRepeat[static_cast<size_t>(j)]) % range.GetCount());
+    };
+    m_headerValues.clear();
+    for (int i = 0; i < nC; ++i) {
+        for (int k = 0; k < b; ++k) {
+            m_headerValues.emplace_hint(m_headerValues.end(), CellKey{i, nB + 1 + k},
+                                        colValue(i, k));
         }
-        repeat *= std::max(range.GetCount(), 1);
+    }
+    for (int k = 0; k < a; ++k) {
+        for (int j = 0; j < nB; ++j) {
+            m_headerValues.emplace_hint(m_headerValues.end(), CellKey{nC + k, j}, rowValue(j, k));
+        }
     }
 
     m_valuesByCol.clear();
@@ -331,22 +348,25 @@ void CPinScanTable::BuildLayout(const std::vector<int32_t>& selectedSr) {
     for (int k = 0; k < b; ++k) {
         const int col = nB + 1 + k;
         ValueList values;
+        values.reserve(static_cast<size_t>(nC));
         for (int i = 0; i < nC; ++i) {
-            values.push_back(m_headerValues[{i, col}]);
+            values.push_back(colValue(i, k));
         }
-        m_colByValues.emplace(values, col);
-        m_valuesByCol.emplace(col, std::move(values));
+        // The first column of a value list keeps it, as with a plain emplace.
+        m_colByValues.emplace_hint(m_colByValues.end(), values, col);
+        m_valuesByCol.emplace_hint(m_valuesByCol.end(), col, std::move(values));
     }
     m_valuesByRow.clear();
     m_rowByValues.clear();
     for (int k = 0; k < a; ++k) {
         const int row = nC + k;
         ValueList values;
+        values.reserve(static_cast<size_t>(nB));
         for (int j = 0; j < nB; ++j) {
-            values.push_back(m_headerValues[{row, j}]);
+            values.push_back(rowValue(j, k));
         }
-        m_rowByValues.emplace(values, row);
-        m_valuesByRow.emplace(row, std::move(values));
+        m_rowByValues.emplace_hint(m_rowByValues.end(), values, row);
+        m_valuesByRow.emplace_hint(m_valuesByRow.end(), row, std::move(values));
     }
 
     ResetCells(a, b);
