@@ -7,7 +7,9 @@
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <fstream>
 
 namespace fs = std::filesystem;
@@ -67,13 +69,21 @@ int CScanLogReader::ReadLog() {
     // Text-mode reading: CR LF becomes LF; the file is cut into pieces that end after a
     // line break or after kPieceChars characters. The file is streamed, so a huge or
     // binary file costs no more memory than the blocks it yields.
-    std::string chunk(1 << 18, '\0');
+    // The buffer is no larger than the file (a small log costs no large zeroed block);
+    // its bytes are written by the read before they are looked at.
+    constexpr size_t kChunkChars = size_t(1) << 18;
+    const auto fileSize = fs::file_size(m_path, ec);
+    const size_t chunkSize =
+        ec ? kChunkChars : std::clamp<size_t>(static_cast<size_t>(fileSize), 1, kChunkChars);
+    const auto chunkBuffer = std::make_unique_for_overwrite<char[]>(chunkSize);
+    const std::string_view chunk(chunkBuffer.get(), chunkSize);
     std::string text;
+    text.reserve(chunkSize);
     std::string carry;
     bool pendingCr = false;
     bool stop = false;
     while (!stop && in) {
-        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        in.read(chunkBuffer.get(), static_cast<std::streamsize>(chunkSize));
         const auto got = static_cast<size_t>(in.gcount());
         if (got == 0) {
             break;
