@@ -1,6 +1,7 @@
 // Times the Sondex folder analysis (read, parse into tables, analyse, merge) of 50 logs
 // with several tables and a few thousand record lines each, beside reading the same files
 // and splitting them into lines (median thread CPU time). Usage: sondex_bench [rounds]
+// (default 9; the reference and the open alternate round by round)
 
 #include "FolderWorkflow.h"
 #include "ProjectConfig.h"
@@ -102,6 +103,11 @@ double CpuMs() {
     return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
+double Median(std::vector<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
 // Median CPU time of the thread: on a shared machine wall time mostly measures the others.
 template <typename F> double MedianMs(int rounds, F&& f) {
     std::vector<double> ms;
@@ -110,14 +116,13 @@ template <typename F> double MedianMs(int rounds, F&& f) {
         f();
         ms.push_back(CpuMs() - t0);
     }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
+    return Median(std::move(ms));
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
     const fs::path dir = fs::temp_directory_path() / ("sondex-bench-" + std::to_string(::getpid()));
     fs::create_directories(dir / "logs");
     std::ofstream(dir / "Sondex.ini", std::ios::binary) << kIni;
@@ -139,12 +144,20 @@ int main(int argc, char** argv) {
 
     size_t lines = 0;
     int opened = 0;
-    const double readMs = MedianMs(rounds, [&] { lines = ReadAndSplit(files); });
-    const double openMs = MedianMs(rounds, [&] {
-        CFolderWorkflow workflow;
-        opened = workflow.AnalyzeFolder(dir / "logs");
-        workflow.Activate(workflow.GetStatisticsDocument());
-    });
+    // The reference and the open alternate round by round, so a change in the load of a
+    // shared machine falls on both alike.
+    std::vector<double> readRounds;
+    std::vector<double> openRounds;
+    for (int i = 0; i < rounds; ++i) {
+        readRounds.push_back(MedianMs(1, [&] { lines = ReadAndSplit(files); }));
+        openRounds.push_back(MedianMs(1, [&] {
+            CFolderWorkflow workflow;
+            opened = workflow.AnalyzeFolder(dir / "logs");
+            workflow.Activate(workflow.GetStatisticsDocument());
+        }));
+    }
+    const double readMs = Median(readRounds);
+    const double openMs = Median(openRounds);
     // The steps of one open, to see where the time goes.
     const double readerMs = MedianMs(rounds, [&] {
         for (const auto& f : files) {

@@ -187,16 +187,16 @@ bool DecodePlainRecordLine(std::string_view line, std::vector<uint32_t>& words, 
     p += 4;
     // Words: "0x" or "0X", eight hexadecimal digits, one tab.
     while (end - p >= 11 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && p[10] == '\t') {
-        uint32_t w = 0;
-        uint8_t bad = 0;
-        for (int k = 2; k < 10; ++k) {
-            const uint8_t d = kHexValue[static_cast<uint8_t>(p[k])];
-            bad |= d;
-            w = (w << 4) | (d & 0xF);
+        // Eight independent digit look-ups, combined once.
+        uint32_t d[8];
+        for (int k = 0; k < 8; ++k) {
+            d[k] = kHexValue[static_cast<uint8_t>(p[2 + k])];
         }
-        if (bad & 0xF0) {
+        if ((d[0] | d[1] | d[2] | d[3] | d[4] | d[5] | d[6] | d[7]) & 0xF0) {
             return false;
         }
+        const uint32_t w = (d[0] << 28) | (d[1] << 24) | (d[2] << 20) | (d[3] << 16) |
+                           (d[4] << 12) | (d[5] << 8) | (d[6] << 4) | d[7];
         words.push_back(p[1] == 'x' ? w : 0u);
         p += 11;
     }
