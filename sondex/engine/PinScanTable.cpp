@@ -490,6 +490,71 @@ bool CPinScanTable::ParseRowWords(const std::vector<uint32_t>& words, int32_t st
         m_colValueIndex.size() != m_colRanges.size()) {
         return false; // no layout yet
     }
+    // Words in position order (as printed) give the row and column as they come; any
+    // other order takes the value lists below. The pin checks are repeated there, which
+    // changes nothing: they only remember what they have already accepted.
+    int rowAt = 0;
+    int colAt = 0;
+    size_t rowValues = 0;
+    size_t colValues = 0;
+    bool found = true;
+    bool inOrder = true;
+    for (const uint32_t w : words) {
+        const int position = PositionOf(w);
+        if (position == 0) {
+            return false;
+        }
+        const auto code = static_cast<int>(PinCodeOf(w));
+        const auto at = static_cast<size_t>(position - 1);
+        if (AxisOf(w) == kAxisRow) {
+            if (position > m_nRowParamCount || at != rowValues) {
+                inOrder = false;
+                break;
+            }
+            int& matched = m_rowMatchedPin[at];
+            if (matched != code) {
+                if (!EqualsNoCase(m_rowRanges[at]->GetName(), PinInfo(PinCodeOf(w)).rangeName)) {
+                    return false;
+                }
+                matched = code;
+            }
+            const int i = m_rowValueIndex[at][static_cast<size_t>(ValueOf(w))];
+            found = found && i >= 0;
+            rowAt += i * m_rowStride[at];
+            ++rowValues;
+        } else if (AxisOf(w) == kAxisCol) {
+            if (position > m_nColParamCount || at != colValues) {
+                inOrder = false;
+                break;
+            }
+            int& matched = m_colMatchedPin[at];
+            if (matched != code) {
+                const SPinInfo& info = PinInfo(PinCodeOf(w));
+                if (!EqualsNoCase(m_colRanges[at]->GetName(), info.rangeName)) {
+                    return false;
+                }
+                matched = code;
+                if (m_nSubIndex == -1 && EqualsNoCase(info.pinName, m_strSubName)) {
+                    m_nSubIndex = position - 1;
+                }
+            }
+            const int i = m_colValueIndex[at][static_cast<size_t>(ValueOf(w))];
+            found = found && i >= 0;
+            colAt += i * m_colStride[at];
+            ++colValues;
+        } else {
+            return false;
+        }
+    }
+    if (inOrder) {
+        if (!found || rowValues != m_rowValueIndex.size() || colValues != m_colValueIndex.size() ||
+            rowAt >= m_nDenseRows || colAt >= m_nDenseCols) {
+            return false;
+        }
+        CellAt(m_nColParamCount + rowAt, m_nRowParamCount + 1 + colAt).emplace_back(state);
+        return true;
+    }
+
     m_rowScratch.clear();
     m_colScratch.clear();
     for (const uint32_t w : words) {

@@ -452,3 +452,24 @@ TEST(PinScanTableTest, PlainRecordLineDecodingMatchesTheFieldSplit) {
     }
     EXPECT_GT(accepted, 0);
 }
+
+// Words out of position order take the value-list way: a second word at position 1 is put
+// in front of the first, so DQ 1 then DQ 3 read as DQ 3, sr 1. Words in order land where
+// the value lists would put them.
+TEST(PinScanTableTest, WordsOutOfPositionOrderUseTheValueLists) {
+    CTestConfig config;
+    CPinScanTable table(kHeader);
+    ASSERT_TRUE(table.ParsePinLine(Fields(
+        Record({Word(0xB, 1, kPinCA, 0), Word(0xC, 1, kPinDQ, 0), Word(0xC, 2, kPinSr, 0)}))));
+    table.BuildLayout({0});
+    const int row = table.GetRowByValues().at({4});
+    EXPECT_TRUE(table.ParseRow(Fields(Record(
+        {Word(0xB, 1, kPinCA, 4), Word(0xC, 1, kPinDQ, 1), Word(0xC, 1, kPinDQ, 3)}, "0XF"))));
+    EXPECT_EQ(States(table, row, table.GetColByValues().at({3, 1})),
+              std::vector<int32_t>{CLogDataDDR::kFail});
+    EXPECT_TRUE(table.ParseRow(Fields(Record(
+        {Word(0xB, 1, kPinCA, 4), Word(0xC, 1, kPinDQ, 2), Word(0xC, 2, kPinSr, 3)}, "0X0"))));
+    EXPECT_EQ(States(table, row, table.GetColByValues().at({2, 3})),
+              std::vector<int32_t>{CLogDataDDR::kPass});
+    EXPECT_EQ(table.GetCellKeyCount(), 2u);
+}
