@@ -1,5 +1,6 @@
 #include "AnalyseDDR.h"
 
+#include "AnalyseReport.h"
 #include "AnalyzerSettings.h"
 #include "ChartCellsDDR.h"
 #include "DrvStgRegistry.h"
@@ -83,53 +84,8 @@ json PageJson(const STabResult& tab, bool shown) {
     }
     page["bestRecords"] = best;
 
-    const CResultPanelDDRModel& panel = tab.m_panel;
-    json rates = json::array();
-    for (int lane = 0; lane < 4; ++lane) {
-        const auto it = panel.Rates().find(lane);
-        if (it == panel.Rates().end() || !std::isfinite(it->second)) {
-            rates.push_back(nullptr);
-        } else {
-            rates.push_back(it->second);
-        }
-    }
-    page["rates"] = rates;
-    json rateTexts = json::array();
-    for (const std::wstring& text : panel.RateTexts()) {
-        rateTexts.push_back(U8(text));
-    }
-    page["rateTexts"] = rateTexts;
-    json list = json::array();
-    for (const auto& row : panel.Rows()) {
-        list.push_back({U8(row[0]), U8(row[1]), U8(row[2]), U8(row[3])});
-    }
-    page["bestList"] = list;
-    if (tab.m_bVerdictMade) {
-        page["verdict"] = {{"made", true},
-                           {"conclusion", U8(panel.Conclusion())},
-                           {"reason", U8(panel.Reason())},
-                           {"code", panel.ResultCode()}};
-    } else {
-        page["verdict"] = {{"made", false},
-                           {"conclusion", nullptr},
-                           {"reason", nullptr},
-                           {"code", nullptr},
-                           {"text", U8(panel.NoVerdictText())}};
-    }
-    page["chart"] = tab.m_chart.ColorRows();
-    if (tab.m_bMerged) {
-        json texts = json::array();
-        for (const auto& row : tab.m_chart.TextRows()) {
-            json cells = json::array();
-            for (const std::wstring& text : row) {
-                cells.push_back(U8(text));
-            }
-            texts.push_back(std::move(cells));
-        }
-        page["chartText"] = texts;
-    } else {
-        page["chartText"] = nullptr;
-    }
+    analysereport::PutPanelJson(page, tab.m_panel, tab.m_bVerdictMade);
+    analysereport::PutChartJson(page, tab.m_chart, tab.m_bMerged);
     return page;
 }
 
@@ -158,19 +114,7 @@ void AppendPageText(std::string& text, const STabResult& tab, bool shown) {
         text += Format("                    %4s  %7s  %12s  %12s\n", U8(row[0]).c_str(),
                        U8(row[1]).c_str(), U8(row[2]).c_str(), U8(row[3]).c_str());
     }
-    if (tab.m_bVerdictMade) {
-        text += "  verdict: " + U8(panel.Conclusion());
-        if (!panel.Reason().empty()) {
-            text += ": " + U8(panel.Reason());
-        }
-        text += "\n";
-    } else {
-        text += "  verdict: none";
-        if (!panel.NoVerdictText().empty()) {
-            text += " (" + U8(panel.NoVerdictText()) + ")";
-        }
-        text += "\n";
-    }
+    analysereport::AppendVerdictText(text, panel, tab.m_bVerdictMade);
 }
 
 // Write bin with the statistics tab selected: the four list rows as records, the writer of
@@ -209,24 +153,12 @@ bool WriteBin(const std::wstring& image, int logType, const CResultPanelDDRModel
 void AnalyseDDR(const SAnalyseOptions& options, int logType, SAnalyseOutput& output) {
     json& doc = output.m_doc;
     std::string& text = output.m_strText;
-    doc["scanned"] = false;
-    doc["header"] = nullptr;
-    doc["pages"] = json::array();
-    doc["writeBin"] =
-        options.m_strImage ? json{{"attempted", false}, {"written", false}} : json(nullptr);
-    output.m_nExitCode = kExitNoVerdict;
+    analysereport::StartDocument(options, output);
     text += Format("Quillon %s analysis of %s\n", MenuName(logType),
                    U8(options.m_strDirectory).c_str());
 
-    if (options.m_strDirectory.empty()) {
-        GetPrompt().Show(L"log file directory can not be empty");
-        text += "no verdict: no log directory\n";
-        return;
-    }
     std::vector<std::wstring> files;
-    if (!FindLogFiles(options.m_strDirectory, files)) {
-        GetPrompt().Show(L"find no valid log file, can not made a analysis");
-        text += "no verdict: no log file found\n";
+    if (!analysereport::FindLogs(options, text, files)) {
         return;
     }
 

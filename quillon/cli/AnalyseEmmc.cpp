@@ -1,5 +1,6 @@
 #include "AnalyseEmmc.h"
 
+#include "AnalyseReport.h"
 #include "ChartCellsEMMC.h"
 #include "ChildDlgEMMCModel.h"
 #include "LogPageEMMC.h"
@@ -70,12 +71,7 @@ json CellsJson(const CLogPageBase& page, size_t& count) {
 void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& output) {
     json& doc = output.m_doc;
     std::string& text = output.m_strText;
-    doc["scanned"] = false;
-    doc["header"] = nullptr;
-    doc["pages"] = json::array();
-    doc["writeBin"] =
-        options.m_strImage ? json{{"attempted", false}, {"written", false}} : json(nullptr);
-    output.m_nExitCode = kExitNoVerdict;
+    analysereport::StartDocument(options, output);
     const char* flavour = logType == kLogTypeEmmcDdr50 ? "DDR50" : "SDR50";
     text += Format("Quillon eMMC %s analysis of %s\n", flavour, U8(options.m_strDirectory).c_str());
 
@@ -101,15 +97,8 @@ void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& ou
                    {"tagW", U8(tags.strW)},           {"tagR", U8(tags.strR)},
                    {"tagC", U8(tags.strC)},           {"tagY", U8(tags.strY)}};
 
-    if (options.m_strDirectory.empty()) {
-        GetPrompt().Show(L"log file directory can not be empty");
-        text += "no verdict: no log directory\n";
-        return;
-    }
     std::vector<std::wstring> files;
-    if (!FindLogFiles(options.m_strDirectory, files)) {
-        GetPrompt().Show(L"find no valid log file, can not made a analysis");
-        text += "no verdict: no log file found\n";
+    if (!analysereport::FindLogs(options, text, files)) {
         return;
     }
     CLogScanEMMC scanner;

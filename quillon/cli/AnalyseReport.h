@@ -1,0 +1,119 @@
+#pragma once
+
+// Report steps every quillon-cli analyser shares: the empty document, finding the logs and
+// the parts of a page that the DDR and Hynix result panels fill alike.
+
+#include "LogRead.h"
+#include "QuillonCli.h"
+#include "TextUtil.h"
+#include "UserPrompt.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace analysereport {
+
+// The document of a run that has found nothing yet: no verdict until a scan says otherwise.
+inline void StartDocument(const SAnalyseOptions& options, SAnalyseOutput& output) {
+    using nlohmann::json;
+    json& doc = output.m_doc;
+    doc["scanned"] = false;
+    doc["header"] = nullptr;
+    doc["pages"] = json::array();
+    doc["writeBin"] =
+        options.m_strImage ? json{{"attempted", false}, {"written", false}} : json(nullptr);
+    output.m_nExitCode = kExitNoVerdict;
+}
+
+// The log files of the directory; false (after the prompt and a report line) when there are none.
+[[nodiscard]] inline bool FindLogs(const SAnalyseOptions& options, std::string& text,
+                                   std::vector<std::wstring>& files) {
+    if (options.m_strDirectory.empty()) {
+        GetPrompt().Show(L"log file directory can not be empty");
+        text += "no verdict: no log directory\n";
+        return false;
+    }
+    if (!FindLogFiles(options.m_strDirectory, files)) {
+        GetPrompt().Show(L"find no valid log file, can not made a analysis");
+        text += "no verdict: no log file found\n";
+        return false;
+    }
+    return true;
+}
+
+// Pass rates, best list and verdict of a DDR or Hynix result panel.
+template <class Panel>
+void PutPanelJson(nlohmann::json& page, const Panel& panel, bool verdictMade) {
+    using nlohmann::json;
+    json rates = json::array();
+    for (int lane = 0; lane < 4; ++lane) {
+        const auto it = panel.Rates().find(lane);
+        rates.push_back(it == panel.Rates().end() || !std::isfinite(it->second) ? json(nullptr)
+                                                                                : json(it->second));
+    }
+    page["rates"] = rates;
+    json rateTexts = json::array();
+    for (const std::wstring& text : panel.RateTexts()) {
+        rateTexts.push_back(WideToUtf8(text));
+    }
+    page["rateTexts"] = rateTexts;
+    json list = json::array();
+    for (const auto& row : panel.Rows()) {
+        list.push_back(
+            {WideToUtf8(row[0]), WideToUtf8(row[1]), WideToUtf8(row[2]), WideToUtf8(row[3])});
+    }
+    page["bestList"] = list;
+    if (verdictMade) {
+        page["verdict"] = {{"made", true},
+                           {"conclusion", WideToUtf8(panel.Conclusion())},
+                           {"reason", WideToUtf8(panel.Reason())},
+                           {"code", panel.ResultCode()}};
+    } else {
+        page["verdict"] = {{"made", false},
+                           {"conclusion", nullptr},
+                           {"reason", nullptr},
+                           {"code", nullptr},
+                           {"text", WideToUtf8(panel.NoVerdictText())}};
+    }
+}
+
+// The chart colours, and its texts where the tab is the statistics of all logs.
+template <class Chart> void PutChartJson(nlohmann::json& page, const Chart& chart, bool merged) {
+    using nlohmann::json;
+    page["chart"] = chart.ColorRows();
+    if (!merged) {
+        page["chartText"] = nullptr;
+        return;
+    }
+    json texts = json::array();
+    for (const auto& row : chart.TextRows()) {
+        json cells = json::array();
+        for (const std::wstring& text : row) {
+            cells.push_back(WideToUtf8(text));
+        }
+        texts.push_back(std::move(cells));
+    }
+    page["chartText"] = texts;
+}
+
+// The verdict line of a DDR or Hynix tab in the text report.
+template <class Panel>
+void AppendVerdictText(std::string& text, const Panel& panel, bool verdictMade) {
+    if (verdictMade) {
+        text += "  verdict: " + WideToUtf8(panel.Conclusion());
+        if (!panel.Reason().empty()) {
+            text += ": " + WideToUtf8(panel.Reason());
+        }
+    } else {
+        text += "  verdict: none";
+        if (!panel.NoVerdictText().empty()) {
+            text += " (" + WideToUtf8(panel.NoVerdictText()) + ")";
+        }
+    }
+    text += "\n";
+}
+
+} // namespace analysereport
