@@ -1,6 +1,7 @@
 #include "PromptDlg.h"
 
 #include "AboutPicture.h"
+#include "DecimalText.h"
 
 #include "SettingsFile.h"
 #include "TextUtil.h"
@@ -13,30 +14,7 @@
 
 namespace {
 
-// Decimal value as the settings' colour texts are read: leading blanks, a sign, digits;
-// no digits give 0 and values beyond int stop at its limits.
-int DecimalValue(const std::wstring& strText) {
-    std::size_t i = 0;
-    while (i < strText.size() && (strText[i] == L' ' || strText[i] == L'\t')) {
-        ++i;
-    }
-    bool bNegative = false;
-    if (i < strText.size() && (strText[i] == L'-' || strText[i] == L'+')) {
-        bNegative = strText[i] == L'-';
-        ++i;
-    }
-    long long nValue = 0;
-    for (; i < strText.size() && strText[i] >= L'0' && strText[i] <= L'9'; ++i) {
-        nValue = nValue * 10 + (strText[i] - L'0');
-        if (nValue > static_cast<long long>(INT_MAX) + 1) {
-            nValue = static_cast<long long>(INT_MAX) + 1;
-        }
-    }
-    if (bNegative) {
-        nValue = -nValue;
-    }
-    return static_cast<int>(nValue > INT_MAX ? INT_MAX : nValue);
-}
+using widgets::DecimalValue;
 
 // Families asked for first; where they are not installed the next ones stand in: a
 // monospaced face for "Courier New", WenQuanYi Zen Hei for the Chinese faces and for CJK

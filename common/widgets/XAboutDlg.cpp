@@ -1,6 +1,7 @@
 #include "XAboutDlg.h"
 
 #include "AboutPicture.h"
+#include "DecimalText.h"
 #include "ProgramLocation.h"
 #include "TextUtil.h"
 
@@ -19,33 +20,7 @@ const QColor kBackground(232, 232, 232);
 const QColor kProductColour(58, 110, 165);
 const QColor kTextColour(80, 80, 80);
 
-// Decimal value of a text as the version number reads it: leading blanks, a sign, digits;
-// anything else ends it; no digits give 0; out-of-range values stop at the int limits.
-int DecimalValue(const std::wstring& strText) {
-    std::size_t i = 0;
-    while (i < strText.size() && (strText[i] == L' ' || strText[i] == L'\t')) {
-        ++i;
-    }
-    bool bNegative = false;
-    if (i < strText.size() && (strText[i] == L'-' || strText[i] == L'+')) {
-        bNegative = strText[i] == L'-';
-        ++i;
-    }
-    long long nValue = 0;
-    for (; i < strText.size() && strText[i] >= L'0' && strText[i] <= L'9'; ++i) {
-        nValue = nValue * 10 + (strText[i] - L'0');
-        if (nValue > static_cast<long long>(INT_MAX) + 1) {
-            nValue = static_cast<long long>(INT_MAX) + 1;
-        }
-    }
-    if (bNegative) {
-        nValue = -nValue;
-    }
-    if (nValue > INT_MAX) {
-        nValue = INT_MAX;
-    }
-    return static_cast<int>(nValue);
-}
+using widgets::DecimalValue;
 
 // The font the box asks for; where "MS Sans Serif" is missing the next families stand in
 // (a plain sans face, then one that has CJK glyphs); the height is that of the text line.
