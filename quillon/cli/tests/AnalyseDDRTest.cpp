@@ -1,5 +1,6 @@
 #include "AnalyseDDR.h"
 
+#include "AnalyseFixture.h"
 #include "FileUtil.h"
 #include "LaneSwapMap.h"
 #include "SettingsFile.h"
@@ -56,25 +57,17 @@ auto Window(int lo, int hi) {
     return [lo, hi](int, int, int p) { return p >= lo && p <= hi; };
 }
 
-class AnalyseDDRTest : public ::testing::Test {
+class AnalyseDDRTest : public CAnalyseFixture {
 protected:
+    AnalyseDDRTest() : CAnalyseFixture("analyse_ddr_") {}
     void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("analyse_ddr_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+        CAnalyseFixture::SetUp();
         fs::create_directories(m_dir / "logs");
-        m_oldSettings = GetSettings().Path();
-        GetSettings().SetPath(m_dir / "Quillon.ini");
         WriteSettings("");
     }
     void TearDown() override {
-        GetSettings().SetPath(m_oldSettings);
         GetLaneSwapMap().SetIdentity();
-        std::error_code ec;
-        for (const auto& entry : fs::recursive_directory_iterator(m_dir, ec)) {
-            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        }
-        fs::remove_all(m_dir, ec);
+        CAnalyseFixture::TearDown();
     }
     void WriteSettings(const std::string& text) {
         std::ofstream(m_dir / "Quillon.ini", std::ios::binary) << text;
@@ -114,17 +107,6 @@ protected:
         CScopedPrompt scope(*m_prompt);
         return RunAnalyse(options, *m_prompt);
     }
-    static std::vector<std::string> MessageTexts(const SAnalyseOutput& out) {
-        std::vector<std::string> texts;
-        for (const json& m : out.m_doc["messages"]) {
-            texts.push_back(m["text"].get<std::string>());
-        }
-        return texts;
-    }
-
-    fs::path m_dir;
-    fs::path m_oldSettings;
-    std::unique_ptr<CConsolePrompt> m_prompt;
 };
 
 uint32_t WordAt(const std::string& bytes, size_t offset) {

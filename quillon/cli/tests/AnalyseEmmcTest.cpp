@@ -1,5 +1,6 @@
 #include "AnalyseEmmc.h"
 
+#include "AnalyseFixture.h"
 #include "FileUtil.h"
 #include "SettingsFile.h"
 #include "TextUtil.h"
@@ -20,20 +21,12 @@ namespace {
 
 const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon";
 
-class AnalyseEmmcTest : public ::testing::Test {
+class AnalyseEmmcTest : public CAnalyseFixture {
 protected:
+    AnalyseEmmcTest() : CAnalyseFixture("analyse_emmc_") {}
     void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("analyse_emmc_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+        CAnalyseFixture::SetUp();
         fs::create_directories(m_dir / "logs");
-        m_oldSettings = GetSettings().Path();
-        GetSettings().SetPath(m_dir / "Quillon.ini");
-    }
-    void TearDown() override {
-        GetSettings().SetPath(m_oldSettings);
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
     }
     fs::path MakeImage(size_t size) {
         std::string bytes(size, '\0');
@@ -65,18 +58,8 @@ protected:
         CScopedPrompt scope(*m_prompt);
         return RunAnalyse(options, *m_prompt);
     }
-    static std::vector<std::string> MessageTexts(const SAnalyseOutput& out) {
-        std::vector<std::string> texts;
-        for (const json& m : out.m_doc["messages"]) {
-            texts.push_back(m["text"].get<std::string>());
-        }
-        return texts;
-    }
 
-    fs::path m_dir;
-    fs::path m_oldSettings;
     std::string m_image;
-    std::unique_ptr<CConsolePrompt> m_prompt;
 };
 
 uint32_t WordAt(const std::string& bytes, size_t offset) {

@@ -1,5 +1,6 @@
 #include "AnalyseHynix.h"
 
+#include "AnalyseFixture.h"
 #include "SettingsFile.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
@@ -19,21 +20,9 @@ namespace {
 
 const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon";
 
-class AnalyseHynixTest : public ::testing::Test {
+class AnalyseHynixTest : public CAnalyseFixture {
 protected:
-    void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("analyse_hynix_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(m_dir);
-        m_oldSettings = GetSettings().Path();
-        GetSettings().SetPath(m_dir / "Quillon.ini");
-    }
-    void TearDown() override {
-        GetSettings().SetPath(m_oldSettings);
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
+    AnalyseHynixTest() : CAnalyseFixture("analyse_hynix_") {}
     SAnalyseOutput Run(const fs::path& dir, std::optional<fs::path> image = std::nullopt) {
         SAnalyseOptions options;
         options.m_strDirectory = PathToWide(dir);
@@ -46,10 +35,6 @@ protected:
         CScopedPrompt scope(*m_prompt);
         return RunAnalyse(options, *m_prompt);
     }
-
-    fs::path m_dir;
-    fs::path m_oldSettings;
-    std::unique_ptr<CConsolePrompt> m_prompt;
 };
 
 } // namespace
