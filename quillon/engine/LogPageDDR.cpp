@@ -50,8 +50,9 @@ CellList* CLogPageDDR::CellListFor(int sdllPhsDly, int byte, const CellKey& key)
         column = static_cast<int>(std::distance(m_setColumnValues.begin(), pos));
         m_nLastColumnValue = sdllPhsDly;
         m_nLastColumn = column;
+        // A kept column was entered when it was found, and an entry is never changed.
+        m_mapColumnIndex.try_emplace(column, sdllPhsDly);
     }
-    m_mapColumnIndex.try_emplace(column, sdllPhsDly);
     // A negative lane is refused too: no block of the page could ever show or count it.
     if (column < m_nPageSizeCol && byte >= 0 && byte < m_nPageSizeRow) {
         // Blocks are never erased, so a block once found stays where it is.
@@ -65,7 +66,8 @@ CellList* CLogPageDDR::CellListFor(int sdllPhsDly, int byte, const CellKey& key)
         if (block == nullptr) {
             block = &m_mapBlocks[{column, byte}];
         }
-        return &block->m_mapCells[key];
+        // Keys mostly arrive in ascending order: the end is tried first as the place.
+        return &block->m_mapCells.try_emplace(block->m_mapCells.end(), key)->second;
     }
     LogError(L"logName=%ls, nPageCol=%d, m_nPageSizeCol=%d", m_strLogName.c_str(), column,
              m_nPageSizeCol);
