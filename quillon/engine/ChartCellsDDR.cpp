@@ -124,15 +124,7 @@ std::vector<std::string> CChartCellsDDR::ColorRows() const {
 }
 
 std::vector<std::vector<std::wstring>> CChartCellsDDR::TextRows() const {
-    std::vector<std::vector<std::wstring>> rows;
-    for (int row = 0; row < DataRowCount(); ++row) {
-        std::vector<std::wstring> texts;
-        for (int col = 0; col < DataColCount(); ++col) {
-            texts.push_back(Cell(row, col).m_strText);
-        }
-        rows.push_back(std::move(texts));
-    }
-    return rows;
+    return ChartTextRows(*this);
 }
 
 std::vector<SBestRunMark>

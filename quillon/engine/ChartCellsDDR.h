@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CLogPageBase;
@@ -34,6 +35,20 @@ struct SBestRunMark {
 inline constexpr const wchar_t* kMergedPageName = L"统计图";
 inline constexpr ColorRef kColorBestRun = 0x00C800;    ///< RGB (0, 200, 0)
 inline constexpr ColorRef kColorBestMiddle = 0x00FFFF; ///< RGB (255, 255, 0)
+
+// The text of every data cell of a DDR or Hynix chart, row by row.
+template <class Chart>
+[[nodiscard]] std::vector<std::vector<std::wstring>> ChartTextRows(const Chart& chart) {
+    std::vector<std::vector<std::wstring>> rows;
+    for (int row = 0; row < chart.DataRowCount(); ++row) {
+        std::vector<std::wstring> texts;
+        for (int col = 0; col < chart.DataColCount(); ++col) {
+            texts.push_back(chart.Cell(row, col).m_strText);
+        }
+        rows.push_back(std::move(texts));
+    }
+    return rows;
+}
 
 class CChartCellsDDR {
 public:
