@@ -66,8 +66,7 @@ CellList* CLogPageDDR::CellListFor(int sdllPhsDly, int byte, const CellKey& key)
         if (block == nullptr) {
             block = &m_mapBlocks[{column, byte}];
         }
-        // Keys mostly arrive in ascending order: the end is tried first as the place.
-        return &block->m_mapCells.try_emplace(block->m_mapCells.end(), key)->second;
+        return &block->m_mapCells[key];
     }
     LogError(L"logName=%ls, nPageCol=%d, m_nPageSizeCol=%d", m_strLogName.c_str(), column,
              m_nPageSizeCol);
