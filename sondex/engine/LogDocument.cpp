@@ -8,9 +8,13 @@
 bool CLogDocument::OpenLog(const std::filesystem::path& path,
                            const std::vector<int32_t>& selectedSr) {
     CScanLogReader reader(path);
+    const std::wstring fileName = PathToWide(path.filename());
+    // The reader builds the tables while it reads; their messages are held back until the
+    // log has been accepted, so they come after the incomplete-log question as before.
+    auto data = std::make_unique<CScanLogData>(fileName, LogHeader(), std::vector<std::string>());
+    reader.SetTableTarget(data.get(), selectedSr);
     m_nReadStatus = reader.ReadLog();
     const std::wstring shownPath = PathToWide(path);
-    const std::wstring fileName = PathToWide(path.filename());
     switch (m_nReadStatus) {
     case CScanLogReader::kStatusOk:
         break;
@@ -33,8 +37,17 @@ bool CLogDocument::OpenLog(const std::filesystem::path& path,
         return false;
     }
     m_header = reader.GetHeader();
-    m_pData = std::make_unique<CScanLogData>(fileName, m_header, reader.TakeBlocks());
-    m_bParsed = m_pData->ParseBlocks(selectedSr);
+    m_pData = std::move(data);
+    m_pData->SetHeader(m_header);
+    if (reader.HasBuiltTables()) {
+        for (const std::wstring& text : reader.TakeHeldMessages()) {
+            GetPrompt().Show(text);
+        }
+        m_bParsed = reader.AreTablesParsed();
+    } else {
+        m_pData->SetBlocks(reader.TakeBlocks());
+        m_bParsed = m_pData->ParseBlocks(selectedSr);
+    }
     m_strTitle = kLogTitle;
     m_bPassed = m_pData->Analyze(m_results);
     m_bComplete = m_pData->IsComplete();

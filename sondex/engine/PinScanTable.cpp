@@ -7,7 +7,9 @@
 #include "UserPrompt.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -172,9 +174,59 @@ int32_t ResultState(const char* r) {
 
 } // namespace
 
+namespace {
+
+constexpr uint64_t kBytes(uint8_t b) {
+    return uint64_t(0x0101010101010101) * b;
+}
+
+// Eight hexadecimal digits at p as one value, eight bytes at a time: false if any byte is
+// not a digit. Byte ranges are tested by adding to every byte at once (all bytes are below
+// 0x80 first, so no sum carries into the next byte).
+bool HexWord8(const char* p, uint32_t& out) {
+    if constexpr (std::endian::native != std::endian::little) {
+        uint32_t w = 0;
+        uint8_t bad = 0;
+        for (int k = 0; k < 8; ++k) {
+            const uint8_t d = kHexValue[static_cast<uint8_t>(p[k])];
+            bad |= d;
+            w = (w << 4) | (d & 0xF);
+        }
+        out = w;
+        return (bad & 0xF0) == 0;
+    }
+    uint64_t x;
+    std::memcpy(&x, p, 8);
+    if (x & kBytes(0x80)) {
+        return false;
+    }
+    const uint64_t high = kBytes(0x80);
+    const uint64_t digit = (x + kBytes(0x80 - '0')) & ~(x + kBytes(0x7F - '9')) & high;
+    const uint64_t lower = x | kBytes(0x20);
+    const uint64_t letter = (lower + kBytes(0x80 - 'a')) & ~(lower + kBytes(0x7F - 'f')) & high;
+    if ((digit | letter) != high) {
+        return false;
+    }
+    // Digit values; the first character is the lowest byte and the highest digit.
+    uint64_t v = (x & kBytes(0x0F)) + (letter >> 7) * 9;
+    v = ((v & 0x000F000F000F000F) << 4) | ((v >> 8) & 0x000F000F000F000F);
+    v = ((v & 0x000000FF000000FF) << 8) | ((v >> 16) & 0x000000FF000000FF);
+    out = static_cast<uint32_t>(((v & 0xFFFF) << 16) | ((v >> 32) & 0xFFFF));
+    return true;
+}
+
+} // namespace
+
 bool DecodePlainRecordLine(std::string_view line, std::vector<uint32_t>& words, int32_t& state) {
+    size_t resultAt = 0;
+    return DecodePlainRecordLine(line, words, state, resultAt);
+}
+
+bool DecodePlainRecordLine(std::string_view line, std::vector<uint32_t>& words, int32_t& state,
+                           size_t& resultAt) {
     words.clear();
-    const char* p = line.data();
+    const char* const begin = line.data();
+    const char* p = begin;
     const char* const end = p + line.size();
     // Leading white space (tabs included) only yields empty fields, which are dropped.
     while (p < end && IsBlank(*p)) {
@@ -187,16 +239,10 @@ bool DecodePlainRecordLine(std::string_view line, std::vector<uint32_t>& words, 
     p += 4;
     // Words: "0x" or "0X", eight hexadecimal digits, one tab.
     while (end - p >= 11 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && p[10] == '\t') {
-        // Eight independent digit look-ups, combined once.
-        uint32_t d[8];
-        for (int k = 0; k < 8; ++k) {
-            d[k] = kHexValue[static_cast<uint8_t>(p[2 + k])];
-        }
-        if ((d[0] | d[1] | d[2] | d[3] | d[4] | d[5] | d[6] | d[7]) & 0xF0) {
+        uint32_t w = 0;
+        if (!HexWord8(p + 2, w)) {
             return false;
         }
-        const uint32_t w = (d[0] << 28) | (d[1] << 24) | (d[2] << 20) | (d[3] << 16) |
-                           (d[4] << 12) | (d[5] << 8) | (d[6] << 4) | d[7];
         words.push_back(p[1] == 'x' ? w : 0u);
         p += 11;
     }
@@ -210,6 +256,7 @@ bool DecodePlainRecordLine(std::string_view line, std::vector<uint32_t>& words, 
         }
     }
     state = ResultState(p);
+    resultAt = static_cast<size_t>(p - begin);
     return true;
 }
 
@@ -293,7 +340,8 @@ bool CPinScanTable::ParsePinLine(const std::vector<std::string_view>& fields) {
     return true;
 }
 
-void CPinScanTable::BuildLayout(const std::vector<int32_t>& selectedSr) {
+void CPinScanTable::BuildLayout(const std::vector<int32_t>& selectedSr,
+                                std::vector<std::wstring>* held) {
     const int nB = m_nRowParamCount;
     const int nC = m_nColParamCount;
     int a = 1;
@@ -372,7 +420,7 @@ void CPinScanTable::BuildLayout(const std::vector<int32_t>& selectedSr) {
     ResetCells(a, b);
     BuildValueIndex();
 
-    DetermineSubName();
+    DetermineSubName(held);
     m_nTcnt = m_header.tcnt;
     m_selectedSr = selectedSr;
 }
@@ -436,13 +484,18 @@ CPinScanTable::CellList& CPinScanTable::CellAt(int row, int col) {
     return list;
 }
 
-void CPinScanTable::DetermineSubName() {
+void CPinScanTable::DetermineSubName(std::vector<std::wstring>* held) {
     m_strSubName.clear();
     m_configuredValues.clear();
     const auto* groups = GetProjectConfig().FindMinPassGroups(m_header.ddrType);
     if (!groups) {
         // No criteria for this type: the table gets no groups, so it adds no entry and passes.
-        GetPrompt().Show(L"Only support Lpddr2 ,Lpddr3 and Lpddr4");
+        const wchar_t* text = L"Only support Lpddr2 ,Lpddr3 and Lpddr4";
+        if (held) {
+            held->emplace_back(text);
+        } else {
+            GetPrompt().Show(text);
+        }
         return;
     }
     for (const auto& group : *groups) {

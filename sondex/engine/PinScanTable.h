@@ -46,7 +46,9 @@ public:
     /// Takes the parameters of a table from the fields of its first record line.
     bool ParsePinLine(const std::vector<std::string_view>& fields);
     /// Geometry, header values and the value maps; then subName and the configured values.
-    void BuildLayout(const std::vector<int32_t>& selectedSr);
+    /// With held given, a message is kept there instead of shown.
+    void BuildLayout(const std::vector<int32_t>& selectedSr,
+                     std::vector<std::wstring>* held = nullptr);
     /// Stores the result of one record line in its cell; false when the line is rejected.
     bool ParseRow(const std::vector<std::string_view>& fields);
     /// ParseRow for a line whose fields have been read already (ReadRecordFields).
@@ -121,7 +123,7 @@ private:
     };
     const SPinInfo& PinInfo(uint32_t pinCode);
     void ResetParameters();
-    void DetermineSubName();
+    void DetermineSubName(std::vector<std::wstring>* held);
     bool AnalyzeWidths(ResultMap& results);
     /// Pass (1), fail (0) or no cell (-1) of every data row of a column.
     void ColumnStates(int col, std::vector<int8_t>& states) const;
@@ -214,4 +216,7 @@ namespace sondex {
 /// that the line has another form; the caller then takes the general path.
 [[nodiscard]] bool DecodePlainRecordLine(std::string_view line, std::vector<uint32_t>& words,
                                          int32_t& state);
+/// The same, also giving the offset of the result field (its three characters) in line.
+[[nodiscard]] bool DecodePlainRecordLine(std::string_view line, std::vector<uint32_t>& words,
+                                         int32_t& state, size_t& resultAt);
 } // namespace sondex

@@ -15,59 +15,122 @@ CPinScanTable* CScanLogData::GetTable(int index) const {
 }
 
 bool CScanLogData::ParseBlocks(const std::vector<int32_t>& selectedSr) {
-    m_nTableCount = 0;
-    bool ok = true;
-    std::vector<std::string_view> fields;
-    std::vector<uint32_t> words;
-    int32_t state = 0;
-    for (size_t b = 0; b < m_blocks.size(); ++b) {
-        sondex::CRecordLineCursor cursor(m_blocks[b]);
-        auto fresh = std::make_unique<CPinScanTable>(m_header);
-        CPinScanTable* table = nullptr;
+    BeginParse(selectedSr, nullptr);
+    for (const std::string& block : m_blocks) {
+        BeginBlock();
+        sondex::CRecordLineCursor cursor(block);
         std::string_view line;
         while (cursor.NextLine(line)) {
-            // Lines in the printed form are read in one pass; any other goes through the
-            // field split, which gives the same words for the printed form.
-            if (table && sondex::DecodePlainRecordLine(line, words, state)) {
-                if (!table->ParseRowWords(words, state)) {
-                    ok = false;
-                }
-                continue;
-            }
-            sondex::CRecordLineCursor::SplitRecordLine(line, fields);
-            if (fields.empty()) {
-                continue;
-            }
-            if (!table) {
-                if (!fresh->ParsePinLine(fields)) {
-                    GetPrompt().Show(L"获取针脚信息失败,请检查区块第一行log格式");
-                    ok = false;
-                    continue;
-                }
-                if (b > 0) {
-                    for (const auto& [index, existing] : m_tables) {
-                        if (existing->HasSameRanges(*fresh)) {
-                            table = existing.get();
-                            break;
-                        }
-                    }
-                }
-                if (!table) {
-                    if (GetProjectConfig().GetIsPrint(fresh->GetFirstRowName()) == 0) {
-                        break; // hidden table: the rest of the block is skipped
-                    }
-                    table = fresh.get();
-                    m_tables[m_nTableCount] = std::move(fresh);
-                    table->BuildLayout(selectedSr);
-                    ++m_nTableCount;
-                }
-            }
-            if (!table->ParseRow(fields)) {
-                ok = false;
-            }
+            ParseLine(line);
         }
     }
-    return ok;
+    return EndParse();
+}
+
+void CScanLogData::BeginParse(const std::vector<int32_t>& selectedSr,
+                              std::vector<std::wstring>* held) {
+    m_nTableCount = 0;
+    m_parse.selectedSr = selectedSr;
+    m_parse.held = held;
+    m_parse.block = 0;
+    m_parse.started = false;
+    m_parse.fresh.reset();
+    m_parse.table = nullptr;
+    m_parse.skip = false;
+    m_parse.ok = true;
+}
+
+void CScanLogData::BeginBlock() {
+    if (m_parse.started) {
+        ++m_parse.block;
+    }
+    m_parse.started = true;
+    m_parse.fresh.reset();
+    m_parse.table = nullptr;
+    m_parse.skip = false;
+}
+
+void CScanLogData::Say(const wchar_t* text) {
+    if (m_parse.held) {
+        m_parse.held->emplace_back(text);
+    } else {
+        GetPrompt().Show(text);
+    }
+}
+
+void CScanLogData::ParseDecodedLine(std::string_view line, const std::vector<uint32_t>& words,
+                                    int32_t state) {
+    if (m_parse.skip) {
+        return;
+    }
+    if (m_parse.table) {
+        if (!m_parse.table->ParseRowWords(words, state)) {
+            m_parse.ok = false;
+        }
+        return;
+    }
+    ParseLine(line);
+}
+
+void CScanLogData::ParseLine(std::string_view line) {
+    if (m_parse.skip) {
+        return;
+    }
+    CPinScanTable* table = m_parse.table;
+    // Lines in the printed form are read in one pass; any other goes through the field
+    // split, which gives the same words for the printed form.
+    if (table && sondex::DecodePlainRecordLine(line, m_parse.words, m_parse.state)) {
+        if (!table->ParseRowWords(m_parse.words, m_parse.state)) {
+            m_parse.ok = false;
+        }
+        return;
+    }
+    std::vector<std::string_view>& fields = m_parse.fields;
+    sondex::CRecordLineCursor::SplitRecordLine(line, fields);
+    if (fields.empty()) {
+        return;
+    }
+    if (!table) {
+        if (!m_parse.fresh) {
+            m_parse.fresh = std::make_unique<CPinScanTable>(m_header);
+        }
+        CPinScanTable& fresh = *m_parse.fresh;
+        if (!fresh.ParsePinLine(fields)) {
+            Say(L"获取针脚信息失败,请检查区块第一行log格式");
+            m_parse.ok = false;
+            return;
+        }
+        if (m_parse.block > 0) {
+            for (const auto& [index, existing] : m_tables) {
+                if (existing->HasSameRanges(fresh)) {
+                    table = existing.get();
+                    break;
+                }
+            }
+        }
+        if (!table) {
+            if (GetProjectConfig().GetIsPrint(fresh.GetFirstRowName()) == 0) {
+                m_parse.skip = true; // hidden table: the rest of the block is skipped
+                return;
+            }
+            table = m_parse.fresh.get();
+            m_tables[m_nTableCount] = std::move(m_parse.fresh);
+            table->BuildLayout(m_parse.selectedSr, m_parse.held);
+            ++m_nTableCount;
+        }
+        m_parse.table = table;
+    }
+    if (!table->ParseRow(fields)) {
+        m_parse.ok = false;
+    }
+}
+
+bool CScanLogData::EndParse() {
+    m_parse.fresh.reset();
+    m_parse.table = nullptr;
+    m_parse.held = nullptr;
+    m_parse.started = false;
+    return m_parse.ok;
 }
 
 bool CScanLogData::IsComplete() const {

@@ -1,6 +1,8 @@
 #include "ScanLogReader.h"
 
+#include "PinScanTable.h"
 #include "ProjectConfig.h"
+#include "ScanLogData.h"
 #include "SondexText.h"
 
 #include "SpLog.h"
@@ -47,6 +49,11 @@ bool IsHexDigit(char c) {
 
 CScanLogReader::CScanLogReader(fs::path path) : m_path(std::move(path)) {}
 
+void CScanLogReader::SetTableTarget(CScanLogData* data, const std::vector<int32_t>& selectedSr) {
+    m_pTarget = data;
+    m_targetSr = selectedSr;
+}
+
 int CScanLogReader::ReadLog() {
     m_header = LogHeader();
     m_bStartSeen = m_bEndSeen = false;
@@ -54,6 +61,13 @@ int CScanLogReader::ReadLog() {
     m_nStatus = kStatusOk;
     m_strBlock.clear();
     m_blocks.clear();
+    m_strCarry.clear();
+    m_bDirect = false;
+    m_bDecided = false;
+    m_bBlockOpen = false;
+    m_nBlockCount = 0;
+    m_bTablesParsed = true;
+    m_held.clear();
 
     std::error_code ec;
     std::ifstream in;
@@ -76,94 +90,121 @@ int CScanLogReader::ReadLog() {
     const size_t chunkSize =
         ec ? kChunkChars : std::clamp<size_t>(static_cast<size_t>(fileSize), 1, kChunkChars);
     const auto chunkBuffer = std::make_unique_for_overwrite<char[]>(chunkSize);
-    const std::string_view chunk(chunkBuffer.get(), chunkSize);
-    std::string text;
-    text.reserve(chunkSize);
-    std::string carry;
+    char* const chunk = chunkBuffer.get();
     bool pendingCr = false;
     bool stop = false;
     while (!stop && in) {
-        in.read(chunkBuffer.get(), static_cast<std::streamsize>(chunkSize));
+        in.read(chunk, static_cast<std::streamsize>(chunkSize));
         const auto got = static_cast<size_t>(in.gcount());
         if (got == 0) {
             break;
         }
-        text.clear();
-        size_t from = 0;
         if (pendingCr) {
             pendingCr = false;
             if (chunk[0] != '\n') {
-                text.push_back('\r');
+                stop = !FeedText("\r");
             }
-        }
-        while (from < got) {
-            const void* cr = std::memchr(chunk.data() + from, '\r', got - from);
-            if (!cr) {
-                text.append(chunk, from, got - from);
-                break;
-            }
-            const size_t at = static_cast<size_t>(static_cast<const char*>(cr) - chunk.data());
-            text.append(chunk, from, at - from);
-            if (at + 1 == got) {
-                pendingCr = true; // the next chunk tells whether a line feed follows
-            } else if (chunk[at + 1] != '\n') {
-                text.push_back('\r');
-            }
-            from = at + 1;
         }
         size_t i = 0;
-        const size_t n = text.size();
-        while (!stop && i < n) {
-            const size_t room = kPieceChars - carry.size();
-            const size_t span = std::min(room, n - i);
-            const void* lf = std::memchr(text.data() + i, '\n', span);
-            size_t take = 0;
-            if (lf) {
-                take = static_cast<size_t>(static_cast<const char*>(lf) - (text.data() + i)) + 1;
-            } else if (span == room) {
-                take = room;
-            } else {
-                carry.append(text, i, n - i);
+        while (!stop && i < got) {
+            const void* lf = std::memchr(chunk + i, '\n', got - i);
+            if (!lf) {
+                size_t e = got;
+                if (chunk[e - 1] == '\r') {
+                    pendingCr = true; // the next chunk tells whether a line feed follows
+                    --e;
+                }
+                if (e > i) {
+                    stop = !FeedText(std::string_view(chunk + i, e - i));
+                }
                 break;
             }
-            if (carry.empty()) {
-                stop = !ClassifyPiece(std::string_view(text).substr(i, take));
-            } else {
-                carry.append(text, i, take);
-                stop = !ClassifyPiece(carry);
-                carry.clear();
+            // One line: only a CR right before its LF is dropped. The LF is written over
+            // that CR, so the converted line stays in place in the buffer.
+            const auto at = static_cast<size_t>(static_cast<const char*>(lf) - chunk);
+            size_t last = at;
+            if (at > i && chunk[at - 1] == '\r') {
+                chunk[at - 1] = '\n';
+                last = at - 1;
             }
-            i += take;
+            stop = !FeedText(std::string_view(chunk + i, last - i + 1));
+            i = at + 1;
         }
     }
     if (!stop) {
         if (pendingCr) {
-            carry.push_back('\r');
+            m_strCarry.push_back('\r');
         }
-        // carry holds fewer than kPieceChars characters, so a final CR still fits.
-        if (!carry.empty()) {
-            stop = !ClassifyPiece(carry);
+        // The carry holds fewer than kPieceChars characters, so a final CR still fits.
+        if (!m_strCarry.empty()) {
+            stop = !ClassifyPiece(m_strCarry);
         }
+    }
+    m_strCarry.clear();
+    if (m_bDirect) {
+        m_bTablesParsed = m_pTarget->EndParse();
     }
     if (m_nStatus == kStatusRejected) {
         m_blocks.clear();
         return m_nStatus;
     }
     CloseBlock();
-    if (m_blocks.empty()) {
+    if (m_nBlockCount == 0) {
         return kStatusNoBlock;
     }
     return m_bStartSeen && m_bEndSeen ? kStatusOk : kStatusIncomplete;
+}
+
+bool CScanLogReader::FeedText(std::string_view text) {
+    // text holds at most one line break, at its end.
+    while (!text.empty()) {
+        const size_t room = kPieceChars - m_strCarry.size();
+        const bool lineEnds = text.back() == '\n' && text.size() <= room;
+        if (!lineEnds && text.size() < room) {
+            m_strCarry.append(text);
+            return true;
+        }
+        const size_t take = lineEnds ? text.size() : room;
+        bool go = true;
+        if (m_strCarry.empty()) {
+            go = ClassifyPiece(text.substr(0, take));
+        } else {
+            m_strCarry.append(text.substr(0, take));
+            go = ClassifyPiece(m_strCarry);
+            m_strCarry.clear();
+        }
+        if (!go) {
+            return false;
+        }
+        text.remove_prefix(take);
+    }
+    return true;
 }
 
 bool CScanLogReader::ClassifyPiece(std::string_view piece) {
     // A record line as printed: "0x", one hexadecimal digit and a tab cannot be a marker
     // (its value is below 16) and, without a star, not a header line either.
     if (piece.size() >= 4 && piece[0] == '0' && piece[1] == 'x' && IsHexDigit(piece[2]) &&
-        piece[3] == '\t' && piece.find('*', 4) == std::string_view::npos) {
-        m_strBlock += ", ";
-        m_strBlock.append(piece);
-        return true;
+        piece[3] == '\t') {
+        // Read in one pass when the tables are built here. Only the result field of such
+        // a line can hold a star (a header line after all) or a comma (two lines).
+        int32_t state = 0;
+        size_t resultAt = 0;
+        if (m_pTarget && (m_bDirect || !m_bDecided) &&
+            sondex::DecodePlainRecordLine(piece, m_words, state, resultAt) &&
+            piece.substr(resultAt, 3).find_first_of("*,") == std::string_view::npos) {
+            if (OpenBlock()) {
+                m_pTarget->ParseDecodedLine(piece, m_words, state);
+            } else {
+                m_strBlock += ", ";
+                m_strBlock.append(piece);
+            }
+            return true;
+        }
+        if (piece.find('*', 4) == std::string_view::npos) {
+            AddRecordPiece(piece);
+            return true;
+        }
     }
     if (piece.empty() || piece.find("0x") == std::string_view::npos) {
         return true;
@@ -187,11 +228,50 @@ bool CScanLogReader::ClassifyPiece(std::string_view piece) {
             m_bEndSeen = true;
             CloseBlock();
         } else {
-            m_strBlock += ", ";
-            m_strBlock.append(piece);
+            AddRecordPiece(piece);
         }
     }
     return true;
+}
+
+bool CScanLogReader::OpenBlock() {
+    if (!m_bDecided) {
+        m_bDecided = true;
+        // The tables take the log's header, which is final once its four header lines
+        // have been read; a log whose first block comes earlier gets block texts.
+        m_bDirect = m_pTarget && m_nHeaderLines >= 4;
+        if (m_bDirect) {
+            m_pTarget->SetHeader(m_header);
+            m_pTarget->BeginParse(m_targetSr, &m_held);
+        }
+    }
+    if (!m_bBlockOpen) {
+        m_bBlockOpen = true;
+        if (m_bDirect) {
+            m_pTarget->BeginBlock();
+        }
+    }
+    return m_bDirect;
+}
+
+void CScanLogReader::AddRecordPiece(std::string_view piece) {
+    if (!OpenBlock()) {
+        m_strBlock += ", ";
+        m_strBlock.append(piece);
+        return;
+    }
+    // The block text would hold ", " and the piece; its lines are the pieces between
+    // commas (the blank before the first changes no field).
+    size_t from = 0;
+    while (true) {
+        const size_t comma = piece.find(',', from);
+        if (comma == std::string_view::npos) {
+            m_pTarget->ParseLine(piece.substr(from));
+            break;
+        }
+        m_pTarget->ParseLine(piece.substr(from, comma - from));
+        from = comma + 1;
+    }
 }
 
 bool CScanLogReader::ReadHeaderLine(std::string_view text) {
@@ -243,6 +323,10 @@ bool CScanLogReader::ReadHeaderLine(std::string_view text) {
 }
 
 void CScanLogReader::CloseBlock() {
+    if (m_bBlockOpen) {
+        ++m_nBlockCount;
+        m_bBlockOpen = false;
+    }
     if (!m_strBlock.empty()) {
         m_blocks.push_back(std::move(m_strBlock));
     }
