@@ -40,36 +40,20 @@ CLogDataBase* CLogPageBase::Adopt(std::unique_ptr<CLogDataBase> record) {
 void CLogPageBase::MergeBlock(SLogBlock& target, const SLogBlock& source,
                               const std::function<std::unique_ptr<CLogDataBase>()>& makeFail) {
     if (target.m_mapCells.empty()) {
-        target.m_mapCells = source.m_mapCells;
         target.m_nSubColCount = source.m_nSubColCount;
         target.m_nSubRowCount = source.m_nSubRowCount;
         target.m_nGoodCount = source.m_nGoodCount;
         target.m_nCenterCol = source.m_nCenterCol;
         target.m_nCenterRow = source.m_nCenterRow;
-        return;
     }
-    // Both key maps are ordered the same way: walk them side by side.
-    auto src = source.m_mapCells.begin();
-    const auto srcEnd = source.m_mapCells.end();
-    for (auto it = target.m_mapCells.begin(); it != target.m_mapCells.end(); ++it) {
-        while (src != srcEnd && src->first < it->first) {
-            // A key only this log has joins with this log's records (before it, so the walk
-            // does not visit it).
-            target.m_mapCells.emplace_hint(it, src->first, src->second);
-            ++src;
-        }
-        CellList& list = it->second;
-        if (src != srcEnd && src->first == it->first) {
-            list.insert(list.end(), src->second.begin(), src->second.end());
-            ++src;
-        } else {
-            // A cell this log lacks counts as failed in it.
-            list.push_back(Adopt(makeFail()));
-        }
-    }
-    for (; src != srcEnd; ++src) {
-        target.m_mapCells.emplace_hint(target.m_mapCells.end(), src->first, src->second);
-    }
+    MergeCellGroups(
+        target,
+        [&](auto&& visit) {
+            for (const auto& [key, list] : source.m_mapCells) {
+                visit(key, list.begin(), list.end());
+            }
+        },
+        makeFail);
 }
 
 SRunRecord FindLongestRun(const std::vector<bool>& passes) {

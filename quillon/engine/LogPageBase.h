@@ -90,6 +90,11 @@ protected:
     /// (adopted by this page) when source lacks the key, and source's other keys are added.
     void MergeBlock(SLogBlock& target, const SLogBlock& source,
                     const std::function<std::unique_ptr<CLogDataBase>()>& makeFail);
+    /// The walk of MergeBlock over a source given as key groups in key order:
+    /// forEachGroup(visit) calls visit(key, first, last) once per source key with the range
+    /// of its records. The caller copies the block's sizes when target was empty.
+    template <class ForEachGroup, class MakeFail>
+    void MergeCellGroups(SLogBlock& target, ForEachGroup&& forEachGroup, MakeFail&& makeFail);
 
     std::wstring m_strName;
     int m_nSubColCount = 0;
@@ -100,6 +105,33 @@ protected:
 private:
     std::vector<std::unique_ptr<CLogDataBase>> m_vecOwnedRecords;
 };
+
+template <class ForEachGroup, class MakeFail>
+void CLogPageBase::MergeCellGroups(SLogBlock& target, ForEachGroup&& forEachGroup,
+                                   MakeFail&& makeFail) {
+    auto& cells = target.m_mapCells;
+    // The first log's keys are taken as they are; later, a key the merged block holds and
+    // this log lacks counts as failed in it.
+    const bool first = cells.empty();
+    auto cursor = cells.begin();
+    forEachGroup([&](const CellKey& key, auto begin, auto end) {
+        while (!first && cursor != cells.end() && cursor->first < key) {
+            cursor->second.push_back(Adopt(makeFail()));
+            ++cursor;
+        }
+        if (cursor != cells.end() && cursor->first == key) {
+            cursor->second.insert(cursor->second.end(), begin, end);
+            ++cursor;
+            return;
+        }
+        // A key only this log has joins with this log's records (before the cursor, so the
+        // walk does not visit it).
+        cells.emplace_hint(cursor, key, CellList(begin, end));
+    });
+    for (; !first && cursor != cells.end(); ++cursor) {
+        cursor->second.push_back(Adopt(makeFail()));
+    }
+}
 
 /// The longest run of consecutive passing positions of one row: lengths L[p] = L[p-1] + 1
 /// for a pass, else 0; the first position t holding the largest L gives start t - o + 1,

@@ -41,7 +41,7 @@ CLogPageDDR::CLogPageDDR() {
 
 CLogPageDDR::~CLogPageDDR() = default;
 
-CellList* CLogPageDDR::CellListFor(int sdllPhsDly, int byte, const CellKey& key) {
+CLogPageDDR::SBlockSlot* CLogPageDDR::SlotFor(int sdllPhsDly, int byte) {
     // Consecutive lines mostly share their phase: its position is kept until a new value
     // arrives (an insertion can move every position after it).
     int column = m_nLastColumn;
@@ -55,18 +55,23 @@ CellList* CLogPageDDR::CellListFor(int sdllPhsDly, int byte, const CellKey& key)
     }
     // A negative lane is refused too: no block of the page could ever show or count it.
     if (column < m_nPageSizeCol && byte >= 0 && byte < m_nPageSizeRow) {
-        // Blocks are never erased, so a block once found stays where it is.
-        const size_t slot = static_cast<size_t>(column) * static_cast<size_t>(m_nPageSizeRow) +
-                            static_cast<size_t>(byte);
-        if (m_vecBlockCache.empty()) {
-            m_vecBlockCache.assign(
-                static_cast<size_t>(m_nPageSizeCol) * static_cast<size_t>(m_nPageSizeRow), nullptr);
+        const size_t slotIndex = static_cast<size_t>(column) * static_cast<size_t>(m_nPageSizeRow) +
+                                 static_cast<size_t>(byte);
+        if (m_vecSlots.empty()) {
+            m_vecSlots.resize(static_cast<size_t>(m_nPageSizeCol) *
+                              static_cast<size_t>(m_nPageSizeRow));
         }
-        SLogBlock*& block = m_vecBlockCache[slot];
-        if (block == nullptr) {
-            block = &m_mapBlocks[{column, byte}];
+        SBlockSlot& slot = m_vecSlots[slotIndex];
+        if (slot.pBlock == nullptr) {
+            // Blocks are never erased, so a block once found stays where it is.
+            slot.pBlock = &m_mapBlocks[{column, byte}];
+            slot.bMapped = !slot.pBlock->m_mapCells.empty();
+            if (!slot.bMapped && m_nSubColCount > 0 && m_nSubRowCount > 0) {
+                slot.vecCells.reserve(static_cast<size_t>(m_nSubColCount) *
+                                      static_cast<size_t>(m_nSubRowCount));
+            }
         }
-        return &block->m_mapCells[key];
+        return &slot;
     }
     LogError(L"logName=%ls, nPageCol=%d, m_nPageSizeCol=%d", m_strLogName.c_str(), column,
              m_nPageSizeCol);
@@ -74,22 +79,81 @@ CellList* CLogPageDDR::CellListFor(int sdllPhsDly, int byte, const CellKey& key)
     return nullptr;
 }
 
+void CLogPageDDR::AddToSlot(SBlockSlot& slot, const CellKey& key, CLogDataBase* record) {
+    if (slot.bMapped) {
+        slot.pBlock->m_mapCells[key].push_back(record);
+        return;
+    }
+    if (!slot.vecCells.empty() && key < slot.vecCells.back().key) {
+        slot.bSorted = false;
+    }
+    slot.vecCells.push_back({key, record});
+}
+
+void CLogPageDDR::SortSlot(SBlockSlot& slot) {
+    if (!slot.bSorted) {
+        std::stable_sort(slot.vecCells.begin(), slot.vecCells.end(),
+                         [](const SDdrCell& a, const SDdrCell& b) { return a.key < b.key; });
+        slot.bSorted = true;
+    }
+}
+
+CLogPageDDR::SBlockSlot* CLogPageDDR::FlatSlot(int column, int byte) const {
+    if (m_vecSlots.empty() || column < 0 || column >= m_nPageSizeCol || byte < 0 ||
+        byte >= m_nPageSizeRow) {
+        return nullptr;
+    }
+    SBlockSlot& slot =
+        m_vecSlots[static_cast<size_t>(column) * static_cast<size_t>(m_nPageSizeRow) +
+                   static_cast<size_t>(byte)];
+    if (slot.pBlock == nullptr || slot.bMapped || slot.vecCells.empty()) {
+        return nullptr;
+    }
+    SortSlot(slot);
+    return &slot;
+}
+
+void CLogPageDDR::MapSlot(SBlockSlot& slot) const {
+    if (slot.pBlock == nullptr || slot.bMapped) {
+        return;
+    }
+    SortSlot(slot);
+    // In key order every key goes at the end of the map.
+    auto& cells = slot.pBlock->m_mapCells;
+    for (const SDdrCell& cell : slot.vecCells) {
+        if (!cells.empty() && std::prev(cells.end())->first == cell.key) {
+            std::prev(cells.end())->second.push_back(cell.pRecord);
+        } else {
+            cells.emplace_hint(cells.end(), cell.key, CellList{cell.pRecord});
+        }
+    }
+    slot.vecCells.clear();
+    slot.vecCells.shrink_to_fit();
+    slot.bMapped = true;
+}
+
+void CLogPageDDR::MapAllSlots() const {
+    for (SBlockSlot& slot : m_vecSlots) {
+        MapSlot(slot);
+    }
+}
+
 bool CLogPageDDR::AddCell(int sdllPhsDly, int byte, const CellKey& key,
                           std::unique_ptr<CLogDataBase> record) {
-    CellList* list = CellListFor(sdllPhsDly, byte, key);
-    if (list == nullptr) {
+    SBlockSlot* slot = SlotFor(sdllPhsDly, byte);
+    if (slot == nullptr) {
         return false;
     }
-    list->push_back(Adopt(std::move(record)));
+    AddToSlot(*slot, key, Adopt(std::move(record)));
     return true;
 }
 
 bool CLogPageDDR::AddCell(int sdllPhsDly, int byte, const CellKey& key, int passFlag) {
-    CellList* list = CellListFor(sdllPhsDly, byte, key);
-    if (list == nullptr) {
+    SBlockSlot* slot = SlotFor(sdllPhsDly, byte);
+    if (slot == nullptr) {
         return false;
     }
-    list->push_back(&m_dequeRecords.emplace_back(passFlag));
+    AddToSlot(*slot, key, &m_dequeRecords.emplace_back(passFlag));
     return true;
 }
 
@@ -131,11 +195,27 @@ bool CLogPageDDR::CellPasses(int row, int position, const std::set<int>& rowSet)
     if (rowSet.count(drvStg) == 0) {
         return false;
     }
-    const auto block = m_mapBlocks.find({position / sub, byte});
-    if (block == m_mapBlocks.end()) {
-        return false;
+    return KeyPassesAt(position / sub, byte, {position % sub - 3, drvStg});
+}
+
+bool CLogPageDDR::KeyPassesAt(int column, int byte, const CellKey& key) const {
+    if (const SBlockSlot* slot = FlatSlot(column, byte)) {
+        auto it =
+            std::lower_bound(slot->vecCells.begin(), slot->vecCells.end(), key,
+                             [](const SDdrCell& cell, const CellKey& k) { return cell.key < k; });
+        if (it == slot->vecCells.end() || it->key != key) {
+            return false;
+        }
+        for (; it != slot->vecCells.end() && it->key == key; ++it) {
+            const auto* ddr = dynamic_cast<const CLogDataDDR*>(it->pRecord);
+            if (ddr != nullptr && ddr->GetPassFlag() == 0) {
+                return false;
+            }
+        }
+        return true;
     }
-    return KeyPasses(block->second, {position % sub - 3, drvStg});
+    const auto block = m_mapBlocks.find({column, byte});
+    return block != m_mapBlocks.end() && KeyPasses(block->second, key);
 }
 
 bool CLogPageDDR::KeyPasses(const SLogBlock& block, const CellKey& key) {
@@ -162,13 +242,9 @@ void CLogPageDDR::FillRowPasses(int byte, int drvStg, const std::set<int>& rowSe
     // The cell test of every position of the row, one block lookup per column.
     const int columns = static_cast<int>(passes.size()) / sub;
     for (int column = 0; column < columns; ++column) {
-        const auto block = m_mapBlocks.find({column, byte});
-        if (block == m_mapBlocks.end()) {
-            continue;
-        }
         for (int s = 0; s < sub; ++s) {
             passes[static_cast<size_t>(column * sub + s)] =
-                KeyPasses(block->second, {s - 3, drvStg});
+                KeyPassesAt(column, byte, {s - 3, drvStg});
         }
     }
 }
@@ -295,8 +371,10 @@ bool CLogPageDDR::IsLessByName(const CLogPageBase& other) const {
 }
 
 void CLogPageDDR::SetPageSize(int pageRowCount, int pageColCount) {
+    // Slots follow the page size: their cells go into the blocks' maps first.
+    MapAllSlots();
+    m_vecSlots.clear();
     CLogPageBase::SetPageSize(pageRowCount, pageColCount);
-    m_vecBlockCache.clear(); // slots follow the page size
 }
 
 int CLogPageDDR::GetColumnValue(int columnIndex) const {
@@ -305,7 +383,8 @@ int CLogPageDDR::GetColumnValue(int columnIndex) const {
 }
 
 bool CLogPageDDR::GetCells(int byte, int columnIndex, const CellKey& key, CellList& out) {
-    const SLogBlock& block = m_mapBlocks[{columnIndex, byte}];
+    const SLogBlock* found = FindBlock(byte, columnIndex);
+    const SLogBlock& block = found != nullptr ? *found : m_mapBlocks[{columnIndex, byte}];
     const auto it = block.m_mapCells.find(key);
     if (it == block.m_mapCells.end()) {
         return false;
@@ -326,6 +405,9 @@ bool CLogPageDDR::GetBlock(int byte, int columnIndex, SLogBlock& out) const {
 }
 
 const SLogBlock* CLogPageDDR::FindBlock(int byte, int columnIndex) const {
+    if (SBlockSlot* slot = FlatSlot(columnIndex, byte)) {
+        MapSlot(*slot);
+    }
     const auto it = m_mapBlocks.find({columnIndex, byte});
     return it == m_mapBlocks.end() ? nullptr : &it->second;
 }
@@ -340,9 +422,27 @@ void CLogPageDDR::MergeFrom(const CLogPageBase& other) {
     other.GetPageSize(pageRows, pageCols);
     SetPageSize(pageRows, pageCols);
     const auto makeFail = [] { return std::make_unique<CLogDataDDR>(0); };
+    const auto* ddrOther = dynamic_cast<const CLogPageDDR*>(&other);
     SLogBlock copy;
     for (int byte = 0; byte < m_nPageSizeRow; ++byte) {
         for (int column = 0; column < m_nPageSizeCol; ++column) {
+            // A log page's cells are read where they lie, without making its key maps.
+            const SBlockSlot* flat = ddrOther != nullptr && ddrOther != this
+                                         ? ddrOther->FlatSlot(column, byte)
+                                         : nullptr;
+            if (flat != nullptr) {
+                SLogBlock& target = m_mapBlocks[{column, byte}];
+                if (target.m_mapCells.empty()) {
+                    target.m_nSubColCount = flat->pBlock->m_nSubColCount;
+                    target.m_nSubRowCount = flat->pBlock->m_nSubRowCount;
+                    target.m_nGoodCount = flat->pBlock->m_nGoodCount;
+                    target.m_nCenterCol = flat->pBlock->m_nCenterCol;
+                    target.m_nCenterRow = flat->pBlock->m_nCenterRow;
+                }
+                MergeCellGroups(
+                    target, [flat](auto&& visit) { VisitGroups(*flat, visit); }, makeFail);
+                continue;
+            }
             const SLogBlock* source = other.FindBlock(byte, column);
             if (source == nullptr && other.GetBlock(byte, column, copy)) {
                 source = &copy;
@@ -361,6 +461,7 @@ void CLogPageDDR::MergeFrom(const CLogPageBase& other) {
 }
 
 void CLogPageDDR::Clear() {
+    m_vecSlots.clear();
     for (auto& [key, block] : m_mapBlocks) {
         block.m_mapCells.clear();
     }
@@ -375,6 +476,11 @@ void CLogPageDDR::AnalyseForSort() {
     std::vector<SBestParam> best;
     int rowPassNum = 0;
     (void)Analyse(rates, best, rowPassNum);
+}
+
+const BlockMap& CLogPageDDR::Blocks() const {
+    MapAllSlots();
+    return m_mapBlocks;
 }
 
 std::unique_ptr<CLogPageBase> CLogPageDDR::CreateMergePage() const {

@@ -49,7 +49,8 @@ public:
     /// The smallest per-byte run total, starting from 280 (the sort key).
     [[nodiscard]] int GetWeakestValue() const;
 
-    [[nodiscard]] const BlockMap& Blocks() const { return m_mapBlocks; }
+    /// Every block, with its key map made.
+    [[nodiscard]] const BlockMap& Blocks() const;
     [[nodiscard]] const std::set<int>& GetColumnValues() const { return m_setColumnValues; }
     [[nodiscard]] const std::map<int, int>& GetColumnIndexMap() const { return m_mapColumnIndex; }
     [[nodiscard]] const std::map<int, int>& GetRunTotals() const { return m_mapRunTotal; }
@@ -80,14 +81,57 @@ public:
     [[nodiscard]] std::unique_ptr<CLogPageBase> CreateMergePage() const override;
 
 protected:
+    /// A cell record of a log page as it was added: its key and the record.
+    struct SDdrCell {
+        CellKey key;
+        CLogDataBase* pRecord;
+    };
+    /// One slot (column x rows + byte) of the page size. A log page keeps its cells as a flat
+    /// list, sorted by key once asked; the block's key map is made from it only when a caller
+    /// asks for the block itself, which most logs of a scan never need.
+    struct SBlockSlot {
+        SLogBlock* pBlock = nullptr;
+        std::vector<SDdrCell> vecCells;
+        bool bSorted = true;
+        bool bMapped = false; ///< the cells are in pBlock's map (vecCells is empty)
+    };
+
     /// True when key exists in block and no DDR record of it failed.
     [[nodiscard]] static bool KeyPasses(const SLogBlock& block, const CellKey& key);
+    /// The same for the block at (column, byte), flat or mapped.
+    [[nodiscard]] bool KeyPassesAt(int column, int byte, const CellKey& key) const;
     /// The cell test of every position of one row (lane byte, drive strength drvStg).
     void FillRowPasses(int byte, int drvStg, const std::set<int>& rowSet,
                        std::vector<bool>& passes) const;
-    /// The list of key in block (column of sdllPhsDly, byte), or nullptr (with the two
-    /// LogError lines) when the column or the byte lies beyond the page size.
-    CellList* CellListFor(int sdllPhsDly, int byte, const CellKey& key);
+    /// The slot of (column, byte), created with its block on first use; nullptr (with the two
+    /// LogError lines) when the column of sdllPhsDly or the byte lies beyond the page size.
+    SBlockSlot* SlotFor(int sdllPhsDly, int byte);
+    /// Adds record under key to the slot's flat list or, once mapped, to the block's map.
+    static void AddToSlot(SBlockSlot& slot, const CellKey& key, CLogDataBase* record);
+    /// The slot of (column, byte) when it holds unmapped cells, sorted; nullptr otherwise.
+    [[nodiscard]] SBlockSlot* FlatSlot(int column, int byte) const;
+    /// Moves the flat cells of slot (or of every slot) into their blocks' key maps.
+    void MapSlot(SBlockSlot& slot) const;
+    void MapAllSlots() const;
+    /// Sorts a slot's flat cells by key, records of one key keeping their order.
+    static void SortSlot(SBlockSlot& slot);
+    /// Calls visit(key, first, last) for every key of a sorted slot with its records.
+    template <class Visit> static void VisitGroups(const SBlockSlot& slot, Visit& visit) {
+        const auto& cells = slot.vecCells;
+        std::vector<CLogDataBase*> records;
+        for (size_t i = 0; i < cells.size();) {
+            size_t j = i + 1;
+            while (j < cells.size() && cells[j].key == cells[i].key) {
+                ++j;
+            }
+            records.clear();
+            for (size_t k = i; k < j; ++k) {
+                records.push_back(cells[k].pRecord);
+            }
+            visit(cells[i].key, records.cbegin(), records.cend());
+            i = j;
+        }
+    }
 
     BlockMap m_mapBlocks;
     std::set<int> m_setColumnValues;     ///< distinct sdll_phs_dly values of the log
@@ -100,8 +144,9 @@ protected:
     int m_nFabsRow = 0xFFFF; ///< drive-strength ordinal whose runs give the best parameters
     std::map<int, SBestParam> m_mapBestRecord;
     std::vector<SRunRecord> m_vecRowRuns;
-    std::deque<CLogDataDDR> m_dequeRecords;  ///< records made by the pass-flag AddCell
-    int m_nLastColumnValue = 0;              ///< sdll_phs_dly of the last cell added
-    int m_nLastColumn = -1;                  ///< its column index (-1: none yet)
-    std::vector<SLogBlock*> m_vecBlockCache; ///< blocks by column x rows + byte, as found
+    std::deque<CLogDataDDR> m_dequeRecords; ///< records made by the pass-flag AddCell
+    int m_nLastColumnValue = 0;             ///< sdll_phs_dly of the last cell added
+    int m_nLastColumn = -1;                 ///< its column index (-1: none yet)
+    /// Slots by column x rows + byte; mutable because reading a block maps its cells.
+    mutable std::vector<SBlockSlot> m_vecSlots;
 };

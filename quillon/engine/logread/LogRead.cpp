@@ -8,6 +8,11 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#include <cwchar>
 #include <cwctype>
 #include <filesystem>
 #include <iterator>
@@ -18,40 +23,87 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Bytes become characters of the same value; a CR directly followed by LF is dropped, as a
-// text-mode read delivers CR LF as LF. A lone CR stays.
-void BytesToLogText(std::string_view bytes, std::wstring& text) {
-    text.clear();
-    text.resize(bytes.size());
-    wchar_t* out = text.data();
-    const size_t n = bytes.size();
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
-            continue;
+static_assert(sizeof(wchar_t) == 4, "wide characters are 32-bit code points");
+
+// Visits, in ascending order, every position i in [from, to) where data[i] is a or b, until
+// accept(i) answers true; returns that position, or npos. Data lines are short and searched
+// by the hundred thousand, so the test runs four characters at a time and inline, without a
+// library call per line.
+template <class Accept>
+size_t FindEitherChar(const wchar_t* data, size_t from, size_t to, wchar_t a, wchar_t b,
+                      Accept&& accept) {
+    size_t i = from;
+#if defined(__SSE2__)
+    const __m128i va = _mm_set1_epi32(static_cast<int>(a));
+    const __m128i vb = _mm_set1_epi32(static_cast<int>(b));
+    for (; i + 4 <= to; i += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        unsigned mask = static_cast<unsigned>(_mm_movemask_ps(
+            _mm_castsi128_ps(_mm_or_si128(_mm_cmpeq_epi32(v, va), _mm_cmpeq_epi32(v, vb)))));
+        while (mask != 0) {
+            const size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
+            if (accept(at)) {
+                return at;
+            }
+            mask &= mask - 1;
         }
-        *out++ = static_cast<wchar_t>(c);
     }
-    text.resize(static_cast<size_t>(out - text.data()));
+#endif
+    for (; i < to; ++i) {
+        if ((data[i] == a || data[i] == b) && accept(i)) {
+            return i;
+        }
+    }
+    return std::wstring_view::npos;
 }
 
-// Cuts text into the pieces a line read of 511 characters delivers: each ends after an LF
-// or after 511 characters, whichever comes first; at most maxPieces pieces.
-void CutPieces(std::wstring_view text, std::vector<std::wstring_view>& pieces,
-               size_t maxPieces = SIZE_MAX) {
-    pieces.clear();
-    size_t pos = 0;
-    while (pos < text.size() && pieces.size() < maxPieces) {
-        const size_t limit = std::min(text.size(), pos + kLogPieceChars);
-        size_t end = limit;
-        const wchar_t* begin = text.data() + pos;
-        const wchar_t* lf = std::find(begin, text.data() + limit, L'\n');
-        if (lf != text.data() + limit) {
-            end = static_cast<size_t>(lf - text.data()) + 1;
-        }
-        pieces.emplace_back(text.data() + pos, end - pos);
-        pos = end;
+// Bytes become characters of the same value; a CR directly followed by LF is dropped, as a
+// text-mode read delivers CR LF as LF (a lone CR stays). The text is then cut into the pieces
+// a line read of 511 characters delivers: each ends after an LF or after 511 characters,
+// whichever comes first; at most maxPieces pieces. One pass, line by line: line ends are
+// found in the bytes and every line is widened in one plain copy.
+// The widening copy on its own, with the two buffers declared apart so that it is vectorised.
+void WidenBytes(const unsigned char* __restrict src, size_t count, wchar_t* __restrict out) {
+    for (size_t i = 0; i < count; ++i) {
+        out[i] = static_cast<wchar_t>(src[i]);
     }
+}
+
+void BytesToLogPieces(std::string_view bytes, std::wstring& text,
+                      std::vector<std::wstring_view>& pieces, size_t maxPieces = SIZE_MAX) {
+    pieces.clear();
+    text.clear();
+    text.resize(bytes.size()); // never grows below, so the pieces' views stay valid
+    wchar_t* const base = text.data();
+    wchar_t* out = base;
+    const char* const data = bytes.data();
+    const size_t n = bytes.size();
+    size_t pos = 0;
+    while (pos < n && pieces.size() < maxPieces) {
+        const void* found = std::memchr(data + pos, '\n', n - pos);
+        const size_t lf =
+            found != nullptr ? static_cast<size_t>(static_cast<const char*>(found) - data) : n;
+        // The line's characters without its LF, and without the CR right before it.
+        size_t stop = lf;
+        if (lf < n && stop > pos && data[stop - 1] == '\r') {
+            --stop;
+        }
+        wchar_t* const lineStart = out;
+        WidenBytes(reinterpret_cast<const unsigned char*>(data + pos), stop - pos, out);
+        out += stop - pos;
+        if (lf < n) {
+            *out++ = L'\n';
+        }
+        // Lines longer than a piece come in several pieces.
+        wchar_t* piece = lineStart;
+        while (piece < out && pieces.size() < maxPieces) {
+            const size_t length = std::min(static_cast<size_t>(out - piece), kLogPieceChars);
+            pieces.emplace_back(piece, length);
+            piece += length;
+        }
+        pos = lf < n ? lf + 1 : n;
+    }
+    text.resize(static_cast<size_t>(out - base));
 }
 
 void ShowOpenFailed(const std::wstring& path) {
@@ -147,8 +199,7 @@ bool ReadLogPieces(const std::wstring& path, std::wstring& text,
             text.clear();
             return false;
         }
-        BytesToLogText(bytes, text);
-        CutPieces(text, pieces);
+        BytesToLogPieces(bytes, text, pieces);
     } catch (const std::bad_alloc&) {
         text.clear();
         text.shrink_to_fit();
@@ -310,8 +361,7 @@ bool ReadLogHeader(const std::wstring& path, std::wstring& project, std::wstring
     if (cut && !bytes.empty() && bytes.back() == '\r') {
         bytes.pop_back(); // its LF may lie beyond the prefix; it is past the 11 pieces anyway
     }
-    BytesToLogText(bytes, text);
-    CutPieces(text, pieces, kHeaderPieces);
+    BytesToLogPieces(bytes, text, pieces, kHeaderPieces);
     std::wstring piece;
     for (const std::wstring_view view : pieces) {
         piece.assign(view);
@@ -391,42 +441,49 @@ bool ReadFieldValue(const CKeySearch& key, std::wstring_view line, int& value) {
     return ReadDecimalAt(line, FieldStartAt(key.Find(line), key.Key().size(), line), value);
 }
 
-CKeySearch::CKeySearch(std::wstring_view key) : m_strKey(key) {
-    const size_t m = m_strKey.size();
-    const size_t defaultShift = std::clamp<size_t>(m, 1, 255);
-    std::fill(std::begin(m_skip), std::end(m_skip), static_cast<uint8_t>(defaultShift));
-    if (m == 0 || m > 255) {
-        return; // searched plainly
-    }
-    // Characters sharing a low byte share a slot; the later (smaller) shift is kept, which
-    // is safe for all of them.
-    for (size_t i = 0; i + 1 < m; ++i) {
-        m_skip[static_cast<uint32_t>(m_strKey[i]) & 0xFF] = static_cast<uint8_t>(m - 1 - i);
-    }
-}
+CKeySearch::CKeySearch(std::wstring_view key) : m_strKey(key) {}
 
 size_t CKeySearch::Find(std::wstring_view text) const {
     const size_t m = m_strKey.size();
-    if (m == 0 || m > 255) {
+    const size_t n = text.size();
+    if (m == 0 || m > n) {
         return FindKey(text, m_strKey);
     }
-    const size_t n = text.size();
     const wchar_t* data = text.data();
     const wchar_t* key = m_strKey.data();
-    const wchar_t lastChar = key[m - 1];
-    // Horspool: alignments are tried left to right, so the first match is the first one.
-    for (size_t i = 0; i + m <= n;) {
-        const wchar_t c = data[i + m - 1];
-        if (c == lastChar) {
-            size_t k = 0;
-            while (k + 1 < m && data[i + k] == key[k]) {
-                ++k;
-            }
-            if (k + 1 == m) {
-                return i;
+    const size_t last = n - m; // the last start at which the key fits
+    const auto matchesAt = [&](size_t start) {
+        for (size_t k = 1; k + 1 < m; ++k) {
+            if (data[start + k] != key[k]) {
+                return false;
             }
         }
-        i += m_skip[static_cast<uint32_t>(c) & 0xFF];
+        return true;
+    };
+    size_t i = 0;
+#if defined(__SSE2__)
+    // Four starts at a time are tested on the key's first and last characters together, so
+    // that nearly only real matches reach the full comparison.
+    const __m128i first = _mm_set1_epi32(static_cast<int>(key[0]));
+    const __m128i lastChar = _mm_set1_epi32(static_cast<int>(key[m - 1]));
+    for (; i + 3 <= last; i += 4) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + m - 1));
+        unsigned mask = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(
+            _mm_and_si128(_mm_cmpeq_epi32(a, first), _mm_cmpeq_epi32(b, lastChar)))));
+        while (mask != 0) {
+            const size_t start = i + static_cast<size_t>(__builtin_ctz(mask));
+            if (matchesAt(start)) {
+                return start;
+            }
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i <= last; ++i) {
+        if (data[i] == key[0] && data[i + m - 1] == key[m - 1] && matchesAt(i)) {
+            return i;
+        }
     }
     return std::wstring_view::npos;
 }
@@ -515,29 +572,37 @@ bool ContainsNoCaseAscii(std::wstring_view text, std::wstring_view word) {
 }
 
 bool ReadPassMark(std::wstring_view line, int& flag) {
-    // One walk from the end, where boards print the mark: "pass" anywhere wins over "fail".
     const auto lower = [](wchar_t c) {
         return (static_cast<uint32_t>(c) - L'A' < 26u) ? static_cast<wchar_t>(c + 32) : c;
     };
-    const auto at = [&](size_t i, const wchar_t* word) {
+    const wchar_t* data = line.data();
+    const size_t n = line.size();
+    const auto wordAt = [&](size_t start, const wchar_t* word) {
         for (size_t k = 0; k < 4; ++k) {
-            if (lower(line[i + k]) != word[k]) {
+            if (lower(data[start + k]) != word[k]) {
                 return false;
             }
         }
         return true;
     };
+    if (n < 4) {
+        return false;
+    }
+    // Both words have 'a' second, and data lines hold few: only the places of 'a' and 'A'
+    // are tried. "pass" anywhere wins.
     bool sawFail = false;
-    for (size_t i = line.size(); i >= 4; --i) {
-        const size_t start = i - 4;
-        const wchar_t c = lower(line[start]);
-        if (c == L'p' && at(start, L"pass")) {
-            flag = 1;
+    const size_t pass = FindEitherChar(data, 1, n - 2, L'a', L'A', [&](size_t at) {
+        if (wordAt(at - 1, L"pass")) {
             return true;
         }
-        if (c == L'f' && !sawFail && at(start, L"fail")) {
+        if (!sawFail && wordAt(at - 1, L"fail")) {
             sawFail = true;
         }
+        return false;
+    });
+    if (pass != std::wstring_view::npos) {
+        flag = 1;
+        return true;
     }
     if (sawFail) {
         flag = 0;

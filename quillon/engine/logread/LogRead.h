@@ -67,7 +67,6 @@ public:
 
 private:
     std::wstring m_strKey;
-    uint8_t m_skip[256]; ///< shift by the low byte of the character under the key's end
 };
 
 /// ReadFieldValue for a key already found at keyPos (npos: not found) with keySize characters.

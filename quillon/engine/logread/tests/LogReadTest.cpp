@@ -256,6 +256,64 @@ TEST(ReadLogPieces, PiecesViewTheConvertedText) {
     EXPECT_TRUE(pieces.empty());
 }
 
+// The pieces of random files (CR and LF runs, long lines, high bytes) against the plain
+// rule: CR LF becomes LF, then a piece ends after an LF or after 511 characters.
+TEST(ReadLogPieces, AgreesWithThePlainRule) {
+    std::mt19937 rng(3);
+    CTempDir dir;
+    for (int round = 0; round < 60; ++round) {
+        std::string bytes;
+        const int parts = static_cast<int>(rng() % 40);
+        for (int i = 0; i < parts; ++i) {
+            switch (rng() % 5) {
+            case 0:
+                bytes += "\r\n";
+                break;
+            case 1:
+                bytes.push_back(rng() % 2 == 0 ? '\r' : '\n');
+                break;
+            case 2:
+                bytes += std::string(rng() % 1200, 'x');
+                break;
+            case 3:
+                bytes += static_cast<char>(0x80 + rng() % 128);
+                break;
+            default:
+                bytes += "dxn=1, pass";
+                break;
+            }
+        }
+        std::wstring expectedText;
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+                continue;
+            }
+            expectedText += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]));
+        }
+        std::vector<std::wstring> expected;
+        std::wstring current;
+        for (const wchar_t c : expectedText) {
+            current += c;
+            if (c == L'\n' || current.size() == 511) {
+                expected.push_back(current);
+                current.clear();
+            }
+        }
+        if (!current.empty()) {
+            expected.push_back(current);
+        }
+        const std::wstring path = dir.Write(std::to_string(round) + ".txt", bytes);
+        std::wstring text;
+        std::vector<std::wstring_view> pieces;
+        ASSERT_TRUE(ReadLogPieces(path, text, pieces));
+        EXPECT_EQ(text, expectedText);
+        ASSERT_EQ(pieces.size(), expected.size());
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            EXPECT_EQ(pieces[i], expected[i]) << "piece " << i;
+        }
+    }
+}
+
 TEST(ReadLogHeader, ValuesAndStripping) {
     CTempDir dir;
     const std::wstring path = dir.Write("a.txt", "* project = P7 =\r\n"
@@ -410,6 +468,49 @@ TEST(ReadPassMark, Table) {
     }
 }
 
+// The mark read against the plain rule on random lines made of the letters of both words.
+TEST(ReadPassMark, AgreesWithThePlainRule) {
+    std::mt19937 rng(5);
+    const std::wstring alphabet = L"pPaAsSfFiIlL ,\u0141\u0161";
+    const auto plain = [](std::wstring text, int& flag) {
+        for (wchar_t& c : text) {
+            if (c >= L'A' && c <= L'Z') {
+                c = static_cast<wchar_t>(c + 32);
+            }
+        }
+        if (text.find(L"pass") != std::wstring::npos) {
+            flag = 1;
+            return true;
+        }
+        if (text.find(L"fail") != std::wstring::npos) {
+            flag = 0;
+            return true;
+        }
+        return false;
+    };
+    // Pieces of both words, whole words in mixed case and single letters, so that marks,
+    // near misses and marks sharing letters all come up often.
+    const std::vector<std::wstring> pieces = {L"pa",   L"ass",  L"fa", L"ail", L"pass", L"FaIl",
+                                              L"PASS", L"fail", L"a",  L"A",   L"s",    L"l"};
+    int marks = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::wstring text;
+        const int parts = static_cast<int>(rng() % 8);
+        for (int i = 0; i < parts; ++i) {
+            text += rng() % 2 == 0 ? pieces[rng() % pieces.size()]
+                                   : std::wstring(1, alphabet[rng() % alphabet.size()]);
+        }
+        int expected = 9;
+        int flag = 9;
+        const bool marked = plain(text, expected);
+        EXPECT_EQ(ReadPassMark(text, flag), marked) << WideToUtf8(text);
+        EXPECT_EQ(flag, expected) << WideToUtf8(text);
+        marks += marked ? 1 : 0;
+    }
+    EXPECT_GT(marks, 300); // the inputs did exercise both outcomes
+    EXPECT_LT(marks, 2700);
+}
+
 TEST(CKeySearch, AgreesWithAPlainSearch) {
     std::mt19937 rng(11);
     const std::wstring alphabet = L"dxnrv_stgplhyq=, \u0164\u0264";
@@ -434,6 +535,66 @@ TEST(CKeySearch, AgreesWithAPlainSearch) {
     const CKeySearch aliased(L"ab\u0161c");
     EXPECT_EQ(aliased.Find(L"xxab\u0161c"), 2u);
     EXPECT_EQ(aliased.Find(L"\u0161ab\u0161c"), 1u);
+}
+
+// Data-line detection and key positions against plain searches, on lines made of the keys,
+// their pieces and their last characters in random order.
+TEST(SplitLogLineViews, KeyPositionsAgreeWithPlainSearches) {
+    std::mt19937 rng(13);
+    const std::wstring keys[4] = {L"dxn", L"drv_stg", L"sdll_phs_dly", L"dqs_step_dly"};
+    const std::vector<std::string> parts = {"dxn",
+                                            "drv_stg",
+                                            "sdll_phs_dly",
+                                            "dqs_step_dly",
+                                            "dly",
+                                            "_stg",
+                                            "dx",
+                                            "dqs_step_dl",
+                                            "=3, ",
+                                            "n",
+                                            "g",
+                                            "y",
+                                            "sdll_phs_dlydqs_step_dly"};
+    CTempDir dir;
+    std::string bytes;
+    std::vector<std::wstring> lines;
+    for (int round = 0; round < 600; ++round) {
+        std::string line;
+        const int count = static_cast<int>(rng() % 10);
+        for (int i = 0; i < count; ++i) {
+            line += parts[rng() % parts.size()];
+        }
+        bytes += line + "\r\n";
+        lines.push_back(BytesToWide(line) + L"\n");
+    }
+    const std::wstring path = dir.Write("k.txt", bytes);
+    std::wstring text;
+    std::vector<std::wstring_view> data, other;
+    std::vector<SKeyHits> hits;
+    ASSERT_TRUE(
+        SplitLogLineViews(path, keys[0], keys[1], keys[2], keys[3], text, data, other, &hits));
+    ASSERT_EQ(data.size(), hits.size());
+    size_t next = 0;
+    size_t expectedData = 0;
+    for (const std::wstring& line : lines) {
+        bool all = true;
+        for (const std::wstring& key : keys) {
+            all = all && line.find(key) != std::wstring::npos;
+        }
+        if (!all) {
+            continue;
+        }
+        ++expectedData;
+        ASSERT_LT(next, data.size());
+        EXPECT_EQ(data[next], line);
+        for (size_t k = 0; k < 4; ++k) {
+            EXPECT_EQ(hits[next].m_nPos[k], line.find(keys[k])) << WideToUtf8(line);
+        }
+        ++next;
+    }
+    EXPECT_EQ(data.size(), expectedData);
+    EXPECT_EQ(data.size() + other.size(), lines.size());
+    EXPECT_GT(expectedData, 20u); // the inputs did hold data lines
 }
 
 TEST(SplitLogLineViews, ViewsAndKeywordPositions) {
