@@ -1,6 +1,9 @@
 #include "AnalyzerSettings.h"
 #include "DdrTestSupport.h"
 
+#include <algorithm>
+#include <random>
+
 using namespace ddrtest;
 
 namespace {
@@ -365,4 +368,115 @@ TEST_F(LogPageDDR, RecordColours) {
     EXPECT_EQ(CLogDataDDR(1).GetColor(), 0x00FF00u);
     EXPECT_EQ(CLogDataDDR(0).GetColor(), 0x0000FFu);
     EXPECT_EQ(CLogDataDDR(2).GetColor(), 0xFFFFFFu);
+}
+
+namespace {
+
+// Every block of a page as text: keys in map order with the pass flags of their records.
+std::string BlockDigest(const CLogPageDDR& page) {
+    std::ostringstream out;
+    for (const auto& [blockKey, block] : page.Blocks()) {
+        out << '[' << blockKey.first << ',' << blockKey.second << ' ' << block.m_nSubRowCount
+            << 'x' << block.m_nSubColCount << ']';
+        for (const auto& [key, list] : block.m_mapCells) {
+            out << ' ' << key.first << '/' << key.second << ':';
+            for (const CLogDataBase* record : list) {
+                const auto* ddr = dynamic_cast<const CLogDataDDR*>(record);
+                if (ddr == nullptr) {
+                    out << '?';
+                } else {
+                    out << ddr->GetPassFlag();
+                }
+            }
+        }
+    }
+    return out.str();
+}
+
+struct SCellLine {
+    int phase;
+    int byte;
+    CellKey key;
+    int flag;
+};
+
+// Lines of a log in a scrambled order, with some keys twice and a few fails.
+std::vector<SCellLine> ScrambledLines(unsigned seed) {
+    std::mt19937 rng(seed);
+    std::vector<SCellLine> lines;
+    for (const int phase : kPhases) {
+        for (int byte = 0; byte < 4; ++byte) {
+            for (const int drv : kDdr2) {
+                for (int step = -3; step <= 4; ++step) {
+                    if (rng() % 9 == 0) {
+                        continue; // a cell this log lacks
+                    }
+                    lines.push_back({phase, byte, {step, drv}, rng() % 6 == 0 ? 0 : 1});
+                    if (rng() % 11 == 0) {
+                        lines.push_back({phase, byte, {step, drv}, static_cast<int>(rng() % 2)});
+                    }
+                }
+            }
+        }
+    }
+    std::shuffle(lines.begin() + 1, lines.end(), rng); // the first phase stays column 0
+    return lines;
+}
+
+// A page from lines; mapEvery > 0 asks for its blocks after every mapEvery lines, so that
+// later lines go to blocks whose key maps are already made.
+std::unique_ptr<CLogPageDDR> PageOf(const std::vector<SCellLine>& lines, size_t mapEvery) {
+    auto page = std::make_unique<CLogPageDDR>();
+    page->SetName(L"p.txt");
+    page->SetPageSize(4, 7);
+    page->SetBlockSize(5, 8);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const SCellLine& line = lines[i];
+        EXPECT_TRUE(page->AddCell(line.phase, line.byte, line.key, line.flag));
+        if (mapEvery > 0 && i % mapEvery == 0) {
+            (void)page->FindBlock(line.byte, 0);
+            (void)page->Blocks();
+        }
+    }
+    page->Finish();
+    return page;
+}
+
+} // namespace
+
+// A page's cells give the same blocks, analysis and merge whether they were read where they
+// were added or after the page made its key maps.
+TEST_F(LogPageDDR, CellsAddedInAnyOrderGiveTheSameBlocksAnalysisAndMerge) {
+    for (const int drv : kDdr2) {
+        GetDrvStgRegistry().Register(drv);
+    }
+    const std::vector<SCellLine> first = ScrambledLines(1);
+    const std::vector<SCellLine> second = ScrambledLines(2);
+
+    CLogPageDDR mergedFlat;
+    CLogPageDDR mergedMapped;
+    std::vector<std::unique_ptr<CLogPageDDR>> keep;
+    for (const auto* lines : {&first, &second}) {
+        auto flat = PageOf(*lines, 0);
+        auto mapped = PageOf(*lines, 97);
+        const SAnalysis a = Analyse(*flat);
+        const SAnalysis b = Analyse(*mapped);
+        EXPECT_EQ(a.ok, b.ok);
+        EXPECT_EQ(a.rates, b.rates);
+        EXPECT_EQ(a.rowPassNum, b.rowPassNum);
+        EXPECT_EQ(flat->GetRowRuns(), mapped->GetRowRuns());
+        // Merged while the first is still flat and the second mapped.
+        mergedFlat.MergeFrom(*flat);
+        mergedMapped.MergeFrom(*mapped);
+        EXPECT_EQ(BlockDigest(*flat), BlockDigest(*mapped));
+        keep.push_back(std::move(flat));
+        keep.push_back(std::move(mapped));
+    }
+    const std::string merged = BlockDigest(mergedFlat);
+    EXPECT_EQ(merged, BlockDigest(mergedMapped));
+    // Records of one key keep the order of their lines, and a key missing from the second
+    // log got a failed record in the merge.
+    EXPECT_NE(merged.find(":10"), std::string::npos);
+    EXPECT_NE(merged.find(":0"), std::string::npos);
+    EXPECT_NE(BlockDigest(*keep[0]).find(":10 "), std::string::npos);
 }
