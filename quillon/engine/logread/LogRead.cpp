@@ -72,8 +72,12 @@ void WidenBytes(const unsigned char* __restrict src, size_t count, wchar_t* __re
 void BytesToLogPieces(std::string_view bytes, std::wstring& text,
                       std::vector<std::wstring_view>& pieces, size_t maxPieces = SIZE_MAX) {
     pieces.clear();
-    text.clear();
-    text.resize(bytes.size()); // never grows below, so the pieces' views stay valid
+    // Sized once for the whole file (never grown below, so the pieces' views stay valid);
+    // a buffer kept from a log of the same size is not cleared first, as all of it that is
+    // kept is written again.
+    if (text.size() < bytes.size()) {
+        text.resize(bytes.size());
+    }
     wchar_t* const base = text.data();
     wchar_t* out = base;
     const char* const data = bytes.data();

@@ -376,8 +376,8 @@ namespace {
 std::string BlockDigest(const CLogPageDDR& page) {
     std::ostringstream out;
     for (const auto& [blockKey, block] : page.Blocks()) {
-        out << '[' << blockKey.first << ',' << blockKey.second << ' ' << block.m_nSubRowCount
-            << 'x' << block.m_nSubColCount << ']';
+        out << '[' << blockKey.first << ',' << blockKey.second << ' ' << block.m_nSubRowCount << 'x'
+            << block.m_nSubColCount << ']';
         for (const auto& [key, list] : block.m_mapCells) {
             out << ' ' << key.first << '/' << key.second << ':';
             for (const CLogDataBase* record : list) {
