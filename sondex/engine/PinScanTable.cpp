@@ -158,8 +158,9 @@ bool ReadRecordFields(const std::vector<std::string_view>& fields, std::vector<u
 
 namespace {
 
+// White space as the field split trims it: space, tab, LF, VT, FF, CR.
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t';
 }
 
 int32_t ResultState(const char* r) {
@@ -209,9 +210,10 @@ bool HexWord8(const char* p, uint32_t& out) {
     }
     // Digit values; the first character is the lowest byte and the highest digit.
     uint64_t v = (x & kBytes(0x0F)) + (letter >> 7) * 9;
-    v = ((v & 0x000F000F000F000F) << 4) | ((v >> 8) & 0x000F000F000F000F);
-    v = ((v & 0x000000FF000000FF) << 8) | ((v >> 16) & 0x000000FF000000FF);
-    out = static_cast<uint32_t>(((v & 0xFFFF) << 16) | ((v >> 32) & 0xFFFF));
+    // Pairs of digits into bytes, pairs of bytes into 16-bit values, then the two halves.
+    v = ((v << 4) + (v >> 8)) & 0x00FF00FF00FF00FF;
+    v = ((v << 8) + (v >> 16)) & 0x0000FFFF0000FFFF;
+    out = static_cast<uint32_t>((v << 16) | (v >> 32));
     return true;
 }
 
@@ -238,7 +240,7 @@ bool DecodePlainRecordLine(std::string_view line, std::vector<uint32_t>& words, 
     }
     p += 4;
     // Words: "0x" or "0X", eight hexadecimal digits, one tab.
-    while (end - p >= 11 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && p[10] == '\t') {
+    while (end - p >= 11 && p[0] == '0' && (p[1] | 0x20) == 'x' && p[10] == '\t') {
         uint32_t w = 0;
         if (!HexWord8(p + 2, w)) {
             return false;
@@ -357,8 +359,7 @@ void CPinScanTable::BuildLayout(const std::vector<int32_t>& selectedSr,
     m_nLastColRangeCount = m_colRanges.empty() ? 1 : m_colRanges.back()->GetCount();
 
     // Header values: column parameter i repeats each value over the combinations of the
-    // parameters after it, and so do the row parameters. Keys are made in ascending
-    // order, so every map insertion goes at the end.
+    // parameters after it, and so do the row parameters.
     const auto strides = [](const std::vector<const CValueRange*>& ranges) {
         std::vector<int> out(ranges.size(), 1);
         int repeat = 1;
@@ -368,54 +369,16 @@ void CPinScanTable::BuildLayout(const std::vector<int32_t>& selectedSr,
         }
         return out;
     };
-    const std::vector<int> colRepeat = strides(m_colRanges);
-    const std::vector<int> rowRepeat = strides(m_rowRanges);
-    const auto colValue = [&](int i, int k) {
-        const CValueRange& range = *m_colRanges[static_cast<size_t>(i)];
-        return range.GetValue((k / colRepeat[static_cast<size_t>(i)]) % range.GetCount());
-    };
-    const auto rowValue = [&](int j, int k) {
-        const CValueRange& range = *m_rowRanges[static_cast<size_t>(j)];
-        return range.GetValue((k / rowRepeat[static_cast<size_t>(j)]) % range.GetCount());
-    };
-    m_headerValues.clear();
-    for (int i = 0; i < nC; ++i) {
-        for (int k = 0; k < b; ++k) {
-            m_headerValues.emplace_hint(m_headerValues.end(), CellKey{i, nB + 1 + k},
-                                        colValue(i, k));
-        }
-    }
-    for (int k = 0; k < a; ++k) {
-        for (int j = 0; j < nB; ++j) {
-            m_headerValues.emplace_hint(m_headerValues.end(), CellKey{nC + k, j}, rowValue(j, k));
-        }
-    }
-
-    m_valuesByCol.clear();
-    m_colByValues.clear();
-    for (int k = 0; k < b; ++k) {
-        const int col = nB + 1 + k;
-        ValueList values;
-        values.reserve(static_cast<size_t>(nC));
-        for (int i = 0; i < nC; ++i) {
-            values.push_back(colValue(i, k));
-        }
-        // The first column of a value list keeps it, as with a plain emplace.
-        m_colByValues.emplace_hint(m_colByValues.end(), values, col);
-        m_valuesByCol.emplace_hint(m_valuesByCol.end(), col, std::move(values));
-    }
-    m_valuesByRow.clear();
-    m_rowByValues.clear();
-    for (int k = 0; k < a; ++k) {
-        const int row = nC + k;
-        ValueList values;
-        values.reserve(static_cast<size_t>(nB));
-        for (int j = 0; j < nB; ++j) {
-            values.push_back(rowValue(j, k));
-        }
-        m_rowByValues.emplace_hint(m_rowByValues.end(), values, row);
-        m_valuesByRow.emplace_hint(m_valuesByRow.end(), row, std::move(values));
-    }
+    m_layout.nB = nB;
+    m_layout.nC = nC;
+    m_layout.a = a;
+    m_layout.b = b;
+    m_layout.rowRanges = m_rowRanges;
+    m_layout.colRanges = m_colRanges;
+    m_layout.rowRepeat = strides(m_rowRanges);
+    m_layout.colRepeat = strides(m_colRanges);
+    // The maps are made when asked for: opening a log does not need them.
+    m_bMapsBuilt = false;
 
     ResetCells(a, b);
     BuildValueIndex();
@@ -450,19 +413,13 @@ void CPinScanTable::BuildValueIndex() {
 }
 
 void CPinScanTable::ResetCells(int a, int b) {
-    m_dense.clear();
     m_extraCells.clear();
     m_nCellKeys = 0;
     m_nDenseRows = a;
     m_nDenseCols = b;
     const size_t cells = static_cast<size_t>(a) * static_cast<size_t>(b);
-    // About one result per cell, as a log prints it.
-    m_pPool = std::make_unique<std::pmr::monotonic_buffer_resource>(std::max<size_t>(cells, 16) *
-                                                                    sizeof(CLogDataDDR));
-    m_dense.reserve(cells);
-    for (size_t i = 0; i < cells; ++i) {
-        m_dense.emplace_back(m_pPool.get());
-    }
+    m_dense.clear();
+    m_dense.resize(cells);
 }
 
 int64_t CPinScanTable::DenseIndex(int row, int col) const {
@@ -477,7 +434,7 @@ int64_t CPinScanTable::DenseIndex(int row, int col) const {
 CPinScanTable::CellList& CPinScanTable::CellAt(int row, int col) {
     const int64_t i = DenseIndex(row, col);
     CellList& list = i >= 0 ? m_dense[static_cast<size_t>(i)]
-                            : m_extraCells.try_emplace({row, col}, m_pPool.get()).first->second;
+                            : m_extraCells.try_emplace({row, col}).first->second;
     if (list.empty()) {
         ++m_nCellKeys;
     }
@@ -687,12 +644,74 @@ bool CPinScanTable::ParseRowWords(const std::vector<uint32_t>& words, int32_t st
     return true;
 }
 
+int32_t CPinScanTable::SLayout::ColValue(int i, int k) const {
+    const CValueRange& range = *colRanges[static_cast<size_t>(i)];
+    return range.GetValue((k / colRepeat[static_cast<size_t>(i)]) % range.GetCount());
+}
+
+int32_t CPinScanTable::SLayout::RowValue(int j, int k) const {
+    const CValueRange& range = *rowRanges[static_cast<size_t>(j)];
+    return range.GetValue((k / rowRepeat[static_cast<size_t>(j)]) % range.GetCount());
+}
+
 std::optional<int32_t> CPinScanTable::GetHeaderValue(int row, int col) const {
-    const auto it = m_headerValues.find({row, col});
-    if (it == m_headerValues.end()) {
-        return std::nullopt;
+    // The keys of the header value map, computed instead of looked up.
+    const SLayout& l = m_layout;
+    if (row >= 0 && row < l.nC && col > l.nB && col <= l.nB + l.b) {
+        return l.ColValue(row, col - l.nB - 1);
     }
-    return it->second;
+    if (row >= l.nC && row < l.nC + l.a && col >= 0 && col < l.nB) {
+        return l.RowValue(col, row - l.nC);
+    }
+    return std::nullopt;
+}
+
+void CPinScanTable::BuildMaps() const {
+    if (m_bMapsBuilt) {
+        return;
+    }
+    m_bMapsBuilt = true;
+    const SLayout& l = m_layout;
+    const int nB = l.nB;
+    const int nC = l.nC;
+    // Keys are made in ascending order, so every map insertion goes at the end.
+    m_headerValues.clear();
+    for (int i = 0; i < nC; ++i) {
+        for (int k = 0; k < l.b; ++k) {
+            m_headerValues.emplace_hint(m_headerValues.end(), CellKey{i, nB + 1 + k},
+                                        l.ColValue(i, k));
+        }
+    }
+    for (int k = 0; k < l.a; ++k) {
+        for (int j = 0; j < nB; ++j) {
+            m_headerValues.emplace_hint(m_headerValues.end(), CellKey{nC + k, j}, l.RowValue(j, k));
+        }
+    }
+    m_valuesByCol.clear();
+    m_colByValues.clear();
+    for (int k = 0; k < l.b; ++k) {
+        const int col = nB + 1 + k;
+        ValueList values;
+        values.reserve(static_cast<size_t>(nC));
+        for (int i = 0; i < nC; ++i) {
+            values.push_back(l.ColValue(i, k));
+        }
+        // The first column of a value list keeps it, as with a plain emplace.
+        m_colByValues.emplace_hint(m_colByValues.end(), values, col);
+        m_valuesByCol.emplace_hint(m_valuesByCol.end(), col, std::move(values));
+    }
+    m_valuesByRow.clear();
+    m_rowByValues.clear();
+    for (int k = 0; k < l.a; ++k) {
+        const int row = nC + k;
+        ValueList values;
+        values.reserve(static_cast<size_t>(nB));
+        for (int j = 0; j < nB; ++j) {
+            values.push_back(l.RowValue(j, k));
+        }
+        m_rowByValues.emplace_hint(m_rowByValues.end(), values, row);
+        m_valuesByRow.emplace_hint(m_valuesByRow.end(), row, std::move(values));
+    }
 }
 
 const CPinScanTable::CellList* CPinScanTable::GetCells(int row, int col) const {
@@ -894,19 +913,14 @@ void CPinScanTable::MergeTable(const CPinScanTable& log) {
         m_nRowCount = log.m_nRowCount;
         m_nColCount = log.m_nColCount;
         m_nLastColRangeCount = log.m_nLastColRangeCount;
-        m_headerValues = log.m_headerValues;
-        m_colByValues = log.m_colByValues;
-        m_valuesByCol = log.m_valuesByCol;
-        m_rowByValues = log.m_rowByValues;
-        m_valuesByRow = log.m_valuesByRow;
+        m_layout = log.m_layout;
+        m_bMapsBuilt = false;
         m_nTcnt = log.m_nTcnt;
         m_selectedSr = log.m_selectedSr;
         m_configuredValues = log.m_configuredValues;
         ResetCells(log.m_nDenseRows, log.m_nDenseCols);
-        log.ForEachCell([&](int row, int col, const CellList& list) {
-            CellList& to = CellAt(row, col);
-            to.insert(to.end(), list.begin(), list.end());
-        });
+        log.ForEachCell(
+            [&](int row, int col, const CellList& list) { CellAt(row, col).append(list); });
         m_pinCache.clear();
         BuildValueIndex();
         return;
@@ -922,11 +936,11 @@ void CPinScanTable::MergeTable(const CPinScanTable& log) {
                 if (from.empty()) {
                     to.emplace_back(CLogDataDDR::kFail); // missing in this log: a failure
                 } else {
-                    to.insert(to.end(), from.begin(), from.end());
+                    to.append(from);
                 }
             } else if (!from.empty()) {
                 // First seen in this log: only its results.
-                to.insert(to.end(), from.begin(), from.end());
+                to.append(from);
                 ++m_nCellKeys;
             }
         }
@@ -935,7 +949,7 @@ void CPinScanTable::MergeTable(const CPinScanTable& log) {
     const auto appendTo = [&](int row, int col, CellList& list) {
         const CellList* from = log.GetCells(row, col);
         if (from) {
-            list.insert(list.end(), from->begin(), from->end());
+            list.append(*from);
         } else {
             // Missing in this log: counted as a failure of the merged cell.
             list.emplace_back(CLogDataDDR::kFail);
@@ -958,7 +972,6 @@ void CPinScanTable::MergeTable(const CPinScanTable& log) {
         appendTo(key.first, key.second, list);
     }
     for (const auto& [key, list] : added) {
-        CellList& to = CellAt(key.first, key.second);
-        to.insert(to.end(), list->begin(), list->end());
+        CellAt(key.first, key.second).append(*list);
     }
 }

@@ -4,11 +4,12 @@
 #include "LogHeader.h"
 #include "ValueRange.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <memory_resource>
+#include <stdexcept>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,58 @@
 
 /// Result entries of a log: "<1|0>#<pin>_<sub><value>" to pass width in picoseconds.
 using ResultMap = std::map<std::wstring, int32_t>;
+
+/// The results of one cell in arrival order. A log gives most cells one result, which is
+/// held in place, so opening a log costs no heap allocation per cell; a second result
+/// moves them all into a vector.
+class CCellList {
+public:
+    using value_type = CLogDataDDR;
+    using const_iterator = const CLogDataDDR*;
+
+    [[nodiscard]] size_t size() const { return m_nSize; }
+    [[nodiscard]] bool empty() const { return m_nSize == 0; }
+    [[nodiscard]] const CLogDataDDR* begin() const { return m_nSize > 1 ? m_more.data() : &m_one; }
+    [[nodiscard]] const CLogDataDDR* end() const { return begin() + m_nSize; }
+    [[nodiscard]] const CLogDataDDR& operator[](size_t i) const { return begin()[i]; }
+    [[nodiscard]] const CLogDataDDR& at(size_t i) const {
+        if (i >= m_nSize) {
+            throw std::out_of_range("CCellList::at");
+        }
+        return begin()[i];
+    }
+    [[nodiscard]] const CLogDataDDR& front() const { return begin()[0]; }
+    [[nodiscard]] const CLogDataDDR& back() const { return begin()[m_nSize - 1]; }
+
+    void push_back(const CLogDataDDR& result) {
+        if (m_nSize == 0) {
+            m_one = result;
+        } else {
+            if (m_nSize == 1) {
+                m_more.reserve(4);
+                m_more.push_back(m_one);
+            }
+            m_more.push_back(result);
+        }
+        ++m_nSize;
+    }
+    void emplace_back(int32_t state) { push_back(CLogDataDDR(state)); }
+    /// Adds the results of another list behind these.
+    void append(const CCellList& other) {
+        const size_t need = m_nSize + other.m_nSize;
+        if (need > 1 && m_more.capacity() < need) {
+            m_more.reserve(std::max(need, 2 * m_more.capacity()));
+        }
+        for (const CLogDataDDR& result : other) {
+            push_back(result);
+        }
+    }
+
+private:
+    CLogDataDDR m_one{CLogDataDDR::kFail};
+    size_t m_nSize = 0;
+    std::vector<CLogDataDDR> m_more; ///< every result once there are two or more
+};
 
 /// One per-pin scan table: rows are combinations of the row parameters, columns
 /// combinations of the column parameters, cells the results printed for them.
@@ -27,9 +80,7 @@ using ResultMap = std::map<std::wstring, int32_t>;
 class CPinScanTable {
 public:
     using CellKey = std::pair<int, int>; ///< (row, column)
-    /// Results in arrival order. Their storage comes from the table's pool, so opening a log
-    /// costs no heap allocation per cell and closing it frees the pool in one step.
-    using CellList = std::pmr::vector<CLogDataDDR>;
+    using CellList = CCellList;
     using ValueList = std::vector<int32_t>;
 
     /// Header value used where a table has none (no "sr" or sub-parameter column).
@@ -79,6 +130,7 @@ public:
     /// Visits every cell holding results, ordered by row, then column.
     template <typename F> void ForEachCell(F&& visit) const;
     [[nodiscard]] const std::map<CellKey, int32_t>& GetHeaderValues() const {
+        BuildMaps();
         return m_headerValues;
     }
 
@@ -97,10 +149,22 @@ public:
     [[nodiscard]] int GetRowCount() const { return m_nRowCount; }
     [[nodiscard]] int GetColCount() const { return m_nColCount; }
     [[nodiscard]] int GetLastColRangeCount() const { return m_nLastColRangeCount; }
-    [[nodiscard]] const std::map<int, ValueList>& GetValuesByCol() const { return m_valuesByCol; }
-    [[nodiscard]] const std::map<ValueList, int>& GetColByValues() const { return m_colByValues; }
-    [[nodiscard]] const std::map<int, ValueList>& GetValuesByRow() const { return m_valuesByRow; }
-    [[nodiscard]] const std::map<ValueList, int>& GetRowByValues() const { return m_rowByValues; }
+    [[nodiscard]] const std::map<int, ValueList>& GetValuesByCol() const {
+        BuildMaps();
+        return m_valuesByCol;
+    }
+    [[nodiscard]] const std::map<ValueList, int>& GetColByValues() const {
+        BuildMaps();
+        return m_colByValues;
+    }
+    [[nodiscard]] const std::map<int, ValueList>& GetValuesByRow() const {
+        BuildMaps();
+        return m_valuesByRow;
+    }
+    [[nodiscard]] const std::map<ValueList, int>& GetRowByValues() const {
+        BuildMaps();
+        return m_rowByValues;
+    }
     [[nodiscard]] bool IsStatistical() const { return m_bStatistical; }
     void SetStatistical(bool statistical) { m_bStatistical = statistical; }
     [[nodiscard]] const LogHeader& GetHeader() const { return m_header; }
@@ -147,14 +211,30 @@ private:
     int m_nRowCount = 0;
     int m_nColCount = 0;
     int m_nLastColRangeCount = 1;
-    std::map<CellKey, int32_t> m_headerValues;
-    std::map<ValueList, int> m_colByValues;
-    std::map<int, ValueList> m_valuesByCol;
-    std::map<ValueList, int> m_rowByValues;
-    std::map<int, ValueList> m_valuesByRow;
+    // The geometry as BuildLayout found it; the header value and value-list maps follow
+    // from it and are made on first request.
+    struct SLayout {
+        int nB = 0;
+        int nC = 0;
+        int a = 0; ///< data rows (none before BuildLayout)
+        int b = 0; ///< data columns
+        std::vector<const CValueRange*> rowRanges;
+        std::vector<const CValueRange*> colRanges;
+        std::vector<int> rowRepeat;
+        std::vector<int> colRepeat;
+        [[nodiscard]] int32_t ColValue(int i, int k) const;
+        [[nodiscard]] int32_t RowValue(int j, int k) const;
+    };
+    void BuildMaps() const;
+    SLayout m_layout;
+    mutable bool m_bMapsBuilt = false;
+    mutable std::map<CellKey, int32_t> m_headerValues;
+    mutable std::map<ValueList, int> m_colByValues;
+    mutable std::map<int, ValueList> m_valuesByCol;
+    mutable std::map<ValueList, int> m_rowByValues;
+    mutable std::map<int, ValueList> m_valuesByRow;
     // Cells of the data area by (row - nC) * b + (column - nB - 1); keys outside it (a
     // merge of tables that differ) are kept in m_extraCells.
-    std::unique_ptr<std::pmr::monotonic_buffer_resource> m_pPool; ///< before the lists it serves
     std::vector<CellList> m_dense;
     int m_nDenseRows = 0;
     int m_nDenseCols = 0;

@@ -45,6 +45,16 @@ bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
+// A result field that cannot make the line a header line (star) or two lines (comma).
+bool IsPlainResult(std::string_view field) {
+    for (const char c : field) {
+        if (c == '*' || c == ',') {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 CScanLogReader::CScanLogReader(fs::path path) : m_path(std::move(path)) {}
@@ -192,7 +202,7 @@ bool CScanLogReader::ClassifyPiece(std::string_view piece) {
         size_t resultAt = 0;
         if (m_pTarget && (m_bDirect || !m_bDecided) &&
             sondex::DecodePlainRecordLine(piece, m_words, state, resultAt) &&
-            piece.substr(resultAt, 3).find_first_of("*,") == std::string_view::npos) {
+            IsPlainResult(piece.substr(resultAt, 3))) {
             if (OpenBlock()) {
                 m_pTarget->ParseDecodedLine(piece, m_words, state);
             } else {

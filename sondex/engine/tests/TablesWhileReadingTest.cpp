@@ -373,3 +373,108 @@ TEST(TablesWhileReadingTest, WordDigitsOfEveryByte) {
     ASSERT_TRUE(sondex::DecodePlainRecordLine("0x1\t0xFEDCBA98\t0x01234567\t0X0", words, state));
     EXPECT_EQ(words, (std::vector<uint32_t>{0xFEDCBA98u, 0x01234567u}));
 }
+
+// Header values computed from the geometry agree with the header value map made on
+// request, for log tables and for the statistics table merged from them; the merged
+// table's maps are those of the first log's table.
+TEST(TablesWhileReadingTest, HeaderValuesAgreeWithTheMaps) {
+    CTestConfig config;
+    CTempDir dir;
+    const std::string vrefLines = [] {
+        std::string out;
+        for (uint32_t r = 0; r < 8; ++r) {
+            for (uint32_t v = 1; v <= 3; ++v) {
+                out += Record({Word(0xB, 1, kPinCA, r), Word(0xB, 2, kPinVref, v),
+                               Word(0xC, 1, kPinSr, v % 4)});
+            }
+        }
+        return out;
+    }();
+    const std::string log = Header() + kStart + TableLines(kPinCA, 8, kPassBand) + kSeparator +
+                            vrefLines + kSeparator + Record({Word(0xB, 1, kPinDQ, 1)}) + kEnd;
+    dir.Write("logs/a.Txt", log);
+    dir.Write("logs/b.Txt", log);
+    CRecordingPrompt prompt;
+    CScopedPrompt scope(prompt);
+    CFolderWorkflow workflow;
+    ASSERT_EQ(workflow.AnalyzeFolder(dir.Path() / "logs"), 2);
+    const auto check = [](const CPinScanTable& table, const std::string& what) {
+        const auto& map = table.GetHeaderValues();
+        size_t found = 0;
+        for (int row = -1; row <= table.GetRowCount() + 1; ++row) {
+            for (int col = -1; col <= table.GetColCount() + 1; ++col) {
+                const auto it = map.find({row, col});
+                const auto value = table.GetHeaderValue(row, col);
+                ASSERT_EQ(value.has_value(), it != map.end()) << what << " " << row << "," << col;
+                if (value) {
+                    EXPECT_EQ(*value, it->second) << what << " " << row << "," << col;
+                    ++found;
+                }
+            }
+        }
+        EXPECT_EQ(found, map.size()) << what;
+    };
+    const CScanLogData* first = workflow.GetDocuments().front()->GetData();
+    const CScanLogData* stats = workflow.GetStatisticsDocument()->GetData();
+    ASSERT_EQ(first->GetTableCount(), 3);
+    for (const auto& [index, table] : first->GetTables()) {
+        check(*table, "log table " + std::to_string(index));
+        const CPinScanTable* merged = stats->GetTable(index);
+        ASSERT_NE(merged, nullptr);
+        check(*merged, "merged table " + std::to_string(index));
+        EXPECT_EQ(merged->GetHeaderValues(), table->GetHeaderValues());
+        EXPECT_EQ(merged->GetColByValues(), table->GetColByValues());
+        EXPECT_EQ(merged->GetValuesByCol(), table->GetValuesByCol());
+        EXPECT_EQ(merged->GetRowByValues(), table->GetRowByValues());
+        EXPECT_EQ(merged->GetValuesByRow(), table->GetValuesByRow());
+    }
+    // The CA, VREF by sr table: row values (CA, VREF) and column values (sr).
+    const CPinScanTable& two = *first->GetTable(1);
+    EXPECT_EQ(two.GetValuesByRow().at(1 + 5), (CPinScanTable::ValueList{1, 3}));
+    EXPECT_EQ(two.GetRowByValues().at({7, 1}), 1 + 21);
+    EXPECT_EQ(two.GetColByValues().at({2}), 2 + 1 + 2);
+    // A table never laid out has no header values.
+    const CPinScanTable empty;
+    EXPECT_TRUE(empty.GetHeaderValues().empty());
+    EXPECT_TRUE(empty.GetColByValues().empty());
+    EXPECT_FALSE(empty.GetHeaderValue(0, 0).has_value());
+}
+
+// A cell list keeps its results in arrival order whether it holds one (in place) or more.
+TEST(TablesWhileReadingTest, CellListKeepsArrivalOrder) {
+    const auto states = [](const CPinScanTable::CellList& list) {
+        std::vector<int32_t> out;
+        for (const auto& r : list) {
+            out.push_back(r.GetState());
+        }
+        return out;
+    };
+    CPinScanTable::CellList list;
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(list.begin(), list.end());
+    EXPECT_THROW((void)list.at(0), std::out_of_range);
+    list.emplace_back(CLogDataDDR::kPass);
+    EXPECT_EQ(states(list), (std::vector<int32_t>{1}));
+    EXPECT_EQ(list.front().GetState(), CLogDataDDR::kPass);
+    EXPECT_THROW((void)list.at(1), std::out_of_range);
+    list.emplace_back(CLogDataDDR::kFail);
+    list.emplace_back(CLogDataDDR::kOther);
+    EXPECT_EQ(states(list), (std::vector<int32_t>{1, 0, 2}));
+    EXPECT_EQ(list.back().GetState(), CLogDataDDR::kOther);
+    EXPECT_EQ(list[1].GetState(), CLogDataDDR::kFail);
+
+    CPinScanTable::CellList merged;
+    CPinScanTable::CellList one;
+    one.emplace_back(CLogDataDDR::kFail);
+    merged.append(one);
+    EXPECT_EQ(states(merged), (std::vector<int32_t>{0}));
+    for (int i = 0; i < 40; ++i) {
+        merged.append(i % 2 ? one : list);
+    }
+    ASSERT_EQ(merged.size(), 1u + 20u * 3u + 20u);
+    EXPECT_EQ(merged.at(1).GetState(), CLogDataDDR::kPass);
+    EXPECT_EQ(merged.at(4).GetState(), CLogDataDDR::kFail);
+    EXPECT_EQ(merged.back().GetState(), CLogDataDDR::kFail);
+    const CPinScanTable::CellList copy = merged;
+    EXPECT_EQ(states(copy), states(merged));
+}
