@@ -130,6 +130,7 @@ int CFolderWorkflow::AnalyzeFolder(const fs::path& folder) {
     if (opened > 0) {
         m_pStatisticsData = std::make_unique<CScanLogData>();
         m_pStatisticsData->SetName(CScanLogData::kStatisticsName);
+        m_pStatisticsData->SetMergeCount(m_folderLogs.size());
         for (const CScanLogData* log : m_folderLogs) {
             m_pStatisticsData->MergeLog(*log);
         }

@@ -919,8 +919,11 @@ void CPinScanTable::MergeTable(const CPinScanTable& log) {
         m_selectedSr = log.m_selectedSr;
         m_configuredValues = log.m_configuredValues;
         ResetCells(log.m_nDenseRows, log.m_nDenseCols);
-        log.ForEachCell(
-            [&](int row, int col, const CellList& list) { CellAt(row, col).append(list); });
+        log.ForEachCell([&](int row, int col, const CellList& list) {
+            CellList& to = CellAt(row, col);
+            to.reserve(m_nMergeCount);
+            to.append(list);
+        });
         m_pinCache.clear();
         BuildValueIndex();
         return;
@@ -940,6 +943,7 @@ void CPinScanTable::MergeTable(const CPinScanTable& log) {
                 }
             } else if (!from.empty()) {
                 // First seen in this log: only its results.
+                to.reserve(m_nMergeCount);
                 to.append(from);
                 ++m_nCellKeys;
             }

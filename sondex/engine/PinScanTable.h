@@ -54,6 +54,12 @@ public:
         ++m_nSize;
     }
     void emplace_back(int32_t state) { push_back(CLogDataDDR(state)); }
+    /// Room for n results without moving them again.
+    void reserve(size_t n) {
+        if (n > 1) {
+            m_more.reserve(n);
+        }
+    }
     /// Adds the results of another list behind these.
     void append(const CCellList& other) {
         const size_t need = m_nSize + other.m_nSize;
@@ -89,6 +95,8 @@ public:
     /// asking for more is rejected rather than exhausting memory.
     static constexpr int64_t kMaxAxisCombinations = 65536;
     static constexpr int64_t kMaxDataCells = int64_t(1) << 20;
+    /// Results reserved per merged cell at most; longer lists grow as needed.
+    static constexpr size_t kMaxMergeReserve = 256;
 
     explicit CPinScanTable(const LogHeader& header = LogHeader());
     CPinScanTable(const CPinScanTable&) = delete;
@@ -110,6 +118,9 @@ public:
     bool AnalyzeTable(ResultMap& results);
     /// Adds a log's table to this statistics table.
     void MergeTable(const CPinScanTable& log);
+    /// The number of logs to be merged into this table, so each cell's list is allocated
+    /// once for all of them.
+    void SetMergeCount(size_t logs) { m_nMergeCount = std::min<size_t>(logs, kMaxMergeReserve); }
 
     /// The cell test: a cell passes when none of its results failed; a missing cell passes
     /// only between passing cells above and below it.
@@ -240,6 +251,7 @@ private:
     int m_nDenseCols = 0;
     std::map<CellKey, CellList> m_extraCells;
     size_t m_nCellKeys = 0;
+    size_t m_nMergeCount = 0;
     bool m_bStatistical = false;
     int32_t m_nTcnt = 1;
     std::vector<int32_t> m_selectedSr;
@@ -268,16 +280,19 @@ template <typename F> void CPinScanTable::ForEachCell(F&& visit) const {
     auto extra = m_extraCells.begin();
     const int nB = m_nRowParamCount;
     const int nC = m_nColParamCount;
-    for (size_t i = 0; i < m_dense.size(); ++i) {
-        if (m_dense[i].empty()) {
-            continue;
+    // Cell i of the data area is row i / columns, column i % columns.
+    size_t i = 0;
+    for (int r = 0; r < m_nDenseRows; ++r) {
+        for (int c = 0; c < m_nDenseCols; ++c, ++i) {
+            if (m_dense[i].empty()) {
+                continue;
+            }
+            const CellKey key{nC + r, nB + 1 + c};
+            for (; extra != m_extraCells.end() && extra->first < key; ++extra) {
+                visit(extra->first.first, extra->first.second, extra->second);
+            }
+            visit(key.first, key.second, m_dense[i]);
         }
-        const CellKey key{nC + static_cast<int>(i) / m_nDenseCols,
-                          nB + 1 + static_cast<int>(i) % m_nDenseCols};
-        for (; extra != m_extraCells.end() && extra->first < key; ++extra) {
-            visit(extra->first.first, extra->first.second, extra->second);
-        }
-        visit(key.first, key.second, m_dense[i]);
     }
     for (; extra != m_extraCells.end(); ++extra) {
         visit(extra->first.first, extra->first.second, extra->second);

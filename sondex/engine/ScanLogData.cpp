@@ -163,6 +163,7 @@ bool CScanLogData::MergeLog(const CScanLogData& log) {
         m_nTableCount = log.m_nTableCount;
         for (int i = 0; i < m_nTableCount; ++i) {
             m_tables[i] = std::make_unique<CPinScanTable>();
+            m_tables[i]->SetMergeCount(m_nMergeCount);
         }
     }
     if (log.m_nTableCount != m_nTableCount) {

@@ -42,6 +42,8 @@ public:
     bool Analyze(ResultMap& results);
     /// Adds a log to this statistics data; false when its table count differs.
     bool MergeLog(const CScanLogData& log);
+    /// The number of logs MergeLog will be given, so merged cells are allocated once.
+    void SetMergeCount(size_t logs) { m_nMergeCount = logs; }
 
     [[nodiscard]] const std::wstring& GetName() const { return m_strName; }
     void SetName(std::wstring name) { m_strName = std::move(name); }
@@ -78,6 +80,7 @@ private:
     std::vector<std::string> m_blocks;
     LogHeader m_header;
     SParseState m_parse;
+    size_t m_nMergeCount = 0;
 };
 
 /// Results of the statistics document from the results of every log in opening order:
