@@ -240,14 +240,22 @@ bool DecodePlainRecordLine(std::string_view line, std::vector<uint32_t>& words, 
     }
     p += 4;
     // Words: "0x" or "0X", eight hexadecimal digits, one tab.
+    // They are gathered in a small array and handed to the vector in batches.
+    uint32_t batch[16];
+    size_t inBatch = 0;
     while (end - p >= 11 && p[0] == '0' && (p[1] | 0x20) == 'x' && p[10] == '\t') {
         uint32_t w = 0;
         if (!HexWord8(p + 2, w)) {
             return false;
         }
-        words.push_back(p[1] == 'x' ? w : 0u);
+        batch[inBatch++] = p[1] == 'x' ? w : 0u;
+        if (inBatch == std::size(batch)) {
+            words.insert(words.end(), batch, batch + inBatch);
+            inBatch = 0;
+        }
         p += 11;
     }
+    words.insert(words.end(), batch, batch + inBatch);
     // Last field: three characters that are not white space, then only white space.
     if (words.empty() || end - p < 3 || IsBlank(p[0]) || IsBlank(p[1]) || IsBlank(p[2])) {
         return false;
@@ -496,13 +504,18 @@ bool CPinScanTable::ParseRow(const std::vector<std::string_view>& fields) {
 }
 
 bool CPinScanTable::ParseRowWords(const std::vector<uint32_t>& words, int32_t state) {
-    if (m_rowValueIndex.size() != m_rowRanges.size() ||
-        m_colValueIndex.size() != m_colRanges.size()) {
+    const size_t nRow = m_rowValueIndex.size();
+    const size_t nCol = m_colValueIndex.size();
+    if (nRow != m_rowRanges.size() || nCol != m_colRanges.size()) {
         return false; // no layout yet
     }
     // Words in position order (as printed) give the row and column as they come; any
     // other order takes the value lists below. The pin checks are repeated there, which
     // changes nothing: they only remember what they have already accepted.
+    const std::array<int16_t, 256>* const rowIndex = m_rowValueIndex.data();
+    const std::array<int16_t, 256>* const colIndex = m_colValueIndex.data();
+    const int* const rowStride = m_rowStride.data();
+    const int* const colStride = m_colStride.data();
     int rowAt = 0;
     int colAt = 0;
     size_t rowValues = 0;
@@ -517,7 +530,7 @@ bool CPinScanTable::ParseRowWords(const std::vector<uint32_t>& words, int32_t st
         const auto code = static_cast<int>(PinCodeOf(w));
         const auto at = static_cast<size_t>(position - 1);
         if (AxisOf(w) == kAxisRow) {
-            if (position > m_nRowParamCount || at != rowValues) {
+            if (at != rowValues || at >= nRow) {
                 inOrder = false;
                 break;
             }
@@ -528,12 +541,12 @@ bool CPinScanTable::ParseRowWords(const std::vector<uint32_t>& words, int32_t st
                 }
                 matched = code;
             }
-            const int i = m_rowValueIndex[at][static_cast<size_t>(ValueOf(w))];
+            const int i = rowIndex[at][static_cast<size_t>(ValueOf(w))];
             found = found && i >= 0;
-            rowAt += i * m_rowStride[at];
+            rowAt += i * rowStride[at];
             ++rowValues;
         } else if (AxisOf(w) == kAxisCol) {
-            if (position > m_nColParamCount || at != colValues) {
+            if (at != colValues || at >= nCol) {
                 inOrder = false;
                 break;
             }
@@ -548,20 +561,26 @@ bool CPinScanTable::ParseRowWords(const std::vector<uint32_t>& words, int32_t st
                     m_nSubIndex = position - 1;
                 }
             }
-            const int i = m_colValueIndex[at][static_cast<size_t>(ValueOf(w))];
+            const int i = colIndex[at][static_cast<size_t>(ValueOf(w))];
             found = found && i >= 0;
-            colAt += i * m_colStride[at];
+            colAt += i * colStride[at];
             ++colValues;
         } else {
             return false;
         }
     }
     if (inOrder) {
-        if (!found || rowValues != m_rowValueIndex.size() || colValues != m_colValueIndex.size() ||
-            rowAt >= m_nDenseRows || colAt >= m_nDenseCols) {
+        if (!found || rowValues != nRow || colValues != nCol || rowAt >= m_nDenseRows ||
+            colAt >= m_nDenseCols) {
             return false;
         }
-        CellAt(m_nColParamCount + rowAt, m_nRowParamCount + 1 + colAt).emplace_back(state);
+        // The data cell (nC + rowAt, nB + 1 + colAt).
+        CellList& list = m_dense[static_cast<size_t>(rowAt) * static_cast<size_t>(m_nDenseCols) +
+                                 static_cast<size_t>(colAt)];
+        if (list.empty()) {
+            ++m_nCellKeys;
+        }
+        list.emplace_back(state);
         return true;
     }
 

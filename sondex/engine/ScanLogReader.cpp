@@ -203,7 +203,7 @@ bool CScanLogReader::ClassifyPiece(std::string_view piece) {
         if (m_pTarget && (m_bDirect || !m_bDecided) &&
             sondex::DecodePlainRecordLine(piece, m_words, state, resultAt) &&
             IsPlainResult(piece.substr(resultAt, 3))) {
-            if (OpenBlock()) {
+            if (m_bBlockOpen ? m_bDirect : OpenBlock()) {
                 m_pTarget->ParseDecodedLine(piece, m_words, state);
             } else {
                 m_strBlock += ", ";
