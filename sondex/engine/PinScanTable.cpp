@@ -71,41 +71,36 @@ int32_t ValueOf(uint32_t w) {
 // Longest run of passing rows from the per-row states of a column (-1 = no cell). A
 // missing cell passes when the nearest cells above and below it exist and pass; the
 // first and last data rows never pass without a cell.
-int RunOfStates(const std::vector<int8_t>& states) {
-    const size_t n = states.size();
-    std::vector<int8_t> above(n, 0);
-    int8_t last = 0;
-    bool seen = false;
-    for (size_t i = 0; i < n; ++i) {
-        above[i] = seen ? last : 0;
-        if (states[i] >= 0) {
-            last = states[i];
-            seen = true;
+int RunOfStates(const int8_t* states, size_t n, std::vector<int8_t>& below) {
+    // below[k]: the state of the nearest cell under row k, -1 when there is none.
+    below.resize(n);
+    int8_t next = -1;
+    for (size_t k = n; k-- > 0;) {
+        below[k] = next;
+        if (states[k] >= 0) {
+            next = states[k];
         }
     }
     int best = 0;
     int count = 0;
-    std::vector<int8_t> passes(n, 0);
-    seen = false;
-    last = 0;
-    for (size_t k = n; k-- > 0;) {
+    int8_t above = -1;
+    for (size_t k = 0; k < n; ++k) {
+        bool passes = false;
         if (states[k] >= 0) {
-            passes[k] = states[k];
-        } else if (k == 0 || k == n - 1) {
-            passes[k] = 0;
-        } else {
-            passes[k] = (above[k] && seen && last) ? 1 : 0;
+            passes = states[k] != 0;
+            above = states[k];
+        } else if (k != 0 && k != n - 1) {
+            passes = above == 1 && below[k] == 1;
         }
-        if (states[k] >= 0) {
-            last = states[k];
-            seen = true;
-        }
-    }
-    for (size_t i = 0; i < n; ++i) {
-        count = passes[i] ? count + 1 : 0;
+        count = passes ? count + 1 : 0;
         best = std::max(best, count);
     }
     return best;
+}
+
+int RunOfStates(const std::vector<int8_t>& states) {
+    std::vector<int8_t> below;
+    return RunOfStates(states.data(), states.size(), below);
 }
 
 int8_t StateOfList(const CPinScanTable::CellList& list) {
@@ -275,10 +270,8 @@ bool DecodePlainRecordLine(std::string_view line, std::vector<uint32_t>& words, 
 CPinScanTable::CPinScanTable(const LogHeader& header) : m_header(header) {}
 
 const CPinScanTable::SPinInfo& CPinScanTable::PinInfo(uint32_t pinCode) {
-    if (m_pinCache.empty()) {
-        m_pinCache.resize(256);
-    }
-    SPinInfo& info = m_pinCache[pinCode & 0xFF];
+    // A table meets a few pins only; map nodes keep the references given out valid.
+    SPinInfo& info = m_pinCache.try_emplace(pinCode & 0xFF).first->second;
     if (!info.resolved) {
         info.pinName = GetProjectConfig().GetPinName(static_cast<int32_t>(pinCode));
         info.rangeName = m_header.ddrType + L"_" + info.pinName;
@@ -835,20 +828,23 @@ bool CPinScanTable::AnalyzeWidths(ResultMap& results) {
     const int cols = std::max(m_nColCount - nB - 1, 0);
 
     // One pass over the cells gives every column's row states.
-    std::vector<std::vector<int8_t>> states(static_cast<size_t>(cols),
-                                            std::vector<int8_t>(static_cast<size_t>(rows), -1));
+    // Column c's states are states[c * rows ...].
+    const auto urows = static_cast<size_t>(rows);
+    std::vector<int8_t> states(static_cast<size_t>(cols) * urows, -1);
     ForEachCell([&](int row, int col, const CellList& list) {
         const int k = row - nC;
         const int c = col - nB - 1;
         if (k >= 0 && k < rows && c >= 0 && c < cols) {
-            states[static_cast<size_t>(c)][static_cast<size_t>(k)] = StateOfList(list);
+            states[static_cast<size_t>(c) * urows + static_cast<size_t>(k)] = StateOfList(list);
         }
     });
+    std::vector<int8_t> below;
 
     std::map<int, int> group;
     int counter = 0;
     for (int c = nB + 1; c < m_nColCount; ++c) {
-        const int run = RunOfStates(states[static_cast<size_t>(c - nB - 1)]);
+        const int run =
+            RunOfStates(states.data() + static_cast<size_t>(c - nB - 1) * urows, urows, below);
         const int32_t s = GetHeaderValue(m_nSrIndex, c).value_or(kNoValue);
         if (s == 0) {
             m_sr0Runs[c] = run;

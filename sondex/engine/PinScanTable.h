@@ -261,7 +261,7 @@ private:
     std::map<int32_t, int> m_verdictRuns;
     bool m_bVerdict = true;
 
-    std::vector<SPinInfo> m_pinCache; ///< by pin code, filled on first use
+    std::map<uint32_t, SPinInfo> m_pinCache; ///< by pin code, filled on first use
     // Per parameter: index of the first range value equal to a word value (0..255), -1 if
     // none, and the parameter's stride; a record line's row and column follow from them
     // as rowByValues / colByValues would give them.

@@ -478,3 +478,61 @@ TEST(TablesWhileReadingTest, CellListKeepsArrivalOrder) {
     const CPinScanTable::CellList copy = merged;
     EXPECT_EQ(states(copy), states(merged));
 }
+
+// Longest runs agree with the cell test row by row (a missing cell passes only between
+// passing cells), on tables with random results and random missing cells.
+TEST(TablesWhileReadingTest, LongestRunsFollowTheCellTest) {
+    CTestConfig config;
+    const LogHeader header{L"P1", L"Lpddr3", L"800", 12};
+    std::mt19937 rng(5);
+    for (int round = 0; round < 40; ++round) {
+        CPinScanTable table(header);
+        const std::string pin = Record({Word(0xB, 1, kPinCA, 0), Word(0xC, 1, kPinSr, 0)});
+        ASSERT_TRUE(table.ParsePinLine(sondex::SplitTrimmed(pin, '\t')));
+        table.BuildLayout({0});
+        for (uint32_t r = 0; r < 8; ++r) {
+            for (uint32_t sr = 0; sr < 4; ++sr) {
+                if (rng() % 3 == 0) {
+                    continue; // missing cell
+                }
+                const std::string line = Record({Word(0xB, 1, kPinCA, r), Word(0xC, 1, kPinSr, sr)},
+                                                rng() % 4 == 0 ? "0XF" : "0X0");
+                ASSERT_TRUE(table.ParseRow(sondex::SplitTrimmed(line, '\t')));
+            }
+        }
+        for (int col = 2; col < table.GetColCount(); ++col) {
+            int best = 0;
+            int count = 0;
+            for (int row = 1; row < table.GetRowCount(); ++row) {
+                count = table.CellPasses(row, col) ? count + 1 : 0;
+                best = std::max(best, count);
+            }
+            EXPECT_EQ(table.LongestRun(col), best) << round << " " << col;
+        }
+    }
+}
+
+// Merging with the folder's log count given beforehand gives the same statistics as
+// merging without it.
+TEST(TablesWhileReadingTest, MergeCountChangesNoStatistics) {
+    CTestConfig config;
+    CTempDir dir;
+    for (int i = 0; i < 4; ++i) {
+        dir.Write("logs/" + std::to_string(i) + ".Txt",
+                  Header() + kStart + TableLines(kPinCA, 8 - i, [i](int r, int, int sr) {
+                      return r > i - sr;
+                  }) + kEnd);
+    }
+    CRecordingPrompt prompt;
+    CScopedPrompt scope(prompt);
+    CFolderWorkflow workflow;
+    ASSERT_EQ(workflow.AnalyzeFolder(dir.Path() / "logs"), 4);
+    CScanLogData plain;
+    for (const auto& document : workflow.GetDocuments()) {
+        if (!document->IsStatistics()) {
+            EXPECT_TRUE(plain.MergeLog(*document->GetData()));
+        }
+    }
+    EXPECT_EQ(Describe(*workflow.GetStatisticsDocument()->GetData()), Describe(plain));
+    EXPECT_NE(Describe(plain).find(":0000\n"), std::string::npos); // a cell failing in all four
+}
