@@ -54,6 +54,8 @@ public:
         return m_tables;
     }
     [[nodiscard]] CPinScanTable* GetTable(int index) const;
+    /// The block texts ParseBlocks reads; empty when the log reader built the tables while
+    /// reading (as opening a document does). CScanLogReader gives the texts of a log.
     [[nodiscard]] const std::vector<std::string>& GetBlocks() const { return m_blocks; }
     void SetBlocks(std::vector<std::string> blocks) { m_blocks = std::move(blocks); }
 
