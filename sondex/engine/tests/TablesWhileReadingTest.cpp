@@ -477,6 +477,27 @@ TEST(TablesWhileReadingTest, CellListKeepsArrivalOrder) {
     EXPECT_EQ(merged.back().GetState(), CLogDataDDR::kFail);
     const CPinScanTable::CellList copy = merged;
     EXPECT_EQ(states(copy), states(merged));
+
+    // Copies and moves of lists held in place and on the heap keep every result.
+    CPinScanTable::CellList moved = std::move(merged);
+    EXPECT_EQ(states(moved), states(copy));
+    EXPECT_TRUE(merged.empty()); // NOLINT(bugprone-use-after-move): a moved-from list is empty
+    CPinScanTable::CellList small;
+    small.emplace_back(CLogDataDDR::kOther);
+    CPinScanTable::CellList target = list;
+    target = small;
+    EXPECT_EQ(states(target), (std::vector<int32_t>{2}));
+    target = std::move(moved);
+    EXPECT_EQ(states(target), states(copy));
+    target = target;
+    EXPECT_EQ(states(target), states(copy));
+    CPinScanTable::CellList fromSmall = std::move(small);
+    EXPECT_EQ(states(fromSmall), (std::vector<int32_t>{2}));
+    std::vector<CPinScanTable::CellList> many(3);
+    many[1] = copy;
+    many.resize(100); // moves the lists
+    EXPECT_EQ(states(many[1]), states(copy));
+    EXPECT_TRUE(many[0].empty());
 }
 
 // Longest runs agree with the cell test row by row (a missing cell passes only between
