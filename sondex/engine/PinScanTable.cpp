@@ -281,6 +281,7 @@ const CPinScanTable::SPinInfo& CPinScanTable::PinInfo(uint32_t pinCode) {
 }
 
 void CPinScanTable::ResetParameters() {
+    m_pattern.clear();
     m_rowRanges.clear();
     m_colRanges.clear();
     m_nRowParamCount = 0;
@@ -390,6 +391,7 @@ void CPinScanTable::BuildLayout(const std::vector<int32_t>& selectedSr,
 }
 
 void CPinScanTable::BuildValueIndex() {
+    m_pattern.clear();
     const auto build = [](const std::vector<const CValueRange*>& ranges,
                           std::vector<std::array<int16_t, 256>>& index, std::vector<int>& stride,
                           std::vector<int>& matched) {
@@ -502,6 +504,34 @@ bool CPinScanTable::ParseRowWords(const std::vector<uint32_t>& words, int32_t st
     if (nRow != m_rowRanges.size() || nCol != m_colRanges.size()) {
         return false; // no layout yet
     }
+    // A line whose words name the same axes, positions and pins as the last line placed
+    // in position order passes the same checks: only its values are looked up.
+    const size_t count = words.size();
+    if (count != 0 && count == m_pattern.size()) {
+        int rowAt = 0;
+        int colAt = 0;
+        bool found = true;
+        size_t k = 0;
+        for (; k < count; ++k) {
+            const uint32_t w = words[k];
+            const SPatternWord& known = m_pattern[k];
+            if ((w & kPatternBits) != known.bits) {
+                break;
+            }
+            const int i = (*known.index)[static_cast<size_t>(ValueOf(w))];
+            found = found && i >= 0;
+            (known.row ? rowAt : colAt) += i * known.stride;
+        }
+        if (k == count) {
+            if (!found || rowAt >= m_nDenseRows || colAt >= m_nDenseCols) {
+                return false;
+            }
+            PlaceResult(rowAt, colAt, state);
+            return true;
+        }
+    }
+    m_pattern.clear();
+
     // Words in position order (as printed) give the row and column as they come; any
     // other order takes the value lists below. The pin checks are repeated there, which
     // changes nothing: they only remember what they have already accepted.
@@ -562,18 +592,25 @@ bool CPinScanTable::ParseRowWords(const std::vector<uint32_t>& words, int32_t st
             return false;
         }
     }
+    if (inOrder && rowValues == nRow && colValues == nCol) {
+        // Remembered for the lines that follow with the same words but their values.
+        m_pattern.resize(count);
+        size_t rowSeen = 0;
+        size_t colSeen = 0;
+        for (size_t k = 0; k < count; ++k) {
+            const uint32_t w = words[k];
+            const bool row = AxisOf(w) == kAxisRow;
+            const size_t at = row ? rowSeen++ : colSeen++;
+            m_pattern[k] = {w & kPatternBits, row ? &rowIndex[at] : &colIndex[at],
+                            row ? rowStride[at] : colStride[at], row};
+        }
+    }
     if (inOrder) {
         if (!found || rowValues != nRow || colValues != nCol || rowAt >= m_nDenseRows ||
             colAt >= m_nDenseCols) {
             return false;
         }
-        // The data cell (nC + rowAt, nB + 1 + colAt).
-        CellList& list = m_dense[static_cast<size_t>(rowAt) * static_cast<size_t>(m_nDenseCols) +
-                                 static_cast<size_t>(colAt)];
-        if (list.empty()) {
-            ++m_nCellKeys;
-        }
-        list.emplace_back(state);
+        PlaceResult(rowAt, colAt, state);
         return true;
     }
 
@@ -664,6 +701,16 @@ int32_t CPinScanTable::SLayout::ColValue(int i, int k) const {
 int32_t CPinScanTable::SLayout::RowValue(int j, int k) const {
     const CValueRange& range = *rowRanges[static_cast<size_t>(j)];
     return range.GetValue((k / rowRepeat[static_cast<size_t>(j)]) % range.GetCount());
+}
+
+void CPinScanTable::PlaceResult(int rowAt, int colAt, int32_t state) {
+    // The data cell (nC + rowAt, nB + 1 + colAt).
+    CellList& list = m_dense[static_cast<size_t>(rowAt) * static_cast<size_t>(m_nDenseCols) +
+                             static_cast<size_t>(colAt)];
+    if (list.empty()) {
+        ++m_nCellKeys;
+    }
+    list.emplace_back(state);
 }
 
 std::optional<int32_t> CPinScanTable::GetHeaderValue(int row, int col) const {

@@ -357,6 +357,18 @@ private:
     std::vector<int> m_colStride;
     std::vector<int> m_rowMatchedPin; ///< per position: a pin code whose range name matched
     std::vector<int> m_colMatchedPin;
+    // The words of the last line placed in position order: axis, position and pin bits,
+    // the value index and stride of their parameter. Emptied whenever the index changes.
+    static constexpr uint32_t kPatternBits = 0xFF00FF00;
+    struct SPatternWord {
+        uint32_t bits = 0;
+        const std::array<int16_t, 256>* index = nullptr;
+        int stride = 0;
+        bool row = false;
+    };
+    std::vector<SPatternWord> m_pattern;
+    /// Adds a result to the data cell at (rowAt, colAt) of the data area.
+    void PlaceResult(int rowAt, int colAt, int32_t state);
     ValueList m_rowScratch;
     ValueList m_colScratch;
     std::vector<uint32_t> m_wordScratch;
