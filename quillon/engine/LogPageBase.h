@@ -133,6 +133,10 @@ void CLogPageBase::MergeCellGroups(SLogBlock& target, ForEachGroup&& forEachGrou
     }
 }
 
+/// True when name a sorts before name b: names compare by their UTF-16 code units, as the
+/// platform compares its wide strings (a character beyond U+FFFF as its surrogate pair).
+[[nodiscard]] bool IsNameBefore(const std::wstring& a, const std::wstring& b);
+
 /// The longest run of consecutive passing positions of one row: lengths L[p] = L[p-1] + 1
 /// for a pass, else 0; the first position t holding the largest L gives start t - o + 1,
 /// end t, length o. No pass gives (1, 0, 0).

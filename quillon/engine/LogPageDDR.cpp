@@ -14,23 +14,6 @@ namespace {
 
 constexpr int kNoRunTotal = 280; // weakest value of a page whose totals were never computed
 
-// Names sort by their UTF-16 code units, as the platform compares its wide strings.
-std::u16string ToUtf16Units(const std::wstring& text) {
-    std::u16string out;
-    out.reserve(text.size());
-    for (const wchar_t wc : text) {
-        const auto c = static_cast<uint32_t>(wc);
-        if (c > 0xFFFF && c <= 0x10FFFF) {
-            const uint32_t v = c - 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(c));
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 CLogPageDDR::CLogPageDDR() {
@@ -367,7 +350,7 @@ bool CLogPageDDR::IsGreaterByWeakestByte(const CLogPageBase& other) const {
 
 bool CLogPageDDR::IsLessByName(const CLogPageBase& other) const {
     const auto* page = dynamic_cast<const CLogPageDDR*>(&other);
-    return page != nullptr && ToUtf16Units(m_strLogName) < ToUtf16Units(page->m_strLogName);
+    return page != nullptr && IsNameBefore(m_strLogName, page->m_strLogName);
 }
 
 void CLogPageDDR::SetPageSize(int pageRowCount, int pageColCount) {

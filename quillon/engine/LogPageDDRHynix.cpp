@@ -13,23 +13,6 @@ namespace {
 
 constexpr int kNoPassCount = 280; // weakest value of a page whose counts were never computed
 
-// Names sort by their UTF-16 code units, as the platform compares its wide strings.
-std::u16string ToUtf16Units(const std::wstring& text) {
-    std::u16string out;
-    out.reserve(text.size());
-    for (const wchar_t wc : text) {
-        const auto c = static_cast<uint32_t>(wc);
-        if (c > 0xFFFF && c <= 0x10FFFF) {
-            const uint32_t v = c - 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(c));
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 bool CLogPageDDRHynix::AddCell(int sdllPhsDly, int byte, const CellKey& key,
@@ -199,7 +182,7 @@ bool CLogPageDDRHynix::IsGreaterByWeakestByte(const CLogPageBase& other) const {
 
 bool CLogPageDDRHynix::IsLessByName(const CLogPageBase& other) const {
     const auto* page = dynamic_cast<const CLogPageDDRHynix*>(&other);
-    return page != nullptr && ToUtf16Units(m_strLogName) < ToUtf16Units(page->m_strLogName);
+    return page != nullptr && IsNameBefore(m_strLogName, page->m_strLogName);
 }
 
 int CLogPageDDRHynix::GetColumnValue(int columnIndex) const {

@@ -4,23 +4,6 @@
 
 namespace {
 
-// Names sort by their UTF-16 code units, as the platform compares its wide strings.
-std::u16string ToUtf16Units(const std::wstring& text) {
-    std::u16string out;
-    out.reserve(text.size());
-    for (const wchar_t wc : text) {
-        const auto c = static_cast<uint32_t>(wc);
-        if (c > 0xFFFF && c <= 0x10FFFF) {
-            const uint32_t v = c - 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(c));
-        }
-    }
-    return out;
-}
-
 int32_t RecordCode(const CLogDataBase* record) {
     const auto* emmc = dynamic_cast<const CLogDataEMMC*>(record);
     return emmc != nullptr ? emmc->GetErrorCode() : kEmmcNoResult;
@@ -40,7 +23,7 @@ bool CLogPageEMMC::IsLessByName(const CLogPageBase& other) const {
     if (dynamic_cast<const CLogPageEMMC*>(&other) == nullptr) {
         return false;
     }
-    return ToUtf16Units(GetName()) < ToUtf16Units(other.GetName());
+    return IsNameBefore(GetName(), other.GetName());
 }
 
 CLogDataEMMC* CLogPageEMMC::SharedRecord(int32_t errorCode, int32_t mode) {
