@@ -480,3 +480,14 @@ TEST_F(LogPageDDR, CellsAddedInAnyOrderGiveTheSameBlocksAnalysisAndMerge) {
     EXPECT_NE(merged.find(":0"), std::string::npos);
     EXPECT_NE(BlockDigest(*keep[0]).find(":10 "), std::string::npos);
 }
+
+// Names compare by UTF-16 code units: upper case before lower case, and a character beyond
+// U+FFFF (a surrogate pair, 0xD83D ...) before U+FF00, unlike a comparison of code points.
+TEST(IsNameBefore, ComparesUtf16CodeUnits) {
+    EXPECT_TRUE(IsNameBefore(L"B.txt", L"a.txt"));
+    EXPECT_FALSE(IsNameBefore(L"a.txt", L"B.txt"));
+    EXPECT_TRUE(IsNameBefore(L"\U0001F600", L"\uFF00"));
+    EXPECT_FALSE(IsNameBefore(L"\uFF00", L"\U0001F600"));
+    EXPECT_TRUE(IsNameBefore(L"ab", L"abc"));
+    EXPECT_FALSE(IsNameBefore(L"abc", L"abc"));
+}
