@@ -1,5 +1,6 @@
 #include "TextUtil.h"
 
+#include <cstdint>
 #include <cwchar>
 #include <vector>
 
@@ -87,7 +88,9 @@ std::wstring BytesToWide(std::string_view bytes) {
     return out;
 }
 
-std::wstring PathToWide(const std::filesystem::path& path) { return Utf8ToWide(path.string()); }
+std::wstring PathToWide(const std::filesystem::path& path) {
+    return Utf8ToWide(path.string());
+}
 
 std::filesystem::path WideToPath(std::wstring_view text) {
     return std::filesystem::path(WideToUtf8(text));
@@ -105,7 +108,8 @@ std::wstring VFormatW(const wchar_t* format, va_list args) {
             return std::wstring(buffer.data(), static_cast<size_t>(n));
         }
         if (buffer.size() >= (1u << 24)) {
-            return std::wstring(); // an invalid format or an absurd size: nothing rather than garbage
+            return std::wstring(); // an invalid format or an absurd size: nothing rather than
+                                   // garbage
         }
         buffer.resize(buffer.size() * 4);
     }
@@ -184,4 +188,42 @@ std::wstring TrimChars(std::wstring_view text, std::wstring_view chars) {
     return std::wstring(text.substr(first, last - first + 1));
 }
 
-std::wstring TrimBlanks(std::wstring_view text) { return TrimChars(text, L" \t"); }
+std::wstring TrimBlanks(std::wstring_view text) {
+    return TrimChars(text, L" \t");
+}
+
+std::u16string ToUtf16(std::wstring_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (const wchar_t wc : text) {
+        const auto c = static_cast<uint32_t>(wc);
+        if (c > 0xFFFF && c <= 0x10FFFF) {
+            const uint32_t v = c - 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
+        } else if (c > 0x10FFFF) {
+            out.push_back(u'\xFFFD');
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+    }
+    return out;
+}
+
+std::wstring FromUtf16(std::u16string_view text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            const uint32_t v =
+                0x10000 + ((uint32_t(c) - 0xD800) << 10) + (uint32_t(text[i + 1]) - 0xDC00);
+            out.push_back(static_cast<wchar_t>(v));
+            ++i;
+        } else {
+            out.push_back(static_cast<wchar_t>(c));
+        }
+    }
+    return out;
+}

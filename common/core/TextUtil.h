@@ -36,3 +36,9 @@
 [[nodiscard]] std::wstring TrimChars(std::wstring_view text, std::wstring_view chars);
 /// Removes blanks and tabs from both ends.
 [[nodiscard]] std::wstring TrimBlanks(std::wstring_view text);
+
+/// UTF-16 code units of a wide text (characters above U+FFFF become surrogate pairs, values
+/// beyond U+10FFFF U+FFFD).
+[[nodiscard]] std::u16string ToUtf16(std::wstring_view text);
+/// Wide text of UTF-16 code units (pairs joined; a lone surrogate is kept as it is).
+[[nodiscard]] std::wstring FromUtf16(std::u16string_view text);

@@ -1,29 +1,9 @@
 #include "LogPageBase.h"
 
-#include <cstdint>
-
-namespace {
-
-std::u16string ToUtf16Units(const std::wstring& text) {
-    std::u16string out;
-    out.reserve(text.size());
-    for (const wchar_t wc : text) {
-        const auto c = static_cast<uint32_t>(wc);
-        if (c > 0xFFFF && c <= 0x10FFFF) {
-            const uint32_t v = c - 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(c));
-        }
-    }
-    return out;
-}
-
-} // namespace
+#include "TextUtil.h"
 
 bool IsNameBefore(const std::wstring& a, const std::wstring& b) {
-    return ToUtf16Units(a) < ToUtf16Units(b);
+    return ToUtf16(a) < ToUtf16(b);
 }
 
 // The base comparisons answer true, as the design's base page does; every page class that is

@@ -97,7 +97,7 @@ std::wstring GetText(std::string_view in, size_t pos, size_t bytes) {
     for (size_t i = 0; i < units.size(); ++i) {
         units[i] = static_cast<char16_t>(GetU16(in, pos + 2 * i));
     }
-    return sondex::FromUtf16(units);
+    return FromUtf16(units);
 }
 
 CProjectConfig* g_pInstalled = nullptr;
@@ -150,7 +150,7 @@ bool CProjectConfig::EncodeRecords(const std::vector<SDatRecord>& records, std::
     image.clear();
     std::string one;
     for (const auto& record : records) {
-        const std::u16string units = sondex::ToUtf16(record.text);
+        const std::u16string units = ToUtf16(record.text);
         // The length field holds bytes in 16 bits.
         if (units.empty() || units.size() * 2 > 0xFFFF) {
             continue;

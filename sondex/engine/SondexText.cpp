@@ -244,40 +244,4 @@ SSegmentNumber ExtractSegmentNumber(std::wstring_view key, int segment) {
     return out;
 }
 
-std::u16string ToUtf16(std::wstring_view text) {
-    std::u16string out;
-    out.reserve(text.size());
-    for (const wchar_t wc : text) {
-        const auto c = static_cast<uint32_t>(wc);
-        if (c > 0xFFFF && c <= 0x10FFFF) {
-            const uint32_t v = c - 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
-        } else if (c > 0x10FFFF) {
-            out.push_back(u'\xFFFD');
-        } else {
-            out.push_back(static_cast<char16_t>(c));
-        }
-    }
-    return out;
-}
-
-std::wstring FromUtf16(std::u16string_view text) {
-    std::wstring out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            const uint32_t v =
-                0x10000 + ((uint32_t(c) - 0xD800) << 10) + (uint32_t(text[i + 1]) - 0xDC00);
-            out.push_back(static_cast<wchar_t>(v));
-            ++i;
-        } else {
-            out.push_back(static_cast<wchar_t>(c));
-        }
-    }
-    return out;
-}
-
 } // namespace sondex

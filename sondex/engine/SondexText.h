@@ -67,9 +67,4 @@ struct SSegmentNumber {
 };
 [[nodiscard]] SSegmentNumber ExtractSegmentNumber(std::wstring_view key, int segment);
 
-/// UTF-16LE code units of a wide text (characters above U+FFFF become surrogate pairs).
-[[nodiscard]] std::u16string ToUtf16(std::wstring_view text);
-/// Wide text of UTF-16 code units (pairs joined; a lone surrogate is kept as it is).
-[[nodiscard]] std::wstring FromUtf16(std::u16string_view text);
-
 } // namespace sondex

@@ -25,6 +25,15 @@ TEST(TextUtil, FormatAndCase) {
     EXPECT_EQ(TrimBlanks(L" \t \t"), L"");
 }
 
+TEST(TextUtil, Utf16RoundTripKeepsCharactersAboveTheBasicPlane) {
+    const std::wstring text = L"Prompt 提示 \U0001F600";
+    const std::u16string units = ToUtf16(text);
+    EXPECT_EQ(units.size(), text.size() + 1);
+    EXPECT_EQ(FromUtf16(units), text);
+    EXPECT_EQ(ToUtf16(std::wstring(1, static_cast<wchar_t>(0x110000))), u"\uFFFD");
+    EXPECT_EQ(FromUtf16(u"\xD800x"), std::wstring(L"\xD800x")); // a lone surrogate stays
+}
+
 TEST(UserPrompt, RecordingPromptAnswersFromScriptThenDefault) {
     CRecordingPrompt prompt(true);
     CScopedPrompt guard(prompt);

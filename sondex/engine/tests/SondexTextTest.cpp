@@ -77,13 +77,6 @@ TEST(SondexTextTest, SegmentNumberExtraction) {
     }
 }
 
-TEST(SondexTextTest, Utf16RoundTripKeepsCharactersAboveTheBasicPlane) {
-    const std::wstring text = L"Prompt 提示 \U0001F600";
-    const std::u16string units = ToUtf16(text);
-    EXPECT_EQ(units.size(), text.size() + 1);
-    EXPECT_EQ(FromUtf16(units), text);
-}
-
 TEST(SondexTextTest, RecordLineCursorMatchesSplittingLinesThenFields) {
     // The cursor's one pass must give what splitting at ',' and then at tab gives.
     std::mt19937 rng(11);
