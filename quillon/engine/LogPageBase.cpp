@@ -1,6 +1,9 @@
 #include "LogPageBase.h"
 
+#include "AnalyzerSettings.h"
+#include "SpLog.h"
 #include "TextUtil.h"
+#include "UserPrompt.h"
 
 bool IsNameBefore(const std::wstring& a, const std::wstring& b) {
     return ToUtf16(a) < ToUtf16(b);
@@ -74,4 +77,42 @@ SRunRecord FindLongestRun(const std::vector<bool>& passes) {
         }
     }
     return {bestPos - best + 1, bestPos, best};
+}
+
+bool CLogPageBase::JudgeWeakestLane(const std::map<int, double>& rates,
+                                    const std::vector<SRunRecord>& rowRuns, int rowsPerLane,
+                                    int kind, int& rowPassNum) {
+    double minimum = 100.0;
+    int weakest = 0;
+    for (const auto& [byte, rate] : rates) {
+        if (rate < minimum) {
+            minimum = rate;
+            weakest = byte;
+        }
+    }
+    const int n = rowsPerLane;
+    const int verdictRow = analyzer::ReadVerdictRow(kind);
+    if (verdictRow >= 0 && verdictRow < n) {
+        const int row = weakest * n + verdictRow;
+        if (row >= 0 && row < static_cast<int>(rowRuns.size())) {
+            rowPassNum = rowRuns[static_cast<size_t>(row)].m_nLength;
+        }
+    }
+    if (rowPassNum == 0) {
+        LogError(L"nRowPassNum=%d, 通过率最低的Byte:%d, 指定的Row=%d", rowPassNum, weakest,
+                 verdictRow);
+        GetPrompt().Show(L"analyse result failed");
+        return false;
+    }
+    return true;
+}
+
+int CLogPageBase::SmallestLaneValue(const std::map<int, int>& perLane) {
+    int value = 280;
+    for (const auto& [byte, v] : perLane) {
+        if (v < value) {
+            value = v;
+        }
+    }
+    return value;
 }

@@ -33,6 +33,15 @@ struct SLogBlock {
 using BlockKey = std::pair<int, int>;
 using BlockMap = std::map<BlockKey, SLogBlock>;
 
+/// The longest run of consecutive passing positions of one row: lengths L[p] = L[p-1] + 1
+/// for a pass, else 0; the first position t holding the largest L gives start t - o + 1,
+/// end t, length o. No pass gives (1, 0, 0).
+struct SRunRecord {
+    int m_nStart = 1;
+    int m_nEnd = 0;
+    int m_nLength = 0;
+    bool operator==(const SRunRecord&) const = default;
+};
 /// Base of every page: a grid of blocks made from one log, or the merged statistics page.
 class CLogPageBase {
 public:
@@ -96,6 +105,16 @@ protected:
     template <class ForEachGroup, class MakeFail>
     void MergeCellGroups(SLogBlock& target, ForEachGroup&& forEachGroup, MakeFail&& makeFail);
 
+    /// The end of a DDR or Hynix analysis: the weakest lane (lowest rate, the lowest lane of
+    /// equal rates), nRowPassNum from the run of its verdict row (rowsPerLane rows a lane);
+    /// false with "analyse result failed" when nRowPassNum is 0.
+    static bool JudgeWeakestLane(const std::map<int, double>& rates,
+                                 const std::vector<SRunRecord>& rowRuns, int rowsPerLane, int kind,
+                                 int& rowPassNum);
+    /// The smallest of per-lane values (run totals or pass counts), starting from 280: the
+    /// sort key of a page, also of one never analysed.
+    [[nodiscard]] static int SmallestLaneValue(const std::map<int, int>& perLane);
+
     std::wstring m_strName;
     int m_nSubColCount = 0;
     int m_nSubRowCount = 0;
@@ -137,13 +156,4 @@ void CLogPageBase::MergeCellGroups(SLogBlock& target, ForEachGroup&& forEachGrou
 /// platform compares its wide strings (a character beyond U+FFFF as its surrogate pair).
 [[nodiscard]] bool IsNameBefore(const std::wstring& a, const std::wstring& b);
 
-/// The longest run of consecutive passing positions of one row: lengths L[p] = L[p-1] + 1
-/// for a pass, else 0; the first position t holding the largest L gives start t - o + 1,
-/// end t, length o. No pass gives (1, 0, 0).
-struct SRunRecord {
-    int m_nStart = 1;
-    int m_nEnd = 0;
-    int m_nLength = 0;
-    bool operator==(const SRunRecord&) const = default;
-};
 [[nodiscard]] SRunRecord FindLongestRun(const std::vector<bool>& passes);

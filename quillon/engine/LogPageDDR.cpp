@@ -10,12 +10,6 @@
 #include <algorithm>
 #include <iterator>
 
-namespace {
-
-constexpr int kNoRunTotal = 280; // weakest value of a page whose totals were never computed
-
-} // namespace
-
 CLogPageDDR::CLogPageDDR() {
     (void)analyzer::ReadRowSet(kDdrKindDDR1, m_setRowDDR1);
     (void)analyzer::ReadRowSet(kDdrKindDDR2, m_setRowDDR2);
@@ -303,39 +297,11 @@ bool CLogPageDDR::Analyse(RateMap& rates, std::vector<SBestParam>& bestParams, i
         rates[byte] = divisor > 0.0 ? static_cast<double>(total) / divisor : 0.0;
     }
 
-    double minimum = 100.0;
-    int weakest = 0;
-    for (const auto& [byte, rate] : rates) {
-        if (rate < minimum) {
-            minimum = rate;
-            weakest = byte;
-        }
-    }
-
-    const int verdictRow = analyzer::ReadVerdictRow(kind);
-    if (verdictRow >= 0 && verdictRow < n) {
-        const int row = weakest * n + verdictRow;
-        if (row >= 0 && row < rowCount) {
-            rowPassNum = m_vecRowRuns[static_cast<size_t>(row)].m_nLength;
-        }
-    }
-    if (rowPassNum == 0) {
-        LogError(L"nRowPassNum=%d, 通过率最低的Byte:%d, 指定的Row=%d", rowPassNum, weakest,
-                 verdictRow);
-        GetPrompt().Show(L"analyse result failed");
-        return false;
-    }
-    return true;
+    return JudgeWeakestLane(rates, m_vecRowRuns, n, kind, rowPassNum);
 }
 
 int CLogPageDDR::GetWeakestValue() const {
-    int value = kNoRunTotal;
-    for (const auto& [byte, total] : m_mapRunTotal) {
-        if (total < value) {
-            value = total;
-        }
-    }
-    return value;
+    return SmallestLaneValue(m_mapRunTotal);
 }
 
 bool CLogPageDDR::IsLessByWeakestByte(const CLogPageBase& other) const {

@@ -9,12 +9,6 @@
 
 #include <iterator>
 
-namespace {
-
-constexpr int kNoPassCount = 280; // weakest value of a page whose counts were never computed
-
-} // namespace
-
 bool CLogPageDDRHynix::AddCell(int sdllPhsDly, int byte, const CellKey& key,
                                std::unique_ptr<CLogDataBase> record) {
     const auto pos = m_setColumnValues.insert(sdllPhsDly).first;
@@ -135,39 +129,11 @@ bool CLogPageDDRHynix::Analyse(std::map<int, double>& rates, std::vector<SBestPa
         rates[byte] = divisor > 0.0 ? static_cast<double>(count) / divisor : 0.0;
     }
 
-    double minimum = 100.0;
-    int weakest = 0;
-    for (const auto& [byte, rate] : rates) {
-        if (rate < minimum) {
-            minimum = rate;
-            weakest = byte;
-        }
-    }
-
-    const int verdictRow = analyzer::ReadVerdictRow(kind);
-    if (verdictRow >= 0 && verdictRow < n) {
-        const int row = weakest * n + verdictRow;
-        if (row >= 0 && row < rowCount) {
-            rowPassNum = m_vecRowRuns[static_cast<size_t>(row)].m_nLength;
-        }
-    }
-    if (rowPassNum == 0) {
-        LogError(L"nRowPassNum=%d, 通过率最低的Byte:%d, 指定的Row=%d", rowPassNum, weakest,
-                 verdictRow);
-        GetPrompt().Show(L"analyse result failed");
-        return false;
-    }
-    return true;
+    return JudgeWeakestLane(rates, m_vecRowRuns, n, kind, rowPassNum);
 }
 
 int CLogPageDDRHynix::GetWeakestValue() const {
-    int value = kNoPassCount;
-    for (const auto& [byte, count] : m_mapPassCount) {
-        if (count < value) {
-            value = count;
-        }
-    }
-    return value;
+    return SmallestLaneValue(m_mapPassCount);
 }
 
 bool CLogPageDDRHynix::IsLessByWeakestByte(const CLogPageBase& other) const {
