@@ -12,10 +12,8 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#include <cwchar>
 #include <cwctype>
 #include <filesystem>
-#include <iterator>
 #include <new>
 #include <system_error>
 
@@ -57,11 +55,6 @@ size_t FindEitherChar(const wchar_t* data, size_t from, size_t to, wchar_t a, wc
     return std::wstring_view::npos;
 }
 
-// Bytes become characters of the same value; a CR directly followed by LF is dropped, as a
-// text-mode read delivers CR LF as LF (a lone CR stays). The text is then cut into the pieces
-// a line read of 511 characters delivers: each ends after an LF or after 511 characters,
-// whichever comes first; at most maxPieces pieces. One pass, line by line: line ends are
-// found in the bytes and every line is widened in one plain copy.
 // The widening copy on its own, with the two buffers declared apart so that it is vectorised.
 void WidenBytes(const unsigned char* __restrict src, size_t count, wchar_t* __restrict out) {
     for (size_t i = 0; i < count; ++i) {
@@ -69,6 +62,11 @@ void WidenBytes(const unsigned char* __restrict src, size_t count, wchar_t* __re
     }
 }
 
+// Bytes become characters of the same value; a CR directly followed by LF is dropped, as a
+// text-mode read delivers CR LF as LF (a lone CR stays). The text is then cut into the pieces
+// a line read of 511 characters delivers: each ends after an LF or after 511 characters,
+// whichever comes first; at most maxPieces pieces. One pass, line by line: line ends are
+// found in the bytes and every line is widened in one plain copy.
 void BytesToLogPieces(std::string_view bytes, std::wstring& text,
                       std::vector<std::wstring_view>& pieces, size_t maxPieces = SIZE_MAX) {
     pieces.clear();
@@ -152,27 +150,49 @@ bool TakeHeaderValue(std::wstring& piece, std::wstring_view word, std::wstring& 
     return true;
 }
 
-// First occurrence of key in line. Keys and data lines are short, so a plain loop beats the
-// library search, which calls out for every candidate first character.
+// First occurrence of key in line. Data lines are short and searched by the hundred
+// thousand: four starts are tested at a time on the key's first and last characters
+// together, so that nearly only real matches reach the full comparison, with no library call
+// per candidate.
 size_t FindKey(std::wstring_view line, std::wstring_view key) {
-    if (key.empty()) {
+    const size_t m = key.size();
+    const size_t n = line.size();
+    if (m == 0) {
         return 0;
     }
-    if (line.size() < key.size()) {
+    if (n < m) {
         return std::wstring_view::npos;
     }
-    const wchar_t first = key[0];
-    const size_t last = line.size() - key.size();
     const wchar_t* data = line.data();
-    for (size_t i = 0; i <= last; ++i) {
-        if (data[i] != first) {
-            continue;
+    const size_t last = n - m; // the last start at which the key fits
+    const auto matchesAt = [&](size_t start) {
+        for (size_t k = 1; k + 1 < m; ++k) {
+            if (data[start + k] != key[k]) {
+                return false;
+            }
         }
-        size_t k = 1;
-        while (k < key.size() && data[i + k] == key[k]) {
-            ++k;
+        return true;
+    };
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi32(static_cast<int>(key[0]));
+    const __m128i lastChar = _mm_set1_epi32(static_cast<int>(key[m - 1]));
+    for (; i + 3 <= last; i += 4) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + m - 1));
+        unsigned mask = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(
+            _mm_and_si128(_mm_cmpeq_epi32(a, first), _mm_cmpeq_epi32(b, lastChar)))));
+        while (mask != 0) {
+            const size_t start = i + static_cast<size_t>(__builtin_ctz(mask));
+            if (matchesAt(start)) {
+                return start;
+            }
+            mask &= mask - 1;
         }
-        if (k == key.size()) {
+    }
+#endif
+    for (; i <= last; ++i) {
+        if (data[i] == key[0] && data[i + m - 1] == key[m - 1] && matchesAt(i)) {
             return i;
         }
     }
@@ -448,48 +468,7 @@ bool ReadFieldValue(const CKeySearch& key, std::wstring_view line, int& value) {
 CKeySearch::CKeySearch(std::wstring_view key) : m_strKey(key) {}
 
 size_t CKeySearch::Find(std::wstring_view text) const {
-    const size_t m = m_strKey.size();
-    const size_t n = text.size();
-    if (m == 0 || m > n) {
-        return FindKey(text, m_strKey);
-    }
-    const wchar_t* data = text.data();
-    const wchar_t* key = m_strKey.data();
-    const size_t last = n - m; // the last start at which the key fits
-    const auto matchesAt = [&](size_t start) {
-        for (size_t k = 1; k + 1 < m; ++k) {
-            if (data[start + k] != key[k]) {
-                return false;
-            }
-        }
-        return true;
-    };
-    size_t i = 0;
-#if defined(__SSE2__)
-    // Four starts at a time are tested on the key's first and last characters together, so
-    // that nearly only real matches reach the full comparison.
-    const __m128i first = _mm_set1_epi32(static_cast<int>(key[0]));
-    const __m128i lastChar = _mm_set1_epi32(static_cast<int>(key[m - 1]));
-    for (; i + 3 <= last; i += 4) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + m - 1));
-        unsigned mask = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(
-            _mm_and_si128(_mm_cmpeq_epi32(a, first), _mm_cmpeq_epi32(b, lastChar)))));
-        while (mask != 0) {
-            const size_t start = i + static_cast<size_t>(__builtin_ctz(mask));
-            if (matchesAt(start)) {
-                return start;
-            }
-            mask &= mask - 1;
-        }
-    }
-#endif
-    for (; i <= last; ++i) {
-        if (data[i] == key[0] && data[i + m - 1] == key[m - 1] && matchesAt(i)) {
-            return i;
-        }
-    }
-    return std::wstring_view::npos;
+    return FindKey(text, m_strKey);
 }
 
 bool ReadFieldHex(std::wstring_view key, std::wstring_view line, int& value) {

@@ -56,8 +56,8 @@ bool GetFileNameOfPath(const std::wstring& path, std::wstring& name);
 /// read (true); numbers beyond 32 bits are held at the nearest 32-bit limit.
 bool ReadFieldValue(std::wstring_view key, std::wstring_view line, int& value);
 
-/// A key searched for in many lines (first occurrence, case-sensitive); faster than a plain
-/// search for the long keys of data lines, which lie far into the line.
+/// A key searched for in many lines (first occurrence, case-sensitive), as ReadFieldValue
+/// searches it.
 class CKeySearch {
 public:
     explicit CKeySearch(std::wstring_view key);
