@@ -46,14 +46,18 @@ CLogDataBase* CLogPageBase::Adopt(std::unique_ptr<CLogDataBase> record) {
     return m_vecOwnedRecords.back().get();
 }
 
+void CLogPageBase::TakeBlockFields(SLogBlock& target, const SLogBlock& source) {
+    target.m_nSubColCount = source.m_nSubColCount;
+    target.m_nSubRowCount = source.m_nSubRowCount;
+    target.m_nGoodCount = source.m_nGoodCount;
+    target.m_nCenterCol = source.m_nCenterCol;
+    target.m_nCenterRow = source.m_nCenterRow;
+}
+
 void CLogPageBase::MergeBlock(SLogBlock& target, const SLogBlock& source,
                               const std::function<std::unique_ptr<CLogDataBase>()>& makeFail) {
     if (target.m_mapCells.empty()) {
-        target.m_nSubColCount = source.m_nSubColCount;
-        target.m_nSubRowCount = source.m_nSubRowCount;
-        target.m_nGoodCount = source.m_nGoodCount;
-        target.m_nCenterCol = source.m_nCenterCol;
-        target.m_nCenterRow = source.m_nCenterRow;
+        TakeBlockFields(target, source);
     }
     MergeCellGroups(
         target,

@@ -99,6 +99,8 @@ protected:
     /// (adopted by this page) when source lacks the key, and source's other keys are added.
     void MergeBlock(SLogBlock& target, const SLogBlock& source,
                     const std::function<std::unique_ptr<CLogDataBase>()>& makeFail);
+    /// The sizes and best-point fields of source, which an empty merge target takes over.
+    static void TakeBlockFields(SLogBlock& target, const SLogBlock& source);
     /// The walk of MergeBlock over a source given as key groups in key order:
     /// forEachGroup(visit) calls visit(key, first, last) once per source key with the range
     /// of its records. The caller copies the block's sizes when target was empty.

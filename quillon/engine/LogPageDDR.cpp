@@ -184,8 +184,7 @@ bool CLogPageDDR::KeyPassesAt(int column, int byte, const CellKey& key) const {
             return false;
         }
         for (; it != slot->vecCells.end() && it->key == key; ++it) {
-            const auto* ddr = dynamic_cast<const CLogDataDDR*>(it->pRecord);
-            if (ddr != nullptr && ddr->GetPassFlag() == 0) {
+            if (IsFailedRecord(it->pRecord)) {
                 return false;
             }
         }
@@ -200,13 +199,12 @@ bool CLogPageDDR::KeyPasses(const SLogBlock& block, const CellKey& key) {
     if (cell == block.m_mapCells.end()) {
         return false;
     }
-    for (const CLogDataBase* record : cell->second) {
-        const auto* ddr = dynamic_cast<const CLogDataDDR*>(record);
-        if (ddr != nullptr && ddr->GetPassFlag() == 0) {
-            return false;
-        }
-    }
-    return true;
+    return std::none_of(cell->second.begin(), cell->second.end(), IsFailedRecord);
+}
+
+bool CLogPageDDR::IsFailedRecord(const CLogDataBase* record) {
+    const auto* ddr = dynamic_cast<const CLogDataDDR*>(record);
+    return ddr != nullptr && ddr->GetPassFlag() == 0;
 }
 
 void CLogPageDDR::FillRowPasses(int byte, int drvStg, const std::set<int>& rowSet,
@@ -382,11 +380,7 @@ void CLogPageDDR::MergeFrom(const CLogPageBase& other) {
             if (flat != nullptr) {
                 SLogBlock& target = m_mapBlocks[{column, byte}];
                 if (target.m_mapCells.empty()) {
-                    target.m_nSubColCount = flat->pBlock->m_nSubColCount;
-                    target.m_nSubRowCount = flat->pBlock->m_nSubRowCount;
-                    target.m_nGoodCount = flat->pBlock->m_nGoodCount;
-                    target.m_nCenterCol = flat->pBlock->m_nCenterCol;
-                    target.m_nCenterRow = flat->pBlock->m_nCenterRow;
+                    TakeBlockFields(target, *flat->pBlock);
                 }
                 MergeCellGroups(
                     target, [flat](auto&& visit) { VisitGroups(*flat, visit); }, makeFail);

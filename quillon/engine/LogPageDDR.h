@@ -96,6 +96,8 @@ protected:
         bool bMapped = false; ///< the cells are in pBlock's map (vecCells is empty)
     };
 
+    /// A DDR record whose line failed (other records never fail a cell).
+    [[nodiscard]] static bool IsFailedRecord(const CLogDataBase* record);
     /// True when key exists in block and no DDR record of it failed.
     [[nodiscard]] static bool KeyPasses(const SLogBlock& block, const CellKey& key);
     /// The same for the block at (column, byte), flat or mapped.
