@@ -13,10 +13,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QTabBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -291,6 +294,85 @@ TEST_F(CQuillonDlgTest, FolderWithoutLogsShowsTheNoLogMessage) {
     EXPECT_EQ(m_prompt.Texts(), std::vector<std::wstring>{L"未发现有效日志文件, 无法进行分析"});
     EXPECT_TRUE(dlg.Pages().empty());
     EXPECT_FALSE(dlg.Verdict());
+}
+
+// A file that is not an Orlo log: the question when log files are checked, then the
+// failure message when the engineer declines; skipped silently when they are not checked.
+struct SForeignCase {
+    const char* name;
+    bool checkLog;
+    bool answer;
+    std::vector<std::wstring> messages;
+    size_t pages;
+};
+
+class CQuillonDlgForeignTest : public CQuillonDlgTest,
+                               public ::testing::WithParamInterface<SForeignCase> {};
+
+TEST_P(CQuillonDlgForeignTest, ForeignFileAsksSkipsOrFails) {
+    const SForeignCase& c = GetParam();
+    const QString dir = CopiesOfALog(QStringLiteral("mixed"), 1);
+    const QString foreign = QDir(dir).filePath(QStringLiteral("uart.txt"));
+    ASSERT_TRUE(orloui::WriteFile(foreign, "U-Boot 2016.07\r\nno scan here\r\n"));
+    SetSettings(orloui::SampleSettingsWith("Enabel", "0"));
+    m_prompt.Script({c.answer});
+    CQuillonDlg dlg;
+    dlg.SetDirectories(dir, QString(), QString());
+    dlg.CheckLogBox()->setChecked(c.checkLog);
+    dlg.show();
+    dlg.OnScan();
+    std::vector<std::wstring> expected;
+    for (std::wstring text : c.messages) {
+        const size_t at = text.find(L"%ls");
+        if (at != std::wstring::npos) {
+            text.replace(at, 3, foreign.toStdWString());
+        }
+        expected.push_back(text);
+    }
+    EXPECT_EQ(m_prompt.Texts(), expected);
+    EXPECT_EQ(dlg.Pages().size(), c.pages);
+    EXPECT_TRUE(dlg.TabArea()->isVisible());
+    EXPECT_EQ(GetSettings().ReadInt(L"IsCheckLogFile", L"Enable", -1), c.checkLog ? 1 : 0);
+}
+
+const wchar_t* const kForeignQuestion =
+    L"扫描失败\nFile: \"%ls\"\n\n不是Orlo的log，跳过扫描失败文件继续分析?";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CQuillonDlgForeignTest,
+    ::testing::Values(
+        SForeignCase{"declined", true, false,
+                     {kForeignQuestion, L"扫描分析Orlo日志文件失败，请检查日志文件是否正确"}, 0},
+        SForeignCase{"skipped", true, true, {kForeignQuestion}, 2},
+        SForeignCase{"unchecked", false, false, {}, 2}),
+    [](const ::testing::TestParamInfo<SForeignCase>& info) {
+        return std::string(info.param.name);
+    });
+
+TEST_F(CQuillonDlgTest, PagesSwallowEnterAndEscape) {
+    CQuillonDlg dlg;
+    ScanSamples(dlg);
+    int scans = 0;
+    QObject::connect(dlg.ScanButton(), &QPushButton::clicked, [&scans]() { ++scans; });
+    QWidget* grid = dlg.MainPage()->Grid();
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Return);
+    QTest::keyClick(grid, Qt::Key_Escape);
+    EXPECT_EQ(scans, 0);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), 0);
+}
+
+TEST_F(CQuillonDlgTest, HelpMenuOffersTheAboutBox) {
+    CQuillonDlg dlg;
+    std::vector<std::string> items;
+    for (QAction* menu : dlg.MenuBar()->actions()) {
+        items.push_back(menu->text().toStdString());
+        for (QAction* item : menu->menu()->actions()) {
+            items.push_back(item->text().toStdString());
+        }
+    }
+    EXPECT_EQ(items, (std::vector<std::string>{"Help", "&About Quillon..."}));
 }
 
 // The result prompt follows a passing verdict when ResultPrompt/Enabel is not 0.
