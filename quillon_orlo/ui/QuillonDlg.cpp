@@ -1,5 +1,6 @@
 #include "QuillonDlg.h"
 
+#include "AboutPicture.h"
 #include "MFCPageOrlo.h"
 #include "MFCPageOrloMain.h"
 #include "ProductVersion.h"
@@ -7,11 +8,13 @@
 #include "SettingsFile.h"
 #include "XAboutDlg.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFrame>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -64,6 +67,12 @@ CQuillonDlg::CQuillonDlg(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
+    if (QApplication::windowIcon().isNull()) {
+        QIcon icon;
+        icon.addPixmap(QPixmap::fromImage(MakeAboutIcon(16)));
+        icon.addPixmap(QPixmap::fromImage(MakeAboutIcon(32)));
+        setWindowIcon(icon);
+    }
     QFont dialogFont;
     dialogFont.setFamilies(
         {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Zen Hei")});
