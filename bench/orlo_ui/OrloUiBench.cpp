@@ -73,8 +73,7 @@ int main(int argc, char** argv) {
         // 34 boards at room temperature, 33 of them also cold and hot: 100 logs.
         for (int board = 1; board <= (t == orlogen::kNormal ? 34 : 33); ++board) {
             const std::string log = orlogen::GenerateLog(options, board, t, 1);
-            std::ofstream(root / dirs[t] / orlogen::LogFileName(board, t), std::ios::binary)
-                << log;
+            std::ofstream(root / dirs[t] / orlogen::LogFileName(board, t), std::ios::binary) << log;
             bytes += log.size();
             ++logs;
         }
@@ -94,9 +93,15 @@ int main(int argc, char** argv) {
     dlg.show();
     QApplication::processEvents();
 
-    const std::vector<std::string> cliArgs = {
-        "scan", "--normal", (root / "normal").string(), "--low", (root / "low").string(),
-        "--high", (root / "high").string(), "--settings", ini.string()};
+    const std::vector<std::string> cliArgs = {"scan",
+                                              "--normal",
+                                              (root / "normal").string(),
+                                              "--low",
+                                              (root / "low").string(),
+                                              "--high",
+                                              (root / "high").string(),
+                                              "--settings",
+                                              ini.string()};
     std::vector<double> guiWall, guiCpu, cliWall, cliCpu;
     bool verdict = false;
     int cliCode = -1;

@@ -22,7 +22,7 @@ constexpr int kSetLeft = 44; // "最佳组合" and the list
 constexpr int kLabelTop = 24;
 constexpr int kListTop = 46;
 constexpr int kListHeight = 58;
-constexpr int kListRightGap = 12; // from the group's right edge
+constexpr int kListRightGap = 12;             // from the group's right edge
 constexpr QRect kResultRect(20, 52, 40, 5);   // "结果" before the first verdict
 constexpr QRect kReasonRect(20, 116, 20, 48); // "原因" before the first verdict
 

@@ -41,7 +41,8 @@ SOrloCommandLine ParseOrloCommandLine(const QStringList& arguments) {
         line.strError = parser.errorText();
     } else if (!parser.positionalArguments().isEmpty()) {
         line.bOk = false;
-        line.strError = QStringLiteral("unexpected argument: ") + parser.positionalArguments().first();
+        line.strError =
+            QStringLiteral("unexpected argument: ") + parser.positionalArguments().first();
     } else if ((parser.isSet(low) || parser.isSet(high)) && !parser.isSet(normal)) {
         line.bOk = false;
         line.strError = QStringLiteral("--low and --high need --normal");

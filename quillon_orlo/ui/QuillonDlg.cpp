@@ -25,6 +25,7 @@
 #include <QTabBar>
 
 #include <algorithm>
+#include <initializer_list>
 
 const QString CQuillonDlg::kProfileOrganisation =
     QStringLiteral("Local AppWizard-Generated Applications");
@@ -48,9 +49,10 @@ const QString kKeyHighThreshold = QStringLiteral("高温阀值");
 const QString kKeyIncludeLow = QStringLiteral("统计低温");
 const QString kKeyIncludeHigh = QStringLiteral("统计高温");
 
-const char* const kRowLabels[3] = {"常温统计文件夹路径", "低温统计文件夹路径", "高温统计文件夹路径"};
-const char* const kBrowseTitles[3] = {"选择Orlo常温日志文件所在目录", "选择Orlo低温日志文件所在目录",
-                                      "选择Orlo高温日志文件所在目录"};
+const char* const kRowLabels[3] = {"常温统计文件夹路径", "低温统计文件夹路径",
+                                   "高温统计文件夹路径"};
+const char* const kBrowseTitles[3] = {
+    "选择Orlo常温日志文件所在目录", "选择Orlo低温日志文件所在目录", "选择Orlo高温日志文件所在目录"};
 
 void MoveBy(QWidget* widget, int dx, int dy) {
     widget->move(widget->x() + dx, widget->y() + dy);
@@ -332,8 +334,7 @@ QRect CQuillonDlg::PageRect(int index, const QSize& dialogSize) const {
     const QPoint origin = m_pTabArea->pos();
     const int height = std::max(0, dialogSize.height() - 260);
     if (index == 0) {
-        return QRect(origin.x() + 4, origin.y() + 33, std::max(0, dialogSize.width() - 36),
-                     height);
+        return QRect(origin.x() + 4, origin.y() + 33, std::max(0, dialogSize.width() - 36), height);
     }
     return QRect(origin.x() + 5, origin.y() + 33, std::max(0, dialogSize.width() - 40), height);
 }
@@ -376,15 +377,16 @@ void CQuillonDlg::resizeEvent(QResizeEvent* event) {
     m_lastSize = now;
     m_pMenuBar->resize(now.width(), m_pMenuBar->height());
     if (dx != 0 || dy != 0) {
-        for (QWidget* widget : {static_cast<QWidget*>(m_pBrowse[0]), static_cast<QWidget*>(m_pBrowse[1]),
-                                static_cast<QWidget*>(m_pBrowse[2]), static_cast<QWidget*>(m_pIncludeLow),
-                                static_cast<QWidget*>(m_pIncludeHigh), static_cast<QWidget*>(m_pClkwrLabel),
-                                static_cast<QWidget*>(m_pClkwrEdit), static_cast<QWidget*>(m_pScanButton)}) {
+        const std::initializer_list<QWidget*> rightColumn = {
+            m_pBrowse[0],   m_pBrowse[1],  m_pBrowse[2], m_pIncludeLow,
+            m_pIncludeHigh, m_pClkwrLabel, m_pClkwrEdit, m_pScanButton};
+        for (QWidget* widget : rightColumn) {
             MoveBy(widget, dx, 0);
         }
         MoveBy(m_pCheckLog, dx, dy);
-        for (QWidget* widget : {static_cast<QWidget*>(m_pDirEdit[0]), static_cast<QWidget*>(m_pDirEdit[1]),
-                                static_cast<QWidget*>(m_pDirEdit[2]), static_cast<QWidget*>(m_pGroup)}) {
+        const std::initializer_list<QWidget*> growing = {m_pDirEdit[0], m_pDirEdit[1],
+                                                         m_pDirEdit[2], m_pGroup};
+        for (QWidget* widget : growing) {
             GrowBy(widget, dx, 0);
         }
         GrowBy(m_pTabArea, dx, dy);

@@ -38,7 +38,7 @@ struct SLine {
 
 std::unique_ptr<orlo::CLogPageOrlo> MakePage(const char* name, std::initializer_list<SLine> lines) {
     auto page = std::make_unique<orlo::CLogPageOrlo>(QString::fromUtf8(name).toStdWString(),
-                                                    orlo::kTemperatureNormal);
+                                                     orlo::kTemperatureNormal);
     for (const SLine& l : lines) {
         orlo::AddRecord(*page, 0, 0, l.ctl, l.clk, l.clkwr, l.pass);
     }

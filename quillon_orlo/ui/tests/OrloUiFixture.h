@@ -76,9 +76,7 @@ protected:
     }
 
     /// Replaces the settings file, as an engineer editing it between two commands.
-    void SetSettings(const std::string& content) {
-        ASSERT_TRUE(WriteFile(m_strSettings, content));
-    }
+    void SetSettings(const std::string& content) { ASSERT_TRUE(WriteFile(m_strSettings, content)); }
     [[nodiscard]] QString Scratch(const QString& rel) const { return m_dir.filePath(rel); }
 
     QTemporaryDir m_dir;

@@ -119,7 +119,7 @@ TEST_F(CQuillonDlgTest, ScanOfTheSamplesGivesTheStatisticsTabThenOnePerLog) {
 // The window and the batch program run the same session: same verdict, reason, set and counts.
 struct SCliCase {
     const char* name;
-    const char* key;   // settings line replaced, or null
+    const char* key; // settings line replaced, or null
     const char* value;
 };
 
@@ -170,9 +170,9 @@ TEST_P(CQuillonDlgCliTest, StatisticsPageEqualsTheBatchProgram) {
         const int row = comb["dqs"].get<int>() * 64 + comb["data"].get<int>() * 16 +
                         comb["ctl"].get<int>() * 4 + comb["clk"].get<int>() + 1;
         for (int k = 0; k < orlo::kClkwrCount; ++k) {
-            const std::string text =
-                comb["state"][k].get<int>() == 1 ? std::to_string(comb["passCount"][k].get<int>())
-                                                 : std::string();
+            const std::string text = comb["state"][k].get<int>() == 1
+                                         ? std::to_string(comb["passCount"][k].get<int>())
+                                         : std::string();
             EXPECT_EQ(grid->GetItemText(row, orlo::kOrloFirstClkwrCol + k).toStdString(), text);
             ++checked;
         }
@@ -340,11 +340,14 @@ const wchar_t* const kForeignQuestion =
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CQuillonDlgForeignTest,
-    ::testing::Values(
-        SForeignCase{"declined", true, false,
-                     {kForeignQuestion, L"扫描分析Orlo日志文件失败，请检查日志文件是否正确"}, 0},
-        SForeignCase{"skipped", true, true, {kForeignQuestion}, 2},
-        SForeignCase{"unchecked", false, false, {}, 2}),
+    ::testing::Values(SForeignCase{"declined",
+                                   true,
+                                   false,
+                                   {kForeignQuestion,
+                                    L"扫描分析Orlo日志文件失败，请检查日志文件是否正确"},
+                                   0},
+                      SForeignCase{"skipped", true, true, {kForeignQuestion}, 2},
+                      SForeignCase{"unchecked", false, false, {}, 2}),
     [](const ::testing::TestParamInfo<SForeignCase>& info) {
         return std::string(info.param.name);
     });
