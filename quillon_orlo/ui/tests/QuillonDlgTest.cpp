@@ -7,6 +7,7 @@
 #include "MFCPageOrloMain.h"
 #include "OrloGrid.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFrame>
@@ -20,6 +21,7 @@
 #include <QSettings>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -380,6 +382,17 @@ TEST_F(CQuillonDlgTest, HelpMenuOffersTheAboutBox) {
         }
     }
     EXPECT_EQ(items, (std::vector<std::string>{"Help", "&About Quillon..."}));
+
+    // The item opens the about box modally over the dialog.
+    QString opened;
+    QTimer::singleShot(0, [&opened]() {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            opened = QString::fromUtf8(modal->metaObject()->className());
+            modal->close();
+        }
+    });
+    dlg.MenuBar()->actions().front()->menu()->actions().front()->trigger();
+    EXPECT_EQ(opened.toStdString(), "CXAboutDlg");
 }
 
 // The result prompt follows a passing verdict when ResultPrompt/Enabel is not 0.
