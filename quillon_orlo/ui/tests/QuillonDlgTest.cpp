@@ -69,6 +69,8 @@ TEST_F(CQuillonDlgTest, OpensWithTitleNoticeDisabledRowsAndThirtyTwo) {
     EXPECT_EQ(dlg.windowTitle().toStdString(), "Quillon for Orlo V3.0.0.16");
     ASSERT_NE(dlg.Notice(), nullptr);
     EXPECT_EQ(dlg.Notice()->Lines().size(), 5u);
+    EXPECT_EQ(dlg.Notice()->geometry(), dlg.TabArea()->geometry()); // over the tab control
+    EXPECT_TRUE(dlg.TabArea()->isHidden()); // until a scan gets as far as scanning
     EXPECT_EQ(dlg.ClkwrEdit()->text().toStdString(), "32");
     EXPECT_FALSE(dlg.ClkwrEdit()->isEnabled());
     EXPECT_FALSE(dlg.DirEdit(CQuillonDlg::kLowRow)->isEnabled());
