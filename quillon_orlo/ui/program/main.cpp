@@ -1,0 +1,8 @@
+#include "QuillonApp.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    return CQuillonApp().Run();
+}
