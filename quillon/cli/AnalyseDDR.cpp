@@ -165,8 +165,8 @@ void AnalyseDDR(const SAnalyseOptions& options, int logType, SAnalyseOutput& out
         return;
     case EQuillonAnalyseEnd::ScanFailed:
     case EQuillonAnalyseEnd::NotDdrLogType:
-        text += Format("no verdict: the scan of %zu log files was abandoned\n",
-                       session.FileCount());
+        text +=
+            Format("no verdict: the scan of %zu log files was abandoned\n", session.FileCount());
         return;
     }
     const CLogPageList& pages = *session.PageList();

@@ -170,6 +170,6 @@ void CQuillonSession::Reset(const CResultPanelDDRModel::SStoredList& stored) {
 }
 
 std::wstring CQuillonSession::ScanTitle() const {
-    return L"QuillonTool - [Project:" + m_strProject + L" DDRType:" + m_strDdrType +
-           L" DDRclk:" + m_strDdrClock + L"]";
+    return L"QuillonTool - [Project:" + m_strProject + L" DDRType:" + m_strDdrType + L" DDRclk:" +
+           m_strDdrClock + L"]";
 }

@@ -27,12 +27,12 @@ enum class EQuillonAnalyseEnd {
 
 /// How a Write bin command ended.
 enum class EQuillonWriteEnd {
-    Written,         ///< the writer put the list into the image
-    WriteFailed,     ///< the writer refused or failed and showed why
-    NoImage,         ///< ".bin file could not be empty, ..." was shown
-    NotStatistics,   ///< a log tab is selected; the refusal was shown
-    NotFourRows,     ///< the list does not hold four rows; string resource 1 was shown
-    NothingToWrite,  ///< the log type's results have no parameter block (DDR3, none)
+    Written,        ///< the writer put the list into the image
+    WriteFailed,    ///< the writer refused or failed and showed why
+    NoImage,        ///< ".bin file could not be empty, ..." was shown
+    NotStatistics,  ///< a log tab is selected; the refusal was shown
+    NotFourRows,    ///< the list does not hold four rows; string resource 1 was shown
+    NothingToWrite, ///< the log type's results have no parameter block (DDR3, none)
 };
 
 /// One tab: its page (owned by the page list) and the cells its chart shows.
