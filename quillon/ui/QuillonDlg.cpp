@@ -86,9 +86,11 @@ CQuillonDlg::CQuillonDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromStdWString(CQuillonSession::DefaultTitle()));
     UpdateMenuChecks();
     m_pTabs->hide();
-    m_pNotice = new CPromptDlg(EPromptVariant::Quillon, m_pChartArea);
-    m_pNotice->SetPlacementSource([this] { return m_pChartArea->rect(); });
+    // The notice lies over the tab area, given in the dialog's client coordinates.
+    m_pNotice = new CPromptDlg(EPromptVariant::Quillon, this);
+    m_pNotice->SetPlacementSource([this] { return m_pChartArea->geometry(); });
     m_pNotice->show();
+    m_pNotice->raise();
     setAcceptDrops(true);
 }
 

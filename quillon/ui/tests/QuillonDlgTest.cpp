@@ -367,6 +367,65 @@ TEST_F(QuillonDlgTest, ResultPromptOnlyAfterAPassingStatisticsVerdictWithEnabelO
     }
 }
 
+// A PASS left in the panel by an earlier analysis does not bring the prompt back when the
+// new statistics tab gives no verdict at all.
+TEST_F(QuillonDlgTest, NoResultPromptFromAnEarlierPassWhenTheNewAnalyseGivesNoVerdict) {
+    WriteSettings("[ResultPrompt]\nPrompt=burn now\nEnabel=1\n");
+    auto dialog = OpenDialog(1, kSamples / "lpddr2_pass");
+    ASSERT_TRUE(dialog->OnAnalyse());
+    ASSERT_EQ(WindowMessages(), std::vector<std::string>{"burn now"});
+    ASSERT_TRUE(dialog->Session().Panel().Passed());
+
+    WriteSettings("[ResultPrompt]\nPrompt=burn now\nEnabel=1\n[CheckRow]\nMinPassNum=281\n");
+    m_prompt.Clear();
+    ASSERT_TRUE(dialog->OnAnalyse());
+    EXPECT_FALSE(dialog->Session().Panel().VerdictMade());
+    EXPECT_EQ(WindowMessages(),
+              std::vector<std::string>{"Minimum continuous cell number configurate error"});
+}
+
+TEST_F(QuillonDlgTest, Lpddr2SelectionOnDdr3LogsBecomesDdr3AndWriteBinDoesNothing) {
+    const fs::path image = MakeImage("fw.bin");
+    const std::string before = Bytes(image);
+    auto dialog = OpenDialog(1, kSamples / "ddr3", image);
+    ASSERT_TRUE(dialog->OnAnalyse());
+    EXPECT_EQ(dialog->Session().LogType(), 2);
+    EXPECT_TRUE(dialog->LogTypeAction(1)->isChecked()); // the check mark stays
+    EXPECT_FALSE(dialog->LogTypeAction(2)->isChecked());
+    m_prompt.Clear();
+    Click(dialog->WriteBinButton());
+    EXPECT_TRUE(m_prompt.Records().empty());
+    EXPECT_EQ(Bytes(image), before);
+    Click(dialog->AnalyseButton()); // the next Analyse scans DDR3 logs as DDR3
+    EXPECT_EQ(dialog->Session().LogType(), 2);
+}
+
+TEST_F(QuillonDlgTest, FolderBrowserTitleFollowsTheLogTypeAndCancelKeepsTheBox) {
+    auto dialog = OpenDialog(1, "/logs/old");
+    QString title;
+    QString start;
+    QString answer = QStringLiteral("/logs/new");
+    dialog->SetFolderChooser([&](const QString& t, const QString& s) {
+        title = t;
+        start = s;
+        return answer;
+    });
+    dialog->OnLogDirectory();
+    EXPECT_EQ(title, "选择 DDR 日志文件所在目录");
+    EXPECT_EQ(start, "/logs/old");
+    EXPECT_EQ(dialog->DirectoryBox()->text(), "/logs/new");
+
+    dialog->LogTypeAction(4)->trigger();
+    answer.clear(); // cancelled
+    dialog->OnLogDirectory();
+    EXPECT_EQ(title, "选择 EMMC 日志文件所在目录");
+    EXPECT_EQ(dialog->DirectoryBox()->text(), "/logs/new");
+
+    dialog->SetFileChooser([](const QString&) { return QStringLiteral("/images/a.bin"); });
+    dialog->OnBinFile();
+    EXPECT_EQ(dialog->ImageBox()->text(), "/images/a.bin");
+}
+
 TEST_F(QuillonDlgTest, WindowAndCliGiveTheSameMessagesInTheSameOrder) {
     // Settings that make every shown tab speak, and a prompt after the statistics tab.
     WriteSettings("[CheckRow]\nRow_DDR2=41\n[ResultPrompt]\nPrompt=burn now\nEnabel=1\n");
