@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QImage>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
@@ -35,6 +36,7 @@
 #include <map>
 #include <random>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -557,6 +559,58 @@ TEST_F(QuillonDlgTest, ChartMaxOpensTheSelectedPageMaximisedAndKeysCloseIt) {
     CMFCPageDDR* embedded = dialog->ChartPage(3);
     QTest::keyClick(embedded, Qt::Key_Escape);
     EXPECT_TRUE(embedded->isVisible());
+}
+
+} // namespace
+
+namespace {
+
+// The real program, copied into the test's folder so that its settings file is the test's.
+class QuillonProgramTest : public QuillonDlgTest {
+protected:
+    int RunProgram(const std::string& args) {
+        const fs::path program = m_dir / "Quillon";
+        fs::copy_file(QUILLON_PATH, program, fs::copy_options::overwrite_existing);
+        const std::string command = "cd '" + m_dir.string() + "' && XDG_CONFIG_HOME='" +
+                                    (m_dir / "config").string() + "' QT_QPA_PLATFORM=offscreen '" +
+                                    program.string() + "' " + args + " >'" +
+                                    (m_dir / "out.txt").string() + "' 2>&1";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+TEST_F(QuillonProgramTest, ScreenshotOfAnAnalysisOnTheSamples) {
+    const fs::path shot = m_dir / "shot.png";
+    ASSERT_EQ(RunProgram("--type lpddr2 '" + (kSamples / "lpddr2_pass").string() +
+                         "' --screenshot '" + shot.string() + "'"),
+              0);
+    QImage image;
+    ASSERT_TRUE(image.load(QString::fromStdString(shot.string())));
+    // The offscreen screen is small: the chart's left part with its first best runs shows.
+    EXPECT_GE(image.width(), 600);
+    std::map<QRgb, int> colours;
+    for (int y = 0; y < image.height(); y += 2) {
+        for (int x = 0; x < image.width(); x += 2) {
+            ++colours[image.pixel(x, y) & 0xFFFFFF];
+        }
+    }
+    EXPECT_GT(colours[0x00FF00], 100);
+    EXPECT_GT(colours[0xFF0000], 100);
+    EXPECT_GT(colours[0x00C800], 100);
+    // Analyse saved the settings: the program started without a settings file.
+    CSettingsFile written;
+    written.SetPath(m_dir / "Quillon.ini");
+    EXPECT_EQ(written.ReadInt(L"LogType", L"Type", 7), 1);
+}
+
+TEST_F(QuillonProgramTest, ExitStatusTellsAFailedAnalysisAndBadArguments) {
+    EXPECT_EQ(RunProgram("'" + (m_dir / "none").string() + "' --screenshot '" +
+                         (m_dir / "a.png").string() + "'"),
+              1);
+    EXPECT_TRUE(fs::exists(m_dir / "a.png")); // the picture is still taken
+    EXPECT_EQ(RunProgram("--type ddr4"), 64);
+    EXPECT_EQ(RunProgram("--help"), 0);
 }
 
 } // namespace
