@@ -68,6 +68,8 @@ void CMFCPageDDR::Initialise() {
     m_pGrid->viewport()->installEventFilter(this);
     m_pGrid->installEventFilter(this);
     Fill();
+    // A page built while it is being shown gets its grid's size now, not at the next event.
+    layout()->activate();
     if (m_bMaximised) {
         setWindowState(windowState() | Qt::WindowMaximized);
     }

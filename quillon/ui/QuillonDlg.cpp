@@ -303,8 +303,9 @@ void CQuillonDlg::BuildChartPages() {
     DestroyChartPages();
     m_bBuildingTabs = true;
     for (const SQuillonTab& tab : m_session.Tabs()) {
+        // Every page exists from here on; its grid is built when the page is first shown,
+        // so Analyse does not wait for a hundred grids nobody has looked at yet.
         auto* page = new CMFCPageDDR(tab.m_chart, false, m_pTabs);
-        page->Initialise();
         m_pTabs->addTab(page, QString::fromStdWString(tab.m_strName));
         m_vecChartPages.push_back(page);
     }
@@ -353,6 +354,7 @@ void CQuillonDlg::OnTabChanged(int index) {
         m_pPanelDDR->Refresh();
     }
     if (CMFCPageDDR* page = ChartPage(index)) {
+        page->Initialise();
         page->MarkBestRuns(view.m_vecMarks);
     }
 }

@@ -60,8 +60,9 @@ int main(int argc, char** argv) {
     if (line->m_strScreenshot) {
         const QString file = QString::fromStdString(*line->m_strScreenshot);
         int status = 0;
-        // After the Analyse run above and the first paint.
-        QTimer::singleShot(200, &dialog, [&dialog, &analysed, &status, file] {
+        // Queued after the Analyse run above; the window is painted before it is grabbed.
+        QTimer::singleShot(0, &dialog, [&dialog, &analysed, &status, file] {
+            QApplication::sendPostedEvents();
             dialog.repaint();
             const bool saved = dialog.grab().save(file, "PNG");
             if (!saved) {
