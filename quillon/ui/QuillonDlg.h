@@ -69,6 +69,7 @@ public:
     [[nodiscard]] CPromptDlg* UsageNotice() const { return m_pNotice.data(); }
     [[nodiscard]] QPushButton* AnalyseButton() const { return m_pAnalyse; }
     [[nodiscard]] QPushButton* WriteBinButton() const { return m_pWriteBin; }
+    [[nodiscard]] QPushButton* ResetButton() const { return m_pReset; }
     /// The sort mode of the selected sort box entry (2 when none is selected).
     [[nodiscard]] int SortMode() const;
 

@@ -251,6 +251,43 @@ TEST_F(QuillonDlgTest, AnalyseShowsWhatTheCliReportsAndWriteBinFollowsTheSelecte
     EXPECT_EQ(Bytes(windowImage), Bytes(cliImage));
 }
 
+TEST_F(QuillonDlgTest, RateBoxesConclusionAndResetAsPainted) {
+    auto dialog = OpenDialog(1, kSamples / "lpddr2_fail");
+    ASSERT_TRUE(dialog->OnAnalyse());
+    CResultPanelDDR& panel = *dialog->PanelDDR();
+    const CResultPanelDDRModel& model = dialog->Session().Panel();
+    // The weakest lane's box is grey, the others white.
+    int weakest = 0;
+    for (int lane = 1; lane < 4; ++lane) {
+        if (model.Rates().at(lane) < model.Rates().at(weakest)) {
+            weakest = lane;
+        }
+    }
+    for (int lane = 0; lane < 4; ++lane) {
+        const QImage box = panel.RateBox(lane)->grab().toImage();
+        EXPECT_EQ(box.pixelColor(box.width() - 6, box.height() / 2),
+                  lane == weakest ? QColor(240, 240, 240) : QColor(255, 255, 255))
+            << lane;
+    }
+    EXPECT_EQ(panel.ConclusionLabel()->text(), "FAIL");
+    EXPECT_EQ(panel.ConclusionLabel()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_TRUE(panel.ReasonLabel()->isVisible());
+    EXPECT_NE(panel.ReasonLabel()->text().indexOf("does not reach the standard"), -1);
+
+    // Reset: no tabs, the list from the profile, conclusion and rates empty, reason kept.
+    const QString reason = panel.ReasonLabel()->text();
+    Click(dialog->ResetButton());
+    EXPECT_EQ(dialog->Tabs()->count(), 0);
+    EXPECT_FALSE(dialog->Tabs()->isVisible());
+    EXPECT_EQ(dialog->Session().PageList(), nullptr);
+    EXPECT_TRUE(panel.ConclusionLabel()->text().isEmpty());
+    for (int lane = 0; lane < 4; ++lane) {
+        EXPECT_TRUE(panel.RateBox(lane)->text().isEmpty());
+    }
+    EXPECT_EQ(panel.List()->GetItemText(0, 1), "30");
+    EXPECT_EQ(panel.ReasonLabel()->text(), reason);
+}
+
 TEST_F(QuillonDlgTest, ChartColoursAndBestRunMarksReadBackFromTheScreen) {
     auto dialog = OpenDialog(1, kSamples / "lpddr2_pass");
     ASSERT_TRUE(dialog->OnAnalyse());
