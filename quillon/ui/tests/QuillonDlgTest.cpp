@@ -48,13 +48,19 @@ const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon";
 
 // The per-user profile of this test program lives in a scratch folder; QSettings takes the
 // folder once, so it is set before anything of Qt runs.
-const fs::path kProfileDir = [] {
-    const fs::path dir =
-        fs::temp_directory_path() / ("quillon_ui_profile_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-    return dir;
-}();
+struct SScratchProfile {
+    SScratchProfile()
+        : m_dir(fs::temp_directory_path() / ("quillon_ui_profile_" + std::to_string(::getpid()))) {
+        fs::create_directories(m_dir);
+        setenv("XDG_CONFIG_HOME", m_dir.c_str(), 1);
+    }
+    ~SScratchProfile() {
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+    fs::path m_dir;
+};
+const SScratchProfile kProfile;
 
 class QuillonDlgTest : public ::testing::Test {
 protected:
