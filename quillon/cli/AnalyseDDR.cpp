@@ -1,17 +1,12 @@
 #include "AnalyseDDR.h"
 
 #include "AnalyseReport.h"
-#include "AnalyzerSettings.h"
 #include "ChartCellsDDR.h"
 #include "DrvStgRegistry.h"
-#include "LogPageDDR.h"
 #include "LogPageList.h"
-#include "LogRead.h"
-#include "LogScanDDR.h"
+#include "QuillonSession.h"
 #include "ResultPanelDDRModel.h"
 #include "TextUtil.h"
-#include "UserPrompt.h"
-#include "WriteBinBase.h"
 
 #include <cmath>
 #include <memory>
@@ -54,45 +49,43 @@ const char* MenuName(int logType) {
 struct STabResult {
     std::wstring m_strName;
     bool m_bMerged = false;
-    bool m_bAnalysed = false;
-    int m_nRowPassNum = 0;
-    std::vector<SBestParam> m_vecBest;
+    SQuillonTabView m_view;
     CResultPanelDDRModel m_panel;
     bool m_bVerdictMade = false;
-    CChartCellsDDR m_chart;
+    const CChartCellsDDR* m_pChart = nullptr;
 };
 
-json PageJson(const STabResult& tab, bool shown) {
+json PageJson(const STabResult& tab) {
     json page = {{"name", U8(tab.m_strName)}, {"merged", tab.m_bMerged}};
     page["bestPoint"] = nullptr;
     page["recommended"] = nullptr;
     page["cells"] = nullptr;
-    if (!shown) {
+    // Every page has its chart; only the analysis is missing where the kind is none.
+    if (!tab.m_view.m_bShown) {
         // The tab change of a log type that is no DDR kind analyses nothing.
         page["analysed"] = false;
-        for (const char* key : {"rowPassNum", "bestRecords", "rates", "rateTexts", "bestList",
-                                "verdict", "chart", "chartText"}) {
+        for (const char* key :
+             {"rowPassNum", "bestRecords", "rates", "rateTexts", "bestList", "verdict"}) {
             page[key] = nullptr;
         }
-        return page;
+    } else {
+        page["analysed"] = tab.m_view.m_bAnalysed;
+        page["rowPassNum"] = tab.m_view.m_nRowPassNum;
+        json best = json::array();
+        for (const SBestParam& record : tab.m_view.m_vecBest) {
+            best.push_back(record.Values());
+        }
+        page["bestRecords"] = best;
+        analysereport::PutPanelJson(page, tab.m_panel, tab.m_bVerdictMade);
     }
-    page["analysed"] = tab.m_bAnalysed;
-    page["rowPassNum"] = tab.m_nRowPassNum;
-    json best = json::array();
-    for (const SBestParam& record : tab.m_vecBest) {
-        best.push_back(record.Values());
-    }
-    page["bestRecords"] = best;
-
-    analysereport::PutPanelJson(page, tab.m_panel, tab.m_bVerdictMade);
-    analysereport::PutChartJson(page, tab.m_chart, tab.m_bMerged);
+    analysereport::PutChartJson(page, *tab.m_pChart, tab.m_bMerged);
     return page;
 }
 
-void AppendPageText(std::string& text, const STabResult& tab, bool shown) {
+void AppendPageText(std::string& text, const STabResult& tab) {
     text += U8(tab.m_strName);
     text += tab.m_bMerged ? "  (statistics of all logs)\n" : "\n";
-    if (!shown) {
+    if (!tab.m_view.m_bShown) {
         text += "  not analysed: the logs are of no DDR kind\n";
         return;
     }
@@ -104,8 +97,8 @@ void AppendPageText(std::string& text, const STabResult& tab, bool shown) {
                            ? "-"
                            : U8(panel.RateTexts()[static_cast<size_t>(lane)]).c_str());
     }
-    text += Format("\n  continuous pass length: %d%s\n", tab.m_nRowPassNum,
-                   tab.m_bAnalysed ? "" : "  (analyse result failed)");
+    text += Format("\n  continuous pass length: %d%s\n", tab.m_view.m_nRowPassNum,
+                   tab.m_view.m_bAnalysed ? "" : "  (analyse result failed)");
     text += "  best parameters:  BYTE  drv_stg  sdll_phs_dly  dqs_step_dly\n";
     if (panel.Rows().empty()) {
         text += "                    (none)\n";
@@ -117,35 +110,36 @@ void AppendPageText(std::string& text, const STabResult& tab, bool shown) {
     analysereport::AppendVerdictText(text, panel, tab.m_bVerdictMade);
 }
 
-// Write bin with the statistics tab selected: the four list rows as records, the writer of
-// the log type. Returns whether the image was written.
-bool WriteBin(const std::wstring& image, int logType, const CResultPanelDDRModel& panel,
-              std::string& note) {
-    if (image.empty()) {
-        GetPrompt().Show(L".bin file could not be empty, please specify log file full path");
-        note = "no image path";
-        return false;
+// Shows tab index in the session, as a click on the tab does, and keeps what it showed.
+STabResult ShowTab(CQuillonSession& session, int index) {
+    const SQuillonTab& tab = session.Tabs()[static_cast<size_t>(index)];
+    STabResult result;
+    result.m_strName = tab.m_strName;
+    result.m_bMerged = tab.m_bMerged;
+    result.m_pChart = &tab.m_chart;
+    result.m_view = session.ShowTab(index);
+    result.m_panel = session.Panel();
+    result.m_bVerdictMade = result.m_view.m_bShown && session.Panel().VerdictMade();
+    return result;
+}
+
+// The report note of a Write bin end.
+std::string WriteNote(EQuillonWriteEnd end, int kind) {
+    switch (end) {
+    case EQuillonWriteEnd::Written:
+        return "written";
+    case EQuillonWriteEnd::WriteFailed:
+        return "not written";
+    case EQuillonWriteEnd::NoImage:
+        return "no image path";
+    case EQuillonWriteEnd::NotStatistics:
+        return "a log tab is selected";
+    case EQuillonWriteEnd::NotFourRows:
+        return "the best-parameter list does not hold 4 rows";
+    case EQuillonWriteEnd::NothingToWrite:
+        break;
     }
-    if (logType != 0 && logType != 1) {
-        // DDR3 (and no DDR kind) results have no parameter block to go into.
-        note =
-            Format("DDR kind %d (%s) results cannot be written back", logType, KindName(logType));
-        return false;
-    }
-    std::vector<SBestParam> records;
-    if (!panel.BuildWriteRecords(records)) {
-        note = "the best-parameter list does not hold 4 rows";
-        return false;
-    }
-    std::unique_ptr<CWriteBinBase> writer = CreateBinWriter(logType);
-    if (!writer) {
-        note = "no writer for this log type";
-        return false;
-    }
-    writer->SetParameters(records);
-    const bool written = writer->WriteToBin(image);
-    note = written ? "written" : "not written";
-    return written;
+    return Format("DDR kind %d (%s) results cannot be written back", kind, KindName(kind));
 }
 
 } // namespace
@@ -157,119 +151,100 @@ void AnalyseDDR(const SAnalyseOptions& options, int logType, SAnalyseOutput& out
     text += Format("Quillon %s analysis of %s\n", MenuName(logType),
                    U8(options.m_strDirectory).c_str());
 
-    std::vector<std::wstring> files;
-    if (!analysereport::FindLogs(options, text, files)) {
+    CQuillonSession session;
+    session.SetLogType(logType);
+    const EQuillonAnalyseEnd end = session.Analyse(options.m_strDirectory, options.m_nSortMode);
+    switch (end) {
+    case EQuillonAnalyseEnd::Scanned:
+        break;
+    case EQuillonAnalyseEnd::DirEmpty:
+        text += "no verdict: no log directory\n";
+        return;
+    case EQuillonAnalyseEnd::NoLogFile:
+        text += "no verdict: no log file found\n";
+        return;
+    case EQuillonAnalyseEnd::ScanFailed:
+    case EQuillonAnalyseEnd::NotDdrLogType:
+        text +=
+            Format("no verdict: the scan of %zu log files was abandoned\n", session.FileCount());
         return;
     }
-
-    CLogScanDDR scanner;
-    scanner.SetFileList(files);
-    scanner.SetPageSize(4, 7);
-    scanner.SetSubColCount(8);
-    scanner.SetDrvStgRowCount(logType == 2 ? 2 : 5);
-    scanner.SetSortMode(options.m_nSortMode);
-    if (!scanner.Scan()) {
-        text += Format("no verdict: the scan of %zu log files was abandoned\n", files.size());
-        return;
-    }
-    std::unique_ptr<CLogPageList> pages = scanner.TakePageList();
-    // From here on the log type is the kind the drive strengths of the logs name.
-    const int kind = GetDrvStgRegistry().GetDDRKind();
+    const CLogPageList& pages = *session.PageList();
+    const int kind = session.LogType();
     doc["scanned"] = true;
     doc["logType"] = kind;
-    doc["header"] = {{"project", U8(scanner.GetProject())},
-                     {"ddrType", U8(scanner.GetDdrType())},
-                     {"ddrClock", U8(scanner.GetDdrClock())}};
+    doc["header"] = {{"project", U8(session.Project())},
+                     {"ddrType", U8(session.DdrType())},
+                     {"ddrClock", U8(session.DdrClock())}};
     text += Format("log type %d -> %d (%s); project %s, ddr type %s, ddr clk %s\n", logType, kind,
-                   KindName(kind), U8(scanner.GetProject()).c_str(),
-                   U8(scanner.GetDdrType()).c_str(), U8(scanner.GetDdrClock()).c_str());
+                   KindName(kind), U8(session.Project()).c_str(), U8(session.DdrType()).c_str(),
+                   U8(session.DdrClock()).c_str());
 
-    // The tabs: the statistics page first, then every log page in list order.
-    std::vector<CLogPageBase*> tabs;
-    if (CLogPageBase* merged = pages->GetMergedPage()) {
-        tabs.push_back(merged);
-    } else {
-        GetPrompt().Show(L"statistics DDR log data failed");
+    // As in the window: building the tabs ends with tab 0 shown, the result prompt follows,
+    // Write bin is pressed with the statistics tab still selected, then the log tabs are
+    // looked at one by one.
+    const int tabCount = static_cast<int>(session.Tabs().size());
+    std::vector<STabResult> results;
+    if (tabCount > 0) {
+        results.push_back(ShowTab(session, 0));
     }
-    for (size_t i = 0; i < pages->GetPageCount(); ++i) {
-        tabs.push_back(pages->GetPage(i));
+    session.ShowResultPrompt();
+    std::optional<EQuillonWriteEnd> writeEnd;
+    if (options.m_strImage) {
+        writeEnd = session.WriteBin(*options.m_strImage);
+    }
+    for (int t = 1; t < tabCount; ++t) {
+        results.push_back(ShowTab(session, t));
     }
 
-    const bool shown = kind >= 0 && kind <= 2;
-    CResultPanelDDRModel panel;
-    std::optional<CResultPanelDDRModel> firstTabPanel;
-    bool firstVerdictMade = false;
     int passed = 0;
     int failed = 0;
     int noVerdict = 0;
-    for (size_t t = 0; t < tabs.size(); ++t) {
-        STabResult tab;
-        tab.m_strName = tabs[t]->GetName();
-        tab.m_bMerged = tabs[t] == pages->GetMergedPage();
-        auto* page = dynamic_cast<CLogPageDDR*>(tabs[t]);
-        if (shown && page != nullptr) {
-            RateMap rates;
-            tab.m_bAnalysed = page->Analyse(rates, tab.m_vecBest, tab.m_nRowPassNum);
-            panel.ShowPage(tab.m_vecBest, rates, tab.m_nRowPassNum, kind);
-            tab.m_bVerdictMade = panel.VerdictMade();
-            tab.m_panel = panel;
-            tab.m_chart.Build(*page);
-            if (tab.m_bMerged) {
-                // the statistics page is summed up on its own
-            } else if (!tab.m_bVerdictMade) {
-                ++noVerdict;
-            } else if (panel.Passed()) {
-                ++passed;
-            } else {
-                ++failed;
-            }
-            if (t == 0) {
-                firstTabPanel = panel;
-                firstVerdictMade = tab.m_bVerdictMade;
-            }
+    for (const STabResult& tab : results) {
+        doc["pages"].push_back(PageJson(tab));
+        AppendPageText(text, tab);
+        if (!tab.m_view.m_bShown || tab.m_bMerged) {
+            continue; // the statistics page is summed up on its own
         }
-        doc["pages"].push_back(PageJson(tab, shown));
-        AppendPageText(text, tab, shown);
-    }
-
-    // The result prompt follows the statistics tab's verdict.
-    if (firstTabPanel && firstTabPanel->Passed() && firstVerdictMade) {
-        if (const std::optional<std::wstring> prompt = analyzer::ReadResultPrompt()) {
-            GetPrompt().Show(*prompt);
+        if (!tab.m_bVerdictMade) {
+            ++noVerdict;
+        } else if (tab.m_panel.Passed()) {
+            ++passed;
+        } else {
+            ++failed;
         }
     }
 
+    const STabResult* first =
+        !results.empty() && results[0].m_view.m_bShown ? &results[0] : nullptr;
+    const bool verdict = first != nullptr && first->m_bVerdictMade;
     std::string summary;
-    if (firstTabPanel && firstVerdictMade) {
-        const bool pass = firstTabPanel->Passed();
+    if (verdict) {
+        const bool pass = first->m_panel.Passed();
         output.m_nExitCode = pass ? kExitPass : kExitFail;
-        summary = Format("%s: %s", pass ? "PASS" : "FAIL", U8(tabs[0]->GetName()).c_str());
-        if (!firstTabPanel->Reason().empty()) {
-            summary += " (" + U8(firstTabPanel->Reason()) + ")";
+        summary = Format("%s: %s", pass ? "PASS" : "FAIL", U8(first->m_strName).c_str());
+        if (!first->m_panel.Reason().empty()) {
+            summary += " (" + U8(first->m_panel.Reason()) + ")";
         }
     } else {
         summary = "NO VERDICT";
     }
     summary += Format("; %zu logs of %zu files: %d PASS, %d FAIL, %d without verdict",
-                      pages->GetPageCount(), files.size(), passed, failed, noVerdict);
+                      pages.GetPageCount(), session.FileCount(), passed, failed, noVerdict);
 
-    if (options.m_strImage) {
-        std::string note;
-        const bool written = firstTabPanel
-                                 ? WriteBin(*options.m_strImage, kind, *firstTabPanel, note)
-                                 : WriteBin(*options.m_strImage, kind, panel, note);
+    if (writeEnd) {
+        const bool written = *writeEnd == EQuillonWriteEnd::Written;
         doc["writeBin"] = {{"attempted", true}, {"written", written}};
-        text += "write bin " + U8(*options.m_strImage) + ": " + note + "\n";
+        text += "write bin " + U8(*options.m_strImage) + ": " + WriteNote(*writeEnd, kind) + "\n";
         // A write-back that was asked for and did not happen is no success of the run.
         if (!written) {
             output.m_nExitCode = kExitNoVerdict;
         }
     }
-    doc["summary"] = {{"verdict", firstTabPanel && firstVerdictMade
-                                      ? json(firstTabPanel->Passed() ? "PASS" : "FAIL")
-                                      : json(nullptr)},
-                      {"logs", pages->GetPageCount()},
-                      {"files", files.size()},
-                      {"exitCode", output.m_nExitCode}};
+    doc["summary"] = {
+        {"verdict", verdict ? json(first->m_panel.Passed() ? "PASS" : "FAIL") : json(nullptr)},
+        {"logs", pages.GetPageCount()},
+        {"files", session.FileCount()},
+        {"exitCode", output.m_nExitCode}};
     text += summary + "\n";
 }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -390,6 +391,54 @@ TEST_F(AnalyseDDRTest, LogsOfNoDdrKindAreListedButNotAnalysed) {
     ASSERT_EQ(out.m_doc["pages"].size(), 2u);
     EXPECT_EQ(out.m_doc["pages"][0]["analysed"], false);
     EXPECT_TRUE(out.m_doc["pages"][0]["verdict"].is_null());
+}
+
+// Every page has its chart whatever the kind of its drive strengths; before, a log of 40, 48
+// and 60 ohm got "chart": null.
+TEST_F(AnalyseDDRTest, PagesOfNoDdrKindStillHaveTheirCharts) {
+    WriteSettings("[IsCheckLogFile]\nEnable=0\n");
+    WriteLog("odd.txt", BoardLog({40, 48, 60}, nullptr, nullptr, Window(8, 30)));
+    const SAnalyseOutput out = Run(m_dir / "logs", 1);
+    ASSERT_EQ(out.m_doc["logType"], -1);
+    const json& pages = out.m_doc["pages"];
+    ASSERT_EQ(pages.size(), 2u);
+    for (const json& page : pages) {
+        SCOPED_TRACE(page["name"].get<std::string>());
+        EXPECT_EQ(page["analysed"], false);
+        EXPECT_TRUE(page["bestList"].is_null());
+        ASSERT_TRUE(page["chart"].is_array());
+        ASSERT_FALSE(page["chart"].empty());
+        // Some cell of lane 0 passes (positions 8 to 30) and some fails.
+        std::string all;
+        for (const json& row : page["chart"]) {
+            all += row.get<std::string>();
+        }
+        EXPECT_NE(all.find('G'), std::string::npos);
+        EXPECT_NE(all.find('R'), std::string::npos);
+    }
+    ASSERT_TRUE(pages[0]["chartText"].is_array());
+    EXPECT_TRUE(pages[1]["chartText"].is_null());
+}
+
+// The result prompt comes right after the statistics tab is shown; the log tabs' messages
+// follow it. Before, every log tab's messages came first and the prompt last.
+TEST_F(AnalyseDDRTest, ResultPromptFollowsTheStatisticsTabAndPrecedesTheLogTabs) {
+    WriteSettings("[CheckRow]\nRow_DDR2=41\n[ResultPrompt]\nPrompt=burn now\nEnabel=1\n");
+    const SAnalyseOutput out = Run(kSamples / "lpddr2_pass", 1);
+    const std::vector<std::string> texts = MessageTexts(out);
+    const auto prompt = std::find(texts.begin(), texts.end(), "burn now");
+    ASSERT_NE(prompt, texts.end());
+    const size_t logTabs = out.m_doc["pages"].size() - 1;
+    ASSERT_EQ(logTabs, 4u);
+    // What showing one tab says, as the statistics tab said it before the prompt.
+    const std::vector<std::string> perTab(texts.begin(), prompt);
+    ASSERT_FALSE(perTab.empty());
+    std::vector<std::string> expected = perTab;
+    expected.push_back("burn now");
+    for (size_t t = 0; t < logTabs; ++t) {
+        expected.insert(expected.end(), perTab.begin(), perTab.end());
+    }
+    EXPECT_EQ(texts, expected);
 }
 
 TEST_F(AnalyseDDRTest, TypeFromTheSettingsWhenNoneIsGiven) {

@@ -1,0 +1,175 @@
+#include "QuillonSession.h"
+
+#include "AnalyzerSettings.h"
+#include "DrvStgRegistry.h"
+#include "LogPageDDR.h"
+#include "LogRead.h"
+#include "LogScanDDR.h"
+#include "TextUtil.h"
+#include "UserPrompt.h"
+#include "WriteBinBase.h"
+
+namespace {
+
+[[nodiscard]] bool IsDdrLogType(int logType) {
+    return logType >= 0 && logType <= 2;
+}
+
+} // namespace
+
+void CQuillonSession::Discard() {
+    // Tabs hold pointers into the page list, so they go first.
+    m_vecTabs.clear();
+    m_nSelectedTab = -1;
+    m_view = SQuillonTabView();
+    m_bStatisticsVerdict = false;
+    m_pPages.reset();
+}
+
+EQuillonAnalyseEnd CQuillonSession::Analyse(const std::wstring& directory, int sortMode) {
+    if (directory.empty()) {
+        GetPrompt().Show(L"log file directory can not be empty");
+        return EQuillonAnalyseEnd::DirEmpty;
+    }
+    Discard();
+    m_nFileCount = 0;
+
+    std::vector<std::wstring> files;
+    if (!FindLogFiles(directory, files)) {
+        GetPrompt().Show(L"find no valid log file, can not made a analysis");
+        return EQuillonAnalyseEnd::NoLogFile;
+    }
+    m_nFileCount = files.size();
+    if (!IsDdrLogType(m_nLogType)) {
+        GetPrompt().Show(kNotDdrLogType);
+        return EQuillonAnalyseEnd::NotDdrLogType;
+    }
+
+    CLogScanDDR scanner;
+    scanner.SetFileList(std::move(files));
+    scanner.SetPageSize(4, 7);
+    scanner.SetSubColCount(8);
+    scanner.SetDrvStgRowCount(m_nLogType == 2 ? 2 : 5);
+    scanner.SetSortMode(sortMode);
+    if (!scanner.Scan()) {
+        return EQuillonAnalyseEnd::ScanFailed;
+    }
+    m_pPages = scanner.TakePageList();
+    // From here on the log type is the kind the drive strengths of the logs name.
+    m_nLogType = GetDrvStgRegistry().GetDDRKind();
+    m_strProject = scanner.GetProject();
+    m_strDdrType = scanner.GetDdrType();
+    m_strDdrClock = scanner.GetDdrClock();
+    BuildTabs();
+    return EQuillonAnalyseEnd::Scanned;
+}
+
+void CQuillonSession::BuildTabs() {
+    m_vecTabs.clear();
+    m_nSelectedTab = -1;
+    m_view = SQuillonTabView();
+    m_bStatisticsVerdict = false;
+    if (!m_pPages) {
+        return;
+    }
+    auto addTab = [this](CLogPageBase* page, bool merged) {
+        SQuillonTab tab;
+        tab.m_strName = page->GetName();
+        tab.m_pPage = page;
+        tab.m_bMerged = merged;
+        // Every page gets its chart, whatever the DDR kind: the cells come from the page.
+        tab.m_chart.Build(*page);
+        m_vecTabs.push_back(std::move(tab));
+    };
+    if (CLogPageBase* merged = m_pPages->GetMergedPage()) {
+        addTab(merged, true);
+    } else {
+        GetPrompt().Show(L"statistics DDR log data failed");
+    }
+    for (size_t i = 0; i < m_pPages->GetPageCount(); ++i) {
+        addTab(m_pPages->GetPage(i), false);
+    }
+}
+
+const SQuillonTabView& CQuillonSession::ShowTab(int index) {
+    if (index < 0 || static_cast<size_t>(index) >= m_vecTabs.size()) {
+        return m_view;
+    }
+    m_nSelectedTab = index;
+    m_view = SQuillonTabView();
+    SQuillonTab& tab = m_vecTabs[static_cast<size_t>(index)];
+    auto* page = dynamic_cast<CLogPageDDR*>(tab.m_pPage);
+    if (!IsDdrLogType(m_nLogType) || page == nullptr) {
+        // A log type that is no DDR kind analyses nothing on a tab change.
+        return m_view;
+    }
+    RateMap rates;
+    m_view.m_bShown = true;
+    m_view.m_bAnalysed = page->Analyse(rates, m_view.m_vecBest, m_view.m_nRowPassNum);
+    m_panel.ShowPage(m_view.m_vecBest, rates, m_view.m_nRowPassNum, m_nLogType);
+    m_view.m_vecMarks = tab.m_chart.BestRunMarks(page->GetBestRecords());
+    if (index == 0) {
+        m_bStatisticsVerdict = m_panel.VerdictMade();
+    }
+    return m_view;
+}
+
+bool CQuillonSession::ShowResultPrompt() {
+    // A pass flag left over from an earlier analysis does not count: only a verdict made by
+    // this analysis' first tab does.
+    if (!m_bStatisticsVerdict || !m_panel.Passed()) {
+        return false;
+    }
+    const std::optional<std::wstring> prompt = analyzer::ReadResultPrompt();
+    if (!prompt) {
+        return false;
+    }
+    GetPrompt().Show(*prompt);
+    return true;
+}
+
+bool CQuillonSession::ChangeSort(int sortMode) {
+    if (!m_pPages || !IsDdrLogType(m_nLogType)) {
+        return false;
+    }
+    m_vecTabs.clear();
+    m_pPages->AnalyseAndSort(sortMode);
+    BuildTabs();
+    return true;
+}
+
+EQuillonWriteEnd CQuillonSession::WriteBin(const std::wstring& image) {
+    if (image.empty()) {
+        GetPrompt().Show(L".bin file could not be empty, please specify log file full path");
+        return EQuillonWriteEnd::NoImage;
+    }
+    if (!m_vecTabs.empty() && m_nSelectedTab > 0) {
+        GetPrompt().Show(
+            L"could not write back to bin file when the chart view is not statistics chart view");
+        return EQuillonWriteEnd::NotStatistics;
+    }
+    if (m_nLogType != 0 && m_nLogType != 1) {
+        // DDR3 results (and no DDR kind) have no parameter block to go into.
+        return EQuillonWriteEnd::NothingToWrite;
+    }
+    std::vector<SBestParam> records;
+    if (!m_panel.BuildWriteRecords(records)) {
+        return EQuillonWriteEnd::NotFourRows;
+    }
+    std::unique_ptr<CWriteBinBase> writer = CreateBinWriter(m_nLogType);
+    if (!writer) {
+        return EQuillonWriteEnd::NothingToWrite;
+    }
+    writer->SetParameters(records);
+    return writer->WriteToBin(image) ? EQuillonWriteEnd::Written : EQuillonWriteEnd::WriteFailed;
+}
+
+void CQuillonSession::Reset(const CResultPanelDDRModel::SStoredList& stored) {
+    m_panel.Reset(stored);
+    Discard();
+}
+
+std::wstring CQuillonSession::ScanTitle() const {
+    return L"QuillonTool - [Project:" + m_strProject + L" DDRType:" + m_strDdrType + L" DDRclk:" +
+           m_strDdrClock + L"]";
+}

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "BestParam.h"
+#include "ChartCellsDDR.h"
+#include "LogDataBase.h"
+#include "LogPageList.h"
+#include "ResultPanelDDRModel.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The window-less part of Quillon's DDR workflow: Analyse, the tabs with their chart cells,
+// showing a tab in the result panel, the result prompt, the sort box and Write bin. The main
+// dialog turns clicks into these calls and paints what the session holds; quillon-cli walks
+// the same calls in the order a user would, so both raise the same messages in the same order.
+
+/// How an Analyse command ended.
+enum class EQuillonAnalyseEnd {
+    Scanned,       ///< tabs are built; show tab 0, then the result prompt
+    DirEmpty,      ///< "log file directory can not be empty" was shown; results kept
+    NoLogFile,     ///< "find no valid log file, ..." was shown; results discarded
+    ScanFailed,    ///< the scanner's messages were shown; results discarded
+    NotDdrLogType, ///< the log type is not lpDDR, lpDDR2 or DDR3; kNotDdrLogType was shown
+};
+
+/// How a Write bin command ended.
+enum class EQuillonWriteEnd {
+    Written,        ///< the writer put the list into the image
+    WriteFailed,    ///< the writer refused or failed and showed why
+    NoImage,        ///< ".bin file could not be empty, ..." was shown
+    NotStatistics,  ///< a log tab is selected; the refusal was shown
+    NotFourRows,    ///< the list does not hold four rows; string resource 1 was shown
+    NothingToWrite, ///< the log type's results have no parameter block (DDR3, none)
+};
+
+/// One tab: its page (owned by the page list) and the cells its chart shows.
+struct SQuillonTab {
+    std::wstring m_strName;
+    CLogPageBase* m_pPage = nullptr;
+    bool m_bMerged = false;
+    CChartCellsDDR m_chart;
+};
+
+/// What showing a tab produced.
+struct SQuillonTabView {
+    bool m_bShown = false; ///< the log type is a DDR kind, so the page was analysed and shown
+    bool m_bAnalysed = false;
+    int m_nRowPassNum = 0;
+    std::vector<SBestParam> m_vecBest;
+    std::vector<SBestRunMark> m_vecMarks; ///< best-run marks of the tab's chart
+};
+
+class CQuillonSession {
+public:
+    /// Shown when Analyse is asked for a log type whose results this window cannot show.
+    static constexpr const wchar_t* kNotDdrLogType =
+        L"this log type can not be analysed in this window yet, please use quillon-cli";
+
+    CQuillonSession() = default;
+    CQuillonSession(const CQuillonSession&) = delete;
+    CQuillonSession& operator=(const CQuillonSession&) = delete;
+
+    /// The log type (0 lpDDR, 1 lpDDR2, 2 DDR3, 3 Hynix, 4 and 5 eMMC; after a DDR analysis
+    /// the DDR kind of the drive strengths, -1 for none).
+    [[nodiscard]] int LogType() const { return m_nLogType; }
+    void SetLogType(int logType) { m_nLogType = logType; }
+
+    /// Analyse from the directory check to the built tabs: discards the previous results,
+    /// finds the logs, scans them with the log type's sizes and sortMode, replaces the log type
+    /// by the DDR kind and builds one tab (with its chart cells) per page, the statistics page
+    /// first. The caller then shows tab 0 and the result prompt.
+    EQuillonAnalyseEnd Analyse(const std::wstring& directory, int sortMode);
+
+    /// Tab change: selects tab index; for a DDR kind analyses its page, shows it in the panel
+    /// and computes the best-run marks. Nothing happens for an index without a tab.
+    const SQuillonTabView& ShowTab(int index);
+
+    /// The result prompt: ResultPrompt/Prompt when ResultPrompt/Enabel is not 0 and the
+    /// statistics verdict (a verdict made by the shown tab 0) is PASS. True when shown.
+    bool ShowResultPrompt();
+
+    /// Sort box change: with results of lpDDR, lpDDR2 or DDR3 analyses and sorts the pages by
+    /// sortMode and rebuilds the tabs; the caller shows tab 0. False (nothing changed)
+    /// otherwise.
+    bool ChangeSort(int sortMode);
+
+    /// Write bin with image, from the selected tab and the panel's list.
+    EQuillonWriteEnd WriteBin(const std::wstring& image);
+
+    /// Reset: the panel from stored, no tabs, no page list.
+    void Reset(const CResultPanelDDRModel::SStoredList& stored);
+
+    [[nodiscard]] const std::vector<SQuillonTab>& Tabs() const { return m_vecTabs; }
+    [[nodiscard]] int SelectedTab() const { return m_nSelectedTab; }
+    [[nodiscard]] const SQuillonTabView& TabView() const { return m_view; }
+    [[nodiscard]] const CLogPageList* PageList() const { return m_pPages.get(); }
+    [[nodiscard]] CResultPanelDDRModel& Panel() { return m_panel; }
+    [[nodiscard]] const CResultPanelDDRModel& Panel() const { return m_panel; }
+    /// The number of files the last Analyse found.
+    [[nodiscard]] size_t FileCount() const { return m_nFileCount; }
+    /// The logs' header of the last DDR scan.
+    [[nodiscard]] const std::wstring& Project() const { return m_strProject; }
+    [[nodiscard]] const std::wstring& DdrType() const { return m_strDdrType; }
+    [[nodiscard]] const std::wstring& DdrClock() const { return m_strDdrClock; }
+    /// "QuillonTool - [Project:%s DDRType:%s DDRclk:%s]" of the last DDR scan.
+    [[nodiscard]] std::wstring ScanTitle() const;
+    /// The title before any analysis and after a log type change.
+    [[nodiscard]] static std::wstring DefaultTitle() { return L"Quillon Tool  For Pellam"; }
+
+private:
+    void Discard();
+    void BuildTabs();
+
+    int m_nLogType = 0;
+    std::unique_ptr<CLogPageList> m_pPages;
+    std::vector<SQuillonTab> m_vecTabs;
+    int m_nSelectedTab = -1;
+    SQuillonTabView m_view;
+    bool m_bStatisticsVerdict = false; ///< tab 0 was shown and gave a verdict
+    CResultPanelDDRModel m_panel;
+    size_t m_nFileCount = 0;
+    std::wstring m_strProject;
+    std::wstring m_strDdrType;
+    std::wstring m_strDdrClock;
+};

@@ -1,0 +1,201 @@
+#include "MFCPageDDR.h"
+
+#include "GridCtrl.h"
+
+#include <QFont>
+#include <QKeyEvent>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <climits>
+
+namespace {
+
+constexpr int kHeaderRows = 2;
+constexpr int kHeaderCols = 2;
+constexpr int kZoomMin = 80;
+constexpr int kZoomMax = 120;
+
+} // namespace
+
+CMFCPageDDR::CMFCPageDDR(const CChartCellsDDR& chart, bool maximised, QWidget* parent)
+    : QDialog(parent), m_chart(chart), m_bMaximised(maximised) {
+    if (!m_bMaximised) {
+        // Embedded in a tab the page is a plain child, not a window of its own.
+        setWindowFlags(Qt::Widget);
+    } else {
+        setWindowTitle(QStringLiteral("Chart Max"));
+        setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
+    }
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+}
+
+CMFCPageDDR::~CMFCPageDDR() = default;
+
+int CMFCPageDDR::GridRow(int dataRow, int driveRows) {
+    if (driveRows <= 0) {
+        return -1;
+    }
+    const int lane = dataRow / driveRows;
+    const int ordinal = dataRow % driveRows;
+    return kHeaderRows + lane * (driveRows + 1) + 1 + ordinal;
+}
+
+void CMFCPageDDR::Initialise() {
+    if (m_pGrid != nullptr) {
+        return;
+    }
+    m_nDriveRows = m_chart.DriveRows();
+    m_nSubCols = m_chart.SubColumns();
+    m_nPageRows = m_chart.Lanes();
+    m_nPageCols = m_chart.Columns();
+    m_pGrid = new CGridCtrl(0, 0, 0, 0, this);
+    m_pGrid->SetFlavour(CGridCtrl::EFlavour::Older);
+    m_pGrid->SetEditable(false);
+    // The dialog font of the charts; where it is not installed the CJK face stands in.
+    QFont font;
+    font.setFamilies(
+        {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Zen Hei")});
+    font.setPixelSize(11);
+    m_pGrid->setFont(font);
+    for (bool fixedRow : {false, true}) {
+        for (bool fixedCol : {false, true}) {
+            m_pGrid->GetDefaultCell(fixedRow, fixedCol).SetFont(font);
+        }
+    }
+    layout()->addWidget(m_pGrid);
+    m_pGrid->viewport()->installEventFilter(this);
+    m_pGrid->installEventFilter(this);
+    Fill();
+    // A page built while it is being shown gets its grid's size now, not at the next event.
+    layout()->activate();
+    if (m_bMaximised) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
+void CMFCPageDDR::Fill() {
+    CGridCtrl& grid = *m_pGrid;
+    const int dataCols = m_nPageCols * m_nSubCols;
+    const int rows = m_nPageRows * (m_nDriveRows + 1) + kHeaderRows;
+    grid.SetRowCount(rows);
+    grid.SetColumnCount(dataCols + kHeaderCols);
+    grid.SetFixedRowCount(kHeaderRows);
+    grid.SetFixedColumnCount(kHeaderCols);
+    const unsigned centred = grid::kTextCenter | grid::kTextVCenter | grid::kTextSingleLine;
+
+    grid.SetItemText(0, 0, QStringLiteral("sdll_phs_dly(°)"));
+    grid.SetItemText(1, 0, QStringLiteral("dqs_step_dly(step)"));
+    // The two header names run over both header columns instead of being cut at 36 pixels.
+    grid.Merge(0, 0, 0, 1);
+    grid.Merge(1, 0, 0, 1);
+    for (int col = 0; col < dataCols; ++col) {
+        grid.SetItemText(0, GridCol(col), m_chart.PhaseHeader(col));
+        grid.SetItemText(1, GridCol(col), m_chart.StepHeader(col));
+        grid.SetItemFormat(0, GridCol(col), centred);
+        grid.SetItemFormat(1, GridCol(col), centred);
+    }
+
+    for (int lane = 0; lane < m_nPageRows; ++lane) {
+        const int title = kHeaderRows + lane * (m_nDriveRows + 1);
+        if (lane == 0) {
+            grid.SetItemText(title, 0, QStringLiteral("Byte"));
+            grid.SetItemText(title, 1, QStringLiteral("dev_stg(ohm)"));
+        }
+        if (dataCols > 1) {
+            grid.Merge(title, kHeaderCols, 0, dataCols - 1);
+        }
+        for (int ordinal = 0; ordinal < m_nDriveRows; ++ordinal) {
+            const int dataRow = lane * m_nDriveRows + ordinal;
+            const int row = GridRow(dataRow, m_nDriveRows);
+            if (ordinal == 0) {
+                grid.SetItemText(row, 0, CChartCellsDDR::LaneLabel(lane));
+            }
+            grid.SetItemText(row, 1, m_chart.DriveLabel(dataRow));
+            grid.SetItemFormat(row, 0, centred);
+            grid.SetItemFormat(row, 1, centred);
+            for (int col = 0; col < dataCols; ++col) {
+                const SChartCell& cell = m_chart.Cell(dataRow, col);
+                grid.SetItemBkColour(row, GridCol(col), cell.m_nColor);
+                if (!cell.m_strText.empty()) {
+                    grid.SetItemText(row, GridCol(col), cell.m_strText);
+                    grid.SetItemFormat(row, GridCol(col), centred);
+                }
+            }
+        }
+    }
+
+    for (int col = 0; col < grid.GetColumnCount(); ++col) {
+        grid.SetColumnWidth(col, 36);
+    }
+    grid.SetColumnWidth(1, 70);
+    for (int row = 0; row < rows; ++row) {
+        grid.SetRowHeight(row, 36);
+    }
+    for (int lane = 0; lane < m_nPageRows; ++lane) {
+        const int title = kHeaderRows + lane * (m_nDriveRows + 1);
+        grid.SetRowHeight(title, lane == 0 ? 24 : grid.GetDefaultRowHeight());
+    }
+    grid.Refresh();
+}
+
+void CMFCPageDDR::MarkBestRuns(const std::vector<SBestRunMark>& marks) {
+    if (m_pGrid == nullptr) {
+        return;
+    }
+    for (const SBestRunMark& mark : marks) {
+        const int row = GridRow(mark.m_nRow, m_nDriveRows);
+        const int col = GridCol(mark.m_nCol);
+        if (m_pGrid->IsValid(row, col)) {
+            m_pGrid->SetItemBkColour(row, col, mark.m_nColor);
+        }
+    }
+    m_pGrid->Refresh();
+}
+
+void CMFCPageDDR::Zoom(int steps) {
+    if (m_pGrid == nullptr) {
+        return;
+    }
+    m_nZoom += steps;
+    if (m_nZoom < kZoomMin || m_nZoom > kZoomMax) {
+        m_nZoom = m_nZoom < kZoomMin ? kZoomMin : kZoomMax;
+        return;
+    }
+    // Sizes change only where they stay above 1 pixel.
+    m_pGrid->AddToRowHeights(3, steps, 2, INT_MAX);
+    m_pGrid->SetColumnWidth(0, 35);
+    m_pGrid->SetColumnWidth(1, 50);
+    m_pGrid->AddToColumnWidths(2, steps, 2, INT_MAX);
+    m_pGrid->Refresh();
+}
+
+bool CMFCPageDDR::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        // Ctrl alone, no button: one zoom step per notch; anything else scrolls as usual.
+        if (wheel->modifiers() == Qt::ControlModifier && wheel->buttons() == Qt::NoButton) {
+            const int steps = wheel->angleDelta().y() / 120;
+            if (steps != 0) {
+                Zoom(steps);
+            }
+            wheel->accept();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CMFCPageDDR::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+        if (m_bMaximised) {
+            accept();
+        } else {
+            event->accept(); // an embedded page does not close
+        }
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

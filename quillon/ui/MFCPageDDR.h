@@ -1,0 +1,55 @@
+#pragma once
+
+#include "ChartCellsDDR.h"
+#include "DiagDataBase.h"
+
+#include <QDialog>
+
+#include <vector>
+
+class CGridCtrl;
+
+// The DDR chart page: a grid of the page's cells with two header rows (sdll_phs_dly,
+// dqs_step_dly), two header columns (byte lane, drv_stg) and per lane a title row above its
+// drive-strength rows. Embedded in a tab it swallows Enter and Escape; opened on its own
+// (Chart Max) it is a maximised window that those keys close.
+class CMFCPageDDR : public QDialog, public CDiagDataBase {
+    Q_OBJECT
+public:
+    /// chart is not owned and must outlive the page. maximised: the page is its own window.
+    CMFCPageDDR(const CChartCellsDDR& chart, bool maximised, QWidget* parent = nullptr);
+    ~CMFCPageDDR() override;
+
+    /// Builds and fills the grid (once); a maximised page then maximises its window.
+    void Initialise();
+    /// The tab was shown: paints the best-run marks of the page's analysis over the cells.
+    void MarkBestRuns(const std::vector<SBestRunMark>& marks);
+    void Zoom(int steps) override;
+
+    [[nodiscard]] int ZoomValue() const { return m_nZoom; }
+    [[nodiscard]] bool IsMaximised() const { return m_bMaximised; }
+    [[nodiscard]] CGridCtrl* Grid() const { return m_pGrid; }
+    [[nodiscard]] const CChartCellsDDR& Chart() const { return m_chart; }
+
+    /// Grid row of a data row (lane x n + ordinal): two header rows, then per lane a title
+    /// row and its n rows.
+    [[nodiscard]] static int GridRow(int dataRow, int driveRows);
+    /// Grid column of a data column.
+    [[nodiscard]] static int GridCol(int dataCol) { return dataCol + 2; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void Fill();
+
+    const CChartCellsDDR& m_chart;
+    CGridCtrl* m_pGrid = nullptr;
+    bool m_bMaximised = false;
+    int m_nDriveRows = 0;
+    int m_nSubCols = 0;
+    int m_nPageRows = 0;
+    int m_nPageCols = 0;
+    int m_nZoom = 100;
+};

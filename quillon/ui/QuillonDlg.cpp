@@ -1,0 +1,485 @@
+#include "QuillonDlg.h"
+
+#include "AnalyzerSettings.h"
+#include "DlgAdjustByResolution.h"
+#include "MFCPageDDR.h"
+#include "ProductVersion.h"
+#include "PromptDlg.h"
+#include "ResultPanelDDR.h"
+#include "SettingsFile.h"
+#include "UserPrompt.h"
+#include "XAboutDlg.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// The size the dialog is laid out for; smaller work areas shrink it at start.
+constexpr QSize kDesignSize(1280, 800);
+
+struct SLogTypeEntry {
+    const char* m_szText;
+    int m_nType;
+};
+
+// "Hynix Log" stays disabled; the eMMC entries reach log types 4 and 5 without editing the
+// settings file.
+constexpr SLogTypeEntry kLogTypeEntries[] = {{"lpDDR", 0},      {"lpDDR2", 1},
+                                             {"DDR3", 2},       {"Hynix Log", 3},
+                                             {"eMMC SDR50", 4}, {"eMMC DDR50", 5}};
+
+struct SSortEntry {
+    const char* m_szText;
+    int m_nMode;
+};
+
+constexpr SSortEntry kSortEntries[] = {{"sort by log file name", 2},
+                                       {"ascending sort by min Byte pass rate", 1},
+                                       {"descending sort by min Byte pass rate", 0}};
+
+[[nodiscard]] bool IsDdrType(int logType) {
+    return logType >= 0 && logType <= 2;
+}
+
+[[nodiscard]] QString LocalDirectoryOf(const QMimeData* mime) {
+    if (mime == nullptr || !mime->hasUrls()) {
+        return {};
+    }
+    for (const QUrl& url : mime->urls()) {
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isDir()) {
+            return QDir::toNativeSeparators(url.toLocalFile());
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+CQuillonDlg::CQuillonDlg(QWidget* parent) : QDialog(parent) {
+    m_session.SetLogType(3); // until the settings are loaded
+    BuildControls();
+    AdjustToScreen();
+    LoadSettings();
+    ShowPanelOfType();
+    setWindowTitle(QString::fromStdWString(CQuillonSession::DefaultTitle()));
+    UpdateMenuChecks();
+    m_pTabs->hide();
+    // The notice lies over the tab area, given in the dialog's client coordinates.
+    m_pNotice = new CPromptDlg(EPromptVariant::Quillon, this);
+    m_pNotice->SetPlacementSource([this] { return m_pChartArea->geometry(); });
+    m_pNotice->show();
+    m_pNotice->raise();
+    setAcceptDrops(true);
+}
+
+CQuillonDlg::~CQuillonDlg() {
+    // Chart pages refer to the session's tabs, so they go before the session.
+    DestroyChartPages();
+}
+
+std::unique_ptr<QSettings> CQuillonDlg::OpenProfile() {
+    return std::make_unique<QSettings>(QStringLiteral("Local AppWizard-Generated Applications"),
+                                       QStringLiteral("Quillon"));
+}
+
+void CQuillonDlg::BuildControls() {
+    auto* layout = new QVBoxLayout(this);
+
+    auto* menuBar = new QMenuBar(this);
+    QMenu* logTypeMenu = menuBar->addMenu(QStringLiteral("LogType"));
+    for (const SLogTypeEntry& entry : kLogTypeEntries) {
+        QAction* action = logTypeMenu->addAction(QString::fromLatin1(entry.m_szText));
+        action->setCheckable(true);
+        const int type = entry.m_nType;
+        connect(action, &QAction::triggered, this, [this, type] { OnLogType(type); });
+        m_arrLogTypeActions[size_t(type)] = action;
+    }
+    m_arrLogTypeActions[3]->setEnabled(false);
+    QMenu* helpMenu = menuBar->addMenu(QStringLiteral("Help"));
+    QAction* about = helpMenu->addAction(QStringLiteral("About Quillon"));
+    connect(about, &QAction::triggered, this, &CQuillonDlg::OnAbout);
+    layout->setMenuBar(menuBar);
+
+    auto* top = new QHBoxLayout;
+    auto* analysis = new QGroupBox(QStringLiteral("LogAnalysis"), this);
+    auto* grid = new QGridLayout(analysis);
+    auto* directoryButton = new QPushButton(QStringLiteral("LogDirectory"), analysis);
+    m_pDirectory = new QLineEdit(analysis);
+    m_pAnalyse = new QPushButton(QStringLiteral("Analyse"), analysis);
+    auto* binButton = new QPushButton(QStringLiteral(".bin"), analysis);
+    m_pImage = new QLineEdit(analysis);
+    m_pWriteBin = new QPushButton(QStringLiteral("Write bin"), analysis);
+    for (QPushButton* button : {directoryButton, m_pAnalyse, binButton, m_pWriteBin}) {
+        button->setAutoDefault(false);
+        button->setMinimumWidth(100);
+    }
+    grid->addWidget(directoryButton, 0, 0);
+    grid->addWidget(m_pDirectory, 0, 1);
+    grid->addWidget(m_pAnalyse, 0, 2);
+    grid->addWidget(binButton, 1, 0);
+    grid->addWidget(m_pImage, 1, 1);
+    grid->addWidget(m_pWriteBin, 1, 2);
+    grid->setColumnStretch(1, 1);
+    top->addWidget(analysis, 1);
+
+    m_pPanelPlace = new QWidget(this);
+    auto* placeLayout = new QHBoxLayout(m_pPanelPlace);
+    placeLayout->setContentsMargins(0, 0, 0, 0);
+    top->addWidget(m_pPanelPlace, 2);
+    layout->addLayout(top);
+
+    m_pChartArea = new QWidget(this);
+    auto* chartLayout = new QVBoxLayout(m_pChartArea);
+    chartLayout->setContentsMargins(0, 0, 0, 0);
+    m_pTabs = new QTabWidget(m_pChartArea);
+    m_pTabs->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 6px; }"));
+    m_pTabs->setUsesScrollButtons(true);
+    chartLayout->addWidget(m_pTabs);
+    layout->addWidget(m_pChartArea, 1);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    m_pCheckLog = new QCheckBox(QStringLiteral("校验Log文件"), this);
+    m_pSort = new QComboBox(this);
+    for (const SSortEntry& entry : kSortEntries) {
+        m_pSort->addItem(QString::fromLatin1(entry.m_szText), entry.m_nMode);
+    }
+    m_pSort->setCurrentIndex(0);
+    m_pChartMax = new QPushButton(QStringLiteral("Chart Max"), this);
+    m_pReset = new QPushButton(QStringLiteral("Reset"), this);
+    for (QPushButton* button : {m_pChartMax, m_pReset}) {
+        button->setAutoDefault(false);
+    }
+    bottom->addWidget(m_pCheckLog);
+    bottom->addWidget(m_pSort);
+    bottom->addWidget(m_pChartMax);
+    bottom->addWidget(m_pReset);
+    layout->addLayout(bottom);
+
+    connect(directoryButton, &QPushButton::clicked, this, &CQuillonDlg::OnLogDirectory);
+    connect(binButton, &QPushButton::clicked, this, &CQuillonDlg::OnBinFile);
+    connect(m_pAnalyse, &QPushButton::clicked, this, &CQuillonDlg::OnAnalyse);
+    connect(m_pWriteBin, &QPushButton::clicked, this, &CQuillonDlg::OnWriteBin);
+    connect(m_pChartMax, &QPushButton::clicked, this, &CQuillonDlg::OnChartMax);
+    connect(m_pReset, &QPushButton::clicked, this, &CQuillonDlg::OnReset);
+    connect(m_pSort, &QComboBox::activated, this, &CQuillonDlg::OnSortChanged);
+    connect(m_pTabs, &QTabWidget::currentChanged, this, &CQuillonDlg::OnTabChanged);
+}
+
+void CQuillonDlg::AdjustToScreen() {
+    const QScreen* screen = this->screen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect work = screen->availableGeometry();
+    const QSize full = screen->geometry().size();
+    // The panel the work area leaves out stands for the taskbar.
+    const QSize taskbar(full.width() - work.width(), full.height() - work.height());
+    const int caption = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    SResolutionFactors factors;
+    if (!CDlgAdjustByResolution::DecideFactors(full, work.translated(-screen->geometry().topLeft()),
+                                               taskbar, caption, kDesignSize, factors)) {
+        resize(kDesignSize);
+        return;
+    }
+    const int border = style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    resize(CDlgAdjustByResolution::ScaledDialogSize(kDesignSize, border, factors));
+    move(work.topLeft());
+    QFont shrunk = font();
+    if (shrunk.pixelSize() > 0) {
+        shrunk.setPixelSize(
+            std::max(6, CDlgAdjustByResolution::ScaleFontHeight(shrunk.pixelSize(), factors)));
+    } else {
+        shrunk.setPointSizeF(std::max(6.0, shrunk.pointSizeF() * factors.m_dHeightFactor));
+    }
+    setFont(shrunk);
+}
+
+void CQuillonDlg::LoadSettings() {
+    m_session.SetLogType(analyzer::ReadLogType());
+    std::unique_ptr<QSettings> profile = OpenProfile();
+    profile->beginGroup(QString::fromLatin1(kProfileSection));
+    m_nChipType = profile->value(QStringLiteral("芯片类型"), 0).toInt();
+    m_pDirectory->setText(profile->value(QStringLiteral("文件目录"), QString()).toString());
+    m_pImage->setText(profile->value(QStringLiteral("bin文件"), QString()).toString());
+    profile->endGroup();
+    m_pCheckLog->setChecked(analyzer::ReadCheckLogFile());
+}
+
+void CQuillonDlg::SaveSettings() {
+    analyzer::WriteLogType(m_session.LogType());
+    std::unique_ptr<QSettings> profile = OpenProfile();
+    profile->beginGroup(QString::fromLatin1(kProfileSection));
+    profile->setValue(QStringLiteral("芯片类型"), m_nChipType);
+    profile->setValue(QStringLiteral("文件目录"), m_pDirectory->text());
+    profile->setValue(QStringLiteral("bin文件"), m_pImage->text());
+    profile->endGroup();
+    if (m_pPanelDDR != nullptr) {
+        m_pPanelDDR->SaveProfile(*profile);
+    }
+    profile->sync();
+}
+
+void CQuillonDlg::ShowPanelOfType() {
+    if (!IsDdrType(m_session.LogType())) {
+        if (m_pPanelDDR != nullptr) {
+            m_pPanelDDR->hide();
+        }
+        return;
+    }
+    if (m_pPanelDDR == nullptr) {
+        // Created on first use; the list comes from the profile until a page is shown.
+        m_pPanelDDR = new CResultPanelDDR(m_session.Panel(), m_pPanelPlace);
+        m_pPanelPlace->layout()->addWidget(m_pPanelDDR);
+        std::unique_ptr<QSettings> profile = OpenProfile();
+        m_pPanelDDR->LoadProfile(*profile);
+    }
+    m_pPanelDDR->show();
+}
+
+void CQuillonDlg::UpdateMenuChecks() {
+    for (size_t type = 0; type < m_arrLogTypeActions.size(); ++type) {
+        m_arrLogTypeActions[type]->setChecked(int(type) == m_session.LogType());
+    }
+}
+
+QAction* CQuillonDlg::LogTypeAction(int logType) const {
+    return logType >= 0 && logType < int(m_arrLogTypeActions.size())
+               ? m_arrLogTypeActions[size_t(logType)]
+               : nullptr;
+}
+
+CMFCPageDDR* CQuillonDlg::ChartPage(int index) const {
+    return index >= 0 && size_t(index) < m_vecChartPages.size() ? m_vecChartPages[size_t(index)]
+                                                                : nullptr;
+}
+
+int CQuillonDlg::SortMode() const {
+    return m_pSort->currentIndex() < 0 ? 2 : m_pSort->currentData().toInt();
+}
+
+void CQuillonDlg::OnLogType(int logType) {
+    m_session.SetLogType(logType);
+    UpdateMenuChecks();
+    ShowPanelOfType();
+    setWindowTitle(QString::fromStdWString(CQuillonSession::DefaultTitle()));
+}
+
+void CQuillonDlg::DestroyChartPages() {
+    m_bBuildingTabs = true;
+    while (m_pTabs->count() > 0) {
+        m_pTabs->removeTab(0);
+    }
+    m_bBuildingTabs = false;
+    for (CMFCPageDDR* page : m_vecChartPages) {
+        delete page;
+    }
+    m_vecChartPages.clear();
+}
+
+void CQuillonDlg::BuildChartPages() {
+    DestroyChartPages();
+    m_bBuildingTabs = true;
+    for (const SQuillonTab& tab : m_session.Tabs()) {
+        // Every page exists from here on; its grid is built when the page is first shown,
+        // so Analyse does not wait for a hundred grids nobody has looked at yet.
+        auto* page = new CMFCPageDDR(tab.m_chart, false, m_pTabs);
+        m_pTabs->addTab(page, QString::fromStdWString(tab.m_strName));
+        m_vecChartPages.push_back(page);
+    }
+    m_bBuildingTabs = false;
+    if (m_vecChartPages.empty()) {
+        return;
+    }
+    m_pTabs->setCurrentIndex(0);
+    m_pTabs->show();
+    OnTabChanged(0);
+}
+
+bool CQuillonDlg::OnAnalyse() {
+    if (m_pNotice) {
+        delete m_pNotice.data();
+    }
+    SaveSettings();
+    GetSettings().WriteCheckLogFile(m_pCheckLog->isChecked());
+
+    const std::wstring directory = m_pDirectory->text().toStdWString();
+    if (!directory.empty()) {
+        // The session frees the pages the chart pages show.
+        DestroyChartPages();
+        m_pTabs->hide();
+    }
+    const EQuillonAnalyseEnd end = m_session.Analyse(directory, SortMode());
+    if (end == EQuillonAnalyseEnd::DirEmpty) {
+        m_pDirectory->setFocus();
+        return false;
+    }
+    if (end != EQuillonAnalyseEnd::Scanned) {
+        return false;
+    }
+    BuildChartPages();
+    setWindowTitle(QString::fromStdWString(m_session.ScanTitle()));
+    m_session.ShowResultPrompt();
+    return !m_vecChartPages.empty();
+}
+
+void CQuillonDlg::OnTabChanged(int index) {
+    if (m_bBuildingTabs || index < 0) {
+        return;
+    }
+    const SQuillonTabView& view = m_session.ShowTab(index);
+    if (view.m_bShown && m_pPanelDDR != nullptr) {
+        m_pPanelDDR->Refresh();
+    }
+    if (CMFCPageDDR* page = ChartPage(index)) {
+        page->Initialise();
+        page->MarkBestRuns(view.m_vecMarks);
+    }
+}
+
+void CQuillonDlg::OnWriteBin() {
+    const EQuillonWriteEnd end = m_session.WriteBin(m_pImage->text().toStdWString());
+    if (end == EQuillonWriteEnd::NoImage) {
+        m_pImage->setFocus();
+    }
+}
+
+void CQuillonDlg::OnReset() {
+    DestroyChartPages();
+    m_pTabs->hide();
+    std::unique_ptr<QSettings> profile = OpenProfile();
+    m_session.Reset(CResultPanelDDR::LoadStored(*profile));
+    if (m_pPanelDDR != nullptr) {
+        m_pPanelDDR->Refresh();
+    }
+}
+
+void CQuillonDlg::OnOK() {
+    SaveSettings();
+}
+
+void CQuillonDlg::OnChartMax() {
+    const int index = m_pTabs->currentIndex();
+    if (m_vecChartPages.empty() || !IsDdrType(m_session.LogType()) || index < 0 ||
+        size_t(index) >= m_session.Tabs().size()) {
+        return;
+    }
+    CMFCPageDDR page(m_session.Tabs()[size_t(index)].m_chart, true, this);
+    page.Initialise();
+    page.MarkBestRuns(m_session.TabView().m_vecMarks);
+    if (m_chartMaxRunner) {
+        m_chartMaxRunner(page);
+    } else {
+        page.exec();
+    }
+}
+
+void CQuillonDlg::OnSortChanged(int index) {
+    Q_UNUSED(index);
+    // Only DDR results are sorted again; other results keep their tabs and charts.
+    if (m_session.PageList() == nullptr || !IsDdrType(m_session.LogType())) {
+        return;
+    }
+    DestroyChartPages();
+    m_session.ChangeSort(SortMode());
+    BuildChartPages();
+}
+
+void CQuillonDlg::OnLogDirectory() {
+    const QString title = IsDdrType(m_session.LogType())
+                              ? QStringLiteral("选择 DDR 日志文件所在目录")
+                              : QStringLiteral("选择 EMMC 日志文件所在目录");
+    const QString start =
+        m_pDirectory->text().isEmpty() ? QDir::currentPath() : m_pDirectory->text();
+    const QString chosen =
+        m_folderChooser
+            ? m_folderChooser(title, start)
+            : QFileDialog::getExistingDirectory(this, title, start, QFileDialog::ShowDirsOnly);
+    if (!chosen.isEmpty()) {
+        m_pDirectory->setText(QDir::toNativeSeparators(chosen));
+    }
+}
+
+void CQuillonDlg::OnBinFile() {
+    const QString chosen =
+        m_fileChooser ? m_fileChooser(m_pImage->text())
+                      : QFileDialog::getOpenFileName(this, QString(), m_pImage->text(),
+                                                     QStringLiteral("Binary Files (*.bin)"));
+    if (!chosen.isEmpty()) {
+        m_pImage->setText(QDir::toNativeSeparators(chosen));
+    }
+}
+
+void CQuillonDlg::OnAbout() {
+    const SVersionBlock block{productinfo::kProductName, productinfo::kProductVersion,
+                              productinfo::kLegalCopyright, productinfo::kSpecialBuild};
+    CXAboutDlg about(block, false, this);
+    about.SetProductText(L"Quillon Analyse Tool");
+    about.exec();
+}
+
+void CQuillonDlg::SetChartMaxRunner(std::function<void(CMFCPageDDR&)> runner) {
+    m_chartMaxRunner = std::move(runner);
+}
+
+void CQuillonDlg::SetFolderChooser(std::function<QString(const QString&, const QString&)> f) {
+    m_folderChooser = std::move(f);
+}
+
+void CQuillonDlg::SetFileChooser(std::function<QString(const QString&)> f) {
+    m_fileChooser = std::move(f);
+}
+
+void CQuillonDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        OnOK();
+        event->accept();
+        return;
+    }
+    // Escape closes the dialog without saving, as the close box does.
+    QDialog::keyPressEvent(event);
+}
+
+void CQuillonDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalDirectoryOf(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CQuillonDlg::dropEvent(QDropEvent* event) {
+    if (DropFolder(event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+bool CQuillonDlg::DropFolder(const QMimeData* mime) {
+    const QString directory = LocalDirectoryOf(mime);
+    if (directory.isEmpty()) {
+        return false;
+    }
+    m_pDirectory->setText(directory);
+    OnAnalyse();
+    return true;
+}

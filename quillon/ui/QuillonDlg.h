@@ -1,0 +1,120 @@
+#pragma once
+
+#include "PromptDlg.h"
+#include "QuillonSession.h"
+
+#include <QDialog>
+#include <QPointer>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class CMFCPageDDR;
+class CResultPanelDDR;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QMimeData;
+class QPushButton;
+class QSettings;
+class QTabWidget;
+
+// Quillon's main dialog: log type menu, directory and image boxes, Analyse and Write bin,
+// the result panel of the log type at the top right, and the chart tabs below it. Every
+// command is a call of the session; the dialog paints what the session holds.
+class CQuillonDlg : public QDialog {
+    Q_OBJECT
+public:
+    /// Profile section and keys of the dialog.
+    static constexpr const char* kProfileSection = "CQuillonDlg_Varro";
+
+    explicit CQuillonDlg(QWidget* parent = nullptr);
+    ~CQuillonDlg() override;
+    CQuillonDlg(const CQuillonDlg&) = delete;
+    CQuillonDlg& operator=(const CQuillonDlg&) = delete;
+
+    /// The per-user profile of the program.
+    [[nodiscard]] static std::unique_ptr<QSettings> OpenProfile();
+
+    // Commands, as the menu, the buttons and the boxes give them.
+    void OnLogType(int logType);
+    /// Analyse; true when it ended with tabs (a successful scan).
+    bool OnAnalyse();
+    void OnWriteBin();
+    void OnReset();
+    /// OK (Enter): saves the settings and the profile; the dialog stays open.
+    void OnOK();
+    void OnChartMax();
+    void OnSortChanged(int index);
+    void OnTabChanged(int index);
+    void OnLogDirectory();
+    void OnBinFile();
+    void OnAbout();
+    /// A drop from a file manager: the first local folder goes into the directory box and is
+    /// analysed. False when the data holds no local folder.
+    bool DropFolder(const QMimeData* mime);
+
+    [[nodiscard]] CQuillonSession& Session() { return m_session; }
+    [[nodiscard]] QLineEdit* DirectoryBox() const { return m_pDirectory; }
+    [[nodiscard]] QLineEdit* ImageBox() const { return m_pImage; }
+    [[nodiscard]] QCheckBox* CheckBox() const { return m_pCheckLog; }
+    [[nodiscard]] QComboBox* SortBox() const { return m_pSort; }
+    [[nodiscard]] QTabWidget* Tabs() const { return m_pTabs; }
+    [[nodiscard]] CResultPanelDDR* PanelDDR() const { return m_pPanelDDR; }
+    [[nodiscard]] QAction* LogTypeAction(int logType) const;
+    [[nodiscard]] CMFCPageDDR* ChartPage(int index) const;
+    [[nodiscard]] CPromptDlg* UsageNotice() const { return m_pNotice.data(); }
+    [[nodiscard]] QPushButton* AnalyseButton() const { return m_pAnalyse; }
+    [[nodiscard]] QPushButton* WriteBinButton() const { return m_pWriteBin; }
+    [[nodiscard]] QPushButton* ResetButton() const { return m_pReset; }
+    /// The sort mode of the selected sort box entry (2 when none is selected).
+    [[nodiscard]] int SortMode() const;
+
+    /// Replaces how the Chart Max window is run (modal by default); tests look at it instead.
+    void SetChartMaxRunner(std::function<void(CMFCPageDDR&)> runner);
+    /// Replaces the folder browser and the file-open dialog (tests answer them).
+    void SetFolderChooser(std::function<QString(const QString& title, const QString& start)> f);
+    void SetFileChooser(std::function<QString(const QString& start)> f);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void BuildControls();
+    void LoadSettings();
+    void SaveSettings();
+    void ShowPanelOfType();
+    void UpdateMenuChecks();
+    void DestroyChartPages();
+    void BuildChartPages();
+    void AdjustToScreen();
+
+    CQuillonSession m_session;
+    int m_nChipType = 0;
+
+    QLineEdit* m_pDirectory = nullptr;
+    QLineEdit* m_pImage = nullptr;
+    QPushButton* m_pAnalyse = nullptr;
+    QPushButton* m_pWriteBin = nullptr;
+    QWidget* m_pPanelPlace = nullptr;
+    CResultPanelDDR* m_pPanelDDR = nullptr;
+    QWidget* m_pChartArea = nullptr;
+    QTabWidget* m_pTabs = nullptr;
+    QCheckBox* m_pCheckLog = nullptr;
+    QComboBox* m_pSort = nullptr;
+    QPushButton* m_pChartMax = nullptr;
+    QPushButton* m_pReset = nullptr;
+    std::array<QAction*, 6> m_arrLogTypeActions{};
+    std::vector<CMFCPageDDR*> m_vecChartPages;
+    QPointer<CPromptDlg> m_pNotice;
+    bool m_bBuildingTabs = false;
+
+    std::function<void(CMFCPageDDR&)> m_chartMaxRunner;
+    std::function<QString(const QString&, const QString&)> m_folderChooser;
+    std::function<QString(const QString&)> m_fileChooser;
+};

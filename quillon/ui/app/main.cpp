@@ -1,0 +1,80 @@
+#include "QuillonCommandLine.h"
+#include "QuillonDlg.h"
+#include "QtPrompt.h"
+
+#include "ProgramLocation.h"
+#include "SettingsFile.h"
+#include "SpLog.h"
+#include "UserPrompt.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string error;
+    const std::optional<SQuillonCommandLine> line = ParseQuillonCommandLine(args, error);
+    if (!line) {
+        std::fprintf(stderr, "Quillon: %s\n\n%s", error.c_str(), QuillonUsage().c_str());
+        return 64;
+    }
+    if (line->m_bHelp) {
+        std::fputs(QuillonUsage().c_str(), stdout);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
+    QApplication::setApplicationName(QStringLiteral("Quillon"));
+    GetSettings().SetPath(GetProgramDir() / "Quillon.ini");
+    OpenProgramLog();
+
+    // A screenshot run is unattended: messages go to stderr and questions are answered No
+    // instead of waiting for a click.
+    CQtPrompt windowPrompt;
+    CConsolePrompt consolePrompt(false);
+    IUserPrompt& prompt =
+        line->m_strScreenshot ? static_cast<IUserPrompt&>(consolePrompt) : windowPrompt;
+    CScopedPrompt scope(prompt);
+
+    CQuillonDlg dialog;
+    windowPrompt.SetParent(&dialog);
+    if (line->m_nLogType) {
+        dialog.OnLogType(*line->m_nLogType);
+    }
+    if (const QScreen* screen = dialog.screen()) {
+        dialog.resize(screen->availableGeometry().size());
+    }
+    dialog.showMaximized();
+
+    bool analysed = true;
+    if (line->m_strDirectory) {
+        dialog.DirectoryBox()->setText(QString::fromStdString(*line->m_strDirectory));
+        QTimer::singleShot(0, &dialog, [&dialog, &analysed] { analysed = dialog.OnAnalyse(); });
+    }
+    if (line->m_strScreenshot) {
+        const QString file = QString::fromStdString(*line->m_strScreenshot);
+        int status = 0;
+        // Queued after the Analyse run above; the window is painted before it is grabbed.
+        QTimer::singleShot(0, &dialog, [&dialog, &analysed, &status, file] {
+            QApplication::sendPostedEvents();
+            dialog.repaint();
+            const bool saved = dialog.grab().save(file, "PNG");
+            if (!saved) {
+                std::fprintf(stderr, "Quillon: could not save %s\n", file.toLocal8Bit().data());
+            }
+            status = saved && analysed ? 0 : 1;
+            dialog.done(0);
+            QApplication::exit(status);
+        });
+        app.exec();
+        return status;
+    }
+    dialog.exec();
+    return 0;
+}
