@@ -267,7 +267,7 @@ TEST_F(COrloCliTest, LogNamesThatAreNotUtf8AreOpened) {
               orlo::kExitPass);
     const json doc = Doc();
     EXPECT_TRUE(doc["messages"].empty()) << doc["messages"].dump();
-    EXPECT_EQ(doc["N"], 2);
+    ASSERT_EQ(doc["N"], 2);
     EXPECT_EQ(doc["pages"][0]["name"], "b.txt"); // a stray byte sorts after every ASCII letter
     EXPECT_EQ(doc["pages"][1]["name"], "\xEF\xBF\xBD\xEF\xBF\xBD_a.txt");
 }
