@@ -4,7 +4,11 @@
 #include <cwchar>
 #include <vector>
 
-std::wstring Utf8ToWide(std::string_view text) {
+namespace {
+
+// UTF-8 decoding; a byte that is not part of a valid sequence becomes the character
+// invalidBase + byte.
+std::wstring DecodeUtf8(std::string_view text, wchar_t invalidBase) {
     std::wstring out;
     out.reserve(text.size());
     size_t i = 0;
@@ -46,11 +50,21 @@ std::wstring Utf8ToWide(std::string_view text) {
             out.push_back(static_cast<wchar_t>(cp));
             i += len;
         } else {
-            out.push_back(static_cast<wchar_t>(c));
+            out.push_back(static_cast<wchar_t>(invalidBase + c));
             ++i;
         }
     }
     return out;
+}
+
+// Paths carry a byte that is not UTF-8 as U+DC80..U+DCFF (a lone low surrogate, which no
+// valid UTF-8 decodes to), so the wide form turns back into the very same bytes.
+constexpr wchar_t kPathByteEscape = 0xDC00;
+
+} // namespace
+
+std::wstring Utf8ToWide(std::string_view text) {
+    return DecodeUtf8(text, 0);
 }
 
 std::string WideToUtf8(std::wstring_view text) {
@@ -89,11 +103,35 @@ std::wstring BytesToWide(std::string_view bytes) {
 }
 
 std::wstring PathToWide(const std::filesystem::path& path) {
-    return Utf8ToWide(path.string());
+    return DecodeUtf8(path.native(), kPathByteEscape);
 }
 
 std::filesystem::path WideToPath(std::wstring_view text) {
-    return std::filesystem::path(WideToUtf8(text));
+    std::string bytes;
+    bytes.reserve(text.size());
+    size_t start = 0;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        const bool escaped = i < text.size() && text[i] >= kPathByteEscape + 0x80 &&
+                             text[i] <= kPathByteEscape + 0xFF;
+        if (i == text.size() || escaped) {
+            bytes += WideToUtf8(text.substr(start, i - start));
+            if (escaped) {
+                bytes.push_back(static_cast<char>(text[i] - kPathByteEscape));
+            }
+            start = i + 1;
+        }
+    }
+    return std::filesystem::path(std::move(bytes));
+}
+
+std::wstring PathDisplayName(std::wstring_view text) {
+    std::wstring out(text);
+    for (wchar_t& c : out) {
+        if (c >= kPathByteEscape + 0x80 && c <= kPathByteEscape + 0xFF) {
+            c = 0xFFFD;
+        }
+    }
+    return out;
 }
 
 std::wstring VFormatW(const wchar_t* format, va_list args) {

@@ -16,9 +16,14 @@
 /// One byte becomes one character of the same value (how log files are read).
 [[nodiscard]] std::wstring BytesToWide(std::string_view bytes);
 
-/// Paths to and from wide text through UTF-8, independent of the C++ locale.
+/// Paths to and from wide text through UTF-8, independent of the C++ locale. A path is
+/// bytes: a byte that is not UTF-8 (a GBK name from a USB stick) is carried as U+DC80 +
+/// (byte - 0x80), so WideToPath(PathToWide(p)) == p for every path. WideToUtf8 shows such a
+/// byte as U+FFFD.
 [[nodiscard]] std::wstring PathToWide(const std::filesystem::path& path);
 [[nodiscard]] std::filesystem::path WideToPath(std::wstring_view text);
+/// A wide path (or name) as shown to the user: the carried bytes become U+FFFD.
+[[nodiscard]] std::wstring PathDisplayName(std::wstring_view text);
 
 /// printf-style formatting into a std::wstring. Note: glibc reads "%s" in a wide format
 /// as a narrow string; pass wide strings with "%ls".

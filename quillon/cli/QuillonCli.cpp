@@ -2,6 +2,7 @@
 
 #include "AnalyzerSettings.h"
 #include "ProgramLocation.h"
+#include "ReadablePath.h"
 #include "SettingsFile.h"
 #include "SpLog.h"
 #include "TextUtil.h"
@@ -98,17 +99,18 @@ std::optional<SAnalyseOptions> ParseAnalyseArgs(int argc, const char* const* arg
     }
 
     SAnalyseOptions options;
-    options.m_strDirectory = Utf8ToWide(directory);
+    // Paths are bytes: a name that is not UTF-8 must reach the file system unchanged.
+    options.m_strDirectory = PathToWide(directory);
     if (analyse->count("--type") != 0) {
         options.m_nLogType = LogTypeFromName(type);
     }
     options.m_nSortMode = SortModeFromName(sort).value_or(2);
     if (analyse->count("--write-bin") != 0) {
-        options.m_strImage = Utf8ToWide(image);
+        options.m_strImage = PathToWide(image);
     }
     options.m_vecEmmc = emmc;
     if (analyse->count("--settings") != 0) {
-        options.m_strSettings = Utf8ToWide(settings);
+        options.m_strSettings = PathToWide(settings);
     }
     options.m_bAnswerYes = answer == "yes";
     options.m_bJson = json;
@@ -147,6 +149,45 @@ SAnalyseOutput RunAnalyse(const SAnalyseOptions& options, CConsolePrompt& prompt
     return output;
 }
 
+std::string CheckNamedPaths(const SAnalyseOptions& options) {
+    const std::wstring folderProblem = WhyFolderUnreadable(WideToPath(options.m_strDirectory));
+    if (!folderProblem.empty()) {
+        return "quillon-cli: log directory '" + WideToUtf8(options.m_strDirectory) + "' " +
+               WideToUtf8(folderProblem) + "\n";
+    }
+    if (options.m_strSettings) {
+        const std::wstring fileProblem = WhyFileUnreadable(WideToPath(*options.m_strSettings));
+        if (!fileProblem.empty()) {
+            return "quillon-cli: settings file '" + WideToUtf8(*options.m_strSettings) + "' " +
+                   WideToUtf8(fileProblem) + "\n";
+        }
+    }
+    return std::string();
+}
+
+namespace {
+
+// The document of a run that stopped because the settings file beside the program is there
+// but cannot be read: the message is shown and written to the tool log.
+SAnalyseOutput RefuseUnreadableSettings(const std::filesystem::path& path,
+                                        const std::wstring& problem, const CConsolePrompt& prompt) {
+    const std::wstring text = FormatW(L"settings file %ls %ls: nothing was analysed",
+                                      PathToWide(path).c_str(), problem.c_str());
+    LogError(L"%ls", text.c_str());
+    GetPrompt().Show(text);
+    SAnalyseOutput output;
+    output.m_doc["program"] = "quillon-cli";
+    output.m_doc["logType"] = nullptr;
+    output.m_doc["scanned"] = false;
+    output.m_doc["pages"] = nlohmann::json::array();
+    output.m_doc["messages"] = MessagesJson(prompt);
+    output.m_strText = "no verdict: settings file cannot be read\n";
+    output.m_nExitCode = kExitNoVerdict;
+    return output;
+}
+
+} // namespace
+
 int RunQuillonCli(int argc, const char* const* argv) {
     int exitCode = 0;
     std::string message;
@@ -155,16 +196,32 @@ int RunQuillonCli(int argc, const char* const* argv) {
         (exitCode == 0 ? WriteStdout : WriteStderr)(message);
         return exitCode;
     }
+    // A typo in a named file or folder would otherwise judge with the default settings or
+    // with no logs at all; it is refused before the tool log is touched.
+    if (const std::string refusal = CheckNamedPaths(*options); !refusal.empty()) {
+        WriteStderr(refusal);
+        return kExitUsage;
+    }
 
     // The batch program reads the product's settings file, not one named after itself.
-    GetSettings().SetPath(options->m_strSettings ? WideToPath(*options->m_strSettings)
-                                                 : GetProgramDir() / "Quillon.ini");
+    const std::filesystem::path settingsPath = options->m_strSettings
+                                                   ? WideToPath(*options->m_strSettings)
+                                                   : GetProgramDir() / "Quillon.ini";
+    GetSettings().SetPath(settingsPath);
     OpenProgramLog();
 
     CConsolePrompt prompt(options->m_bAnswerYes);
     prompt.SetEcho(!options->m_bJson);
     CScopedPrompt scope(prompt);
-    const SAnalyseOutput output = RunAnalyse(*options, prompt);
+    // A missing settings file means the documented defaults (a fresh install); one that is
+    // there but cannot be read would judge with defaults nobody chose.
+    std::wstring settingsProblem;
+    if (PathIsTaken(settingsPath)) {
+        settingsProblem = WhyFileUnreadable(settingsPath);
+    }
+    const SAnalyseOutput output =
+        settingsProblem.empty() ? RunAnalyse(*options, prompt)
+                                : RefuseUnreadableSettings(settingsPath, settingsProblem, prompt);
     if (options->m_bJson) {
         WriteStdout(output.m_doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) +
                     "\n");

@@ -59,6 +59,10 @@ using AnalyseFunction = void (*)(const SAnalyseOptions& options, int logType,
 /// type, dispatches, and completes the document with "program" and "messages" from prompt.
 [[nodiscard]] SAnalyseOutput RunAnalyse(const SAnalyseOptions& options, CConsolePrompt& prompt);
 
+/// Checks the directory and the --settings file named on the command line; the usage error
+/// text when one of them cannot be read, empty otherwise.
+[[nodiscard]] std::string CheckNamedPaths(const SAnalyseOptions& options);
+
 /// The whole program: arguments, settings file beside the program (or --settings), tool
 /// log, prompt, analysis, report on stdout. Returns the exit status.
 int RunQuillonCli(int argc, const char* const* argv);

@@ -4,7 +4,9 @@
 #include "OrloSession.h"
 #include "ProductVersion.h"
 #include "ProgramLocation.h"
+#include "ReadablePath.h"
 #include "SettingsFile.h"
+#include "SpLog.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
@@ -92,23 +94,32 @@ const char* EndWord(EOrloScanEnd end) {
     return "";
 }
 
-struct SOptions {
-    std::string strNormal;
-    std::optional<std::string> low;
-    std::optional<std::string> high;
-    std::optional<std::string> settings;
-    std::string strAnswer = "no";
-    bool bJson = false;
-};
+// A directory named on the command line: empty is left to the scan (it has its own
+// message for an empty field); one that does not exist or cannot be listed is a usage error.
+bool CheckNamedDirectory(const char* option, const std::optional<std::string>& directory,
+                         std::ostream& err) {
+    if (!directory || directory->empty()) {
+        return true;
+    }
+    const std::wstring problem = WhyFolderUnreadable(std::filesystem::path(*directory));
+    if (problem.empty()) {
+        return true;
+    }
+    err << "quillon-orlo-cli: " << option << " directory '" << U8(PathToWide(*directory)) << "' "
+        << U8(problem) << "\n";
+    return false;
+}
 
 } // namespace
 
-int RunOrloCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+std::optional<SOrloCliOptions> ParseOrloCliArgs(const std::vector<std::string>& args,
+                                                std::ostream& out, std::ostream& err,
+                                                int& exitCode) {
     CLI::App app{"Scans Orlo DDR logs taken at normal, low and high temperature, judges them "
                  "against the limits of the settings file and recommends a parameter set.",
                  "quillon-orlo-cli"};
     app.require_subcommand(1);
-    SOptions options;
+    SOrloCliOptions options;
     CLI::App* scan = app.add_subcommand("scan", "scan and analyse the log directories");
     scan->add_option("--normal", options.strNormal, "directory of the normal-temperature logs")
         ->required();
@@ -125,15 +136,45 @@ int RunOrloCli(const std::vector<std::string>& args, std::ostream& out, std::ost
         app.parse(reversed);
     } catch (const CLI::CallForHelp&) {
         out << app.help();
-        return kExitPass;
+        exitCode = kExitPass;
+        return std::nullopt;
     } catch (const CLI::CallForAllHelp&) {
         out << app.help("", CLI::AppFormatMode::All);
-        return kExitPass;
+        exitCode = kExitPass;
+        return std::nullopt;
     } catch (const CLI::ParseError& e) {
         err << "quillon-orlo-cli: " << e.what() << "\n" << app.help();
-        return kExitUsage;
+        exitCode = kExitUsage;
+        return std::nullopt;
     }
 
+    // A typo in a named directory would drop that temperature, and one in --settings would
+    // judge with the defaults: both are refused.
+    exitCode = kExitUsage;
+    if (!CheckNamedDirectory("--normal", options.strNormal, err) ||
+        !CheckNamedDirectory("--low", options.low, err) ||
+        !CheckNamedDirectory("--high", options.high, err)) {
+        return std::nullopt;
+    }
+    if (options.settings) {
+        const std::wstring problem = WhyFileUnreadable(std::filesystem::path(*options.settings));
+        if (!problem.empty()) {
+            err << "quillon-orlo-cli: settings file '" << U8(PathToWide(*options.settings)) << "' "
+                << U8(problem) << "\n";
+            return std::nullopt;
+        }
+    }
+    exitCode = kExitPass;
+    return options;
+}
+
+int RunOrloCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    int exitCode = kExitUsage;
+    const std::optional<SOrloCliOptions> options = ParseOrloCliArgs(args, out, err, exitCode);
+    return options ? RunOrloScan(*options, out, err) : exitCode;
+}
+
+int RunOrloScan(const SOrloCliOptions& options, std::ostream& out, std::ostream& err) {
     // Messages go to stderr as they arise in text mode, and into the document with --json.
     std::wostringstream echo;
     CConsolePrompt prompt(options.strAnswer == "yes", &echo);
@@ -154,12 +195,16 @@ int RunOrloCli(const std::vector<std::string>& args, std::ostream& out, std::ost
         ~SRestore() { settings.SetPath(path); }
     } restore{settings, previousSettings};
 
+    // A missing settings file means the documented defaults (a fresh install); one that is
+    // there but cannot be read would judge with defaults nobody chose.
     bool settingsOk = true;
-    if (options.settings) {
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(*options.settings, ec)) {
-            GetPrompt().Show(
-                FormatW(L"settings file %ls not found", Utf8ToWide(*options.settings).c_str()));
+    if (PathIsTaken(settings.Path())) {
+        const std::wstring problem = WhyFileUnreadable(settings.Path());
+        if (!problem.empty()) {
+            const std::wstring text = FormatW(L"settings file %ls %ls: nothing was analysed",
+                                              PathToWide(settings.Path()).c_str(), problem.c_str());
+            LogError(L"%ls", text.c_str());
+            GetPrompt().Show(text);
             settingsOk = false;
         }
     }
@@ -169,11 +214,12 @@ int RunOrloCli(const std::vector<std::string>& args, std::ostream& out, std::ost
     std::optional<SOrloAnalysis> analysis;
     if (settingsOk) {
         SOrloScanRequest request;
-        request.m_strNormalDir = Utf8ToWide(options.strNormal);
+        // Directory names are bytes: one that is not UTF-8 must reach the file system as is.
+        request.m_strNormalDir = PathToWide(options.strNormal);
         request.m_bIncludeLow = options.low.has_value();
-        request.m_strLowDir = Utf8ToWide(options.low.value_or(std::string()));
+        request.m_strLowDir = PathToWide(options.low.value_or(std::string()));
         request.m_bIncludeHigh = options.high.has_value();
-        request.m_strHighDir = Utf8ToWide(options.high.value_or(std::string()));
+        request.m_strHighDir = PathToWide(options.high.value_or(std::string()));
         end = session.Scan(request);
         if (end == EOrloScanEnd::Scanned) {
             analysis = session.AnalyseMergedPage(); // the statistics tab is shown first

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,28 @@ enum : int {
     kExitUsage = 64,
 };
 
-/// Runs the program on its arguments (without the program name). The report goes to out,
-/// usage errors and (in text mode) every message to err. Returns the exit code.
+/// The options of `quillon-orlo-cli scan`.
+struct SOrloCliOptions {
+    std::string strNormal;
+    std::optional<std::string> low;
+    std::optional<std::string> high;
+    std::optional<std::string> settings;
+    std::string strAnswer = "no";
+    bool bJson = false;
+};
+
+/// Parses the arguments (without the program name) and checks the directories and the
+/// settings file they name. Returns nothing when there is nothing to run: exitCode is then
+/// 0 after --help (usage on out) or 64 for bad arguments (the reason on err). Touches no file.
+[[nodiscard]] std::optional<SOrloCliOptions> ParseOrloCliArgs(const std::vector<std::string>& args,
+                                                              std::ostream& out, std::ostream& err,
+                                                              int& exitCode);
+
+/// Runs the scan of parsed options. The report goes to out, (in text mode) every message
+/// to err. Returns the exit code.
+int RunOrloScan(const SOrloCliOptions& options, std::ostream& out, std::ostream& err);
+
+/// ParseOrloCliArgs, then RunOrloScan when there is something to run.
 int RunOrloCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 } // namespace orlo

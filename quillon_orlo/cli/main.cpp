@@ -7,7 +7,12 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-    OpenProgramLog(); // quillon-orlo-cli.log next to the program
     const std::vector<std::string> args(argv + 1, argv + argc);
-    return orlo::RunOrloCli(args, std::cout, std::cerr);
+    int exitCode = orlo::kExitUsage;
+    const auto options = orlo::ParseOrloCliArgs(args, std::cout, std::cerr, exitCode);
+    if (!options) {
+        return exitCode; // --help and argument errors leave the last run's tool log alone
+    }
+    OpenProgramLog(); // quillon-orlo-cli.log next to the program
+    return orlo::RunOrloScan(*options, std::cout, std::cerr);
 }

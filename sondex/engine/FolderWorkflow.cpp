@@ -121,11 +121,18 @@ int CFolderWorkflow::AnalyzeFolder(const fs::path& folder) {
     for (const auto& file : files) {
         CLogDocument* document = OpenLog(file);
         if (!document) {
+            // The logs after this one are never read, so the folder cannot count as passed;
+            // the log that stopped it is named with the failures.
+            m_bAllPassed = false;
+            m_strFailList += L"\n" + PathToWide(file.filename()) + L"\tOpen failed";
             break;
         }
         ++opened;
         m_perLogResults.push_back(document->GetResults());
         m_folderLogs.push_back(document->GetData());
+    }
+    if (opened == 0) {
+        m_bAllPassed = false; // a folder with nothing read (missing, empty) passed nothing
     }
     if (opened > 0) {
         m_pStatisticsData = std::make_unique<CScanLogData>();

@@ -43,6 +43,8 @@ public:
     CLogDocument* OpenLog(const std::filesystem::path& path);
     /// Opens every log of the folder (stopping at the first failed open) and, when any
     /// was opened, builds the statistics document. Returns the number of logs opened.
+    /// A folder that stopped part way or opened nothing is not all passed; the log that
+    /// stopped it is listed in the fail list as "\n<name>\tOpen failed".
     int AnalyzeFolder(const std::filesystem::path& folder);
     /// File New: the statistics document of the current folder.
     CLogDocument* CreateStatisticsDocument();

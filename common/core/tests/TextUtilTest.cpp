@@ -68,3 +68,23 @@ TEST(UserPrompt, ScopedPromptRestoresThePrevious) {
     GetPrompt().Show(L"outer");
     EXPECT_EQ(outer.Records().size(), 1u);
 }
+
+// A GBK file name from a board's USB stick used to come back from the wide form as other
+// bytes (each invalid byte re-encoded as UTF-8), so the file could not be opened.
+TEST(TextUtil, PathsKeepBytesThatAreNotUtf8) {
+    const std::string gbk = "/tmp/\xB2\xE2\xCA\xD4_\xC8\xD5\xD6\xBE.Txt"; // 测试_日志 in GBK
+    const std::string names[] = {gbk, "/tmp/\xE7\xBB\x9F\xE8\xAE\xA1.txt", "/tmp/a\xFF\x80z",
+                                 "/tmp/\xED\xB2\x80.txt" /* an encoded surrogate is not UTF-8 */,
+                                 "plain/ascii.txt"};
+    for (const std::string& name : names) {
+        const std::wstring wide = PathToWide(std::filesystem::path(name));
+        EXPECT_EQ(WideToPath(wide).native(), name);
+    }
+    // What the user sees: the UTF-8 part decoded, every stray byte U+FFFD.
+    const std::wstring wide = PathToWide(std::filesystem::path("/tmp/\xE7\xBB\x9F\xB2\xE2.txt"));
+    EXPECT_EQ(WideToUtf8(wide), "/tmp/\xE7\xBB\x9F\xEF\xBF\xBD\xEF\xBF\xBD.txt");
+    EXPECT_EQ(PathDisplayName(wide), L"/tmp/统\uFFFD\uFFFD.txt");
+    // Valid names are plain text both ways.
+    EXPECT_EQ(PathToWide(std::filesystem::path("/tmp/\xE7\xBB\x9F.txt")), L"/tmp/统.txt");
+    EXPECT_EQ(WideToPath(L"/tmp/统.txt").native(), "/tmp/\xE7\xBB\x9F.txt");
+}

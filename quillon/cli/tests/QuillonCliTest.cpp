@@ -35,9 +35,10 @@ struct SRun {
     int m_nExitCode = -1;
 };
 
-SRun RunProgram(const fs::path& program, const std::string& args) {
+SRun RunProgram(const fs::path& program, const std::string& args, bool withStderr = false) {
     SRun run;
-    const std::string command = "'" + program.string() + "' " + args + " 2>/dev/null";
+    const std::string command =
+        "'" + program.string() + "' " + args + (withStderr ? " 2>&1" : " 2>/dev/null");
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) {
         return run;
@@ -54,6 +55,19 @@ SRun RunProgram(const fs::path& program, const std::string& args) {
 
 std::string Quote(const fs::path& path) {
     return "'" + path.string() + "'";
+}
+
+std::string ReadAll(const fs::path& path) {
+    std::string bytes;
+    (void)ReadFileBytes(path, bytes);
+    return bytes;
+}
+
+// chmod 000 denies nothing to root; a case built on it only counts when the denial holds.
+bool LockedAgainstUs(const fs::path& path) {
+    fs::permissions(path, fs::perms::none);
+    std::ifstream in(path);
+    return !in.is_open();
 }
 
 class QuillonCliProgram : public ::testing::Test {
@@ -204,4 +218,129 @@ TEST_F(QuillonCliProgram, ReadsQuillonIniBesideItselfAndLogsThere) {
                   "less than 99%"),
               std::string::npos);
     EXPECT_TRUE(fs::exists(folder / "quillon-cli.log"));
+}
+
+// A --settings typo used to judge with the default thresholds and pass.
+TEST_F(QuillonCliProgram, NamedSettingsThatCannotBeReadAreRefused) {
+    const fs::path strict = m_dir / "strict.ini";
+    std::ofstream(strict) << "[LogType]\nType=1\n[MinPassRate]\nRate=99\n";
+    const std::string logs = "analyse " + Quote(kSamples / "lpddr2_pass") + " --json --settings ";
+    ASSERT_EQ(RunProgram(m_program, logs + Quote(strict)).m_nExitCode, 1); // the file meant
+
+    fs::create_directories(m_dir / "folder.ini");
+    std::ofstream(m_dir / "locked.ini") << "[LogType]\nType=1\n[MinPassRate]\nRate=99\n";
+    std::vector<std::pair<fs::path, std::string>> cases = {
+        {m_dir / "strict.ini.typo", "does not exist"},
+        {m_dir / "folder.ini", "is a directory"},
+    };
+    if (LockedAgainstUs(m_dir / "locked.ini")) {
+        cases.emplace_back(m_dir / "locked.ini", "cannot be read: Permission denied");
+    } // else: running as root, where chmod 000 still reads; the other cases stand
+    for (const auto& [path, why] : cases) {
+        const SRun run = RunProgram(m_program, logs + Quote(path), true);
+        EXPECT_EQ(run.m_nExitCode, 64) << path;
+        EXPECT_EQ(run.m_strOut, "quillon-cli: settings file '" + path.string() + "' " + why + "\n");
+    }
+    fs::permissions(m_dir / "locked.ini", fs::perms::owner_all);
+}
+
+// A missing log directory used to give the same "no log file" run as an empty one.
+TEST_F(QuillonCliProgram, NamedDirectoryThatCannotBeReadIsRefused) {
+    const SRun run = RunProgram(
+        m_program, "analyse " + Quote(m_dir / "typo") + " --json --settings " + Quote(m_settings),
+        true);
+    EXPECT_EQ(run.m_nExitCode, 64);
+    EXPECT_EQ(run.m_strOut,
+              "quillon-cli: log directory '" + (m_dir / "typo").string() + "' does not exist\n");
+    EXPECT_EQ(RunProgram(m_program, "analyse " + Quote(m_settings)).m_nExitCode, 64);
+}
+
+// Quillon.ini beside the program that cannot be read used to be ignored silently: the run
+// judged with the defaults. A missing one still means the defaults (a fresh install).
+TEST_F(QuillonCliProgram, DefaultSettingsThatCannotBeReadStopTheRun) {
+    const fs::path folder = m_dir / "Quillon";
+    fs::create_directories(folder);
+    const fs::path program = folder / "quillon-cli";
+    fs::copy_file(m_program, program);
+    const std::string args = "analyse " + Quote(kSamples / "lpddr2_pass") + " --type lpddr2 --json";
+
+    SRun run = RunProgram(program, args);
+    EXPECT_EQ(run.m_nExitCode, 0);
+    EXPECT_EQ(json::parse(run.m_strOut)["pages"][0]["verdict"]["conclusion"], "PASS");
+
+    struct SCase {
+        std::string why;
+        bool asFolder;
+    };
+    std::vector<SCase> cases = {{"is a directory", true}};
+    std::ofstream(folder / "probe") << "x";
+    if (LockedAgainstUs(folder / "probe")) {
+        cases.push_back({"cannot be read: Permission denied", false});
+    } // else: running as root, where chmod 000 still reads; the directory case stands
+    for (const SCase& c : cases) {
+        const fs::path ini = folder / "Quillon.ini";
+        if (c.asFolder) {
+            fs::create_directories(ini);
+        } else {
+            std::ofstream(ini) << "[MinPassRate]\nRate=99\n";
+            fs::permissions(ini, fs::perms::none);
+        }
+        run = RunProgram(program, args);
+        EXPECT_EQ(run.m_nExitCode, 2) << c.why;
+        const std::string text =
+            "settings file " + ini.string() + " " + c.why + ": nothing was analysed";
+        const json doc = json::parse(run.m_strOut);
+        EXPECT_EQ(doc["scanned"], false);
+        EXPECT_TRUE(doc["pages"].empty());
+        ASSERT_EQ(doc["messages"].size(), 1u);
+        EXPECT_EQ(doc["messages"][0]["text"], text);
+        EXPECT_NE(ReadAll(folder / "quillon-cli.log").find(text), std::string::npos) << c.why;
+        fs::permissions(ini, fs::perms::owner_all);
+        fs::remove_all(ini);
+    }
+}
+
+// Log names that are not UTF-8 (GBK from a board's USB stick) used to fail to open and
+// abandon the scan; the name shown keeps its UTF-8 part and U+FFFD for each stray byte.
+TEST_F(QuillonCliProgram, LogNamesThatAreNotUtf8AreOpened) {
+    const fs::path logs = m_dir / "\xC8\xD5\xD6\xBE"; // 日志 in GBK
+    fs::create_directories(logs);
+    int n = 0;
+    for (const auto& entry : fs::directory_iterator(kSamples / "lpddr2_pass")) {
+        fs::copy_file(entry.path(),
+                      logs / ("\xB0\xE5" + std::to_string(n++) + "\xE6\x9D\xBF.txt")); // 板
+    }
+    const SRun run =
+        RunProgram(m_program, "analyse " + Quote(logs) + " --json --settings " + Quote(m_settings));
+    EXPECT_EQ(run.m_nExitCode, 0);
+    const json doc = json::parse(run.m_strOut);
+    EXPECT_EQ(doc["scanned"], true);
+    EXPECT_TRUE(doc["messages"].empty()) << doc["messages"].dump();
+    ASSERT_EQ(doc["pages"].size(), 5u);
+    EXPECT_EQ(doc["pages"][0]["name"], "统计图");
+    EXPECT_EQ(doc["pages"][0]["verdict"]["conclusion"], "PASS");
+    EXPECT_EQ(doc["pages"][1]["name"], "\xEF\xBF\xBD\xEF\xBF\xBD"
+                                       "0板.txt");
+}
+
+// --help and argument errors leave the tool log of the last run as it was.
+TEST_F(QuillonCliProgram, HelpAndBadArgumentsLeaveTheToolLogAlone) {
+    const fs::path folder = m_dir / "Quillon";
+    fs::create_directories(folder);
+    const fs::path program = folder / "quillon-cli";
+    fs::copy_file(m_program, program);
+    const std::string lastRun = "the last run's lines\n";
+    std::ofstream(folder / "quillon-cli.log") << lastRun;
+    const std::pair<std::string, int> cases[] = {
+        {"--help", 0},
+        {"analyse --help", 0},
+        {"", 64},
+        {"analyse --type ddr9 x", 64},
+        {"analyse " + Quote(m_dir / "typo"), 64},
+        {"analyse " + Quote(m_dir) + " --settings " + Quote(m_dir / "typo.ini"), 64},
+    };
+    for (const auto& [args, code] : cases) {
+        EXPECT_EQ(RunProgram(program, args).m_nExitCode, code) << args;
+        EXPECT_EQ(ReadAll(folder / "quillon-cli.log"), lastRun) << args;
+    }
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdio>
@@ -144,8 +145,6 @@ TEST_F(COrloCliTest, NoVerdictCasesExitTwoWithTheirMessages) {
          "低温统计文件夹目录不能为空"},
         {{"scan", "--normal", P("empty"), "--high", "", "--settings", P("o.ini"), "--json"},
          "高温统计文件夹目录不能为空"},
-        {{"scan", "--normal", P("empty"), "--settings", P("missing.ini"), "--json"},
-         "settings file " + P("missing.ini") + " not found"},
     };
     for (const SCase& c : cases) {
         EXPECT_EQ(Run(c.args), orlo::kExitNoVerdict) << c.message;
@@ -208,7 +207,148 @@ TEST_F(COrloCliTest, BadArgumentsExit64) {
     EXPECT_NE(m_out.str().find("--normal"), std::string::npos);
 }
 
+// A typo in --low or --high used to drop that temperature silently (the normal logs alone
+// were judged and passed); one in --settings judged with the defaults.
+TEST_F(COrloCliTest, NamedDirectoriesAndSettingsThatCannotBeReadAreRefused) {
+    Write("n/a.txt", OrloLogText(0, 31));
+    Write("file.txt", "x");
+    Write("o.ini", "");
+    fs::create_directories(m_root / "folder.ini");
+    Write("locked/a.txt", OrloLogText(0, 31));
+    fs::permissions(m_root / "locked", fs::perms::none);
+    // chmod 000 denies nothing to root; that case only counts when the denial holds.
+    std::error_code lockedError;
+    const fs::directory_iterator probe(m_root / "locked", lockedError);
+    const bool lockedHolds = static_cast<bool>(lockedError);
+    // A plain run of the same logs passes: each refusal below is the named path's doing.
+    ASSERT_EQ(Run({"scan", "--normal", P("n"), "--settings", P("o.ini")}), orlo::kExitPass);
+
+    struct SCase {
+        std::vector<std::string> args;
+        std::string reason;
+    };
+    std::vector<SCase> cases = {
+        {{"--normal", P("typo")}, "--normal directory '" + P("typo") + "' does not exist"},
+        {{"--normal", P("n"), "--low", P("typo")},
+         "--low directory '" + P("typo") + "' does not exist"},
+        {{"--normal", P("n"), "--high", P("typo")},
+         "--high directory '" + P("typo") + "' does not exist"},
+        {{"--normal", P("n"), "--low", P("file.txt")},
+         "--low directory '" + P("file.txt") + "' is not a directory"},
+        {{"--normal", P("n"), "--settings", P("missing.ini")},
+         "settings file '" + P("missing.ini") + "' does not exist"},
+        {{"--normal", P("n"), "--settings", P("folder.ini")},
+         "settings file '" + P("folder.ini") + "' is a directory"},
+    };
+    if (lockedHolds) {
+        cases.push_back(
+            {{"--normal", P("n"), "--high", P("locked")},
+             "--high directory '" + P("locked") + "' cannot be read: Permission denied"});
+    }
+    for (SCase& c : cases) {
+        c.args.insert(c.args.begin(), "scan");
+        if (std::find(c.args.begin(), c.args.end(), "--settings") == c.args.end()) {
+            c.args.insert(c.args.end(), {"--settings", P("o.ini")});
+        }
+        c.args.push_back("--json");
+        EXPECT_EQ(Run(c.args), orlo::kExitUsage) << c.reason;
+        EXPECT_EQ(m_out.str(), "") << c.reason;
+        EXPECT_EQ(m_err.str(), "quillon-orlo-cli: " + c.reason + "\n");
+    }
+    fs::permissions(m_root / "locked", fs::perms::owner_all);
+}
+
+// Orlo logs whose names are not UTF-8 used to fail to open and abandon the scan.
+TEST_F(COrloCliTest, LogNamesThatAreNotUtf8AreOpened) {
+    Write("\xC8\xD5\xD6\xBE/\xB0\xE5_a.txt", OrloLogText(0, 31)); // GBK folder and name
+    Write("\xC8\xD5\xD6\xBE/b.txt", OrloLogText(0, 31));
+    Write("o.ini", "[ResultPrompt]\nEnabel=0\n");
+    EXPECT_EQ(Run({"scan", "--normal", P("\xC8\xD5\xD6\xBE"), "--settings", P("o.ini"), "--json"}),
+              orlo::kExitPass);
+    const json doc = Doc();
+    EXPECT_TRUE(doc["messages"].empty()) << doc["messages"].dump();
+    ASSERT_EQ(doc["N"], 2);
+    EXPECT_EQ(doc["pages"][0]["name"], "b.txt"); // a stray byte sorts after every ASCII letter
+    EXPECT_EQ(doc["pages"][1]["name"], "\xEF\xBF\xBD\xEF\xBF\xBD_a.txt");
+}
+
 #ifdef ORLO_CLI_PATH
+namespace {
+
+struct SProgramRun {
+    int code = -1;
+    std::string out;
+};
+
+SProgramRun RunProgram(const fs::path& program, const std::string& args) {
+    SProgramRun run;
+    const std::string command = "'" + program.string() + "' " + args + " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return run;
+    }
+    std::array<char, 4096> buffer{};
+    size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
+        run.out.append(buffer.data(), n);
+    }
+    const int status = pclose(pipe);
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+// --help used to empty the tool log of the last run; neither it nor an argument error
+// touches the log now.
+TEST_F(COrloCliTest, HelpAndBadArgumentsLeaveTheToolLogAlone) {
+    const fs::path program = m_root / "bin" / "quillon-orlo-cli";
+    fs::create_directories(program.parent_path());
+    fs::copy_file(ORLO_CLI_PATH, program);
+    const std::string lastRun = "the last run's lines\n";
+    Write("bin/quillon-orlo-cli.log", lastRun);
+    Write("n/a.txt", OrloLogText(0, 31));
+    const std::pair<std::string, int> cases[] = {
+        {"--help", orlo::kExitPass},
+        {"scan --help", orlo::kExitPass},
+        {"", orlo::kExitUsage},
+        {"scan --normal " + P("n") + " --answer maybe", orlo::kExitUsage},
+        {"scan --normal " + P("n") + " --low " + P("typo"), orlo::kExitUsage},
+        {"scan --normal " + P("n") + " --settings " + P("typo.ini"), orlo::kExitUsage},
+    };
+    for (const auto& [args, code] : cases) {
+        EXPECT_EQ(RunProgram(program, args).code, code) << args;
+        EXPECT_EQ(ReadAll(m_root / "bin" / "quillon-orlo-cli.log"), lastRun) << args;
+    }
+    // A run that does start writes its own log.
+    EXPECT_EQ(RunProgram(program, "scan --normal " + P("n")).code, orlo::kExitPass);
+    EXPECT_NE(ReadAll(m_root / "bin" / "quillon-orlo-cli.log"), lastRun);
+}
+
+// QuillonOrlo.ini beside the program that is there but cannot be read used to be ignored:
+// the run judged with the defaults. Now it is reported (message and tool-log line), exit 2.
+TEST_F(COrloCliTest, DefaultSettingsThatCannotBeReadStopTheRun) {
+    const fs::path program = m_root / "bin" / "quillon-orlo-cli";
+    fs::create_directories(m_root / "bin" / "QuillonOrlo.ini"); // unreadable even for root
+    fs::copy_file(ORLO_CLI_PATH, program);
+    Write("n/a.txt", OrloLogText(0, 31));
+    const SProgramRun run = RunProgram(program, "scan --normal " + P("n") + " --json");
+    EXPECT_EQ(run.code, orlo::kExitNoVerdict);
+    const std::string text =
+        "settings file " + P("bin/QuillonOrlo.ini") + " is a directory: nothing was analysed";
+    const json doc = json::parse(run.out);
+    EXPECT_EQ(doc["end"], "settingsError");
+    EXPECT_TRUE(doc["verdict"].is_null());
+    ASSERT_EQ(doc["messages"].size(), 1u);
+    EXPECT_EQ(doc["messages"][0]["text"], text);
+    EXPECT_NE(ReadAll(m_root / "bin" / "quillon-orlo-cli.log").find(text), std::string::npos);
+}
+
 // The program itself: its settings file next to it, its tool log, its exit code.
 TEST_F(COrloCliTest, ProgramReadsTheSettingsNextToItAndWritesItsLog) {
     const fs::path program = ORLO_CLI_PATH;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -235,4 +236,50 @@ TEST(SondexCliTest, BadArguments) {
     }
     EXPECT_EQ(RunCli("analyse --help").code, 0);
     EXPECT_EQ(RunCli("analyse " + folder + " --sr 0,1").code, 1);
+}
+
+// A folder analysis that stopped at a refused log used to say "所有log均已通过测试" with
+// allPassed true, though the logs after it were never read; so did a missing folder.
+TEST(SondexCliTest, AStoppedFolderIsNotAllPassed) {
+    CTempFolder folder;
+    folder.CopySample("K7_board01.Txt");
+    std::ofstream(folder.Path() / "K7_board02.Txt", std::ios::binary) << "no scan here\r\n";
+    folder.CopySample("K7_board03.Txt");
+    json d = RunJson("analyse " + Quote(folder.Path().string()), 2);
+    EXPECT_EQ(d["allPassed"], false);
+    EXPECT_EQ(d["failList"], "\nK7_board02.Txt\tOpen failed");
+    ASSERT_EQ(d["logs"].size(), 2u);
+    EXPECT_EQ(d["logs"][1]["opened"], false);
+    for (const std::string& text : Texts(d["messages"])) {
+        EXPECT_EQ(text.find("所有log均已通过测试"), std::string::npos) << text;
+    }
+    EXPECT_EQ(d["statistics"]["failListText"], "\nK7_board02.Txt\tOpen failed");
+
+    d = RunJson("analyse " + Quote((folder.Path() / "missing").string()), 2);
+    EXPECT_EQ(d["allPassed"], false);
+}
+
+// --help and argument errors leave the tool log of the last run as it was.
+TEST(SondexCliTest, HelpAndBadArgumentsLeaveTheToolLogAlone) {
+    CTempFolder folder;
+    const fs::path program = folder.Path() / "sondex-cli";
+    fs::copy_file(SONDEX_CLI_PATH, program);
+    const std::string lastRun = "the last run's lines\n";
+    std::ofstream(folder.Path() / "sondex-cli.log") << lastRun;
+    const std::pair<std::string, int> cases[] = {
+        {"--help", 0},
+        {"analyse --help", 0},
+        {"", 64},
+        {"analyse x --sr 4", 64},
+        {"analyse x --bogus", 64},
+    };
+    for (const auto& [args, code] : cases) {
+        const std::string command = Quote(program.string()) + " " + args + " >/dev/null 2>&1";
+        const int status = std::system(command.c_str());
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, code) << args;
+        std::ifstream in(folder.Path() / "sondex-cli.log", std::ios::binary);
+        const std::string log((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+        EXPECT_EQ(log, lastRun) << args;
+    }
 }

@@ -285,3 +285,66 @@ TEST(ResultFormTest, RowsAndVerdict) {
     EXPECT_FALSE(form.IsPassed());
     EXPECT_EQ(form.GetFailListText(), L"\na.Txt\tFail"); // the fail list stays as last set
 }
+
+// A folder analysis that stopped at a log (or opened nothing) used to report every log as
+// passed: the logs after the stop were never read.
+TEST(FolderWorkflowTest, AStoppedFolderIsNotAllPassed) {
+    struct SCase {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> logs; // "->" + target: a link
+        int opened;
+        std::wstring failList;
+    };
+    const std::string broken = Header() + kStart + kEnd;
+    const SCase cases[] = {
+        {"refused",
+         {{"a.Txt", LogText()}, {"b.Txt", broken}, {"c.Txt", LogText()}},
+         1,
+         L"\nb.Txt\tOpen failed"},
+        {"incomplete, not continued",
+         {{"a.Txt", LogText()}, {"b.Txt", LogText(kAllPass, false)}, {"c.Txt", LogText()}},
+         1,
+         L"\nb.Txt\tOpen failed"},
+        {"cannot be opened",
+         {{"a.Txt", LogText()}, {"b.Txt", "->gone.Txt.bak"}},
+         1,
+         L"\nb.Txt\tOpen failed"},
+        {"a failure before the stop",
+         {{"a.Txt", LogText(kNarrow)}, {"b.Txt", broken}},
+         1,
+         L"\na.Txt\tFail\nb.Txt\tOpen failed"},
+        {"stopped at the first log",
+         {{"a.Txt", broken}, {"b.Txt", LogText()}},
+         0,
+         L"\na.Txt\tOpen failed"},
+        {"no logs", {{"readme.md", "x"}}, 0, L""},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTestConfig config;
+        CTempDir dir;
+        for (const auto& [name, text] : c.logs) {
+            if (text.rfind("->", 0) == 0) {
+                fs::create_symlink(dir.Path() / text.substr(2), dir.Path() / name);
+            } else {
+                dir.Write(name, text);
+            }
+        }
+        SRun run; // every question answered No
+        EXPECT_EQ(run.workflow.AnalyzeFolder(dir.Path()), c.opened);
+        EXPECT_FALSE(run.workflow.IsAllPassed());
+        EXPECT_EQ(run.workflow.GetFailList(), c.failList);
+        if (CLogDocument* stats = run.workflow.GetStatisticsDocument()) {
+            const size_t before = run.prompt.Texts().size();
+            run.workflow.Activate(stats);
+            EXPECT_EQ(run.prompt.Texts().size(), before); // no all-passed message
+            EXPECT_FALSE(run.workflow.IsAllPassedShown());
+            EXPECT_EQ(run.workflow.GetResultForm().GetFailListText(), c.failList);
+            EXPECT_NE(run.workflow.GetResultForm().GetVerdictText(), L"Pass");
+        }
+    }
+    SRun run;
+    CTempDir dir;
+    EXPECT_EQ(run.workflow.AnalyzeFolder(dir.Path() / "missing"), 0);
+    EXPECT_FALSE(run.workflow.IsAllPassed());
+}

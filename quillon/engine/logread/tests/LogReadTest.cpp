@@ -103,6 +103,28 @@ TEST(FindLogFiles, EmptyOrMissingDirectoryGivesFalse) {
     EXPECT_TRUE(files.empty());
 }
 
+// Names that are not UTF-8 (GBK from a board's USB stick) used to come back from the
+// listing as other bytes, so "open file ... failed !" ended the scan.
+TEST(FindLogFiles, NamesThatAreNotUtf8OpenAndShowReplacementCharacters) {
+    CTempDir dir;
+    const std::string gbk = "\xB2\xE2\xCA\xD4"; // 测试
+    dir.Write(gbk + "/" + gbk + "_1.txt", "Varro\r\n" + WideToUtf8(kDataLine) + "\r\n");
+    std::vector<std::wstring> files;
+    ASSERT_TRUE(FindLogFiles(PathToWide(dir.Path() / gbk), files));
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(WideToPath(files[0]), dir.Path() / gbk / (gbk + "_1.txt"));
+    CRecordingPrompt prompt;
+    CScopedPrompt scope(prompt);
+    std::vector<std::wstring> data;
+    std::vector<std::wstring> other;
+    EXPECT_TRUE(Split(files[0], data, other));
+    EXPECT_EQ(data, std::vector<std::wstring>{kDataLine + L"\n"});
+    EXPECT_TRUE(prompt.Texts().empty());
+    std::wstring name;
+    ASSERT_TRUE(GetFileNameOfPath(files[0], name));
+    EXPECT_EQ(WideToUtf8(name), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD_1.txt");
+}
+
 TEST(SplitLogLines, LineEndingsTable) {
     struct SCase {
         const char* name;
