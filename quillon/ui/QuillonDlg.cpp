@@ -7,6 +7,7 @@
 #include "PromptDlg.h"
 #include "ResultPanelDDR.h"
 #include "SettingsFile.h"
+#include "TextUtil.h"
 #include "UserPrompt.h"
 #include "XAboutDlg.h"
 
@@ -306,7 +307,8 @@ void CQuillonDlg::BuildChartPages() {
         // Every page exists from here on; its grid is built when the page is first shown,
         // so Analyse does not wait for a hundred grids nobody has looked at yet.
         auto* page = new CMFCPageDDR(tab.m_chart, false, m_pTabs);
-        m_pTabs->addTab(page, QString::fromStdWString(tab.m_strName));
+        // Log names keep undecodable bytes as stand-ins; show those as U+FFFD.
+        m_pTabs->addTab(page, QString::fromStdWString(PathDisplayName(tab.m_strName)));
         m_vecChartPages.push_back(page);
     }
     m_bBuildingTabs = false;

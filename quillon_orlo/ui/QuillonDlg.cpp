@@ -6,6 +6,7 @@
 #include "ProductVersion.h"
 #include "PromptDlg.h"
 #include "SettingsFile.h"
+#include "TextUtil.h"
 #include "XAboutDlg.h"
 
 #include <QApplication>
@@ -309,7 +310,7 @@ void CQuillonDlg::BuildPages() {
             m_pTabBar->removeTab(m_pTabBar->count() - 1);
         }
         for (const std::wstring& name : result->TabNames()) {
-            m_pTabBar->addTab(QString::fromStdWString(name));
+            m_pTabBar->addTab(QString::fromStdWString(PathDisplayName(name)));
         }
         m_pTabBar->setCurrentIndex(0);
     }
