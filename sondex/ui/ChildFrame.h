@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QMdiSubWindow>
+
+class CLogDocument;
+class CSondexView;
+
+/// The tabbed child window of one document, holding its view. The document belongs to the
+/// folder workflow; the frame only shows it.
+class CChildFrame : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    explicit CChildFrame(CLogDocument* document, QWidget* parent = nullptr);
+
+    [[nodiscard]] CLogDocument* GetDocument() const { return m_pDocument; }
+    [[nodiscard]] CSondexView* GetView() const { return m_pView; }
+
+private:
+    CLogDocument* m_pDocument = nullptr;
+    CSondexView* m_pView = nullptr;
+};

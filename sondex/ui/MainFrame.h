@@ -1,0 +1,115 @@
+#pragma once
+
+#include "FolderWorkflow.h"
+
+#include "PromptDlg.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+class CChildFrame;
+class CResultFormView;
+class CResultPane;
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+
+/// The Sondex main window: tabbed document windows, the result pane at the bottom, the
+/// usage notice until the first log view opens, menus, status bar and recent files. The
+/// documents and the folder analysis are the folder workflow's; the frame shows them.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kRecentFiles = 4;
+    static constexpr const char* kOrganisation = "Norvale";
+    static constexpr const char* kApplication = "Sondex";
+    static constexpr const char* kSection = "Sondex::CMainFrame";
+    static constexpr const char* kRecentSection = "Recent File List";
+
+    explicit CMainFrame(QWidget* parent = nullptr);
+    ~CMainFrame() override;
+    CMainFrame(const CMainFrame&) = delete;
+    CMainFrame& operator=(const CMainFrame&) = delete;
+
+    /// Closes every document, opens every log of the folder and builds the statistics
+    /// document. Returns the number of logs opened.
+    int AnalyzeFolder(const QString& folder);
+    /// Opens one log as a document; false when the open failed.
+    bool OpenLogFile(const QString& path);
+    /// Command line and drops: folders are analysed, files opened as logs, in order.
+    void OpenPaths(const QStringList& paths);
+    /// Activates the document step places away in opening order (no wrap-around).
+    void SwitchDocument(int step);
+    /// "LogDir": the folder browser, then the folder analysis of a newly chosen folder.
+    void OnLogDir();
+    /// File Open: the folder browser; only remembers the chosen folder.
+    void OnFileOpen();
+    /// File New: the statistics document of the current folder.
+    void OnFileNew();
+
+    /// Replaces the folder browser (tests answer it instead of a user). It is given the
+    /// start folder and returns the chosen folder, empty when cancelled.
+    void SetFolderChooser(std::function<QString(const QString&)> chooser);
+
+    [[nodiscard]] CFolderWorkflow& Workflow() { return m_workflow; }
+    [[nodiscard]] const std::vector<CChildFrame*>& Frames() const { return m_frames; }
+    [[nodiscard]] CChildFrame* ActiveFrame() const;
+    [[nodiscard]] QMdiArea* MdiArea() const { return m_pMdi; }
+    [[nodiscard]] CResultPane* ResultPane() const { return m_pPane; }
+    [[nodiscard]] CResultFormView* ResultForm() const;
+    [[nodiscard]] CPromptDlg* Notice() const { return m_pNotice.data(); }
+    [[nodiscard]] const QStringList& RecentFiles() const { return m_recentFiles; }
+    [[nodiscard]] QString LogFileDir() const;
+    [[nodiscard]] QAction* SrAction(int sr) const { return m_srActions[static_cast<size_t>(sr)]; }
+    [[nodiscard]] QMenu* WindowMenu() const { return m_pWindowMenu; }
+    [[nodiscard]] QMenu* FileMenu() const { return m_pFileMenu; }
+    /// The available visual styles, Fusion first; "ApplicationLook" indexes this list.
+    [[nodiscard]] static QStringList StyleNames();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateStatusBar();
+    void LoadSettings();
+    void AddRecentFile(const QString& path);
+    void RemoveRecentFile(const QString& path);
+    void SaveRecentFiles() const;
+    void RebuildRecentMenu();
+    void RebuildWindowMenu();
+    void ApplyStyle(int index);
+    void UpdateSrTexts();
+    CChildFrame* AddFrame(CLogDocument* document);
+    void CloseAllFrames();
+    void OnSubWindowActivated(QMdiSubWindow* window);
+    void OnViewInitialised(const QString& title);
+    void OnAbout();
+    [[nodiscard]] QString ChooseFolder(const QString& start);
+
+    CFolderWorkflow m_workflow;
+    QMdiArea* m_pMdi = nullptr;
+    CResultPane* m_pPane = nullptr;
+    QPointer<CPromptDlg> m_pNotice;
+    std::vector<CChildFrame*> m_frames; ///< opening order
+    QStringList m_recentFiles;          ///< newest first
+    QString m_strChosenFolder;          ///< the folder last chosen in the browser
+    std::function<QString(const QString&)> m_folderChooser;
+    std::array<QAction*, CFolderWorkflow::kSrCount> m_srActions{};
+    QMenu* m_pFileMenu = nullptr;
+    QMenu* m_pRecentAnchor = nullptr;
+    QAction* m_pRecentSeparator = nullptr;
+    QAction* m_pExitAction = nullptr;
+    std::vector<QAction*> m_recentActions;
+    QMenu* m_pWindowMenu = nullptr;
+    QActionGroup* m_pStyleGroup = nullptr;
+};
