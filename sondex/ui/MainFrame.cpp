@@ -76,6 +76,9 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     // The notice covers the client area until the first log view opens.
     m_pNotice = new CPromptDlg(EPromptVariant::Sondex, m_pMdi);
     m_pNotice->SetLines(GetProjectConfig().GetPromptLines());
+    // The table is placed in the client area itself, so its title is not cut off by the
+    // menu and tool bars above it.
+    m_pNotice->SetPlacementSource([mdi = m_pMdi] { return mdi->rect(); });
     m_pNotice->show();
     m_pNotice->raise();
 }
