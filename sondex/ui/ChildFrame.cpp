@@ -4,11 +4,15 @@
 
 #include "LogDocument.h"
 
+#include <QVBoxLayout>
+
 CChildFrame::CChildFrame(CLogDocument* document, QWidget* parent)
-    : QMdiSubWindow(parent), m_pDocument(document) {
-    setAttribute(Qt::WA_DeleteOnClose, false);
+    : QWidget(parent), m_pDocument(document) {
     m_pView = new CSondexView(document->GetData(), this);
-    setWidget(m_pView);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_pView);
+    setFocusProxy(m_pView);
     setWindowTitle(QString::fromStdWString(document->GetTitle()));
     if (document->GetData() != nullptr) {
         setToolTip(QString::fromStdWString(document->GetData()->GetName()));

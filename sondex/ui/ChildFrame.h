@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QMdiSubWindow>
+#include <QWidget>
 
 class CLogDocument;
 class CSondexView;
 
 /// The tabbed child window of one document, holding its view. The document belongs to the
 /// folder workflow; the frame only shows it.
-class CChildFrame : public QMdiSubWindow {
+class CChildFrame : public QWidget {
     Q_OBJECT
 public:
     explicit CChildFrame(CLogDocument* document, QWidget* parent = nullptr);

@@ -20,14 +20,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
-#include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QTabBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
 
@@ -53,14 +52,18 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Sondex Tool"));
     setAcceptDrops(true);
 
-    m_pMdi = new QMdiArea(this);
-    m_pMdi->setViewMode(QMdiArea::TabbedView);
-    m_pMdi->setTabsClosable(false);
-    m_pMdi->setTabsMovable(false);
-    m_pMdi->setDocumentMode(true);
-    m_pMdi->setActivationOrder(QMdiArea::CreationOrder);
-    setCentralWidget(m_pMdi);
-    connect(m_pMdi, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
+    // One tab per document; only the shown one is laid out and painted, so a folder of many
+    // logs opens without building every window.
+    m_pTabs = new QTabWidget(this);
+    m_pTabs->setObjectName(QStringLiteral("documents"));
+    m_pTabs->setDocumentMode(true);
+    m_pTabs->setTabsClosable(false);
+    m_pTabs->setMovable(false);
+    m_pTabs->setUsesScrollButtons(true);
+    setCentralWidget(m_pTabs);
+    connect(m_pTabs, &QTabWidget::currentChanged, this, [this](int index) {
+        OnFrameActivated(qobject_cast<CChildFrame*>(m_pTabs->widget(index)));
+    });
 
     m_pPane = new CResultPane(this);
     addDockWidget(Qt::BottomDockWidgetArea, m_pPane);
@@ -74,11 +77,11 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     LoadSettings();
 
     // The notice covers the client area until the first log view opens.
-    m_pNotice = new CPromptDlg(EPromptVariant::Sondex, m_pMdi);
+    m_pNotice = new CPromptDlg(EPromptVariant::Sondex, m_pTabs);
     m_pNotice->SetLines(GetProjectConfig().GetPromptLines());
     // The table is placed in the client area itself, so its title is not cut off by the
     // menu and tool bars above it.
-    m_pNotice->SetPlacementSource([mdi = m_pMdi] { return mdi->rect(); });
+    m_pNotice->SetPlacementSource([tabs = m_pTabs] { return tabs->rect(); });
     m_pNotice->show();
     m_pNotice->raise();
 }
@@ -256,6 +259,10 @@ void CMainFrame::RemoveRecentFile(const QString& path) {
 
 void CMainFrame::SaveRecentFiles() const {
     QSettings settings = OpenSettings();
+    SaveRecentFiles(settings);
+}
+
+void CMainFrame::SaveRecentFiles(QSettings& settings) const {
     settings.beginGroup(QLatin1String(kRecentSection));
     for (int i = 1; i <= kRecentFiles; ++i) {
         const QString key = QStringLiteral("File%1").arg(i);
@@ -309,37 +316,43 @@ void CMainFrame::RebuildWindowMenu() {
         action->setCheckable(true);
         action->setChecked(frame == active);
         connect(action, &QAction::triggered, this, [this, frame] {
-            m_pMdi->setActiveSubWindow(frame);
+            m_pTabs->setCurrentWidget(frame);
             frame->GetView()->setFocus();
         });
     }
 }
 
 CChildFrame* CMainFrame::ActiveFrame() const {
-    return qobject_cast<CChildFrame*>(m_pMdi->currentSubWindow());
+    return qobject_cast<CChildFrame*>(m_pTabs->currentWidget());
 }
 
-CChildFrame* CMainFrame::AddFrame(CLogDocument* document) {
+CChildFrame* CMainFrame::AddFrame(CLogDocument* document, bool activate) {
     auto* frame = new CChildFrame(document);
     connect(frame->GetView(), &CSondexView::initialised, this, &CMainFrame::OnViewInitialised);
     connect(frame->GetView(), &CSondexView::switchDocument, this, &CMainFrame::SwitchDocument);
-    m_pMdi->addSubWindow(frame);
     m_frames.push_back(frame);
     UpdateSrTexts();
     frame->GetView()->OnInitialUpdate();
-    frame->show();
-    m_pMdi->setActiveSubWindow(frame);
-    frame->GetView()->setFocus();
+    const int index = m_pTabs->addTab(frame, frame->windowTitle());
+    m_pTabs->setTabToolTip(index, frame->toolTip());
+    if (activate) {
+        m_pTabs->setCurrentIndex(index);
+        frame->GetView()->setFocus();
+    }
     return frame;
 }
 
 void CMainFrame::CloseAllFrames() {
     std::vector<CChildFrame*> frames;
     frames.swap(m_frames);
-    for (CChildFrame* frame : frames) {
-        m_pMdi->removeSubWindow(frame);
-        delete frame;
+    // No refresh for the tabs that become current while the others go.
+    const bool adding = m_bAddingFolder;
+    m_bAddingFolder = true;
+    for (auto it = frames.rbegin(); it != frames.rend(); ++it) {
+        m_pTabs->removeTab(m_pTabs->indexOf(*it));
+        delete *it;
     }
+    m_bAddingFolder = adding;
     if (m_srActions[0] != nullptr) {
         UpdateSrTexts();
     }
@@ -352,11 +365,12 @@ void CMainFrame::OnViewInitialised(const QString& title) {
     setWindowTitle(title);
 }
 
-void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window) {
-    auto* frame = qobject_cast<CChildFrame*>(window);
-    if (frame == nullptr) {
+void CMainFrame::OnFrameActivated(CChildFrame* frame) {
+    if (frame == nullptr || m_bAddingFolder) {
         return;
     }
+    m_pLastRefreshed = frame;
+    frame->GetView()->EnsureGrids();
     m_workflow.Activate(frame->GetDocument());
     ResultForm()->ShowModel(m_workflow.GetResultForm());
 }
@@ -365,20 +379,40 @@ int CMainFrame::AnalyzeFolder(const QString& folder) {
     CloseAllFrames();
     const int opened = m_workflow.AnalyzeFolder(ToPath(folder));
     ResultForm()->ShowModel(m_workflow.GetResultForm());
+    // The documents are added without each becoming the shown one in turn: the last (the
+    // statistics) is shown and refreshed, the others' grids are built when their tab is
+    // first chosen. Refreshing each log on the way would end in the same state.
+    m_bAddingFolder = true;
     for (const auto& document : m_workflow.GetDocuments()) {
-        AddFrame(document.get());
+        AddFrame(document.get(), false);
+    }
+    m_bAddingFolder = false;
+    if (!m_frames.empty()) {
+        m_pLastRefreshed = nullptr;
+        m_pTabs->setCurrentWidget(m_frames.back());
+        if (m_pLastRefreshed != m_frames.back()) {
+            OnFrameActivated(m_frames.back());
+        }
+        m_frames.back()->GetView()->setFocus();
     }
     if (opened > 0) {
-        QSettings settings = OpenSettings();
-        settings.setValue(QStringLiteral("%1/LogFileDir").arg(QLatin1String(kSection)),
-                          LogFileDir());
+        const QStringList before = m_recentFiles;
         for (const auto& record : m_workflow.GetOpenRecords()) {
             if (record.opened) {
                 AddRecentFile(FromPath(record.path));
             }
         }
-        SaveRecentFiles();
-        RebuildRecentMenu();
+        // The profile is written (and flushed to disk) only when something in it changed:
+        // analysing the same folder again costs no write.
+        const QString key = QStringLiteral("%1/LogFileDir").arg(QLatin1String(kSection));
+        QSettings settings = OpenSettings();
+        if (settings.value(key).toString() != LogFileDir()) {
+            settings.setValue(key, LogFileDir());
+        }
+        if (m_recentFiles != before) {
+            SaveRecentFiles(settings);
+            RebuildRecentMenu();
+        }
     }
     return opened;
 }
@@ -421,7 +455,7 @@ void CMainFrame::SwitchDocument(int step) {
         return;
     }
     CChildFrame* next = m_frames[static_cast<size_t>(index)];
-    m_pMdi->setActiveSubWindow(next);
+    m_pTabs->setCurrentWidget(next);
     next->GetView()->setFocus();
 }
 

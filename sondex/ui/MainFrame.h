@@ -18,11 +18,11 @@ class CResultPane;
 class QAction;
 class QActionGroup;
 class QLabel;
-class QMdiArea;
-class QMdiSubWindow;
+class QTabWidget;
 class QMenu;
+class QSettings;
 
-/// The Sondex main window: tabbed document windows, the result pane at the bottom, the
+/// The Sondex main window: document windows in tabs, the result pane at the bottom, the
 /// usage notice until the first log view opens, menus, status bar and recent files. The
 /// documents and the folder analysis are the folder workflow's; the frame shows them.
 class CMainFrame : public QMainWindow {
@@ -62,7 +62,8 @@ public:
     [[nodiscard]] CFolderWorkflow& Workflow() { return m_workflow; }
     [[nodiscard]] const std::vector<CChildFrame*>& Frames() const { return m_frames; }
     [[nodiscard]] CChildFrame* ActiveFrame() const;
-    [[nodiscard]] QMdiArea* MdiArea() const { return m_pMdi; }
+    /// The document tabs, in opening order.
+    [[nodiscard]] QTabWidget* Tabs() const { return m_pTabs; }
     [[nodiscard]] CResultPane* ResultPane() const { return m_pPane; }
     [[nodiscard]] CResultFormView* ResultForm() const;
     [[nodiscard]] CPromptDlg* Notice() const { return m_pNotice.data(); }
@@ -85,19 +86,21 @@ private:
     void AddRecentFile(const QString& path);
     void RemoveRecentFile(const QString& path);
     void SaveRecentFiles() const;
+    void SaveRecentFiles(QSettings& settings) const;
     void RebuildRecentMenu();
     void RebuildWindowMenu();
     void ApplyStyle(int index);
     void UpdateSrTexts();
-    CChildFrame* AddFrame(CLogDocument* document);
+    CChildFrame* AddFrame(CLogDocument* document, bool activate = true);
     void CloseAllFrames();
-    void OnSubWindowActivated(QMdiSubWindow* window);
+    /// Refresh of the result form when a document's tab becomes the shown one.
+    void OnFrameActivated(CChildFrame* frame);
     void OnViewInitialised(const QString& title);
     void OnAbout();
     [[nodiscard]] QString ChooseFolder(const QString& start);
 
     CFolderWorkflow m_workflow;
-    QMdiArea* m_pMdi = nullptr;
+    QTabWidget* m_pTabs = nullptr;
     CResultPane* m_pPane = nullptr;
     QPointer<CPromptDlg> m_pNotice;
     std::vector<CChildFrame*> m_frames; ///< opening order
@@ -112,4 +115,7 @@ private:
     std::vector<QAction*> m_recentActions;
     QMenu* m_pWindowMenu = nullptr;
     QActionGroup* m_pStyleGroup = nullptr;
+    bool m_bAddingFolder = false;           ///< no refresh while a folder's frames are added
+    CChildFrame* m_pLastRefreshed = nullptr; ///< frame of the last refresh
+
 };

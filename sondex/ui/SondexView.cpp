@@ -34,6 +34,21 @@ CSondexView::~CSondexView() {
 void CSondexView::OnInitialUpdate() {
     if (m_pData != nullptr) {
         m_header = m_pData->GetHeader();
+    }
+    // A folder opens one document per log; the grids of a tab nobody has looked at yet are
+    // not worth building: the frame builds them when the tab is first activated.
+    emit initialised(QStringLiteral("Sondex Tool -- [Project:%1 DDRType:%2 CLK:%3]")
+                         .arg(QString::fromStdWString(m_header.project),
+                              QString::fromStdWString(m_header.ddrType),
+                              QString::fromStdWString(m_header.clock)));
+}
+
+void CSondexView::EnsureGrids() {
+    if (m_bGridsBuilt) {
+        return;
+    }
+    m_bGridsBuilt = true;
+    if (m_pData != nullptr) {
         int id = 0;
         for (const auto& [index, table] : m_pData->GetTables()) {
             auto* grid = new CGridCtrl(0, 0, 0, 0, m_pPage);
@@ -48,10 +63,12 @@ void CSondexView::OnInitialUpdate() {
         }
     }
     LayoutGrids();
-    emit initialised(QStringLiteral("Sondex Tool -- [Project:%1 DDRType:%2 CLK:%3]")
-                         .arg(QString::fromStdWString(m_header.project),
-                              QString::fromStdWString(m_header.ddrType),
-                              QString::fromStdWString(m_header.clock)));
+}
+
+void CSondexView::resizeEvent(QResizeEvent* event) {
+    QScrollArea::resizeEvent(event);
+    // The scroll range follows every size change.
+    LayoutGrids();
 }
 
 void CSondexView::LayoutGrids() {

@@ -24,8 +24,12 @@ public:
     CSondexView(const CSondexView&) = delete;
     CSondexView& operator=(const CSondexView&) = delete;
 
-    /// Builds and fills the grids; emits initialised with the title the main frame takes.
+    /// Takes the document's header and emits initialised with the title the main frame
+    /// takes; the grids are built by EnsureGrids when the document is first activated.
     void OnInitialUpdate();
+    /// Builds and fills the grids unless they are built already.
+    void EnsureGrids();
+    [[nodiscard]] bool HasGrids() const { return m_bGridsBuilt; }
     /// Applies a zoom step to every table and lays the grids out again.
     void ZoomBy(int step);
     /// Places the grids and sets the scroll range.
@@ -47,6 +51,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     [[nodiscard]] CGridCtrl* GridAt(const QPoint& globalPos) const;
@@ -56,4 +61,5 @@ private:
     QWidget* m_pPage = nullptr;
     std::map<int, std::unique_ptr<CDDRTable>> m_tables;
     int m_nWheelRemainder = 0;
+    bool m_bGridsBuilt = false;
 };

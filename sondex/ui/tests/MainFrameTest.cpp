@@ -16,7 +16,8 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiArea>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -101,7 +102,7 @@ TEST_F(CSondexWindowTest, SampleFolderShowsWhatTheBatchProgramReports) {
     std::vector<std::wstring> titles(6, L"Project");
     titles.push_back(L"StatisticalChart");
     EXPECT_EQ(Titles(*frame), titles);
-    EXPECT_EQ(frame->MdiArea()->subWindowList().size(), 7);
+    EXPECT_EQ(frame->Tabs()->count(), 7);
     ASSERT_NE(frame->ActiveFrame(), nullptr);
     EXPECT_TRUE(frame->ActiveFrame()->GetDocument()->IsStatistics());
 
@@ -250,7 +251,7 @@ TEST_F(CSondexWindowTest, SecondFolderResetsEverything) {
     CopySample(folder, "K7_board02.Txt", "b.Txt");
     ASSERT_EQ(frame->AnalyzeFolder(Q(folder)), 2);
     EXPECT_EQ(Titles(*frame), (std::vector<std::wstring>{L"Project", L"Project", L"StatisticalChart"}));
-    EXPECT_EQ(frame->MdiArea()->subWindowList().size(), 3);
+    EXPECT_EQ(frame->Tabs()->count(), 3);
     EXPECT_EQ(frame->Workflow().GetPerLogResults().size(), 2u);
     EXPECT_TRUE(frame->Workflow().GetFailList().empty());
     EXPECT_TRUE(frame->Workflow().GetIncompleteList().empty());
@@ -404,7 +405,10 @@ TEST_F(CSondexWindowTest, UsageNoticeUntilTheFirstLogView) {
     ASSERT_NE(frame->Notice(), nullptr);
     EXPECT_EQ(frame->Notice()->objectName(), QStringLiteral("prompt"));
     EXPECT_EQ(frame->Notice()->Lines(), m_config.GetPromptLines());
-    EXPECT_EQ(frame->Notice()->geometry(), frame->MdiArea()->rect());
+    EXPECT_EQ(frame->Notice()->geometry(), frame->Tabs()->rect());
+    // The table lies inside the client area: its title is not cut off.
+    EXPECT_EQ(frame->Notice()->Placement(), frame->Tabs()->rect());
+    EXPECT_GE(frame->Notice()->Geometry().Top(), 0);
     EXPECT_TRUE(frame->Notice()->isVisible());
     ASSERT_TRUE(frame->OpenLogFile(Q(kSamples / "logs" / "K7_board01.Txt")));
     EXPECT_EQ(frame->Notice(), nullptr);
@@ -470,4 +474,35 @@ TEST_F(CSondexWindowTest, DocumentWithoutResultsShowsFail) {
     EXPECT_TRUE(frame->Frames()[0]->GetDocument()->GetResults().empty());
     EXPECT_EQ(frame->ResultForm()->VerdictLabel()->text(), QStringLiteral("Fail"));
     EXPECT_EQ(frame->ResultForm()->ListModel().rowCount(), 0);
+}
+
+TEST_F(CSondexWindowTest, ClickingATabShowsItsDocumentAndBuildsItsGrids) {
+    const fs::path folder = Folder("tabs");
+    CopySample(folder, "K7_board01.Txt", "a.Txt");
+    CopySample(folder, "K7_board04.Txt", "b.Txt");
+    auto frame = MakeFrame();
+    ASSERT_EQ(frame->AnalyzeFolder(Q(folder)), 2);
+    const auto& frames = frame->Frames();
+    ASSERT_EQ(frames.size(), 3u);
+    // Only the shown document has its grids so far.
+    EXPECT_FALSE(frames[0]->GetView()->HasGrids());
+    EXPECT_FALSE(frames[1]->GetView()->HasGrids());
+    EXPECT_TRUE(frames[2]->GetView()->HasGrids());
+    EXPECT_EQ(frame->ResultForm()->FailListLabel()->text(), QStringLiteral("\nb.Txt\tFail"));
+
+    QTabBar* bar = frame->Tabs()->tabBar();
+    ASSERT_EQ(bar->count(), 3);
+    EXPECT_EQ(bar->tabText(1), QStringLiteral("Project"));
+    EXPECT_EQ(bar->tabToolTip(1), QStringLiteral("b.Txt"));
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(1).center());
+    EXPECT_EQ(frame->ActiveFrame(), frames[1]);
+    EXPECT_TRUE(frames[1]->GetView()->HasGrids());
+    EXPECT_EQ(frames[1]->GetView()->GetTables().size(), 3u);
+    // The failing log's own verdict, in red; the fail list stays as the statistics set it.
+    EXPECT_EQ(frame->ResultForm()->VerdictLabel()->text(), QStringLiteral("Fail"));
+    EXPECT_GT(CountPixels(frame->ResultForm()->VerdictLabel(), CResultFormView::kFailColour), 100);
+    EXPECT_EQ(frame->ResultForm()->FailListLabel()->text(), QStringLiteral("\nb.Txt\tFail"));
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(0).center());
+    EXPECT_EQ(frame->ResultForm()->VerdictLabel()->text(), QStringLiteral("Pass"));
+    EXPECT_GT(CountPixels(frame->ResultForm()->VerdictLabel(), CResultFormView::kPassColour), 100);
 }

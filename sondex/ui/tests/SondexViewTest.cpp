@@ -13,7 +13,7 @@
 #include "GridCtrl.h"
 
 #include <QLabel>
-#include <QMdiArea>
+#include <QTabWidget>
 #include <QTest>
 #include <QWheelEvent>
 
