@@ -19,6 +19,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
@@ -505,4 +507,43 @@ TEST_F(CSondexWindowTest, ClickingATabShowsItsDocumentAndBuildsItsGrids) {
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(0).center());
     EXPECT_EQ(frame->ResultForm()->VerdictLabel()->text(), QStringLiteral("Pass"));
     EXPECT_GT(CountPixels(frame->ResultForm()->VerdictLabel(), CResultFormView::kPassColour), 100);
+}
+
+TEST_F(CSondexWindowTest, ApplicationLookIsStoredAsAnIndexFusionFirst) {
+    const QStringList styles = CMainFrame::StyleNames();
+    ASSERT_FALSE(styles.isEmpty());
+    EXPECT_EQ(styles[0], QStringLiteral("Fusion"));
+    {
+        // Nothing stored: the default 214 names no style here and means Fusion.
+        auto frame = MakeFrame();
+        EXPECT_EQ(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
+        if (styles.size() < 2) {
+            GTEST_SKIP() << "only one style on this platform";
+        }
+        QMenu* view = nullptr;
+        for (QAction* action : frame->menuBar()->actions()) {
+            if (action->text() == QStringLiteral("&View")) {
+                view = action->menu();
+            }
+        }
+        ASSERT_NE(view, nullptr);
+        QMenu* look = nullptr;
+        for (QAction* action : view->actions()) {
+            if (action->menu() != nullptr) {
+                look = action->menu();
+            }
+        }
+        ASSERT_NE(look, nullptr);
+        ASSERT_EQ(look->actions().size(), styles.size());
+        look->actions()[1]->trigger();
+        EXPECT_EQ(QApplication::style()->name().toLower(), styles[1].toLower());
+    }
+    QSettings settings(QStringLiteral("Norvale"), QStringLiteral("Sondex"));
+    EXPECT_EQ(settings.value(QStringLiteral("Sondex::CMainFrame/ApplicationLook")).toInt(), 1);
+    auto again = MakeFrame();
+    EXPECT_EQ(QApplication::style()->name().toLower(), styles[1].toLower());
+    settings.setValue(QStringLiteral("Sondex::CMainFrame/ApplicationLook"), 214);
+    settings.sync();
+    auto third = MakeFrame();
+    EXPECT_EQ(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
 }
