@@ -26,7 +26,9 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QTabWidget>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QVBoxLayout>
 #include <QTimer>
 #include <QToolBar>
 
@@ -52,18 +54,13 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Sondex Tool"));
     setAcceptDrops(true);
 
-    // One tab per document; only the shown one is laid out and painted, so a folder of many
-    // logs opens without building every window.
-    m_pTabs = new QTabWidget(this);
-    m_pTabs->setObjectName(QStringLiteral("documents"));
-    m_pTabs->setDocumentMode(true);
-    m_pTabs->setTabsClosable(false);
-    m_pTabs->setMovable(false);
-    m_pTabs->setUsesScrollButtons(true);
-    setCentralWidget(m_pTabs);
-    connect(m_pTabs, &QTabWidget::currentChanged, this, [this](int index) {
-        OnFrameActivated(qobject_cast<CChildFrame*>(m_pTabs->widget(index)));
-    });
+    m_pClient = new QWidget(this);
+    m_pClient->setObjectName(QStringLiteral("client"));
+    auto* clientLayout = new QVBoxLayout(m_pClient);
+    clientLayout->setContentsMargins(0, 0, 0, 0);
+    clientLayout->setSpacing(0);
+    setCentralWidget(m_pClient);
+    CreateDocumentArea();
 
     m_pPane = new CResultPane(this);
     addDockWidget(Qt::BottomDockWidgetArea, m_pPane);
@@ -77,18 +74,42 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     LoadSettings();
 
     // The notice covers the client area until the first log view opens.
-    m_pNotice = new CPromptDlg(EPromptVariant::Sondex, m_pTabs);
+    m_pNotice = new CPromptDlg(EPromptVariant::Sondex, m_pClient);
     m_pNotice->SetLines(GetProjectConfig().GetPromptLines());
     // The table is placed in the client area itself, so its title is not cut off by the
     // menu and tool bars above it.
-    m_pNotice->SetPlacementSource([tabs = m_pTabs] { return tabs->rect(); });
+    m_pNotice->SetPlacementSource([client = m_pClient] { return client->rect(); });
     m_pNotice->show();
     m_pNotice->raise();
 }
 
 CMainFrame::~CMainFrame() {
     // Frames show documents the workflow owns: they go first.
-    CloseAllFrames();
+    m_frames.clear();
+    delete m_pStack;
+}
+
+void CMainFrame::CreateDocumentArea() {
+    // A plain tab bar over a stack: adding a tab to a hidden bar costs nothing, so a folder
+    // of many logs is laid out once, when it is shown.
+    m_pTabBar = new QTabBar(m_pClient);
+    m_pTabBar->setObjectName(QStringLiteral("documentTabs"));
+    m_pTabBar->setDocumentMode(true);
+    m_pTabBar->setExpanding(false);
+    m_pTabBar->setUsesScrollButtons(true);
+    m_pStack = new QStackedWidget(m_pClient);
+    m_pStack->setObjectName(QStringLiteral("documents"));
+    auto* layout = static_cast<QVBoxLayout*>(m_pClient->layout());
+    layout->insertWidget(0, m_pTabBar);
+    layout->insertWidget(1, m_pStack, 1);
+    m_pTabBar->setVisible(false);
+    connect(m_pTabBar, &QTabBar::currentChanged, this, [this](int index) {
+        if (index < 0 || index >= static_cast<int>(m_frames.size())) {
+            return;
+        }
+        m_pStack->setCurrentWidget(m_frames[static_cast<size_t>(index)]);
+        OnFrameActivated(m_frames[static_cast<size_t>(index)]);
+    });
 }
 
 CResultFormView* CMainFrame::ResultForm() const {
@@ -118,8 +139,9 @@ void CMainFrame::CreateMenus() {
     openAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     openAction->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     connect(openAction, &QAction::triggered, this, &CMainFrame::OnFileOpen);
-    m_pRecentSeparator = m_pFileMenu->addSeparator();
     m_pFileMenu->addSeparator();
+    // Recent files go between the two separators; the second shows only when there are any.
+    m_pRecentSeparator = m_pFileMenu->addSeparator();
     m_pExitAction = m_pFileMenu->addAction(QStringLiteral("E&xit"));
     connect(m_pExitAction, &QAction::triggered, this, &QWidget::close);
 
@@ -285,17 +307,10 @@ void CMainFrame::RebuildRecentMenu() {
         const QString file = m_recentFiles[i];
         auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(file), this);
         connect(action, &QAction::triggered, this, [this, file] { OpenLogFile(file); });
-        m_pFileMenu->insertAction(m_pExitAction, action);
+        m_pFileMenu->insertAction(m_pRecentSeparator, action);
         m_recentActions.push_back(action);
     }
-    // The separator before Exit closes the recent-file block only when there is one.
-    if (m_pExitAction != nullptr) {
-        const QList<QAction*> actions = m_pFileMenu->actions();
-        const qsizetype exitAt = actions.indexOf(m_pExitAction);
-        if (exitAt > 0) {
-            actions[exitAt - 1]->setVisible(!m_recentFiles.isEmpty());
-        }
-    }
+    m_pRecentSeparator->setVisible(!m_recentFiles.isEmpty());
 }
 
 void CMainFrame::RebuildWindowMenu() {
@@ -316,46 +331,56 @@ void CMainFrame::RebuildWindowMenu() {
         action->setCheckable(true);
         action->setChecked(frame == active);
         connect(action, &QAction::triggered, this, [this, frame] {
-            m_pTabs->setCurrentWidget(frame);
+            m_pTabBar->setCurrentIndex(IndexOf(frame));
             frame->GetView()->setFocus();
         });
     }
 }
 
 CChildFrame* CMainFrame::ActiveFrame() const {
-    return qobject_cast<CChildFrame*>(m_pTabs->currentWidget());
+    const int index = m_pTabBar->currentIndex();
+    return index >= 0 && index < static_cast<int>(m_frames.size())
+               ? m_frames[static_cast<size_t>(index)]
+               : nullptr;
 }
 
 CChildFrame* CMainFrame::AddFrame(CLogDocument* document, bool activate) {
     auto* frame = new CChildFrame(document);
-    connect(frame->GetView(), &CSondexView::initialised, this, &CMainFrame::OnViewInitialised);
-    connect(frame->GetView(), &CSondexView::switchDocument, this, &CMainFrame::SwitchDocument);
+    connect(frame, &CChildFrame::switchDocument, this, &CMainFrame::SwitchDocument);
     m_frames.push_back(frame);
     UpdateSrTexts();
-    frame->GetView()->OnInitialUpdate();
-    const int index = m_pTabs->addTab(frame, frame->windowTitle());
-    m_pTabs->setTabToolTip(index, frame->toolTip());
+    // What the first update of a document's view does to the frame: the notice goes, the
+    // title shows the log's header.
+    OnViewInitialised(CSondexView::FrameTitle(document->GetHeader()));
+    m_pStack->addWidget(frame);
+    const int index = m_pTabBar->addTab(frame->windowTitle());
+    m_pTabBar->setTabToolTip(index, frame->toolTip());
+    if (!m_bAddingFolder && !m_pTabBar->isVisibleTo(m_pClient)) {
+        m_pTabBar->setVisible(true);
+    }
     if (activate) {
-        m_pTabs->setCurrentIndex(index);
+        m_pTabBar->setCurrentIndex(index);
         frame->GetView()->setFocus();
     }
     return frame;
 }
 
 void CMainFrame::CloseAllFrames() {
-    std::vector<CChildFrame*> frames;
-    frames.swap(m_frames);
-    // No refresh for the tabs that become current while the others go.
-    const bool adding = m_bAddingFolder;
-    m_bAddingFolder = true;
-    for (auto it = frames.rbegin(); it != frames.rend(); ++it) {
-        m_pTabs->removeTab(m_pTabs->indexOf(*it));
-        delete *it;
+    if (!m_frames.empty()) {
+        m_frames.clear();
+        // Deleting the stack deletes the frames with it, and the bar goes whole.
+        delete m_pTabBar;
+        delete m_pStack;
+        CreateDocumentArea();
     }
-    m_bAddingFolder = adding;
     if (m_srActions[0] != nullptr) {
         UpdateSrTexts();
     }
+}
+
+int CMainFrame::IndexOf(const CChildFrame* frame) const {
+    const auto at = std::find(m_frames.begin(), m_frames.end(), frame);
+    return at == m_frames.end() ? -1 : static_cast<int>(at - m_frames.begin());
 }
 
 void CMainFrame::OnViewInitialised(const QString& title) {
@@ -376,7 +401,10 @@ void CMainFrame::OnFrameActivated(CChildFrame* frame) {
 }
 
 int CMainFrame::AnalyzeFolder(const QString& folder) {
+    // While hidden, the tabs are neither laid out nor shown one by one as the documents of
+    // a folder come; the window shows the result once.
     CloseAllFrames();
+    m_pTabBar->hide();
     const int opened = m_workflow.AnalyzeFolder(ToPath(folder));
     ResultForm()->ShowModel(m_workflow.GetResultForm());
     // The documents are added without each becoming the shown one in turn: the last (the
@@ -387,9 +415,11 @@ int CMainFrame::AnalyzeFolder(const QString& folder) {
         AddFrame(document.get(), false);
     }
     m_bAddingFolder = false;
+    // Shown again before the statistics are: their messages come over the documents.
+    m_pTabBar->setVisible(!m_frames.empty());
     if (!m_frames.empty()) {
         m_pLastRefreshed = nullptr;
-        m_pTabs->setCurrentWidget(m_frames.back());
+        m_pTabBar->setCurrentIndex(static_cast<int>(m_frames.size()) - 1);
         if (m_pLastRefreshed != m_frames.back()) {
             OnFrameActivated(m_frames.back());
         }
@@ -455,7 +485,7 @@ void CMainFrame::SwitchDocument(int step) {
         return;
     }
     CChildFrame* next = m_frames[static_cast<size_t>(index)];
-    m_pTabs->setCurrentWidget(next);
+    m_pTabBar->setCurrentIndex(static_cast<int>(index));
     next->GetView()->setFocus();
 }
 

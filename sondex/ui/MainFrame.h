@@ -18,7 +18,8 @@ class CResultPane;
 class QAction;
 class QActionGroup;
 class QLabel;
-class QTabWidget;
+class QStackedWidget;
+class QTabBar;
 class QMenu;
 class QSettings;
 
@@ -62,8 +63,10 @@ public:
     [[nodiscard]] CFolderWorkflow& Workflow() { return m_workflow; }
     [[nodiscard]] const std::vector<CChildFrame*>& Frames() const { return m_frames; }
     [[nodiscard]] CChildFrame* ActiveFrame() const;
+    /// The client area: the document tabs above the shown document.
+    [[nodiscard]] QWidget* Client() const { return m_pClient; }
     /// The document tabs, in opening order.
-    [[nodiscard]] QTabWidget* Tabs() const { return m_pTabs; }
+    [[nodiscard]] QTabBar* TabBar() const { return m_pTabBar; }
     [[nodiscard]] CResultPane* ResultPane() const { return m_pPane; }
     [[nodiscard]] CResultFormView* ResultForm() const;
     [[nodiscard]] CPromptDlg* Notice() const { return m_pNotice.data(); }
@@ -92,7 +95,11 @@ private:
     void ApplyStyle(int index);
     void UpdateSrTexts();
     CChildFrame* AddFrame(CLogDocument* document, bool activate = true);
+    /// Closes every frame; the tabs and the stack of frames are made anew (one by one, the
+    /// tab bar would lay itself out again for every tab that goes).
     void CloseAllFrames();
+    void CreateDocumentArea();
+    [[nodiscard]] int IndexOf(const CChildFrame* frame) const;
     /// Refresh of the result form when a document's tab becomes the shown one.
     void OnFrameActivated(CChildFrame* frame);
     void OnViewInitialised(const QString& title);
@@ -100,7 +107,9 @@ private:
     [[nodiscard]] QString ChooseFolder(const QString& start);
 
     CFolderWorkflow m_workflow;
-    QTabWidget* m_pTabs = nullptr;
+    QWidget* m_pClient = nullptr;
+    QTabBar* m_pTabBar = nullptr;      ///< one tab per frame, same order as the stack
+    QStackedWidget* m_pStack = nullptr; ///< the frames
     CResultPane* m_pPane = nullptr;
     QPointer<CPromptDlg> m_pNotice;
     std::vector<CChildFrame*> m_frames; ///< opening order
@@ -109,8 +118,7 @@ private:
     std::function<QString(const QString&)> m_folderChooser;
     std::array<QAction*, CFolderWorkflow::kSrCount> m_srActions{};
     QMenu* m_pFileMenu = nullptr;
-    QMenu* m_pRecentAnchor = nullptr;
-    QAction* m_pRecentSeparator = nullptr;
+    QAction* m_pRecentSeparator = nullptr; ///< between the recent files and Exit
     QAction* m_pExitAction = nullptr;
     std::vector<QAction*> m_recentActions;
     QMenu* m_pWindowMenu = nullptr;

@@ -31,16 +31,16 @@ CSondexView::~CSondexView() {
     m_tables.clear();
 }
 
+QString CSondexView::FrameTitle(const LogHeader& header) {
+    return QStringLiteral("Sondex Tool -- [Project:%1 DDRType:%2 CLK:%3]")
+        .arg(QString::fromStdWString(header.project), QString::fromStdWString(header.ddrType),
+             QString::fromStdWString(header.clock));
+}
+
 void CSondexView::OnInitialUpdate() {
     if (m_pData != nullptr) {
         m_header = m_pData->GetHeader();
     }
-    // A folder opens one document per log; the grids of a tab nobody has looked at yet are
-    // not worth building: the frame builds them when the tab is first activated.
-    emit initialised(QStringLiteral("Sondex Tool -- [Project:%1 DDRType:%2 CLK:%3]")
-                         .arg(QString::fromStdWString(m_header.project),
-                              QString::fromStdWString(m_header.ddrType),
-                              QString::fromStdWString(m_header.clock)));
 }
 
 void CSondexView::EnsureGrids() {

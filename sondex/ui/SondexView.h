@@ -24,8 +24,11 @@ public:
     CSondexView(const CSondexView&) = delete;
     CSondexView& operator=(const CSondexView&) = delete;
 
-    /// Takes the document's header and emits initialised with the title the main frame
-    /// takes; the grids are built by EnsureGrids when the document is first activated.
+    /// The main frame's title for a document: "Sondex Tool -- [Project:... DDRType:... CLK:...]".
+    [[nodiscard]] static QString FrameTitle(const LogHeader& header);
+
+    /// Takes the document's header; the grids are built by EnsureGrids when the document is
+    /// first activated.
     void OnInitialUpdate();
     /// Builds and fills the grids unless they are built already.
     void EnsureGrids();
@@ -42,8 +45,6 @@ public:
     [[nodiscard]] QWidget* GetPage() const { return m_pPage; }
 
 signals:
-    /// The main frame's title after the first update: "Sondex Tool -- [Project:...]".
-    void initialised(const QString& frameTitle);
     /// Left (-1) or Right (+1) asks for the previous or next document in opening order.
     void switchDocument(int step);
 

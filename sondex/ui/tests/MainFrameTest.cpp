@@ -81,6 +81,17 @@ int CountPixels(QWidget* widget, const QColor& colour) {
     return count;
 }
 
+/// Texts of a menu's visible items, "-" for a separator.
+QStringList ShownActions(const QMenu* menu) {
+    QStringList shown;
+    for (QAction* action : menu->actions()) {
+        if (action->isVisible()) {
+            shown.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+        }
+    }
+    return shown;
+}
+
 std::vector<std::wstring> Titles(const CMainFrame& frame) {
     std::vector<std::wstring> out;
     for (const CChildFrame* child : frame.Frames()) {
@@ -104,7 +115,7 @@ TEST_F(CSondexWindowTest, SampleFolderShowsWhatTheBatchProgramReports) {
     std::vector<std::wstring> titles(6, L"Project");
     titles.push_back(L"StatisticalChart");
     EXPECT_EQ(Titles(*frame), titles);
-    EXPECT_EQ(frame->Tabs()->count(), 7);
+    EXPECT_EQ(frame->TabBar()->count(), 7);
     ASSERT_NE(frame->ActiveFrame(), nullptr);
     EXPECT_TRUE(frame->ActiveFrame()->GetDocument()->IsStatistics());
 
@@ -253,7 +264,7 @@ TEST_F(CSondexWindowTest, SecondFolderResetsEverything) {
     CopySample(folder, "K7_board02.Txt", "b.Txt");
     ASSERT_EQ(frame->AnalyzeFolder(Q(folder)), 2);
     EXPECT_EQ(Titles(*frame), (std::vector<std::wstring>{L"Project", L"Project", L"StatisticalChart"}));
-    EXPECT_EQ(frame->Tabs()->count(), 3);
+    EXPECT_EQ(frame->TabBar()->count(), 3);
     EXPECT_EQ(frame->Workflow().GetPerLogResults().size(), 2u);
     EXPECT_TRUE(frame->Workflow().GetFailList().empty());
     EXPECT_TRUE(frame->Workflow().GetIncompleteList().empty());
@@ -306,6 +317,7 @@ TEST_F(CSondexWindowTest, RecentFilesAndFolderSurviveARestart) {
     {
         auto frame = MakeFrame();
         EXPECT_TRUE(frame->RecentFiles().isEmpty());
+        EXPECT_EQ(ShownActions(frame->FileMenu()), (QStringList{"&New", "&Open...", "-", "E&xit"}));
         EXPECT_TRUE(frame->ResultForm()->GetFolderText().isEmpty());
         ASSERT_EQ(frame->AnalyzeFolder(Q(folder)), 2);
         ASSERT_TRUE(frame->OpenLogFile(Q(single)));
@@ -324,6 +336,9 @@ TEST_F(CSondexWindowTest, RecentFilesAndFolderSurviveARestart) {
         }
     }
     ASSERT_NE(first, nullptr);
+    // New, Open, a separator, the recent files, a separator, Exit.
+    EXPECT_EQ(ShownActions(again->FileMenu()), (QStringList{"&New", "&Open...", "-", "&1 " + Q(single), "&2 " + Q(b),
+                                  "&3 " + Q(a), "-", "E&xit"}));
     first->trigger();
     ASSERT_EQ(again->Frames().size(), 1u);
     EXPECT_EQ(again->Frames()[0]->GetDocument()->GetData()->GetName(), L"single.Txt");
@@ -407,9 +422,9 @@ TEST_F(CSondexWindowTest, UsageNoticeUntilTheFirstLogView) {
     ASSERT_NE(frame->Notice(), nullptr);
     EXPECT_EQ(frame->Notice()->objectName(), QStringLiteral("prompt"));
     EXPECT_EQ(frame->Notice()->Lines(), m_config.GetPromptLines());
-    EXPECT_EQ(frame->Notice()->geometry(), frame->Tabs()->rect());
+    EXPECT_EQ(frame->Notice()->geometry(), frame->Client()->rect());
     // The table lies inside the client area: its title is not cut off.
-    EXPECT_EQ(frame->Notice()->Placement(), frame->Tabs()->rect());
+    EXPECT_EQ(frame->Notice()->Placement(), frame->Client()->rect());
     EXPECT_GE(frame->Notice()->Geometry().Top(), 0);
     EXPECT_TRUE(frame->Notice()->isVisible());
     ASSERT_TRUE(frame->OpenLogFile(Q(kSamples / "logs" / "K7_board01.Txt")));
@@ -492,7 +507,7 @@ TEST_F(CSondexWindowTest, ClickingATabShowsItsDocumentAndBuildsItsGrids) {
     EXPECT_TRUE(frames[2]->GetView()->HasGrids());
     EXPECT_EQ(frame->ResultForm()->FailListLabel()->text(), QStringLiteral("\nb.Txt\tFail"));
 
-    QTabBar* bar = frame->Tabs()->tabBar();
+    QTabBar* bar = frame->TabBar();
     ASSERT_EQ(bar->count(), 3);
     EXPECT_EQ(bar->tabText(1), QStringLiteral("Project"));
     EXPECT_EQ(bar->tabToolTip(1), QStringLiteral("b.Txt"));
