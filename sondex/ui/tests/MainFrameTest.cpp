@@ -28,6 +28,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <cstdlib>
 #include <sys/wait.h>
 
 using namespace sondexui;
@@ -561,4 +562,39 @@ TEST_F(CSondexWindowTest, ApplicationLookIsStoredAsAnIndexFusionFirst) {
     settings.sync();
     auto third = MakeFrame();
     EXPECT_EQ(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
+}
+
+TEST_F(CSondexWindowTest, EditKeysReachTheFocusedFolderBox) {
+    auto frame = MakeFrame();
+    frame->activateWindow();
+    QLineEdit* box = frame->ResultForm()->FolderEdit();
+    box->setFocus();
+    box->setText(QStringLiteral("/tmp/logs"));
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_TRUE(box->text().isEmpty());
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box->text(), QStringLiteral("/tmp/logs"));
+    EXPECT_TRUE(frame->Frames().empty());
+}
+
+TEST_F(CSondexWindowTest, CommandLineScreenshotOfAFolderAnalysis) {
+    // The real program, on the offscreen platform, with its profile in the scratch folder.
+    const fs::path folder = Folder("shot");
+    CopySample(folder, "K7_board01.Txt", "a.Txt");
+    const fs::path picture = m_scratch.Path() / "window.png";
+    auto run = [&](const fs::path& out) {
+        const std::string cmd = "QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=" +
+                                ShellQuote((m_scratch.Path() / "config").string()) + " " +
+                                ShellQuote(SONDEX_PATH) + " " + ShellQuote(folder.string()) +
+                                " --screenshot " + ShellQuote(out.string()) + " >/dev/null 2>&1";
+        const int status = std::system(cmd.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(run(picture), 0);
+    QImage image(Q(picture));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_GT(image.width(), 600);
+    // A picture that cannot be written is a failure.
+    EXPECT_NE(run(m_scratch.Path() / "missing" / "window.png"), 0);
 }
