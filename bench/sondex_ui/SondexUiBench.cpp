@@ -163,13 +163,13 @@ int main(int argc, char** argv) {
     const double w = Median(window);
     const double b = Median(batch);
     std::printf("logs opened          %d (+ statistics)\n", opened);
-    std::printf("window, Analyze to statistics painted   median %.1f ms (min %.1f, max %.1f)\n",
-                w, *std::min_element(window.begin(), window.end()),
+    std::printf("window, Analyze to statistics painted   median %.1f ms (min %.1f, max %.1f)\n", w,
+                *std::min_element(window.begin(), window.end()),
                 *std::max_element(window.begin(), window.end()));
     std::printf("  of which the AnalyzeFolder call      median %.1f ms (the rest: layout, paint)\n",
                 Median(calls));
-    std::printf("sondex-cli analyse, whole process       median %.1f ms (min %.1f, max %.1f)\n",
-                b, *std::min_element(batch.begin(), batch.end()),
+    std::printf("sondex-cli analyse, whole process       median %.1f ms (min %.1f, max %.1f)\n", b,
+                *std::min_element(batch.begin(), batch.end()),
                 *std::max_element(batch.begin(), batch.end()));
     std::printf("first round (profile written)           window %.1f ms, batch %.1f ms\n",
                 window.front(), batch.front());

@@ -63,11 +63,12 @@ void CDDRTable::Fill() {
     // Row-parameter values across the top, in hex.
     for (int i = 0; i < nB && i < m_nGridRows; ++i) {
         if (nC >= 1) {
-            g.SetItemText(i, nC - 1, PinNameOf(i < int(m_rowRanges.size()) ? m_rowRanges[i] : nullptr));
+            g.SetItemText(i, nC - 1,
+                          PinNameOf(i < int(m_rowRanges.size()) ? m_rowRanges[i] : nullptr));
         }
         for (int c = nC; c < m_nGridColumns; ++c) {
-            g.SetItemText(i, c, QStringLiteral("0x%1").arg(
-                                    static_cast<uint32_t>(headerValue(c, i)), 0, 16));
+            g.SetItemText(
+                i, c, QStringLiteral("0x%1").arg(static_cast<uint32_t>(headerValue(c, i)), 0, 16));
         }
     }
     // Column-parameter values down the left; all but the last only where they change.

@@ -108,7 +108,7 @@ private:
 
     CFolderWorkflow m_workflow;
     QWidget* m_pClient = nullptr;
-    QTabBar* m_pTabBar = nullptr;      ///< one tab per frame, same order as the stack
+    QTabBar* m_pTabBar = nullptr;       ///< one tab per frame, same order as the stack
     QStackedWidget* m_pStack = nullptr; ///< the frames
     CResultPane* m_pPane = nullptr;
     QPointer<CPromptDlg> m_pNotice;
@@ -123,7 +123,6 @@ private:
     std::vector<QAction*> m_recentActions;
     QMenu* m_pWindowMenu = nullptr;
     QActionGroup* m_pStyleGroup = nullptr;
-    bool m_bAddingFolder = false;           ///< no refresh while a folder's frames are added
+    bool m_bAddingFolder = false;            ///< no refresh while a folder's frames are added
     CChildFrame* m_pLastRefreshed = nullptr; ///< frame of the last refresh
-
 };

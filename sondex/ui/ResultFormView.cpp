@@ -71,7 +71,8 @@ CResultFormView::CResultFormView(QWidget* parent) : QWidget(parent) {
     verdictFont.setPointSize(70);
     verdictFont.setWeight(QFont::Bold);
     m_pVerdict->setFont(verdictFont);
-    m_pVerdict->setMinimumWidth(QFontMetrics(verdictFont).horizontalAdvance(QStringLiteral("Pass")) + 24);
+    m_pVerdict->setMinimumWidth(
+        QFontMetrics(verdictFont).horizontalAdvance(QStringLiteral("Pass")) + 24);
     auto* conclusionLayout = new QVBoxLayout(conclusion);
     conclusionLayout->addWidget(m_pVerdict);
 

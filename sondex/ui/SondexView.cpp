@@ -10,8 +10,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
-CSondexView::CSondexView(CScanLogData* data, QWidget* parent)
-    : QScrollArea(parent), m_pData(data) {
+CSondexView::CSondexView(CScanLogData* data, QWidget* parent) : QScrollArea(parent), m_pData(data) {
     setFocusPolicy(Qt::StrongFocus);
     setWidgetResizable(false);
     m_pPage = new QWidget;
@@ -82,7 +81,8 @@ void CSondexView::LayoutGrids() {
     }
     // The page is at least the visible area, so its colour fills the view.
     const QSize visible = viewport()->size();
-    m_pPage->resize(std::max(widest, visible.width()), std::max(y + kBottomMargin, visible.height()));
+    m_pPage->resize(std::max(widest, visible.width()),
+                    std::max(y + kBottomMargin, visible.height()));
 }
 
 void CSondexView::ZoomBy(int step) {

@@ -258,8 +258,8 @@ TEST(SondexCliTest, PassingLogsWithoutJudgedWidthExitZeroWithAWarning) {
     EXPECT_EQ(d["statistics"]["verdict"], "Fail");
     EXPECT_EQ(d["statistics"]["passed"], false);
 
-    const std::string cmd = Quote(SONDEX_CLI_PATH) + " analyse " +
-                            Quote(folder.Path().string()) + " 2>&1 >/dev/null";
+    const std::string cmd =
+        Quote(SONDEX_CLI_PATH) + " analyse " + Quote(folder.Path().string()) + " 2>&1 >/dev/null";
     FILE* pipe = popen(cmd.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string err;
@@ -275,8 +275,8 @@ TEST(SondexCliTest, PassingLogsWithoutJudgedWidthExitZeroWithAWarning) {
     // A folder whose logs give result entries says nothing of the kind.
     CTempFolder judged;
     judged.CopySample("K7_board01.Txt");
-    const std::string cmd2 = Quote(SONDEX_CLI_PATH) + " analyse " +
-                             Quote(judged.Path().string()) + " 2>&1 >/dev/null";
+    const std::string cmd2 =
+        Quote(SONDEX_CLI_PATH) + " analyse " + Quote(judged.Path().string()) + " 2>&1 >/dev/null";
     pipe = popen(cmd2.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     err.clear();

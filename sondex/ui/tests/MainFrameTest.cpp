@@ -132,8 +132,7 @@ TEST_F(CSondexWindowTest, SampleFolderShowsWhatTheBatchProgramReports) {
         EXPECT_EQ(model.data(model.index(r, 2)).toString().toStdString(), row["result"]);
     }
     EXPECT_EQ(form->VerdictLabel()->text().toStdString(), expected["statistics"]["verdict"]);
-    EXPECT_EQ(form->FailListLabel()->text().toStdString(),
-              expected["statistics"]["failListText"]);
+    EXPECT_EQ(form->FailListLabel()->text().toStdString(), expected["statistics"]["failListText"]);
     EXPECT_EQ(form->ParameterLabel()->text().toStdString(),
               expected["statistics"]["parameterText"]);
     EXPECT_EQ(PromptTexts(m_prompt).size(), expected["messages"].size());
@@ -142,13 +141,14 @@ TEST_F(CSondexWindowTest, SampleFolderShowsWhatTheBatchProgramReports) {
     }
     // The verdict is painted in red for Fail, green for Pass.
     const bool pass = expected["statistics"]["verdict"] == "Pass";
-    EXPECT_GT(CountPixels(form->VerdictLabel(), pass ? CResultFormView::kPassColour
-                                                     : CResultFormView::kFailColour),
+    EXPECT_GT(CountPixels(form->VerdictLabel(),
+                          pass ? CResultFormView::kPassColour : CResultFormView::kFailColour),
               100);
-    EXPECT_EQ(CountPixels(form->VerdictLabel(), pass ? CResultFormView::kFailColour
-                                                     : CResultFormView::kPassColour),
+    EXPECT_EQ(CountPixels(form->VerdictLabel(),
+                          pass ? CResultFormView::kFailColour : CResultFormView::kPassColour),
               0);
-    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Sondex Tool -- [Project:K7 DDRType:Lpddr3 CLK:800]"));
+    EXPECT_EQ(frame->windowTitle(),
+              QStringLiteral("Sondex Tool -- [Project:K7 DDRType:Lpddr3 CLK:800]"));
 }
 
 TEST_F(CSondexWindowTest, AllPassedMessageOncePerFolder) {
@@ -264,7 +264,8 @@ TEST_F(CSondexWindowTest, SecondFolderResetsEverything) {
     CopySample(folder, "K7_board01.Txt", "a.Txt");
     CopySample(folder, "K7_board02.Txt", "b.Txt");
     ASSERT_EQ(frame->AnalyzeFolder(Q(folder)), 2);
-    EXPECT_EQ(Titles(*frame), (std::vector<std::wstring>{L"Project", L"Project", L"StatisticalChart"}));
+    EXPECT_EQ(Titles(*frame),
+              (std::vector<std::wstring>{L"Project", L"Project", L"StatisticalChart"}));
     EXPECT_EQ(frame->TabBar()->count(), 3);
     EXPECT_EQ(frame->Workflow().GetPerLogResults().size(), 2u);
     EXPECT_TRUE(frame->Workflow().GetFailList().empty());
@@ -338,8 +339,9 @@ TEST_F(CSondexWindowTest, RecentFilesAndFolderSurviveARestart) {
     }
     ASSERT_NE(first, nullptr);
     // New, Open, a separator, the recent files, a separator, Exit.
-    EXPECT_EQ(ShownActions(again->FileMenu()), (QStringList{"&New", "&Open...", "-", "&1 " + Q(single), "&2 " + Q(b),
-                                  "&3 " + Q(a), "-", "E&xit"}));
+    EXPECT_EQ(ShownActions(again->FileMenu()),
+              (QStringList{"&New", "&Open...", "-", "&1 " + Q(single), "&2 " + Q(b), "&3 " + Q(a),
+                           "-", "E&xit"}));
     first->trigger();
     ASSERT_EQ(again->Frames().size(), 1u);
     EXPECT_EQ(again->Frames()[0]->GetDocument()->GetData()->GetName(), L"single.Txt");
@@ -360,8 +362,8 @@ TEST_F(CSondexWindowTest, RecentFilesKeepFourAndDropOnesThatNoLongerOpen) {
     EXPECT_EQ(frame->RecentFiles(),
               (QStringList{Q(folder / "e.Txt"), Q(folder / "c.Txt"), Q(folder / "b.Txt")}));
     ASSERT_FALSE(m_prompt.Texts().empty());
-    EXPECT_EQ(m_prompt.Texts().back(), L"open log file\"" + PathToWide(folder / "d.Txt") +
-                                           L"\" failed, please check it");
+    EXPECT_EQ(m_prompt.Texts().back(),
+              L"open log file\"" + PathToWide(folder / "d.Txt") + L"\" failed, please check it");
 }
 
 TEST_F(CSondexWindowTest, AnalyzeWithAnEmptyFolderBoxSaysSo) {
@@ -430,7 +432,8 @@ TEST_F(CSondexWindowTest, UsageNoticeUntilTheFirstLogView) {
     EXPECT_TRUE(frame->Notice()->isVisible());
     ASSERT_TRUE(frame->OpenLogFile(Q(kSamples / "logs" / "K7_board01.Txt")));
     EXPECT_EQ(frame->Notice(), nullptr);
-    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Sondex Tool -- [Project:K7 DDRType:Lpddr3 CLK:800]"));
+    EXPECT_EQ(frame->windowTitle(),
+              QStringLiteral("Sondex Tool -- [Project:K7 DDRType:Lpddr3 CLK:800]"));
     EXPECT_EQ(frame->ResultPane()->height(), CResultPane::kInitialHeight);
 }
 

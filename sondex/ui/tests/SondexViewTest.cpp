@@ -44,8 +44,8 @@ TEST(DDRTableCellTest, BackgroundFollowsTheResultsInArrivalOrder) {
         grid::Colour expected;
     };
     const SCase cases[] = {
-        {{F, P}, red},     {{P, O}, white}, {{O, P}, green}, {{P}, green},
-        {{P, P, F}, red},  {{F}, red},      {{O}, white},    {{}, white},
+        {{F, P}, red},    {{P, O}, white}, {{O, P}, green}, {{P}, green},
+        {{P, P, F}, red}, {{F}, red},      {{O}, white},    {{}, white},
     };
     for (const SCase& c : cases) {
         EXPECT_EQ(CellBackground(Cells(c.states)), c.expected) << c.states.size();
@@ -122,7 +122,8 @@ TEST_F(CSondexViewTest, LogTableIsShownTransposed) {
     // Painted colours: a fixed cell and the page around the grids.
     const QImage image = grid->viewport()->grab().toImage();
     const QRect fixedCell = grid->GetCellRect(0, 5);
-    EXPECT_EQ(image.pixelColor(fixedCell.left() + 3, fixedCell.bottom() - 3), QColor(225, 228, 192));
+    EXPECT_EQ(image.pixelColor(fixedCell.left() + 3, fixedCell.bottom() - 3),
+              QColor(225, 228, 192));
 }
 
 TEST_F(CSondexViewTest, GridsStandOneRowApartAndSetTheScrollRange) {
@@ -133,7 +134,8 @@ TEST_F(CSondexViewTest, GridsStandOneRowApartAndSetTheScrollRange) {
     int widest = 0;
     for (const auto& [index, ddr] : view->GetTables()) {
         CGridCtrl* grid = ddr->GetGrid();
-        const QRect expected(0, y, (grid->GetColumnCount() + 1) * 47, (grid->GetRowCount() + 1) * 21);
+        const QRect expected(0, y, (grid->GetColumnCount() + 1) * 47,
+                             (grid->GetRowCount() + 1) * 21);
         EXPECT_EQ(grid->geometry(), expected);
         y += expected.height() + 21;
         widest = std::max(widest, expected.width());
@@ -172,9 +174,8 @@ TEST_F(CSondexViewTest, ZoomStaysInItsBounds) {
     EXPECT_EQ(grid->GetColumnWidth(3), 36);
 
     // Control + wheel: one step per notch, toward zero.
-    QWheelEvent wheel(QPointF(10, 10), view->mapToGlobal(QPointF(10, 10)), QPoint(),
-                      QPoint(0, 240), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase,
-                      false);
+    QWheelEvent wheel(QPointF(10, 10), view->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, 240),
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(view->viewport(), &wheel);
     EXPECT_EQ(ddr.GetZoom(), 82);
     EXPECT_EQ(grid->GetColumnWidth(3), 38);

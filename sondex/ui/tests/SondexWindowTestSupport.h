@@ -74,14 +74,14 @@ class CSondexWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         static CScratchDir settingsDir;
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                           Q(settingsDir.Path()));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Q(settingsDir.Path()));
     }
 
     void SetUp() override {
         QSettings(QStringLiteral("Norvale"), QStringLiteral("Sondex")).clear();
         fs::copy_file(kSamples / "Sondex.ini", m_scratch.Path() / "Sondex.ini");
-        ASSERT_TRUE(m_config.Load(m_scratch.Path() / "Sondex.ini", m_scratch.Path() / "Sondex.dat"));
+        ASSERT_TRUE(
+            m_config.Load(m_scratch.Path() / "Sondex.ini", m_scratch.Path() / "Sondex.dat"));
     }
 
     std::unique_ptr<CMainFrame> MakeFrame() {
@@ -92,9 +92,7 @@ protected:
         return frame;
     }
 
-    [[nodiscard]] fs::path Folder(const std::string& name) const {
-        return m_scratch.Path() / name;
-    }
+    [[nodiscard]] fs::path Folder(const std::string& name) const { return m_scratch.Path() / name; }
 
     CScratchDir m_scratch;
     CProjectConfig m_config;
