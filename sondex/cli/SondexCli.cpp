@@ -116,10 +116,17 @@ int main(int argc, char** argv) {
     for (const auto& record : workflow.GetOpenRecords()) {
         abandoned = abandoned || !record.opened;
     }
-    if (!run.configLoaded || opened == 0 || abandoned || run.verdict.empty()) {
+    // The exit status follows the folder's verdict (every log opened and none failed), not
+    // the form's verdict text: the form shows "Fail" for a statistics document without
+    // result entries even when every log passed.
+    if (!run.configLoaded || opened == 0 || abandoned || !stats) {
         run.exitCode = kExitNoVerdict;
     } else {
-        run.exitCode = run.verdict == L"Pass" ? kExitPass : kExitFail;
+        run.exitCode = workflow.IsAllPassed() ? kExitPass : kExitFail;
+    }
+    if (run.exitCode == kExitPass && stats->GetResults().empty()) {
+        std::cerr << "sondex-cli: warning: every log passed, but no pass width was judged "
+                     "(no minimum pass width for the logs' clock or no selected SR value)\n";
     }
     LogInfo(L"analysed %ls: %d logs opened, exit %d", PathToWide(run.folder).c_str(), opened,
             run.exitCode);

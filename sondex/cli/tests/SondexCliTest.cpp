@@ -283,3 +283,53 @@ TEST(SondexCliTest, HelpAndBadArgumentsLeaveTheToolLogAlone) {
         EXPECT_EQ(log, lastRun) << args;
     }
 }
+
+// Logs that all pass but give no result entry (no minimum pass width for their clock) used
+// to exit 1 while the text said every log passed.
+TEST(SondexCliTest, PassingLogsWithoutJudgedWidthExitZeroWithAWarning) {
+    CTempFolder folder;
+    std::ifstream in(kSamples / "logs" / "K7_board01.Txt", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Clock 0x320 (800 MHz) becomes 0x400 (1024 MHz), for which no MinPass key exists.
+    const size_t at = text.find("0x00000320");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, 10, "0x00000400");
+    std::ofstream(folder.Path() / "a.Txt", std::ios::binary) << text;
+    std::ofstream(folder.Path() / "b.Txt", std::ios::binary) << text;
+
+    const json d = RunJson("analyse " + Quote(folder.Path().string()), 0);
+    EXPECT_EQ(d["allPassed"], true);
+    ASSERT_TRUE(d["statistics"].is_object());
+    EXPECT_TRUE(d["statistics"]["results"].empty());
+    // The form still shows what it shows for a document without results.
+    EXPECT_EQ(d["statistics"]["verdict"], "Fail");
+    EXPECT_EQ(d["statistics"]["passed"], false);
+
+    const std::string cmd =
+        Quote(SONDEX_CLI_PATH) + " analyse " + Quote(folder.Path().string()) + " 2>&1 >/dev/null";
+    FILE* pipe = popen(cmd.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string err;
+    char buf[1024];
+    size_t n = 0;
+    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) {
+        err.append(buf, n);
+    }
+    const int status = pclose(pipe);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_NE(err.find("no pass width was judged"), std::string::npos) << err;
+
+    // A folder whose logs give result entries says nothing of the kind.
+    CTempFolder judged;
+    judged.CopySample("K7_board01.Txt");
+    const std::string cmd2 =
+        Quote(SONDEX_CLI_PATH) + " analyse " + Quote(judged.Path().string()) + " 2>&1 >/dev/null";
+    pipe = popen(cmd2.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    err.clear();
+    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) {
+        err.append(buf, n);
+    }
+    EXPECT_EQ(WEXITSTATUS(pclose(pipe)), 0);
+    EXPECT_EQ(err.find("no pass width was judged"), std::string::npos) << err;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QWidget>
+
+class CLogDocument;
+class CSondexView;
+class QVBoxLayout;
+
+/// The tabbed child window of one document, holding its view. The document belongs to the
+/// folder workflow; the frame only shows it. The view is made when first asked for, so a
+/// folder of many logs costs a frame per log, not a view.
+class CChildFrame : public QWidget {
+    Q_OBJECT
+public:
+    explicit CChildFrame(CLogDocument* document, QWidget* parent = nullptr);
+
+    [[nodiscard]] CLogDocument* GetDocument() const { return m_pDocument; }
+    /// The view, made on the first call.
+    [[nodiscard]] CSondexView* GetView();
+    [[nodiscard]] bool HasView() const { return m_pView != nullptr; }
+
+signals:
+    /// Left (-1) or Right (+1) in the view.
+    void switchDocument(int step);
+
+private:
+    CLogDocument* m_pDocument = nullptr;
+    CSondexView* m_pView = nullptr;
+    QVBoxLayout* m_pLayout = nullptr;
+};

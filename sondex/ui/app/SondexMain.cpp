@@ -1,0 +1,68 @@
+// Sondex: opens KestinX scan logs one by one or a folder at a time as documents.
+
+#include "MainFrame.h"
+
+#include "ProjectConfig.h"
+
+#include "QtPrompt.h"
+#include "UserPrompt.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QString::fromLatin1(CMainFrame::kOrganisation));
+    QApplication::setApplicationName(QString::fromLatin1(CMainFrame::kApplication));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Sondex Tool"));
+    parser.addHelpOption();
+    QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                  QStringLiteral("Save a picture of the main window after the "
+                                                 "given logs or folders are open, then exit."),
+                                  QStringLiteral("FILE.png"));
+    parser.addOption(screenshot);
+    parser.addPositionalArgument(QStringLiteral("paths"),
+                                 QStringLiteral("Logs to open or folders to analyse."),
+                                 QStringLiteral("[FILE|FOLDER ...]"));
+    parser.process(app);
+    const QString shotFile = parser.value(screenshot);
+
+    // A screenshot run must not wait for anybody: its messages go to stderr and every
+    // question is answered No, as the batch program does by default.
+    CQtPrompt windowPrompt;
+    CConsolePrompt consolePrompt(false);
+    IUserPrompt& prompt = shotFile.isEmpty() ? static_cast<IUserPrompt&>(windowPrompt)
+                                             : static_cast<IUserPrompt&>(consolePrompt);
+    CScopedPrompt promptScope(prompt);
+    (void)GetProjectConfig(); // reads Sondex.ini / Sondex.dat beside the program
+
+    CMainFrame frame;
+    windowPrompt.SetParent(&frame);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        // Without a window manager maximising does nothing; the size comes from the screen.
+        frame.setGeometry(screen->availableGeometry());
+    }
+    frame.showMaximized();
+    frame.OpenPaths(parser.positionalArguments());
+
+    if (!shotFile.isEmpty()) {
+        int status = 1;
+        QTimer::singleShot(300, &frame, [&frame, &shotFile, &status] {
+            const QPixmap picture = frame.grab();
+            status = !picture.isNull() && picture.save(shotFile) ? 0 : 1;
+            if (status != 0) {
+                std::fprintf(stderr, "Sondex: could not save %s\n", qPrintable(shotFile));
+            }
+            QApplication::exit(status);
+        });
+        return QApplication::exec() == 0 ? status : 1;
+    }
+    return QApplication::exec();
+}
