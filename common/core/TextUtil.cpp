@@ -4,7 +4,8 @@
 #include <cwchar>
 #include <vector>
 
-std::wstring Utf8ToWide(std::string_view text) {
+std::wstring Utf8ToWide(std::string_view text, size_t* strayBytes) {
+    size_t strays = 0;
     std::wstring out;
     out.reserve(text.size());
     size_t i = 0;
@@ -48,7 +49,11 @@ std::wstring Utf8ToWide(std::string_view text) {
         } else {
             out.push_back(static_cast<wchar_t>(c));
             ++i;
+            ++strays;
         }
+    }
+    if (strayBytes) {
+        *strayBytes = strays;
     }
     return out;
 }
