@@ -368,6 +368,7 @@ bool WriteString(const fs::path& file, std::wstring_view sectionName, std::wstri
         }
         if (found) {
             p.lines[*found].raw = keyLine;
+            p.lines[*found].text = keyText;
         } else {
             if (p.lines[lastKey].ending.empty()) {
                 p.lines[lastKey].ending = eol;
@@ -382,6 +383,26 @@ bool WriteString(const fs::path& file, std::wstring_view sectionName, std::wstri
         bytes += line.ending;
     }
     bytes += p.tail;
+    // The encoding is told from the bytes, so new bytes could tip it: GBK text whose only
+    // non-ASCII bytes happen to form valid UTF-8 would read as UTF-8. Such a write would
+    // change what the file says and is refused.
+    const Parsed check = Split(bytes);
+    bool same = check.lines.size() == p.lines.size();
+    for (size_t i = 0; same && i < p.lines.size(); ++i) {
+        same = check.lines[i].text == p.lines[i].text;
+    }
+    if (!same) {
+        const std::wstring why = FormatW(
+            L"%ls would read as %ls text instead of %ls after writing [%ls] %ls, and its texts "
+            L"would change; the file is left unchanged",
+            PathToWide(file).c_str(), TextEncodingName(check.encoding.encoding),
+            TextEncodingName(enc), section.c_str(), key.c_str());
+        LogError(L"%ls", why.c_str());
+        if (refusal) {
+            *refusal = why;
+        }
+        return false;
+    }
     return ReplaceFileContents(file, bytes);
 }
 

@@ -319,6 +319,28 @@ TEST(IniQuotesAndNumbers, FileThatIsNoEncodingIsReadAndItsBytesKept) {
     EXPECT_EQ(ReadBytes(file), odd.substr(0, 18) + std::string("\r\0\n\0[\0B\0]\0\r\0\n\0y\0=\0" "2\0\r\0\n\0", 24) + "!");
 }
 
+TEST(IniQuotesAndNumbers, WriteThatWouldTipTheEncodingIsRefused) {
+    CScratch scratch("t");
+    const fs::path file = scratch.File("t.ini");
+    // GBK whose only Chinese is the value replaced: "一" in GBK (D2 BB) is also valid UTF-8,
+    // so the file would read as UTF-8 afterwards and the value as another character.
+    const std::string gbk = "[A]\r\nk=\xB2\xE2\xCA\xD4\r\n";
+    WriteBytes(file, gbk);
+    std::wstring why;
+    EXPECT_FALSE(ini::WriteString(file, L"A", L"k", L"一", &why));
+    EXPECT_EQ(ReadBytes(file), gbk);
+    EXPECT_NE(why.find(L"UTF-8"), std::wstring::npos) << WideToUtf8(why);
+    // With other Chinese text left in the file the same value is written in GBK, and an
+    // ASCII value leaves a file that reads the same in either encoding.
+    WriteBytes(file, gbk + "j=\xB2\xE2\r\n");
+    ASSERT_TRUE(ini::WriteString(file, L"A", L"k", L"一"));
+    EXPECT_EQ(ReadBytes(file), "[A]\r\nk=\xD2\xBB\r\nj=\xB2\xE2\r\n");
+    EXPECT_EQ(ini::ReadString(file, L"A", L"k", L""), L"一");
+    WriteBytes(file, gbk);
+    ASSERT_TRUE(ini::WriteString(file, L"A", L"k", L"1"));
+    EXPECT_EQ(ReadBytes(file), "[A]\r\nk=1\r\n");
+}
+
 // The GBK and UTF-16 copies of the Orlo settings sample, saved as Windows saves them (CR LF;
 // UTF-16 LE with byte-order mark), read key for key as the UTF-8 sample does.
 TEST(IniFixtures, WindowsCopiesReadAsTheUtf8Sample) {
