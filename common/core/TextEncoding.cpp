@@ -32,6 +32,19 @@ private:
     iconv_t m_cd;
 };
 
+// The converters are opened once per thread and kept: opening one loads the C library's
+// conversion module each time, far slower than a settings line's conversion. A descriptor
+// carries state, so a thread shares it with no other.
+iconv_t Gb18030Decoder() {
+    thread_local const CIconv cd("WCHAR_T", "GB18030");
+    return cd.Ok() ? cd.Get() : nullptr;
+}
+
+iconv_t GbkEncoder() {
+    thread_local const CIconv cd("GBK", "WCHAR_T");
+    return cd.Ok() ? cd.Get() : nullptr;
+}
+
 std::wstring DecodeGb18030(std::string_view bytes, size_t& strays) {
     std::wstring out;
     out.reserve(bytes.size());
@@ -43,21 +56,22 @@ std::wstring DecodeGb18030(std::string_view bytes, size_t& strays) {
     if (i == bytes.size()) {
         return out;
     }
-    CIconv cd("WCHAR_T", "GB18030");
-    if (!cd.Ok()) {
+    iconv_t cd = Gb18030Decoder();
+    if (cd == nullptr) {
         // No converter in this C library: the bytes stay readable one by one.
         for (; i < bytes.size(); ++i, ++strays) {
             out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i])));
         }
         return out;
     }
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     wchar_t buffer[256];
     while (i < bytes.size()) {
         char* in = const_cast<char*>(bytes.data() + i);
         size_t inLeft = bytes.size() - i;
         char* outPtr = reinterpret_cast<char*>(buffer);
         size_t outLeft = sizeof buffer;
-        const size_t r = iconv(cd.Get(), &in, &inLeft, &outPtr, &outLeft);
+        const size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
         const int err = errno;
         out.append(buffer, static_cast<size_t>(reinterpret_cast<wchar_t*>(outPtr) - buffer));
         i = bytes.size() - inLeft;
@@ -73,7 +87,7 @@ std::wstring DecodeGb18030(std::string_view bytes, size_t& strays) {
             ++strays;
         }
         ++i;
-        iconv(cd.Get(), nullptr, nullptr, nullptr, nullptr);
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
     return out;
 }
@@ -107,18 +121,19 @@ std::optional<std::string> EncodeGbk(std::wstring_view text, size_t& firstUnheld
     if (i == text.size()) {
         return out;
     }
-    CIconv cd("GBK", "WCHAR_T");
-    if (!cd.Ok()) {
+    iconv_t cd = GbkEncoder();
+    if (cd == nullptr) {
         firstUnheld = i;
         return std::nullopt;
     }
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char buffer[1024];
     char* in = reinterpret_cast<char*>(const_cast<wchar_t*>(text.data() + i));
     size_t inLeft = (text.size() - i) * sizeof(wchar_t);
     while (inLeft > 0) {
         char* outPtr = buffer;
         size_t outLeft = sizeof buffer;
-        const size_t r = iconv(cd.Get(), &in, &inLeft, &outPtr, &outLeft);
+        const size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
         const int err = errno;
         out.append(buffer, static_cast<size_t>(outPtr - buffer));
         if (r == static_cast<size_t>(-1) && err != E2BIG) {
