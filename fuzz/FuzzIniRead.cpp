@@ -1,12 +1,16 @@
 // The ini reader over random files: every read call with names and buffer sizes from the
-// input. Checks the buffer cut, the defaults of missing keys, that HasKey agrees with the
-// reads, and that reading the same file twice gives the same values.
+// input. Checks the buffer cut, the defaults of missing keys, that a value is its line's
+// text after '=' (trimmed, one pair of quotes off), that HasKey agrees with the reads, and
+// that reading the same file twice gives the same values. Files of any bytes: the reader
+// tells UTF-8, UTF-16 and GBK apart by itself.
 
 #include "FuzzSupport.h"
 
 #include "IniFile.h"
 #include "SettingsFile.h"
 #include "TextUtil.h"
+
+#include <optional>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
@@ -25,13 +29,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int number = ini::ReadInt(file, section, key, intDefault);
     FUZZ_CHECK(bufferChars == 0 ? text.empty() : text.size() < bufferChars);
     if (!has) {
-        FUZZ_CHECK(text == fallback.substr(0, bufferChars == 0 ? 0 : bufferChars - 1));
+        // The default arrives without its trailing blanks.
+        const size_t last = fallback.find_last_not_of(L" \t");
+        const std::wstring kept = fallback.substr(0, last == std::wstring::npos ? 0 : last + 1);
+        FUZZ_CHECK(text == kept.substr(0, bufferChars == 0 ? 0 : bufferChars - 1));
         FUZZ_CHECK(number == intDefault);
     } else {
-        // A value is trimmed: it never starts or ends with a blank.
+        // A value is the text after '=' of the key's first line without surrounding blanks
+        // and without one pair of surrounding double quotes.
         const std::wstring full = ini::ReadString(file, section, key, L"", 1 << 20);
-        FUZZ_CHECK(full == TrimBlanks(full));
         FUZZ_CHECK(full.substr(0, bufferChars == 0 ? 0 : bufferChars - 1) == text);
+        std::optional<std::wstring> raw;
+        for (const std::wstring& line : ini::ReadSection(file, section, 1 << 20)) {
+            const size_t eq = line.find(L'=');
+            if (!raw && eq != std::wstring::npos &&
+                EqualsNoCase(TrimBlanks(line.substr(0, eq)), TrimBlanks(key))) {
+                raw = TrimBlanks(line.substr(eq + 1));
+            }
+        }
+        FUZZ_CHECK(raw.has_value());
+        const bool quoted = raw->size() >= 2 && raw->front() == L'"' && raw->back() == L'"';
+        FUZZ_CHECK(full == (quoted ? raw->substr(1, raw->size() - 2) : *raw));
     }
     const std::vector<std::wstring> lines = ini::ReadSection(file, section, bufferChars);
     size_t used = 0;

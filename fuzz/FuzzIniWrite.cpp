@@ -1,29 +1,50 @@
 // The ini writer over random files and names: a write either changes nothing (refused) or
 // changes exactly the one key line, or adds the key (and its section) and keeps every other
-// line; the value written reads back; a read-only file is never changed.
+// line, in the file's own encoding (UTF-8, UTF-16 or GBK); the value written reads back; a
+// read-only file is never changed; a refusal says why.
 
 #include "FuzzSupport.h"
 
 #include "IniFile.h"
 #include "SettingsFile.h"
+#include "TextEncoding.h"
 #include "TextUtil.h"
 
 namespace {
 
-// Physical lines without their endings, split as the writer does (CR LF, LF or CR).
-std::vector<std::string> Lines(const std::string& bytes) {
+// Physical lines without their endings (CR LF, LF or CR), split by code unit of the file's
+// encoding after its byte-order mark; an odd last byte of a UTF-16 file is left out.
+std::vector<std::string> Lines(const std::string& bytes, const STextDetection& encoding) {
+    const bool utf16 = encoding.encoding == ETextEncoding::Utf16Le ||
+                       encoding.encoding == ETextEncoding::Utf16Be;
+    const size_t unit = utf16 ? 2 : 1;
+    const auto at = [&](size_t i) -> unsigned {
+        const auto b0 = static_cast<unsigned char>(bytes[i]);
+        if (!utf16) {
+            return b0;
+        }
+        const auto b1 = static_cast<unsigned char>(bytes[i + 1]);
+        return encoding.encoding == ETextEncoding::Utf16Be ? (b0 << 8) | b1 : (b1 << 8) | b0;
+    };
     std::vector<std::string> lines;
-    size_t i = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    while (i < bytes.size()) {
-        const size_t j = bytes.find_first_of("\r\n", i);
-        if (j == std::string::npos) {
-            lines.push_back(bytes.substr(i));
-            break;
+    const size_t end = encoding.bomBytes + (bytes.size() - encoding.bomBytes) / unit * unit;
+    size_t i = encoding.bomBytes;
+    while (i < end) {
+        size_t j = i;
+        while (j < end && at(j) != '\r' && at(j) != '\n') {
+            j += unit;
         }
         lines.push_back(bytes.substr(i, j - i));
-        i = j + ((bytes[j] == '\r' && j + 1 < bytes.size() && bytes[j + 1] == '\n') ? 2 : 1);
+        if (j < end) {
+            j += (at(j) == '\r' && j + unit < end && at(j + unit) == '\n') ? 2 * unit : unit;
+        }
+        i = j;
     }
     return lines;
+}
+
+std::string Encoded(const std::wstring& text, ETextEncoding encoding) {
+    return EncodeText(text, encoding).value_or(std::string());
 }
 
 bool HasLineBreak(const std::wstring& text) {
@@ -57,7 +78,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The values of every other key, and of the key itself before the write.
     std::vector<std::wstring> sectionsBefore = ini::ReadSectionNames(file);
 
-    const bool written = ini::WriteString(file, section, key, value);
+    const STextDetection encoding = DetectTextEncoding(before);
+    const ETextEncoding enc = encoding.encoding;
+    std::wstring why;
+    const bool written = ini::WriteString(file, section, key, value, &why);
+    FUZZ_CHECK(!written || why.empty());
     if (!written) {
         FUZZ_CHECK(fuzz::fs::exists(file) == !missing);
         if (!missing) {
@@ -75,10 +100,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(cleanSection.find(L']') == std::wstring::npos);
     FUZZ_CHECK(cleanKey[0] != L'[' && cleanKey[0] != L';' && cleanKey[0] != L'#');
 
+    // The line is written in the file's own encoding, its byte-order mark and any odd last
+    // byte kept; a value that would lose a pair of quotes on reading gets one more.
     const std::string after = fuzz::ReadBytes(file);
-    const std::vector<std::string> oldLines = Lines(before);
-    const std::vector<std::string> newLines = Lines(after);
-    const std::string keyLine = WideToUtf8(cleanKey) + "=" + WideToUtf8(value);
+    FUZZ_CHECK(after.compare(0, encoding.bomBytes, before, 0, encoding.bomBytes) == 0);
+    const bool oddTail = enc != ETextEncoding::Utf8 && enc != ETextEncoding::Gbk &&
+                         (before.size() - encoding.bomBytes) % 2 == 1;
+    FUZZ_CHECK(!oddTail || after.back() == before.back());
+    const std::vector<std::string> oldLines = Lines(before, encoding);
+    const std::vector<std::string> newLines = Lines(after, encoding);
+    const std::wstring trimmed = TrimBlanks(value);
+    const bool quoted = trimmed.size() >= 2 && trimmed.front() == L'"' && trimmed.back() == L'"';
+    const std::string keyLine =
+        Encoded(cleanKey + L"=" + (quoted ? L"\"" + trimmed + L"\"" : value), enc);
     FUZZ_CHECK(newLines.size() >= oldLines.size() && newLines.size() <= oldLines.size() + 2);
     if (newLines.size() == oldLines.size()) {
         // One key line replaced in place.
@@ -105,9 +139,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (size_t i = 0; i < oldLines.size(); ++i) {
             FUZZ_CHECK(oldLines[i] == newLines[i]);
         }
-        FUZZ_CHECK(newLines[oldLines.size()] == "[" + WideToUtf8(cleanSection) + "]");
+        FUZZ_CHECK(newLines[oldLines.size()] == Encoded(L"[" + cleanSection + L"]", enc));
         FUZZ_CHECK(newLines[oldLines.size() + 1] == keyLine);
     }
+    FUZZ_CHECK(!keyLine.empty());
     // The value reads back (trimmed, as every value is), and no section got lost.
     FUZZ_CHECK(ini::ReadString(file, section, key, L"\x1", 1 << 20) == TrimBlanks(value));
     const std::vector<std::wstring> sectionsAfter = ini::ReadSectionNames(file);

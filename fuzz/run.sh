@@ -16,6 +16,7 @@ cmake --build "$build"
 
 s=$root/samples
 f=$root/fuzz/seeds
+ini_fixtures=$root/common/core/tests/fixtures # GBK and UTF-16 settings as Windows saves them
 # target | longest input | seed folders (samples first)
 table=(
     "ddr_log|40000|$s/quillon/lpddr $s/quillon/lpddr2_pass $s/quillon/lpddr2_fail $s/quillon/ddr3 $s/bad"
@@ -24,10 +25,10 @@ table=(
     "image_writers|4096|$f/image_writers"
     "orlo_log|160000|$s/quillon_orlo/normal $s/quillon_orlo/low $s/quillon_orlo/high $s/bad"
     "kestinx_log|40000|$s/sondex/logs $s/bad"
-    "sondex_ini|16384|$s/sondex $s/quillon $s/quillon_orlo $s/bad"
+    "sondex_ini|16384|$s/sondex $s/quillon $s/quillon_orlo $s/bad $ini_fixtures"
     "sondex_dat|16384|$f/sondex_dat $s/bad"
-    "ini_read|8192|$s/quillon $s/quillon_orlo $s/sondex $s/bad"
-    "ini_write|8192|$s/quillon $s/quillon_orlo $s/sondex $s/bad"
+    "ini_read|8192|$s/quillon $s/quillon_orlo $s/sondex $s/bad $ini_fixtures"
+    "ini_write|8192|$s/quillon $s/quillon_orlo $s/sondex $s/bad $ini_fixtures"
 )
 
 run_one() {

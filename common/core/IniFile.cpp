@@ -1,9 +1,13 @@
 #include "IniFile.h"
 
 #include "FileUtil.h"
+#include "SpLog.h"
+#include "TextEncoding.h"
 #include "TextUtil.h"
 
+#include <mutex>
 #include <optional>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -12,37 +16,53 @@ namespace {
 
 // One physical line of the file, with its ending kept so writes reproduce it exactly.
 struct Line {
-    std::string raw;    // bytes without the ending
-    std::string ending; // "\r\n", "\n", "\r" or "" (last line)
+    std::string raw;    // bytes without the ending, in the file's encoding
+    std::string ending; // CR LF, LF, CR or nothing (last line), in the file's encoding
+    std::wstring text;  // raw decoded
 };
 
 struct Parsed {
+    STextDetection encoding;
     std::string bom;
     std::vector<Line> lines;
+    std::string tail; // an odd last byte of a UTF-16 file, kept at the end
 };
 
 Parsed Split(const std::string& bytes) {
     Parsed p;
-    size_t i = 0;
-    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        p.bom = bytes.substr(0, 3);
-        i = 3;
-    }
-    while (i < bytes.size()) {
-        size_t j = bytes.find_first_of("\r\n", i);
-        if (j == std::string::npos) {
-            p.lines.push_back({bytes.substr(i), ""});
-            break;
+    p.encoding = DetectTextEncoding(bytes);
+    p.bom = bytes.substr(0, p.encoding.bomBytes);
+    const ETextEncoding enc = p.encoding.encoding;
+    const bool utf16 = enc == ETextEncoding::Utf16Le || enc == ETextEncoding::Utf16Be;
+    const size_t unit = utf16 ? 2 : 1;
+    // Line breaks are found by code unit: in UTF-16 a CR or LF byte may be half of another
+    // character, and in GBK no byte of a two- or four-byte character is ever CR or LF.
+    const auto unitAt = [&](size_t i) -> unsigned {
+        const auto b0 = static_cast<unsigned char>(bytes[i]);
+        if (!utf16) {
+            return b0;
         }
-        Line line{bytes.substr(i, j - i), ""};
-        if (bytes[j] == '\r' && j + 1 < bytes.size() && bytes[j + 1] == '\n') {
-            line.ending = "\r\n";
-            i = j + 2;
-        } else {
-            line.ending = bytes.substr(j, 1);
-            i = j + 1;
+        const auto b1 = static_cast<unsigned char>(bytes[i + 1]);
+        return enc == ETextEncoding::Utf16Be ? (b0 << 8) | b1 : (b1 << 8) | b0;
+    };
+    const size_t end = p.bom.size() + (bytes.size() - p.bom.size()) / unit * unit;
+    p.tail = bytes.substr(end);
+    size_t i = p.bom.size();
+    while (i < end) {
+        size_t j = i;
+        while (j < end && unitAt(j) != '\r' && unitAt(j) != '\n') {
+            j += unit;
         }
+        Line line{bytes.substr(i, j - i), "", L""};
+        if (j < end) {
+            const bool crlf = unitAt(j) == '\r' && j + unit < end && unitAt(j + unit) == '\n';
+            const size_t len = crlf ? 2 * unit : unit;
+            line.ending = bytes.substr(j, len);
+            j += len;
+        }
+        line.text = DecodeText(line.raw, enc);
         p.lines.push_back(std::move(line));
+        i = j;
     }
     return p;
 }
@@ -56,9 +76,9 @@ struct LineInfo {
     std::wstring text;  // the whole line trimmed
 };
 
-LineInfo Classify(const std::string& raw) {
+LineInfo Classify(const Line& line) {
     LineInfo info;
-    info.text = TrimBlanks(Utf8ToWide(raw));
+    info.text = TrimBlanks(line.text);
     const std::wstring& t = info.text;
     if (t.empty() || t[0] == L';' || t[0] == L'#') {
         return info;
@@ -79,12 +99,32 @@ LineInfo Classify(const std::string& raw) {
     return info;
 }
 
+// A file that is not wholly text of the encoding it was taken for is still read (its stray
+// bytes as characters of the same value) and written (every other byte kept); the tool log
+// says so once per file and process, since settings are read again at every use.
+void ReportStrayBytes(const fs::path& file, const STextDetection& encoding) {
+    if (encoding.strayBytes == 0) {
+        return;
+    }
+    static std::mutex mutex;
+    static std::set<fs::path> reported;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (!reported.insert(file).second) {
+            return;
+        }
+    }
+    LogError(L"%ls: %zu bytes are no %ls text; read as characters of the same value",
+             PathToWide(file).c_str(), encoding.strayBytes, TextEncodingName(encoding.encoding));
+}
+
 bool LoadLines(const fs::path& file, Parsed& out) {
     std::string bytes;
     if (!ReadFileBytes(file, bytes)) {
         return false;
     }
     out = Split(bytes);
+    ReportStrayBytes(file, out.encoding);
     return true;
 }
 
@@ -99,11 +139,11 @@ std::optional<SectionRange> FindSection(const std::vector<Line>& lines, std::wst
     // Names are compared as the file's are read: without surrounding blanks.
     const std::wstring section = TrimBlanks(name);
     for (size_t i = 0; i < lines.size(); ++i) {
-        const LineInfo info = Classify(lines[i].raw);
+        const LineInfo info = Classify(lines[i]);
         if (info.kind == Kind::Section && EqualsNoCase(info.name, section)) {
             SectionRange r{i, i + 1, lines.size()};
             for (size_t j = i + 1; j < lines.size(); ++j) {
-                if (Classify(lines[j].raw).kind == Kind::Section) {
+                if (Classify(lines[j]).kind == Kind::Section) {
                     r.end = j;
                     break;
                 }
@@ -126,7 +166,7 @@ std::optional<std::wstring> FindValue(const fs::path& file, std::wstring_view se
     }
     const std::wstring keyName = TrimBlanks(key);
     for (size_t i = range->first; i < range->end; ++i) {
-        const LineInfo info = Classify(p.lines[i].raw);
+        const LineInfo info = Classify(p.lines[i]);
         if (info.kind == Kind::Key && EqualsNoCase(info.name, keyName)) {
             return info.value;
         }
@@ -157,12 +197,26 @@ std::wstring Cut(std::wstring_view text, size_t bufferChars) {
     return std::wstring(text.substr(0, bufferChars - 1));
 }
 
+bool IsQuoted(std::wstring_view text) {
+    return text.size() >= 2 && text.front() == L'"' && text.back() == L'"';
+}
+
+// A value read as a text: one pair of surrounding double quotes is taken off, so
+// Prompt="text" reads as text, as on the engineers' Windows machines.
+std::wstring Unquote(std::wstring_view value) {
+    return std::wstring(IsQuoted(value) ? value.substr(1, value.size() - 2) : value);
+}
+
 } // namespace
 
 std::wstring ReadString(const fs::path& file, std::wstring_view section, std::wstring_view key,
                         std::wstring_view defaultValue, size_t bufferChars) {
     const auto value = FindValue(file, section, key);
-    return Cut(value ? std::wstring_view(*value) : defaultValue, bufferChars);
+    if (value) {
+        return Cut(Unquote(*value), bufferChars);
+    }
+    const size_t last = defaultValue.find_last_not_of(L" \t");
+    return Cut(defaultValue.substr(0, last == std::wstring_view::npos ? 0 : last + 1), bufferChars);
 }
 
 int ReadInt(const fs::path& file, std::wstring_view section, std::wstring_view key,
@@ -171,14 +225,14 @@ int ReadInt(const fs::path& file, std::wstring_view section, std::wstring_view k
     if (!value) {
         return defaultValue;
     }
-    const std::wstring& v = *value;
+    const std::wstring v = Unquote(*value);
     size_t i = 0;
     while (i < v.size() && (v[i] == L' ' || v[i] == L'\t')) {
         ++i;
     }
     bool negative = false;
-    if (i < v.size() && v[i] == L'-') {
-        negative = true;
+    if (i < v.size() && (v[i] == L'-' || v[i] == L'+')) {
+        negative = v[i] == L'-';
         ++i;
     }
     uint32_t n = 0;
@@ -208,7 +262,7 @@ std::vector<std::wstring> ReadSection(const fs::path& file, std::wstring_view se
     }
     size_t room = bufferChars - 1; // the final NUL
     for (size_t i = range->first; i < range->end && room > 0; ++i) {
-        const LineInfo info = Classify(p.lines[i].raw);
+        const LineInfo info = Classify(p.lines[i]);
         if (info.text.empty() || info.text[0] == L';' || info.text[0] == L'#') {
             continue;
         }
@@ -230,7 +284,7 @@ std::vector<std::wstring> ReadSectionNames(const fs::path& file) {
         return out;
     }
     for (const auto& line : p.lines) {
-        const LineInfo info = Classify(line.raw);
+        const LineInfo info = Classify(line);
         if (info.kind != Kind::Section) {
             continue;
         }
@@ -246,7 +300,7 @@ std::vector<std::wstring> ReadSectionNames(const fs::path& file) {
 }
 
 bool WriteString(const fs::path& file, std::wstring_view sectionName, std::wstring_view keyName,
-                 std::wstring_view value) {
+                 std::wstring_view value, std::wstring* refusal) {
     const std::wstring section = TrimBlanks(sectionName);
     const std::wstring key = TrimBlanks(keyName);
     if (!IsWritableName(section, key, value)) {
@@ -258,27 +312,53 @@ bool WriteString(const fs::path& file, std::wstring_view sectionName, std::wstri
     if (exists && !LoadLines(file, p)) {
         return false;
     }
+    const ETextEncoding enc = p.encoding.encoding;
+    // A value that would lose a pair of surrounding quotes on reading gets one more pair.
+    const std::wstring trimmed = TrimBlanks(value);
+    const std::wstring keyText =
+        key + L"=" + (IsQuoted(trimmed) ? L"\"" + trimmed + L"\"" : std::wstring(value));
+    const std::wstring headerText = L"[" + section + L"]";
+    // The new lines are written in the file's own encoding; what it cannot hold is refused
+    // before anything is touched.
+    std::string keyLine;
+    std::string header;
+    for (const auto& [text, bytes] : {std::pair{&keyText, &keyLine}, std::pair{&headerText, &header}}) {
+        size_t unheld = 0;
+        auto encoded = EncodeText(*text, enc, &unheld);
+        if (!encoded) {
+            const std::wstring why = FormatW(
+                L"%ls is %ls text, which cannot hold the character U+%04X of [%ls] %ls; the file "
+                L"is left unchanged",
+                PathToWide(file).c_str(), TextEncodingName(enc),
+                static_cast<unsigned>((*text)[unheld]), section.c_str(), key.c_str());
+            LogError(L"%ls", why.c_str());
+            if (refusal) {
+                *refusal = why;
+            }
+            return false;
+        }
+        *bytes = std::move(*encoded);
+    }
     // New lines follow the file's own line ending; a new file gets CR LF.
-    std::string eol = "\r\n";
+    std::string eol = EncodeText(L"\r\n", enc).value_or("\r\n");
     for (const auto& line : p.lines) {
         if (!line.ending.empty()) {
             eol = line.ending;
             break;
         }
     }
-    const std::string keyLine = WideToUtf8(key) + "=" + WideToUtf8(value);
     const auto range = FindSection(p.lines, section);
     if (!range) {
         if (!p.lines.empty() && p.lines.back().ending.empty()) {
             p.lines.back().ending = eol;
         }
-        p.lines.push_back({"[" + WideToUtf8(section) + "]", eol});
-        p.lines.push_back({keyLine, eol});
+        p.lines.push_back({header, eol, headerText});
+        p.lines.push_back({keyLine, eol, keyText});
     } else {
         std::optional<size_t> found;
         size_t lastKey = range->header;
         for (size_t i = range->first; i < range->end; ++i) {
-            const LineInfo info = Classify(p.lines[i].raw);
+            const LineInfo info = Classify(p.lines[i]);
             if (info.kind == Kind::Key) {
                 lastKey = i;
                 if (!found && EqualsNoCase(info.name, key)) {
@@ -288,17 +368,40 @@ bool WriteString(const fs::path& file, std::wstring_view sectionName, std::wstri
         }
         if (found) {
             p.lines[*found].raw = keyLine;
+            p.lines[*found].text = keyText;
         } else {
             if (p.lines[lastKey].ending.empty()) {
                 p.lines[lastKey].ending = eol;
             }
-            p.lines.insert(p.lines.begin() + static_cast<std::ptrdiff_t>(lastKey + 1), {keyLine, eol});
+            p.lines.insert(p.lines.begin() + static_cast<std::ptrdiff_t>(lastKey + 1),
+                           {keyLine, eol, keyText});
         }
     }
     std::string bytes = p.bom;
     for (const auto& line : p.lines) {
         bytes += line.raw;
         bytes += line.ending;
+    }
+    bytes += p.tail;
+    // The encoding is told from the bytes, so new bytes could tip it: GBK text whose only
+    // non-ASCII bytes happen to form valid UTF-8 would read as UTF-8. Such a write would
+    // change what the file says and is refused.
+    const Parsed check = Split(bytes);
+    bool same = check.lines.size() == p.lines.size();
+    for (size_t i = 0; same && i < p.lines.size(); ++i) {
+        same = check.lines[i].text == p.lines[i].text;
+    }
+    if (!same) {
+        const std::wstring why = FormatW(
+            L"%ls would read as %ls text instead of %ls after writing [%ls] %ls, and its texts "
+            L"would change; the file is left unchanged",
+            PathToWide(file).c_str(), TextEncodingName(check.encoding.encoding),
+            TextEncodingName(enc), section.c_str(), key.c_str());
+        LogError(L"%ls", why.c_str());
+        if (refusal) {
+            *refusal = why;
+        }
+        return false;
     }
     return ReplaceFileContents(file, bytes);
 }

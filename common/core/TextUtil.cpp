@@ -7,8 +7,9 @@
 namespace {
 
 // UTF-8 decoding; a byte that is not part of a valid sequence becomes the character
-// invalidBase + byte.
-std::wstring DecodeUtf8(std::string_view text, wchar_t invalidBase) {
+// invalidBase + byte, and strayBytes (when given) receives how many there were.
+std::wstring DecodeUtf8(std::string_view text, wchar_t invalidBase, size_t* strayBytes) {
+    size_t strays = 0;
     std::wstring out;
     out.reserve(text.size());
     size_t i = 0;
@@ -52,7 +53,11 @@ std::wstring DecodeUtf8(std::string_view text, wchar_t invalidBase) {
         } else {
             out.push_back(static_cast<wchar_t>(invalidBase + c));
             ++i;
+            ++strays;
         }
+    }
+    if (strayBytes) {
+        *strayBytes = strays;
     }
     return out;
 }
@@ -63,8 +68,8 @@ constexpr wchar_t kPathByteEscape = 0xDC00;
 
 } // namespace
 
-std::wstring Utf8ToWide(std::string_view text) {
-    return DecodeUtf8(text, 0);
+std::wstring Utf8ToWide(std::string_view text, size_t* strayBytes) {
+    return DecodeUtf8(text, 0, strayBytes);
 }
 
 std::string WideToUtf8(std::wstring_view text) {
@@ -103,7 +108,7 @@ std::wstring BytesToWide(std::string_view bytes) {
 }
 
 std::wstring PathToWide(const std::filesystem::path& path) {
-    return DecodeUtf8(path.native(), kPathByteEscape);
+    return DecodeUtf8(path.native(), kPathByteEscape, nullptr);
 }
 
 std::filesystem::path WideToPath(std::wstring_view text) {

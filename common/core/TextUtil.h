@@ -9,8 +9,9 @@
 // of this platform is UTF-8; log files are single-byte text (one byte = one character).
 
 /// UTF-8 bytes to wide text; a byte that is not part of a valid sequence becomes the
-/// character of the same value, so nothing is ever lost or refused.
-[[nodiscard]] std::wstring Utf8ToWide(std::string_view text);
+/// character of the same value, so nothing is ever lost or refused. strayBytes, when given,
+/// receives the number of such bytes (0: the text is valid UTF-8).
+[[nodiscard]] std::wstring Utf8ToWide(std::string_view text, size_t* strayBytes = nullptr);
 /// Wide text to UTF-8 bytes; characters outside Unicode become U+FFFD.
 [[nodiscard]] std::string WideToUtf8(std::wstring_view text);
 /// One byte becomes one character of the same value (how log files are read).

@@ -73,7 +73,8 @@ TEST_F(IniFileTest, ReadIntTakesLeadingDigits) {
         const char* value;
         int expected;
     } cases[] = {{"12", 12},  {"  42abc", 42}, {"-5", -5}, {"abc", 0}, {"", 0},
-                 {"-", 0},    {"3.9", 3},      {"+4", 0},  {"007", 7}, {"4294967297", 1}};
+                 {"-", 0},    {"3.9", 3},      {"+4", 4},  {"007", 7}, {"4294967297", 1},
+                 {"+-4", 0},  {"-+4", 0},       {"+", 0},  {"\"-8\"", -8}, {"\"+60\"", 60}};
     for (const auto& c : cases) {
         Write(std::string("[S]\r\nk=") + c.value + "\r\n");
         EXPECT_EQ(ini::ReadInt(m_file, L"S", L"k", 99), c.expected) << c.value;
