@@ -553,16 +553,6 @@ TEST_F(QuillonDlgTest, SortBoxRebuildsDdr3TabsInTheNewOrder) {
     ASSERT_NE(dialog->ChartPage(dialog->Tabs()->count() - 1), nullptr);
 }
 
-TEST_F(QuillonDlgTest, EmmcTypesShowNoPanelAndAnalyseRefusesPlainly) {
-    auto dialog = OpenDialog(4, kSamples / "emmc_sdr50");
-    EXPECT_TRUE(dialog->LogTypeAction(4)->isChecked());
-    EXPECT_FALSE(dialog->PanelDDR() != nullptr && dialog->PanelDDR()->isVisible());
-    EXPECT_FALSE(dialog->OnAnalyse());
-    EXPECT_EQ(WindowMessages(),
-              std::vector<std::string>{WideToUtf8(CQuillonSession::kNotDdrLogType)});
-    EXPECT_EQ(dialog->Tabs()->count(), 0);
-}
-
 TEST_F(QuillonDlgTest, DroppingAFolderAnalysesIt) {
     auto dialog = OpenDialog(1, fs::path());
     EXPECT_TRUE(dialog->acceptDrops());
