@@ -173,7 +173,7 @@ TEST_F(QuillonDlgTest, FreshStartWithoutSettingsFileAndProfile) {
     for (int type = 1; type < 6; ++type) {
         EXPECT_FALSE(dialog.LogTypeAction(type)->isChecked()) << type;
     }
-    EXPECT_FALSE(dialog.LogTypeAction(3)->isEnabled());
+    EXPECT_TRUE(dialog.LogTypeAction(3)->isEnabled());
     EXPECT_EQ(dialog.LogTypeAction(4)->text(), "eMMC SDR50");
     EXPECT_TRUE(dialog.DirectoryBox()->text().isEmpty());
     EXPECT_TRUE(dialog.ImageBox()->text().isEmpty());
