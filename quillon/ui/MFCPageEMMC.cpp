@@ -101,14 +101,18 @@ void CMFCPageEMMC::Fill() {
         }
     }
     // Only the cells with records: a full DDR50 page has a million cells.
-    CChartCellsEMMC::ForEachCell(m_page, [&grid, r, c](const SEmmcChartCell& cell) {
-        const int row = GridRow(cell.nRow, cell.nInRow, r);
-        const int col = GridCol(cell.nCol, cell.nInCol, c);
-        if (!grid.IsValid(row, col)) {
+    // Text and colour go in with one item, so the store finds each cell once.
+    SGridItem item;
+    item.nMask = grid::kMaskText | grid::kMaskBackColour;
+    CChartCellsEMMC::ForEachCell(m_page, [&grid, &item, r, c](const SEmmcChartCell& cell) {
+        item.nRow = GridRow(cell.nRow, cell.nInRow, r);
+        item.nCol = GridCol(cell.nCol, cell.nInCol, c);
+        if (!grid.IsValid(item.nRow, item.nCol)) {
             return;
         }
-        grid.SetItemBkColour(row, col, cell.nColor);
-        grid.SetItemText(row, col, cell.strText);
+        item.crBackClr = cell.nColor;
+        item.strText = QString::fromStdWString(cell.strText);
+        grid.SetItem(item);
     });
 
     for (int col = kHeaderCols; col < grid.GetColumnCount(); ++col) {
