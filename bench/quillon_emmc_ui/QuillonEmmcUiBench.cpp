@@ -2,6 +2,7 @@
 // Quillon window waits for on three full-size eMMC DDR50 logs (about a million cells in the
 // statistics chart), and quillon-cli's analysis of the same folder in the same process:
 //   cli      RunAnalyse and the JSON text, as `quillon-cli analyse --type emmc-ddr50` runs it
+//   session  the session's Analyse alone (scan, tabs, best point), no window
 //   analyse  the Analyse click until the statistics chart is painted
 //   zoom     one Ctrl+wheel step on the statistics chart until it is painted again
 //   scroll   one wheel notch (and one page right) on the chart until it is painted again
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
     std::vector<double> cli;
     std::vector<double> analyse;
     std::vector<double> analyseOnly;
+    std::vector<double> engine;
     int zoomValue = 0;
     std::vector<double> zoom;
     int scrollX = 0;
@@ -106,6 +108,19 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "quillon-cli analysis found nothing\n");
                 return 1;
             }
+        }
+
+        {
+            // The session alone: what Analyse costs before any grid is filled.
+            CQuillonSession session;
+            session.SetLogType(5);
+            session.EmmcPanel().SetMode(5, true);
+            const Clock::time_point start = Clock::now();
+            if (session.Analyse(PathToWide(dir), 2) != EQuillonAnalyseEnd::Scanned) {
+                std::fprintf(stderr, "the session's Analyse failed\n");
+                return 1;
+            }
+            engine.push_back(Ms(start, Clock::now()));
         }
 
         CQuillonDlg dialog;
@@ -160,6 +175,7 @@ int main(int argc, char** argv) {
     std::printf("analyse to painted   %.1f ms (median)\n", Median(analyse));
     std::printf("  of which Analyse   %.1f ms (scan, tabs, best point, statistics grid filled)\n",
                 Median(analyseOnly));
+    std::printf("  session alone      %.1f ms (scan, tabs, best point)\n", Median(engine));
     std::printf("ratio                %.2f (budget 1.5)\n", Median(analyse) / Median(cli));
     std::printf("zoom after the steps %d, scrolled to x %d y %d\n", zoomValue,
                 scrollX, scrollY);
