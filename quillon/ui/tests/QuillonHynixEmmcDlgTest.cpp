@@ -16,6 +16,7 @@
 #include "UserPrompt.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
@@ -391,6 +392,29 @@ TEST_F(QuillonHynixEmmcDlgTest, ResetEmptiesTheHynixPanelAndTheTabs) {
     // The stored list comes back: four rows "0", "48/34", "36", "-3".
     ASSERT_EQ(dialog->PanelHynix()->List()->rowCount(), 4);
     EXPECT_EQ(dialog->PanelHynix()->List()->item(0, 1)->text(), QStringLiteral("48/34"));
+}
+
+TEST_F(QuillonHynixEmmcDlgTest, SortBoxRebuildsHynixTabsAndLeavesEmmcTabsAlone) {
+    auto dialog = OpenDialog(3, kSamples / "hynix");
+    ASSERT_TRUE(dialog->OnAnalyse());
+    ASSERT_EQ(dialog->Tabs()->tabText(3), QStringLiteral("hynix_board03_weak.txt"));
+    // Ascending by the weakest byte's rate: the weak board comes first.
+    dialog->SortBox()->setCurrentIndex(1);
+    dialog->OnSortChanged(1);
+    ASSERT_EQ(dialog->Tabs()->count(), 4);
+    EXPECT_EQ(dialog->Tabs()->tabText(1), QStringLiteral("hynix_board03_weak.txt"));
+    ASSERT_NE(dialog->ChartPageHynix(1), nullptr);
+    dialog->Tabs()->setCurrentIndex(1);
+    EXPECT_NE(dialog->ChartPageHynix(1)->Grid(), nullptr);
+
+    dialog->LogTypeAction(4)->trigger();
+    dialog->DirectoryBox()->setText(QString::fromStdString((kSamples / "emmc_sdr50").string()));
+    ASSERT_TRUE(dialog->OnAnalyse());
+    CMFCPageEMMC* before = dialog->ChartPageEMMC(1);
+    dialog->SortBox()->setCurrentIndex(2);
+    dialog->OnSortChanged(2);
+    EXPECT_EQ(dialog->ChartPageEMMC(1), before);
+    EXPECT_EQ(dialog->Tabs()->count(), 3);
 }
 
 } // namespace
