@@ -417,4 +417,31 @@ TEST_F(QuillonHynixEmmcDlgTest, SortBoxRebuildsHynixTabsAndLeavesEmmcTabsAlone) 
     EXPECT_EQ(dialog->Tabs()->count(), 3);
 }
 
+TEST_F(QuillonHynixEmmcDlgTest, HynixListComesFromItsProfileSectionAndGoesBackOnOK) {
+    {
+        std::unique_ptr<QSettings> profile = CQuillonDlg::OpenProfile();
+        profile->setValue(QStringLiteral("CChildDlgDDRHynix/item1_sdll_phs_dly"),
+                          QStringLiteral("54"));
+        profile->setValue(QStringLiteral("CChildDlgDDRHynix/item2_BYTE"), QStringLiteral("3"));
+        profile->sync();
+    }
+    {
+        auto dialog = OpenDialog(3, kSamples / "hynix");
+        CEditListCtrl* list = dialog->PanelHynix()->List();
+        ASSERT_EQ(list->rowCount(), 4);
+        EXPECT_EQ(list->item(1, 2)->text(), QStringLiteral("54"));
+        EXPECT_EQ(list->item(2, 0)->text(), QStringLiteral("3"));
+        EXPECT_EQ(list->item(0, 2)->text(), QStringLiteral("36")); // default
+        // An analysis replaces the list; OK stores the shown rows.
+        ASSERT_TRUE(dialog->OnAnalyse());
+        dialog->OnOK();
+        const std::wstring shown = dialog->Session().HynixPanel().Rows()[0][2];
+        std::unique_ptr<QSettings> profile = CQuillonDlg::OpenProfile();
+        EXPECT_EQ(profile->value(QStringLiteral("CChildDlgDDRHynix/item0_sdll_phs_dly"))
+                      .toString()
+                      .toStdWString(),
+                  shown);
+    }
+}
+
 } // namespace
