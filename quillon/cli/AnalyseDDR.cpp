@@ -164,7 +164,7 @@ void AnalyseDDR(const SAnalyseOptions& options, int logType, SAnalyseOutput& out
         text += "no verdict: no log file found\n";
         return;
     case EQuillonAnalyseEnd::ScanFailed:
-    case EQuillonAnalyseEnd::NotDdrLogType:
+    case EQuillonAnalyseEnd::UnknownLogType:
         text +=
             Format("no verdict: the scan of %zu log files was abandoned\n", session.FileCount());
         return;

@@ -9,7 +9,7 @@
 #include "LogScanEMMC.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
-#include "WriterEMMC.h"
+#include "QuillonSession.h"
 
 #include <memory>
 
@@ -75,7 +75,9 @@ void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& ou
     const char* flavour = logType == kLogTypeEmmcDdr50 ? "DDR50" : "SDR50";
     text += Format("Quillon eMMC %s analysis of %s\n", flavour, U8(options.m_strDirectory).c_str());
 
-    CChildDlgEMMCModel panel;
+    CQuillonSession session;
+    session.SetLogType(logType);
+    CChildDlgEMMCModel& panel = session.EmmcPanel();
     panel.SetMode(logType, true);
     std::string bad;
     if (!ApplyEmmcFields(options.m_vecEmmc, panel, bad)) {
@@ -101,36 +103,27 @@ void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& ou
     if (!analysereport::FindLogs(options, text, files)) {
         return;
     }
-    CLogScanEMMC scanner;
-    scanner.SetFileList(files);
-    scanner.SetSortMode(options.m_nSortMode);
-    scanner.SetSizes(sizes);
-    scanner.SetTags(tags);
-    scanner.SetNames(names);
-    if (!scanner.Scan()) {
-        GetPrompt().Show(kEmmcScanFailedMessage);
+    // The same calls as the window: Analyse (scan, tabs, best point of the statistics tab),
+    // then Write bin with the statistics tab selected.
+    if (session.Analyse(options.m_strDirectory, options.m_nSortMode) !=
+        EQuillonAnalyseEnd::Scanned) {
         text += Format("no verdict: the scan of %zu log files failed\n", files.size());
         return;
     }
-    std::unique_ptr<CLogPageList> pages = scanner.TakePageList();
+    const CLogPageList* pages = session.PageList();
     doc["scanned"] = true;
     doc["logType"] = logType;
-    doc["logMode"] = scanner.GetLogMode();
-    text += Format("log mode %d; page %d x %d blocks of %d x %d cells\n", scanner.GetLogMode(),
+    doc["logMode"] = session.EmmcLogMode();
+    text += Format("log mode %d; page %d x %d blocks of %d x %d cells\n", session.EmmcLogMode(),
                    sizes.nPageRows, sizes.nPageCols, sizes.nSubRows, sizes.nSubCols);
 
     std::vector<CLogPageBase*> tabs;
-    if (CLogPageBase* merged = pages->GetMergedPage()) {
-        tabs.push_back(merged);
-    } else {
-        GetPrompt().Show(L"statistics EMMC log data failed");
-    }
-    for (size_t i = 0; i < pages->GetPageCount(); ++i) {
-        tabs.push_back(pages->GetPage(i));
+    for (const SQuillonTab& tab : session.Tabs()) {
+        tabs.push_back(tab.m_pPage);
     }
 
-    CMergePageEMMCModel mergePage;
-    std::optional<SEmmcBestPoint> best;
+    const CMergePageEMMCModel& mergePage = session.MergePage();
+    const std::optional<SEmmcBestPoint>& best = session.EmmcBest();
     for (CLogPageBase* base : tabs) {
         const bool merged = base == pages->GetMergedPage();
         json page = {{"name", U8(base->GetName())}, {"merged", merged}};
@@ -142,15 +135,9 @@ void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& ou
         page["recommended"] = nullptr;
         page["analysed"] = false;
         text += U8(base->GetName()) + (merged ? "  (statistics of all logs)\n" : "\n");
-        auto* emmc = dynamic_cast<CLogPageEMMC*>(base);
-        if (merged && emmc != nullptr) {
-            // The statistics tab: the best-point search, then the recommended values.
-            best = emmc->SearchBestPoint();
-            std::vector<SEmmcBestPoint> records;
-            if (best) {
-                records.push_back(*best);
-            }
-            mergePage.Init(records, names.strRow, names.strCol, names.strInRow, names.strInCol);
+        if (merged) {
+            // The statistics tab: the session searched the best point and made the
+            // recommended values of it.
             page["analysed"] = best.has_value();
             if (best) {
                 page["bestPoint"] = best->Values();
@@ -186,22 +173,20 @@ void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& ou
     if (options.m_strImage) {
         bool written = false;
         std::string note;
-        const std::vector<SEmmcBestPoint> records = mergePage.GetRecords();
-        if (options.m_strImage->empty()) {
-            GetPrompt().Show(L".bin file could not be empty, please specify log file full path");
+        switch (session.WriteBin(*options.m_strImage)) {
+        case EQuillonWriteEnd::NoImage:
             note = "no image path";
-        } else if (records.empty()) {
+            break;
+        case EQuillonWriteEnd::NothingToWrite:
             note = "no best point, nothing to write"; // no writer is made, no message
-        } else {
-            std::unique_ptr<CWriterEMMC> writer;
-            if (logType == kLogTypeEmmcDdr50) {
-                writer = std::make_unique<CWriterEMMCddr50>();
-            } else {
-                writer = std::make_unique<CWriterEMMCsdr50>();
-            }
-            writer->SetBestPoints(records);
-            written = writer->WriteToBin(*options.m_strImage);
-            note = written ? "written" : "not written";
+            break;
+        case EQuillonWriteEnd::Written:
+            written = true;
+            note = "written";
+            break;
+        default:
+            note = "not written";
+            break;
         }
         doc["writeBin"] = {{"attempted", true}, {"written", written}};
         text += "write bin " + U8(*options.m_strImage) + ": " + note + "\n";

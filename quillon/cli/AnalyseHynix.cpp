@@ -7,11 +7,13 @@
 #include "LogPageList.h"
 #include "LogRead.h"
 #include "LogScanHynix.h"
+#include "QuillonSession.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
 #include <cmath>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -80,48 +82,41 @@ void AnalyseHynix(const SAnalyseOptions& options, int logType, SAnalyseOutput& o
     if (!analysereport::FindLogs(options, text, files)) {
         return;
     }
-    CLogScanHynix scanner;
-    scanner.SetFileList(files);
-    scanner.SetPageSize(4, 7);
-    scanner.SetSubColCount(8);
-    scanner.SetDrvStgRowCount(1);
-    scanner.SetSortMode(options.m_nSortMode);
-    if (!scanner.Scan()) {
+    // The same calls as the window: Analyse, tab 0 shown, the result prompt (never for
+    // Hynix), Write bin with the statistics tab selected, then the log tabs one by one.
+    CQuillonSession session;
+    session.SetLogType(logType);
+    if (session.Analyse(options.m_strDirectory, options.m_nSortMode) !=
+        EQuillonAnalyseEnd::Scanned) {
         text += Format("no verdict: the scan of %zu log files was abandoned\n", files.size());
         return;
     }
-    std::unique_ptr<CLogPageList> pages = scanner.TakePageList();
+    const CLogPageList& pages = *session.PageList();
     doc["scanned"] = true;
     doc["logType"] = logType; // a Hynix analysis keeps its log type
 
-    std::vector<CLogPageBase*> tabs;
-    if (CLogPageBase* merged = pages->GetMergedPage()) {
-        tabs.push_back(merged);
-    } else {
-        GetPrompt().Show(L"statistics Hynix log data failed");
-    }
-    for (size_t i = 0; i < pages->GetPageCount(); ++i) {
-        tabs.push_back(pages->GetPage(i));
-    }
-
-    CChildDlgDDRHynixModel panel;
     bool statisticsJudged = false;
     bool statisticsPassed = false;
     std::wstring statisticsReason;
     int passed = 0;
     int failed = 0;
     int noVerdict = 0;
-    for (CLogPageBase* base : tabs) {
+    std::optional<EQuillonWriteEnd> writeEnd;
+    const int tabCount = static_cast<int>(session.Tabs().size());
+    for (int index = 0; index < tabCount; ++index) {
+        const SQuillonTabView& view = session.ShowTab(index);
+        const SQuillonTab& shown = session.Tabs()[static_cast<size_t>(index)];
         STabResult tab;
-        tab.m_strName = base->GetName();
-        tab.m_bMerged = base == pages->GetMergedPage();
-        if (auto* page = dynamic_cast<CLogPageDDRHynix*>(base)) {
-            std::map<int, double> rates;
-            tab.m_bAnalysed = page->Analyse(rates, tab.m_vecBest, tab.m_nRowPassNum);
-            panel.ShowPage(tab.m_vecBest, rates, tab.m_nRowPassNum);
+        tab.m_strName = shown.m_strName;
+        tab.m_bMerged = shown.m_bMerged;
+        if (view.m_bShown) {
+            const CChildDlgDDRHynixModel& panel = session.HynixPanel();
+            tab.m_bAnalysed = view.m_bAnalysed;
+            tab.m_nRowPassNum = view.m_nRowPassNum;
+            tab.m_vecBest = view.m_vecBest;
             tab.m_bVerdictMade = panel.VerdictMade();
             tab.m_panel = panel;
-            tab.m_chart.Build(*page);
+            tab.m_chart = shown.m_chartHynix;
             const bool pass = tab.m_bVerdictMade && panel.Conclusion() == L"PASS";
             if (tab.m_bMerged) {
                 statisticsJudged = tab.m_bVerdictMade;
@@ -135,6 +130,12 @@ void AnalyseHynix(const SAnalyseOptions& options, int logType, SAnalyseOutput& o
                 ++failed;
             }
         }
+        if (index == 0) {
+            session.ShowResultPrompt();
+            if (options.m_strImage) {
+                writeEnd = session.WriteBin(*options.m_strImage);
+            }
+        }
         doc["pages"].push_back(PageJson(tab));
         AppendPageText(text, tab);
     }
@@ -142,8 +143,8 @@ void AnalyseHynix(const SAnalyseOptions& options, int logType, SAnalyseOutput& o
     std::string summary;
     if (statisticsJudged) {
         output.m_nExitCode = statisticsPassed ? kExitPass : kExitFail;
-        summary =
-            Format("%s: %s", statisticsPassed ? "PASS" : "FAIL", U8(tabs[0]->GetName()).c_str());
+        summary = Format("%s: %s", statisticsPassed ? "PASS" : "FAIL",
+                         U8(session.Tabs()[0].m_strName).c_str());
         if (!statisticsReason.empty()) {
             summary += " (" + U8(statisticsReason) + ")";
         }
@@ -151,8 +152,8 @@ void AnalyseHynix(const SAnalyseOptions& options, int logType, SAnalyseOutput& o
         summary = "NO VERDICT";
     }
     summary += Format("; %zu logs of %zu files: %d PASS, %d FAIL, %d without verdict",
-                      pages->GetPageCount(), files.size(), passed, failed, noVerdict);
-    if (options.m_strImage) {
+                      pages.GetPageCount(), files.size(), passed, failed, noVerdict);
+    if (writeEnd) {
         // No image writer exists for Hynix results: Write bin does nothing.
         doc["writeBin"] = {{"attempted", true}, {"written", false}};
         text += "write bin " + U8(*options.m_strImage) + ": Hynix results cannot be written back\n";
@@ -160,7 +161,7 @@ void AnalyseHynix(const SAnalyseOptions& options, int logType, SAnalyseOutput& o
     }
     doc["summary"] = {
         {"verdict", statisticsJudged ? json(statisticsPassed ? "PASS" : "FAIL") : json(nullptr)},
-        {"logs", pages->GetPageCount()},
+        {"logs", pages.GetPageCount()},
         {"files", files.size()},
         {"exitCode", output.m_nExitCode}};
     text += summary + "\n";

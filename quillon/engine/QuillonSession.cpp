@@ -3,16 +3,27 @@
 #include "AnalyzerSettings.h"
 #include "DrvStgRegistry.h"
 #include "LogPageDDR.h"
+#include "LogPageDDRHynix.h"
+#include "LogPageEMMC.h"
 #include "LogRead.h"
 #include "LogScanDDR.h"
+#include "LogScanEMMC.h"
+#include "LogScanHynix.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
 #include "WriteBinBase.h"
+#include "WriterEMMC.h"
 
 namespace {
 
 [[nodiscard]] bool IsDdrLogType(int logType) {
     return logType >= 0 && logType <= 2;
+}
+
+constexpr int kLogTypeHynix = 3;
+
+[[nodiscard]] bool IsEmmcLogType(int logType) {
+    return logType == kLogTypeEmmcSdr50 || logType == kLogTypeEmmcDdr50;
 }
 
 } // namespace
@@ -24,6 +35,9 @@ void CQuillonSession::Discard() {
     m_view = SQuillonTabView();
     m_bStatisticsVerdict = false;
     m_pPages.reset();
+    m_emmcBest.reset();
+    m_nEmmcLogMode = -1;
+    m_mergePage = CMergePageEMMCModel();
 }
 
 EQuillonAnalyseEnd CQuillonSession::Analyse(const std::wstring& directory, int sortMode) {
@@ -40,11 +54,29 @@ EQuillonAnalyseEnd CQuillonSession::Analyse(const std::wstring& directory, int s
         return EQuillonAnalyseEnd::NoLogFile;
     }
     m_nFileCount = files.size();
-    if (!IsDdrLogType(m_nLogType)) {
-        GetPrompt().Show(kNotDdrLogType);
-        return EQuillonAnalyseEnd::NotDdrLogType;
+    m_nScannedType = m_nLogType;
+    bool scanned = false;
+    if (IsDdrLogType(m_nLogType)) {
+        scanned = ScanDdr(std::move(files), sortMode);
+    } else if (m_nLogType == kLogTypeHynix) {
+        scanned = ScanHynix(std::move(files), sortMode);
+    } else if (IsEmmcLogType(m_nLogType)) {
+        scanned = ScanEmmc(std::move(files), sortMode);
+    } else {
+        GetPrompt().Show(kUnknownLogType);
+        return EQuillonAnalyseEnd::UnknownLogType;
     }
+    if (!scanned) {
+        return EQuillonAnalyseEnd::ScanFailed;
+    }
+    BuildTabs();
+    if (IsEmmcLogType(m_nLogType)) {
+        SearchEmmcBest();
+    }
+    return EQuillonAnalyseEnd::Scanned;
+}
 
+bool CQuillonSession::ScanDdr(std::vector<std::wstring> files, int sortMode) {
     CLogScanDDR scanner;
     scanner.SetFileList(std::move(files));
     scanner.SetPageSize(4, 7);
@@ -52,7 +84,7 @@ EQuillonAnalyseEnd CQuillonSession::Analyse(const std::wstring& directory, int s
     scanner.SetDrvStgRowCount(m_nLogType == 2 ? 2 : 5);
     scanner.SetSortMode(sortMode);
     if (!scanner.Scan()) {
-        return EQuillonAnalyseEnd::ScanFailed;
+        return false;
     }
     m_pPages = scanner.TakePageList();
     // From here on the log type is the kind the drive strengths of the logs name.
@@ -60,8 +92,58 @@ EQuillonAnalyseEnd CQuillonSession::Analyse(const std::wstring& directory, int s
     m_strProject = scanner.GetProject();
     m_strDdrType = scanner.GetDdrType();
     m_strDdrClock = scanner.GetDdrClock();
-    BuildTabs();
-    return EQuillonAnalyseEnd::Scanned;
+    return true;
+}
+
+bool CQuillonSession::ScanHynix(std::vector<std::wstring> files, int sortMode) {
+    CLogScanHynix scanner;
+    scanner.SetFileList(std::move(files));
+    scanner.SetPageSize(4, 7);
+    scanner.SetSubColCount(8);
+    scanner.SetDrvStgRowCount(1);
+    scanner.SetSortMode(sortMode);
+    if (!scanner.Scan()) {
+        return false;
+    }
+    // A Hynix analysis keeps its log type and the window its title.
+    m_pPages = scanner.TakePageList();
+    return true;
+}
+
+bool CQuillonSession::ScanEmmc(std::vector<std::wstring> files, int sortMode) {
+    SEmmcTags tags;
+    m_emmcPanel.GetNames(m_emmcNames);
+    m_emmcPanel.GetTags(tags);
+    m_emmcSizes = m_emmcPanel.GetSizes();
+    CLogScanEMMC scanner;
+    scanner.SetFileList(std::move(files));
+    scanner.SetSortMode(sortMode);
+    scanner.SetSizes(m_emmcSizes);
+    scanner.SetTags(tags);
+    scanner.SetNames(m_emmcNames);
+    if (!scanner.Scan()) {
+        GetPrompt().Show(kEmmcScanFailedMessage);
+        return false;
+    }
+    m_pPages = scanner.TakePageList();
+    m_nEmmcLogMode = scanner.GetLogMode();
+    return true;
+}
+
+void CQuillonSession::SearchEmmcBest() {
+    // The statistics tab's best point becomes the recommended values the user may edit.
+    std::vector<SEmmcBestPoint> records;
+    if (!m_vecTabs.empty() && m_vecTabs[0].m_bMerged) {
+        if (auto* merged = dynamic_cast<CLogPageEMMC*>(m_vecTabs[0].m_pPage)) {
+            m_emmcBest = merged->SearchBestPoint();
+            if (m_emmcBest) {
+                records.push_back(*m_emmcBest);
+            }
+        }
+    }
+    m_mergePage = CMergePageEMMCModel();
+    m_mergePage.Init(records, m_emmcNames.strRow, m_emmcNames.strCol, m_emmcNames.strInRow,
+                     m_emmcNames.strInCol);
 }
 
 void CQuillonSession::BuildTabs() {
@@ -77,12 +159,20 @@ void CQuillonSession::BuildTabs() {
         tab.m_strName = page->GetName();
         tab.m_pPage = page;
         tab.m_bMerged = merged;
-        // Every page gets its chart, whatever the DDR kind: the cells come from the page.
-        tab.m_chart.Build(*page);
+        // Every DDR page gets its chart, whatever the DDR kind: the cells come from the page.
+        if (m_nScannedType == kLogTypeHynix) {
+            tab.m_chartHynix.Build(*page);
+        } else if (!IsEmmcLogType(m_nScannedType)) {
+            tab.m_chart.Build(*page);
+        }
         m_vecTabs.push_back(std::move(tab));
     };
     if (CLogPageBase* merged = m_pPages->GetMergedPage()) {
         addTab(merged, true);
+    } else if (m_nScannedType == kLogTypeHynix) {
+        GetPrompt().Show(L"statistics Hynix log data failed");
+    } else if (IsEmmcLogType(m_nScannedType)) {
+        GetPrompt().Show(L"statistics EMMC log data failed");
     } else {
         GetPrompt().Show(L"statistics DDR log data failed");
     }
@@ -98,6 +188,15 @@ const SQuillonTabView& CQuillonSession::ShowTab(int index) {
     m_nSelectedTab = index;
     m_view = SQuillonTabView();
     SQuillonTab& tab = m_vecTabs[static_cast<size_t>(index)];
+    if (m_nLogType == kLogTypeHynix) {
+        if (auto* hynix = dynamic_cast<CLogPageDDRHynix*>(tab.m_pPage)) {
+            std::map<int, double> rates;
+            m_view.m_bShown = true;
+            m_view.m_bAnalysed = hynix->Analyse(rates, m_view.m_vecBest, m_view.m_nRowPassNum);
+            m_hynixPanel.ShowPage(m_view.m_vecBest, rates, m_view.m_nRowPassNum);
+        }
+        return m_view;
+    }
     auto* page = dynamic_cast<CLogPageDDR*>(tab.m_pPage);
     if (!IsDdrLogType(m_nLogType) || page == nullptr) {
         // A log type that is no DDR kind analyses nothing on a tab change.
@@ -129,7 +228,7 @@ bool CQuillonSession::ShowResultPrompt() {
 }
 
 bool CQuillonSession::ChangeSort(int sortMode) {
-    if (!m_pPages || !IsDdrLogType(m_nLogType)) {
+    if (!m_pPages || !(IsDdrLogType(m_nLogType) || m_nLogType == kLogTypeHynix)) {
         return false;
     }
     m_vecTabs.clear();
@@ -148,8 +247,23 @@ EQuillonWriteEnd CQuillonSession::WriteBin(const std::wstring& image) {
             L"could not write back to bin file when the chart view is not statistics chart view");
         return EQuillonWriteEnd::NotStatistics;
     }
+    if (IsEmmcLogType(m_nLogType)) {
+        const std::vector<SEmmcBestPoint> points = m_mergePage.GetRecords();
+        if (points.empty()) {
+            return EQuillonWriteEnd::NothingToWrite; // no best point, so no writer either
+        }
+        std::unique_ptr<CWriterEMMC> writer;
+        if (m_nLogType == kLogTypeEmmcDdr50) {
+            writer = std::make_unique<CWriterEMMCddr50>();
+        } else {
+            writer = std::make_unique<CWriterEMMCsdr50>();
+        }
+        writer->SetBestPoints(points);
+        return writer->WriteToBin(image) ? EQuillonWriteEnd::Written
+                                         : EQuillonWriteEnd::WriteFailed;
+    }
     if (m_nLogType != 0 && m_nLogType != 1) {
-        // DDR3 results (and no DDR kind) have no parameter block to go into.
+        // DDR3 and Hynix results (and no DDR kind) have no parameter block to go into.
         return EQuillonWriteEnd::NothingToWrite;
     }
     std::vector<SBestParam> records;
@@ -164,8 +278,10 @@ EQuillonWriteEnd CQuillonSession::WriteBin(const std::wstring& image) {
     return writer->WriteToBin(image) ? EQuillonWriteEnd::Written : EQuillonWriteEnd::WriteFailed;
 }
 
-void CQuillonSession::Reset(const CResultPanelDDRModel::SStoredList& stored) {
+void CQuillonSession::Reset(const CResultPanelDDRModel::SStoredList& stored,
+                            const CChildDlgDDRHynixModel::SStoredList& storedHynix) {
     m_panel.Reset(stored);
+    m_hynixPanel.Reset(storedHynix);
     Discard();
 }
 

@@ -2,17 +2,23 @@
 
 #include "BestParam.h"
 #include "ChartCellsDDR.h"
+#include "ChartCellsEMMC.h"
+#include "ChartCellsHynix.h"
+#include "ChildDlgDDRHynixModel.h"
+#include "ChildDlgEMMCModel.h"
 #include "LogDataBase.h"
 #include "LogPageList.h"
 #include "ResultPanelDDRModel.h"
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-// The window-less part of Quillon's DDR workflow: Analyse, the tabs with their chart cells,
-// showing a tab in the result panel, the result prompt, the sort box and Write bin. The main
+// The window-less part of Quillon's workflow for every log type: Analyse, the tabs with their
+// chart cells, showing a tab in the result panel of the log type (DDR or Hynix), the eMMC
+// best point and recommended values, the result prompt, the sort box and Write bin. The main
 // dialog turns clicks into these calls and paints what the session holds; quillon-cli walks
 // the same calls in the order a user would, so both raise the same messages in the same order.
 
@@ -22,7 +28,7 @@ enum class EQuillonAnalyseEnd {
     DirEmpty,      ///< "log file directory can not be empty" was shown; results kept
     NoLogFile,     ///< "find no valid log file, ..." was shown; results discarded
     ScanFailed,    ///< the scanner's messages were shown; results discarded
-    NotDdrLogType, ///< the log type is not lpDDR, lpDDR2 or DDR3; kNotDdrLogType was shown
+    UnknownLogType, ///< the log type is none of 0 .. 5; kUnknownLogType was shown
 };
 
 /// How a Write bin command ended.
@@ -32,20 +38,23 @@ enum class EQuillonWriteEnd {
     NoImage,        ///< ".bin file could not be empty, ..." was shown
     NotStatistics,  ///< a log tab is selected; the refusal was shown
     NotFourRows,    ///< the list does not hold four rows; string resource 1 was shown
-    NothingToWrite, ///< the log type's results have no parameter block (DDR3, none)
+    NothingToWrite, ///< no parameter block (DDR3, Hynix, none) or no eMMC best point
 };
 
-/// One tab: its page (owned by the page list) and the cells its chart shows.
+/// One tab: its page (owned by the page list) and the cells its chart shows. DDR tabs fill
+/// m_chart, Hynix tabs m_chartHynix; eMMC charts read their page directly (a full page has a
+/// million cells, so nothing dense is kept).
 struct SQuillonTab {
     std::wstring m_strName;
     CLogPageBase* m_pPage = nullptr;
     bool m_bMerged = false;
     CChartCellsDDR m_chart;
+    CChartCellsHynix m_chartHynix;
 };
 
 /// What showing a tab produced.
 struct SQuillonTabView {
-    bool m_bShown = false; ///< the log type is a DDR kind, so the page was analysed and shown
+    bool m_bShown = false; ///< a DDR kind or Hynix: the page was analysed and shown in its panel
     bool m_bAnalysed = false;
     int m_nRowPassNum = 0;
     std::vector<SBestParam> m_vecBest;
@@ -54,9 +63,10 @@ struct SQuillonTabView {
 
 class CQuillonSession {
 public:
-    /// Shown when Analyse is asked for a log type whose results this window cannot show.
-    static constexpr const wchar_t* kNotDdrLogType =
-        L"this log type can not be analysed in this window yet, please use quillon-cli";
+    /// Shown when Analyse is asked for a log type no scanner reads (a settings file may hold
+    /// any number).
+    static constexpr const wchar_t* kUnknownLogType =
+        L"unknown log type, please choose one in the LogType menu";
 
     CQuillonSession() = default;
     CQuillonSession(const CQuillonSession&) = delete;
@@ -68,29 +78,35 @@ public:
     void SetLogType(int logType) { m_nLogType = logType; }
 
     /// Analyse from the directory check to the built tabs: discards the previous results,
-    /// finds the logs, scans them with the log type's sizes and sortMode, replaces the log type
-    /// by the DDR kind and builds one tab (with its chart cells) per page, the statistics page
-    /// first. The caller then shows tab 0 and the result prompt.
+    /// finds the logs, scans them with the log type's sizes and sortMode (DDR: then replaces
+    /// the log type by the DDR kind; eMMC: names, sizes and tags from EmmcPanel()) and builds
+    /// one tab per page, the statistics page first. eMMC: the best point of the statistics
+    /// page is searched and handed to the recommended values. The caller then shows tab 0 and
+    /// the result prompt.
     EQuillonAnalyseEnd Analyse(const std::wstring& directory, int sortMode);
 
     /// Tab change: selects tab index; for a DDR kind analyses its page, shows it in the panel
-    /// and computes the best-run marks. Nothing happens for an index without a tab.
+    /// and computes the best-run marks; for Hynix the same in the Hynix panel without marks.
+    /// Nothing happens for an index without a tab.
     const SQuillonTabView& ShowTab(int index);
 
     /// The result prompt: ResultPrompt/Prompt when ResultPrompt/Enabel is not 0 and the
     /// statistics verdict (a verdict made by the shown tab 0) is PASS. True when shown.
     bool ShowResultPrompt();
 
-    /// Sort box change: with results of lpDDR, lpDDR2 or DDR3 analyses and sorts the pages by
-    /// sortMode and rebuilds the tabs; the caller shows tab 0. False (nothing changed)
-    /// otherwise.
+    /// Sort box change: with DDR or Hynix results analyses and sorts the pages by sortMode and
+    /// rebuilds the tabs; the caller shows tab 0. False (nothing changed) otherwise.
     bool ChangeSort(int sortMode);
 
-    /// Write bin with image, from the selected tab and the panel's list.
+    /// Write bin with image: lpDDR and lpDDR2 from the panel's list, eMMC from the
+    /// recommended values as edited.
     EQuillonWriteEnd WriteBin(const std::wstring& image);
 
-    /// Reset: the panel from stored, no tabs, no page list.
-    void Reset(const CResultPanelDDRModel::SStoredList& stored);
+    /// Reset: the DDR panel from stored, the Hynix panel from storedHynix, the recommended
+    /// values emptied, no tabs, no page list.
+    void Reset(const CResultPanelDDRModel::SStoredList& stored,
+               const CChildDlgDDRHynixModel::SStoredList& storedHynix =
+                   CChildDlgDDRHynixModel::DefaultStoredList());
 
     [[nodiscard]] const std::vector<SQuillonTab>& Tabs() const { return m_vecTabs; }
     [[nodiscard]] int SelectedTab() const { return m_nSelectedTab; }
@@ -98,6 +114,18 @@ public:
     [[nodiscard]] const CLogPageList* PageList() const { return m_pPages.get(); }
     [[nodiscard]] CResultPanelDDRModel& Panel() { return m_panel; }
     [[nodiscard]] const CResultPanelDDRModel& Panel() const { return m_panel; }
+    [[nodiscard]] CChildDlgDDRHynixModel& HynixPanel() { return m_hynixPanel; }
+    [[nodiscard]] const CChildDlgDDRHynixModel& HynixPanel() const { return m_hynixPanel; }
+    /// The eMMC parameter panel's fields, read by an eMMC Analyse.
+    [[nodiscard]] CChildDlgEMMCModel& EmmcPanel() { return m_emmcPanel; }
+    /// The recommended values of the eMMC statistics tab; Write bin reads them back.
+    [[nodiscard]] CMergePageEMMCModel& MergePage() { return m_mergePage; }
+    [[nodiscard]] const CMergePageEMMCModel& MergePage() const { return m_mergePage; }
+    /// The cleaned parameter names, log mode and best point of the last eMMC scan.
+    [[nodiscard]] const SEmmcNames& EmmcNames() const { return m_emmcNames; }
+    [[nodiscard]] int EmmcLogMode() const { return m_nEmmcLogMode; }
+    [[nodiscard]] const SEmmcSizes& EmmcSizes() const { return m_emmcSizes; }
+    [[nodiscard]] const std::optional<SEmmcBestPoint>& EmmcBest() const { return m_emmcBest; }
     /// The number of files the last Analyse found.
     [[nodiscard]] size_t FileCount() const { return m_nFileCount; }
     /// The logs' header of the last DDR scan.
@@ -112,14 +140,26 @@ public:
 private:
     void Discard();
     void BuildTabs();
+    [[nodiscard]] bool ScanDdr(std::vector<std::wstring> files, int sortMode);
+    [[nodiscard]] bool ScanHynix(std::vector<std::wstring> files, int sortMode);
+    [[nodiscard]] bool ScanEmmc(std::vector<std::wstring> files, int sortMode);
+    void SearchEmmcBest();
 
     int m_nLogType = 0;
+    int m_nScannedType = -1; ///< the log type the last Analyse scanned with (before the DDR kind)
     std::unique_ptr<CLogPageList> m_pPages;
     std::vector<SQuillonTab> m_vecTabs;
     int m_nSelectedTab = -1;
     SQuillonTabView m_view;
     bool m_bStatisticsVerdict = false; ///< tab 0 was shown and gave a verdict
     CResultPanelDDRModel m_panel;
+    CChildDlgDDRHynixModel m_hynixPanel;
+    CChildDlgEMMCModel m_emmcPanel;
+    CMergePageEMMCModel m_mergePage;
+    SEmmcNames m_emmcNames;
+    SEmmcSizes m_emmcSizes;
+    int m_nEmmcLogMode = -1;
+    std::optional<SEmmcBestPoint> m_emmcBest;
     size_t m_nFileCount = 0;
     std::wstring m_strProject;
     std::wstring m_strDdrType;

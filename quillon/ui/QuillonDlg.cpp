@@ -1,8 +1,12 @@
 #include "QuillonDlg.h"
 
 #include "AnalyzerSettings.h"
+#include "ChildDlgDDRHynix.h"
+#include "ChildDlgEMMC.h"
 #include "DlgAdjustByResolution.h"
 #include "MFCPageDDR.h"
+#include "MFCPageDDRHynix.h"
+#include "MergePageDlg.h"
 #include "ProductVersion.h"
 #include "PromptDlg.h"
 #include "ResultPanelDDR.h"
@@ -45,8 +49,7 @@ struct SLogTypeEntry {
     int m_nType;
 };
 
-// "Hynix Log" stays disabled; the eMMC entries reach log types 4 and 5 without editing the
-// settings file.
+// Every log type has its entry, so none has to be set in the settings file.
 constexpr SLogTypeEntry kLogTypeEntries[] = {{"lpDDR", 0},      {"lpDDR2", 1},
                                              {"DDR3", 2},       {"Hynix Log", 3},
                                              {"eMMC SDR50", 4}, {"eMMC DDR50", 5}};
@@ -62,6 +65,12 @@ constexpr SSortEntry kSortEntries[] = {{"sort by log file name", 2},
 
 [[nodiscard]] bool IsDdrType(int logType) {
     return logType >= 0 && logType <= 2;
+}
+
+constexpr int kHynixType = 3;
+
+[[nodiscard]] bool IsEmmcType(int logType) {
+    return logType == kLogTypeEmmcSdr50 || logType == kLogTypeEmmcDdr50;
 }
 
 [[nodiscard]] QString LocalDirectoryOf(const QMimeData* mime) {
@@ -117,7 +126,6 @@ void CQuillonDlg::BuildControls() {
         connect(action, &QAction::triggered, this, [this, type] { OnLogType(type); });
         m_arrLogTypeActions[size_t(type)] = action;
     }
-    m_arrLogTypeActions[3]->setEnabled(false);
     QMenu* helpMenu = menuBar->addMenu(QStringLiteral("Help"));
     QAction* about = helpMenu->addAction(QStringLiteral("About Quillon"));
     connect(about, &QAction::triggered, this, &CQuillonDlg::OnAbout);
@@ -240,24 +248,54 @@ void CQuillonDlg::SaveSettings() {
     if (m_pPanelDDR != nullptr) {
         m_pPanelDDR->SaveProfile(*profile);
     }
+    if (m_pPanelHynix != nullptr) {
+        m_pPanelHynix->SaveProfile(*profile);
+    }
+    if (m_pPanelEMMC != nullptr) {
+        m_pPanelEMMC->SaveProfile(*profile);
+    }
     profile->sync();
 }
 
 void CQuillonDlg::ShowPanelOfType() {
-    if (!IsDdrType(m_session.LogType())) {
-        if (m_pPanelDDR != nullptr) {
-            m_pPanelDDR->hide();
-        }
-        return;
-    }
-    if (m_pPanelDDR == nullptr) {
-        // Created on first use; the list comes from the profile until a page is shown.
+    const int type = m_session.LogType();
+    // Each panel is created on first use; the lists come from the profile until a page is
+    // shown, the eMMC fields from the flavour's section.
+    if (IsDdrType(type) && m_pPanelDDR == nullptr) {
         m_pPanelDDR = new CResultPanelDDR(m_session.Panel(), m_pPanelPlace);
         m_pPanelPlace->layout()->addWidget(m_pPanelDDR);
         std::unique_ptr<QSettings> profile = OpenProfile();
         m_pPanelDDR->LoadProfile(*profile);
     }
-    m_pPanelDDR->show();
+    if (type == kHynixType && m_pPanelHynix == nullptr) {
+        m_pPanelHynix = new CChildDlgDDRHynix(m_session.HynixPanel(), m_pPanelPlace);
+        m_pPanelPlace->layout()->addWidget(m_pPanelHynix);
+        std::unique_ptr<QSettings> profile = OpenProfile();
+        m_pPanelHynix->LoadProfile(*profile);
+    }
+    if (IsEmmcType(type)) {
+        std::unique_ptr<QSettings> profile = OpenProfile();
+        if (m_pPanelEMMC == nullptr) {
+            m_pPanelEMMC = new CChildDlgEMMC(m_session.EmmcPanel(), m_pPanelPlace);
+            m_pPanelPlace->layout()->addWidget(m_pPanelEMMC);
+        } else if (m_nEmmcPanelType != type) {
+            // The other flavour's fields are kept in its own section before they are replaced.
+            m_pPanelEMMC->SaveProfile(*profile);
+        }
+        if (m_nEmmcPanelType != type) {
+            m_pPanelEMMC->SetMode(type, *profile);
+            m_nEmmcPanelType = type;
+        }
+    }
+    if (m_pPanelDDR != nullptr) {
+        m_pPanelDDR->setVisible(IsDdrType(type));
+    }
+    if (m_pPanelHynix != nullptr) {
+        m_pPanelHynix->setVisible(type == kHynixType);
+    }
+    if (m_pPanelEMMC != nullptr) {
+        m_pPanelEMMC->setVisible(IsEmmcType(type));
+    }
 }
 
 void CQuillonDlg::UpdateMenuChecks() {
@@ -273,8 +311,25 @@ QAction* CQuillonDlg::LogTypeAction(int logType) const {
 }
 
 CMFCPageDDR* CQuillonDlg::ChartPage(int index) const {
-    return index >= 0 && size_t(index) < m_vecChartPages.size() ? m_vecChartPages[size_t(index)]
-                                                                : nullptr;
+    return index >= 0 && size_t(index) < m_vecChartPages.size()
+               ? qobject_cast<CMFCPageDDR*>(m_vecChartPages[size_t(index)])
+               : nullptr;
+}
+
+CMFCPageDDRHynix* CQuillonDlg::ChartPageHynix(int index) const {
+    return index >= 0 && size_t(index) < m_vecChartPages.size()
+               ? qobject_cast<CMFCPageDDRHynix*>(m_vecChartPages[size_t(index)])
+               : nullptr;
+}
+
+CMFCPageEMMC* CQuillonDlg::ChartPageEMMC(int index) const {
+    return index >= 0 && size_t(index) < m_vecChartPages.size()
+               ? qobject_cast<CMFCPageEMMC*>(m_vecChartPages[size_t(index)])
+               : nullptr;
+}
+
+CMergePageDlg* CQuillonDlg::MergePage() const {
+    return qobject_cast<CMergePageDlg*>(ChartPageEMMC(0));
 }
 
 int CQuillonDlg::SortMode() const {
@@ -294,7 +349,7 @@ void CQuillonDlg::DestroyChartPages() {
         m_pTabs->removeTab(0);
     }
     m_bBuildingTabs = false;
-    for (CMFCPageDDR* page : m_vecChartPages) {
+    for (QWidget* page : m_vecChartPages) {
         delete page;
     }
     m_vecChartPages.clear();
@@ -303,10 +358,21 @@ void CQuillonDlg::DestroyChartPages() {
 void CQuillonDlg::BuildChartPages() {
     DestroyChartPages();
     m_bBuildingTabs = true;
+    const int type = m_session.LogType();
     for (const SQuillonTab& tab : m_session.Tabs()) {
         // Every page exists from here on; its grid is built when the page is first shown,
         // so Analyse does not wait for a hundred grids nobody has looked at yet.
-        auto* page = new CMFCPageDDR(tab.m_chart, false, m_pTabs);
+        QWidget* page = nullptr;
+        if (type == kHynixType) {
+            page = new CMFCPageDDRHynix(tab.m_chartHynix, m_pTabs);
+        } else if (IsEmmcType(type) && tab.m_bMerged) {
+            page = new CMergePageDlg(*tab.m_pPage, m_session.EmmcNames(), m_session.MergePage(),
+                                     false, m_pTabs);
+        } else if (IsEmmcType(type)) {
+            page = new CMFCPageEMMC(*tab.m_pPage, m_session.EmmcNames(), false, m_pTabs);
+        } else {
+            page = new CMFCPageDDR(tab.m_chart, false, m_pTabs);
+        }
         // Log names keep undecodable bytes as stand-ins; show those as U+FFFD.
         m_pTabs->addTab(page, QString::fromStdWString(PathDisplayName(tab.m_strName)));
         m_vecChartPages.push_back(page);
@@ -342,7 +408,9 @@ bool CQuillonDlg::OnAnalyse() {
         return false;
     }
     BuildChartPages();
-    setWindowTitle(QString::fromStdWString(m_session.ScanTitle()));
+    if (IsDdrType(m_session.LogType()) || m_session.LogType() < 0) {
+        setWindowTitle(QString::fromStdWString(m_session.ScanTitle()));
+    }
     m_session.ShowResultPrompt();
     return !m_vecChartPages.empty();
 }
@@ -352,12 +420,19 @@ void CQuillonDlg::OnTabChanged(int index) {
         return;
     }
     const SQuillonTabView& view = m_session.ShowTab(index);
-    if (view.m_bShown && m_pPanelDDR != nullptr) {
+    if (view.m_bShown && m_pPanelDDR != nullptr && m_session.LogType() != kHynixType) {
         m_pPanelDDR->Refresh();
+    }
+    if (view.m_bShown && m_pPanelHynix != nullptr && m_session.LogType() == kHynixType) {
+        m_pPanelHynix->Refresh();
     }
     if (CMFCPageDDR* page = ChartPage(index)) {
         page->Initialise();
         page->MarkBestRuns(view.m_vecMarks);
+    } else if (CMFCPageDDRHynix* hynix = ChartPageHynix(index)) {
+        hynix->Initialise();
+    } else if (CMFCPageEMMC* emmc = ChartPageEMMC(index)) {
+        emmc->Initialise();
     }
 }
 
@@ -372,9 +447,13 @@ void CQuillonDlg::OnReset() {
     DestroyChartPages();
     m_pTabs->hide();
     std::unique_ptr<QSettings> profile = OpenProfile();
-    m_session.Reset(CResultPanelDDR::LoadStored(*profile));
+    m_session.Reset(CResultPanelDDR::LoadStored(*profile),
+                    CChildDlgDDRHynix::LoadStored(*profile));
     if (m_pPanelDDR != nullptr) {
         m_pPanelDDR->Refresh();
+    }
+    if (m_pPanelHynix != nullptr) {
+        m_pPanelHynix->Refresh();
     }
 }
 
@@ -384,9 +463,22 @@ void CQuillonDlg::OnOK() {
 
 void CQuillonDlg::OnChartMax() {
     const int index = m_pTabs->currentIndex();
-    if (m_vecChartPages.empty() || !IsDdrType(m_session.LogType()) || index < 0 ||
-        size_t(index) >= m_session.Tabs().size()) {
+    if (m_vecChartPages.empty() || index < 0 || size_t(index) >= m_session.Tabs().size()) {
         return;
+    }
+    if (IsEmmcType(m_session.LogType())) {
+        CMFCPageEMMC page(*m_session.Tabs()[size_t(index)].m_pPage, m_session.EmmcNames(), true,
+                          this);
+        page.Initialise();
+        if (m_emmcChartMaxRunner) {
+            m_emmcChartMaxRunner(page);
+        } else {
+            page.exec();
+        }
+        return;
+    }
+    if (!IsDdrType(m_session.LogType())) {
+        return; // Hynix pages have no maximised view
     }
     CMFCPageDDR page(m_session.Tabs()[size_t(index)].m_chart, true, this);
     page.Initialise();
@@ -400,8 +492,9 @@ void CQuillonDlg::OnChartMax() {
 
 void CQuillonDlg::OnSortChanged(int index) {
     Q_UNUSED(index);
-    // Only DDR results are sorted again; other results keep their tabs and charts.
-    if (m_session.PageList() == nullptr || !IsDdrType(m_session.LogType())) {
+    // DDR and Hynix results are sorted again; eMMC results keep their tabs and charts.
+    if (m_session.PageList() == nullptr ||
+        !(IsDdrType(m_session.LogType()) || m_session.LogType() == kHynixType)) {
         return;
     }
     DestroyChartPages();
@@ -444,6 +537,10 @@ void CQuillonDlg::OnAbout() {
 
 void CQuillonDlg::SetChartMaxRunner(std::function<void(CMFCPageDDR&)> runner) {
     m_chartMaxRunner = std::move(runner);
+}
+
+void CQuillonDlg::SetEmmcChartMaxRunner(std::function<void(CMFCPageEMMC&)> runner) {
+    m_emmcChartMaxRunner = std::move(runner);
 }
 
 void CQuillonDlg::SetFolderChooser(std::function<QString(const QString&, const QString&)> f) {

@@ -11,7 +11,12 @@
 #include <memory>
 #include <vector>
 
+class CChildDlgDDRHynix;
+class CChildDlgEMMC;
 class CMFCPageDDR;
+class CMFCPageDDRHynix;
+class CMFCPageEMMC;
+class CMergePageDlg;
 class CResultPanelDDR;
 class QAction;
 class QCheckBox;
@@ -64,8 +69,15 @@ public:
     [[nodiscard]] QComboBox* SortBox() const { return m_pSort; }
     [[nodiscard]] QTabWidget* Tabs() const { return m_pTabs; }
     [[nodiscard]] CResultPanelDDR* PanelDDR() const { return m_pPanelDDR; }
+    [[nodiscard]] CChildDlgDDRHynix* PanelHynix() const { return m_pPanelHynix; }
+    [[nodiscard]] CChildDlgEMMC* PanelEMMC() const { return m_pPanelEMMC; }
     [[nodiscard]] QAction* LogTypeAction(int logType) const;
+    /// The chart page of tab index as the kind the analysis made; nullptr for another kind.
     [[nodiscard]] CMFCPageDDR* ChartPage(int index) const;
+    [[nodiscard]] CMFCPageDDRHynix* ChartPageHynix(int index) const;
+    [[nodiscard]] CMFCPageEMMC* ChartPageEMMC(int index) const;
+    /// The eMMC statistics tab with the recommended values; nullptr without one.
+    [[nodiscard]] CMergePageDlg* MergePage() const;
     [[nodiscard]] CPromptDlg* UsageNotice() const { return m_pNotice.data(); }
     [[nodiscard]] QPushButton* AnalyseButton() const { return m_pAnalyse; }
     [[nodiscard]] QPushButton* WriteBinButton() const { return m_pWriteBin; }
@@ -75,6 +87,7 @@ public:
 
     /// Replaces how the Chart Max window is run (modal by default); tests look at it instead.
     void SetChartMaxRunner(std::function<void(CMFCPageDDR&)> runner);
+    void SetEmmcChartMaxRunner(std::function<void(CMFCPageEMMC&)> runner);
     /// Replaces the folder browser and the file-open dialog (tests answer them).
     void SetFolderChooser(std::function<QString(const QString& title, const QString& start)> f);
     void SetFileChooser(std::function<QString(const QString& start)> f);
@@ -103,6 +116,9 @@ private:
     QPushButton* m_pWriteBin = nullptr;
     QWidget* m_pPanelPlace = nullptr;
     CResultPanelDDR* m_pPanelDDR = nullptr;
+    CChildDlgDDRHynix* m_pPanelHynix = nullptr;
+    CChildDlgEMMC* m_pPanelEMMC = nullptr;
+    int m_nEmmcPanelType = -1; ///< the flavour whose fields the eMMC panel holds
     QWidget* m_pChartArea = nullptr;
     QTabWidget* m_pTabs = nullptr;
     QCheckBox* m_pCheckLog = nullptr;
@@ -110,11 +126,12 @@ private:
     QPushButton* m_pChartMax = nullptr;
     QPushButton* m_pReset = nullptr;
     std::array<QAction*, 6> m_arrLogTypeActions{};
-    std::vector<CMFCPageDDR*> m_vecChartPages;
+    std::vector<QWidget*> m_vecChartPages;
     QPointer<CPromptDlg> m_pNotice;
     bool m_bBuildingTabs = false;
 
     std::function<void(CMFCPageDDR&)> m_chartMaxRunner;
+    std::function<void(CMFCPageEMMC&)> m_emmcChartMaxRunner;
     std::function<QString(const QString&, const QString&)> m_folderChooser;
     std::function<QString(const QString&)> m_fileChooser;
 };

@@ -2,7 +2,9 @@
 
 #include "LaneSwapMap.h"
 #include "LogPageBase.h"
+#include "LogScanEMMC.h"
 #include "SettingsFile.h"
+#include "TextUtil.h"
 #include "UserPrompt.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include <unistd.h>
 
@@ -148,10 +151,129 @@ TEST_F(QuillonSessionTest, AnalyseEndsAndWhatTheyKeep) {
     EXPECT_TRUE(session.Tabs().empty());
     EXPECT_EQ(session.PageList(), nullptr);
 
-    session.SetLogType(4);
+    // A settings file may name a log type no scanner reads.
+    session.SetLogType(7);
     EXPECT_EQ(session.Analyse((kSamples / "emmc_sdr50").wstring(), 2),
-              EQuillonAnalyseEnd::NotDdrLogType);
-    EXPECT_EQ(m_prompt.Texts().back(), CQuillonSession::kNotDdrLogType);
+              EQuillonAnalyseEnd::UnknownLogType);
+    EXPECT_EQ(m_prompt.Texts().back(), CQuillonSession::kUnknownLogType);
+}
+
+uint32_t WordAt(const std::vector<char>& bytes, size_t offset) {
+    uint32_t word = 0;
+    for (size_t i = 0; i < 4; ++i) {
+        word |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[offset + i])) << (8 * i);
+    }
+    return word;
+}
+
+std::vector<char> ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(QuillonSessionTest, HynixKeepsItsLogTypeAndShowsTabsInItsOwnPanel) {
+    WriteIni("[ResultPrompt]\nEnabel=1\nPrompt=all good\n");
+    CQuillonSession session;
+    session.SetLogType(3);
+    ASSERT_EQ(session.Analyse((kSamples / "hynix").wstring(), 2), EQuillonAnalyseEnd::Scanned);
+    EXPECT_EQ(session.LogType(), 3);
+    ASSERT_EQ(session.Tabs().size(), 4u);
+    EXPECT_TRUE(session.Tabs()[0].m_bMerged);
+    EXPECT_EQ(session.Tabs()[0].m_strName, L"统计图");
+    for (const SQuillonTab& tab : session.Tabs()) {
+        EXPECT_EQ(tab.m_chartHynix.Lanes(), 4);
+        EXPECT_EQ(tab.m_chartHynix.DriveRows(), 1);
+        EXPECT_EQ(tab.m_chart.Lanes(), 0); // no DDR chart for a Hynix page
+    }
+    const SQuillonTabView& view = session.ShowTab(0);
+    EXPECT_TRUE(view.m_bShown);
+    EXPECT_TRUE(session.HynixPanel().VerdictMade());
+    EXPECT_FALSE(session.HynixPanel().RateTexts()[0].empty());
+    EXPECT_FALSE(session.Panel().Shown()); // the DDR panel is left alone
+    // The Hynix panel has no pass flag: no result prompt, whatever the verdict.
+    const size_t before = m_prompt.Texts().size();
+    EXPECT_FALSE(session.ShowResultPrompt());
+    // No writer exists for Hynix results: Write bin does nothing and says nothing.
+    EXPECT_EQ(session.WriteBin((m_dir / "image.bin").wstring()), EQuillonWriteEnd::NothingToWrite);
+    EXPECT_EQ(m_prompt.Texts().size(), before);
+    EXPECT_FALSE(fs::exists(m_dir / "image.bin"));
+
+    const std::wstring weak = L"hynix_board03_weak.txt";
+    session.ShowTab(3);
+    EXPECT_EQ(session.Tabs()[3].m_strName, weak);
+    EXPECT_TRUE(session.ChangeSort(0));
+    EXPECT_EQ(session.Tabs().size(), 4u);
+    EXPECT_EQ(session.SelectedTab(), -1);
+
+    session.Reset(CResultPanelDDRModel::DefaultStoredList(),
+                  CChildDlgDDRHynixModel::DefaultStoredList());
+    EXPECT_TRUE(session.Tabs().empty());
+    EXPECT_TRUE(session.HynixPanel().Conclusion().empty());
+    EXPECT_TRUE(session.HynixPanel().RateTexts()[0].empty());
+}
+
+TEST_F(QuillonSessionTest, EmmcAnalyseFindsTheBestPointAndWriteBinTakesTheEditedValues) {
+    struct SCase {
+        int m_nLogType;
+        const char* m_szFolder;
+        size_t m_nBlock;
+        uint32_t m_nMagic;
+    };
+    const SCase cases[] = {{4, "emmc_sdr50", 0x5C88, 0xEAC0AD50u},
+                           {5, "emmc_ddr50", 0x5CA0, 0xEAC1DD50u}};
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.m_szFolder);
+        CQuillonSession session;
+        session.SetLogType(c.m_nLogType);
+        session.EmmcPanel().SetMode(c.m_nLogType, true);
+        ASSERT_EQ(session.Analyse((kSamples / c.m_szFolder).wstring(), 2),
+                  EQuillonAnalyseEnd::Scanned);
+        EXPECT_EQ(session.LogType(), c.m_nLogType);
+        ASSERT_EQ(session.Tabs().size(), 3u);
+        EXPECT_TRUE(session.Tabs()[0].m_bMerged);
+        ASSERT_TRUE(session.EmmcBest().has_value());
+        const SEmmcBestPoint best = *session.EmmcBest();
+        CMergePageEMMCModel& merge = session.MergePage();
+        EXPECT_EQ(merge.Value(CMergePageEMMCModel::kRow), FormatW(L"0x%X", best.nRow));
+        EXPECT_EQ(merge.Value(CMergePageEMMCModel::kInCol), FormatW(L"0x%X", best.nInCol));
+        EXPECT_EQ(merge.Label(CMergePageEMMCModel::kRow), session.EmmcNames().strRow);
+        // A tab change shows nothing in a panel for eMMC.
+        EXPECT_FALSE(session.ShowTab(1).m_bShown);
+        EXPECT_EQ(session.WriteBin((m_dir / "image.bin").wstring()),
+                  EQuillonWriteEnd::NotStatistics);
+        session.ShowTab(0);
+
+        const fs::path image = m_dir / (std::string(c.m_szFolder) + ".bin");
+        std::ofstream(image, std::ios::binary) << std::string(0x6000, '\xEE');
+        merge.SetValue(CMergePageEMMCModel::kRow, L"0x2");
+        merge.SetValue(CMergePageEMMCModel::kInRow, L"1f");
+        ASSERT_EQ(session.WriteBin(image.wstring()), EQuillonWriteEnd::Written);
+        const std::vector<char> bytes = ReadAll(image);
+        ASSERT_EQ(bytes.size(), 0x6000u);
+        EXPECT_EQ(WordAt(bytes, 0x5C80), 17u);
+        EXPECT_EQ(WordAt(bytes, c.m_nBlock), c.m_nMagic);
+        EXPECT_EQ(WordAt(bytes, c.m_nBlock + 4), 2u);                            // row, edited
+        EXPECT_EQ(WordAt(bytes, c.m_nBlock + 8), static_cast<uint32_t>(best.nCol)); // kept
+        EXPECT_EQ(WordAt(bytes, c.m_nBlock + 12), 0x1Fu);                        // in-block row
+        EXPECT_EQ(WordAt(bytes, c.m_nBlock + 16), static_cast<uint32_t>(best.nInCol));
+
+        session.Reset(CResultPanelDDRModel::DefaultStoredList());
+        EXPECT_FALSE(session.EmmcBest().has_value());
+        EXPECT_TRUE(session.MergePage().GetRecords().empty());
+        EXPECT_EQ(session.WriteBin(image.wstring()), EQuillonWriteEnd::NothingToWrite);
+    }
+}
+
+TEST_F(QuillonSessionTest, EmmcScanWithInvalidTagsShowsTheScanFailure) {
+    CQuillonSession session;
+    session.SetLogType(4);
+    session.EmmcPanel().SetMode(4, true);
+    session.EmmcPanel().SetField(kEmmcTagR, L""); // W and C without R: no log mode
+    EXPECT_EQ(session.Analyse((kSamples / "emmc_sdr50").wstring(), 2),
+              EQuillonAnalyseEnd::ScanFailed);
+    ASSERT_FALSE(m_prompt.Texts().empty());
+    EXPECT_EQ(m_prompt.Texts().back(), kEmmcScanFailedMessage);
+    EXPECT_TRUE(session.Tabs().empty());
 }
 
 } // namespace

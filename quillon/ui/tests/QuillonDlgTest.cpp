@@ -173,7 +173,7 @@ TEST_F(QuillonDlgTest, FreshStartWithoutSettingsFileAndProfile) {
     for (int type = 1; type < 6; ++type) {
         EXPECT_FALSE(dialog.LogTypeAction(type)->isChecked()) << type;
     }
-    EXPECT_FALSE(dialog.LogTypeAction(3)->isEnabled());
+    EXPECT_TRUE(dialog.LogTypeAction(3)->isEnabled());
     EXPECT_EQ(dialog.LogTypeAction(4)->text(), "eMMC SDR50");
     EXPECT_TRUE(dialog.DirectoryBox()->text().isEmpty());
     EXPECT_TRUE(dialog.ImageBox()->text().isEmpty());
@@ -551,16 +551,6 @@ TEST_F(QuillonDlgTest, SortBoxRebuildsDdr3TabsInTheNewOrder) {
     EXPECT_EQ(TabLabels(*dialog), expected);
     EXPECT_EQ(dialog->Tabs()->currentIndex(), 0);
     ASSERT_NE(dialog->ChartPage(dialog->Tabs()->count() - 1), nullptr);
-}
-
-TEST_F(QuillonDlgTest, EmmcTypesShowNoPanelAndAnalyseRefusesPlainly) {
-    auto dialog = OpenDialog(4, kSamples / "emmc_sdr50");
-    EXPECT_TRUE(dialog->LogTypeAction(4)->isChecked());
-    EXPECT_FALSE(dialog->PanelDDR() != nullptr && dialog->PanelDDR()->isVisible());
-    EXPECT_FALSE(dialog->OnAnalyse());
-    EXPECT_EQ(WindowMessages(),
-              std::vector<std::string>{WideToUtf8(CQuillonSession::kNotDdrLogType)});
-    EXPECT_EQ(dialog->Tabs()->count(), 0);
 }
 
 TEST_F(QuillonDlgTest, DroppingAFolderAnalysesIt) {

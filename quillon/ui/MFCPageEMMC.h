@@ -1,0 +1,61 @@
+#pragma once
+
+#include "ChartCellsEMMC.h"
+#include "ChildDlgEMMCModel.h"
+#include "DiagDataBase.h"
+
+#include <QDialog>
+
+class CGridCtrl;
+class CLogPageBase;
+class QVBoxLayout;
+
+// The eMMC chart page: blocks of in-block rows and columns under two header rows (column
+// parameter, in-block column) and two header columns (row parameter, in-block row), a title
+// row above each block row. A DDR50 page has about a million cells, so only the cells that
+// hold records get an item of their own; the rest show the grid's white default.
+class CMFCPageEMMC : public QDialog, public CDiagDataBase {
+    Q_OBJECT
+public:
+    /// page is not owned and must outlive the chart page. maximised: its own window (Chart Max).
+    CMFCPageEMMC(const CLogPageBase& page, const SEmmcNames& names, bool maximised,
+                 QWidget* parent = nullptr);
+    ~CMFCPageEMMC() override;
+
+    /// Builds and fills the grid (once); a maximised page then maximises its window.
+    virtual void Initialise();
+    void Zoom(int steps) override;
+
+    [[nodiscard]] int ZoomValue() const { return m_zoom.Value(); }
+    [[nodiscard]] bool IsMaximised() const { return m_bMaximised; }
+    [[nodiscard]] CGridCtrl* Grid() const { return m_pGrid; }
+
+    /// Grid row of (block row, in-block row) with in-block rows per block.
+    [[nodiscard]] static int GridRow(int row, int inRow, int subRows) {
+        return 2 + row * (subRows + 1) + 1 + inRow;
+    }
+    /// Grid column of (block column, in-block column).
+    [[nodiscard]] static int GridCol(int col, int inCol, int subCols) {
+        return 2 + col * subCols + inCol;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    /// The layout the grid goes into (the result page puts its group above it).
+    [[nodiscard]] QVBoxLayout* PageLayout() const { return m_pLayout; }
+
+private:
+    void Fill();
+
+    const CLogPageBase& m_page;
+    SEmmcNames m_names;
+    CGridCtrl* m_pGrid = nullptr;
+    QVBoxLayout* m_pLayout = nullptr;
+    bool m_bMaximised = false;
+    int m_nSubRows = 128;
+    int m_nSubCols = 128;
+    int m_nPageRows = 4;
+    int m_nPageCols = 4;
+    CEmmcChartZoom m_zoom;
+};
