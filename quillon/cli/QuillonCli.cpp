@@ -1,6 +1,8 @@
 #include "QuillonCli.h"
 
 #include "AnalyzerSettings.h"
+#include "ProductFiles.h"
+#include "ProductVersion.h"
 #include "ProgramLocation.h"
 #include "SettingsFile.h"
 #include "SpLog.h"
@@ -31,6 +33,10 @@ template <size_t N> std::optional<int> Lookup(const SName (&names)[N], const std
     return std::nullopt;
 }
 
+SProductFiles QuillonFiles() {
+    return LocateProductFiles({productinfo::kProductNameU8, productinfo::kPackageName});
+}
+
 void WriteStdout(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
@@ -56,6 +62,7 @@ std::optional<SAnalyseOptions> ParseAnalyseArgs(int argc, const char* const* arg
     CLI::App app{"Quillon batch analysis of DDR and eMMC scan logs", "quillon-cli"};
     app.require_subcommand(1);
     CLI::App* analyse = app.add_subcommand("analyse", "analyse a directory of scan logs");
+    app.footer(DescribeProductFiles(QuillonFiles()));
 
     std::string directory;
     std::string type;
@@ -157,9 +164,13 @@ int RunQuillonCli(int argc, const char* const* argv) {
     }
 
     // The batch program reads the product's settings file, not one named after itself.
+    const SProductFiles files = QuillonFiles();
+    if (!options->m_strSettings) {
+        PrepareProductFiles(files);
+    }
     GetSettings().SetPath(options->m_strSettings ? WideToPath(*options->m_strSettings)
-                                                 : GetProgramDir() / "Quillon.ini");
-    OpenProgramLog();
+                                                 : files.settings);
+    OpenProgramLog(ProgramLogFile(files));
 
     CConsolePrompt prompt(options->m_bAnswerYes);
     prompt.SetEcho(!options->m_bJson);

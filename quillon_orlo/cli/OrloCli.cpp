@@ -2,6 +2,7 @@
 
 #include "LogScanOrlo.h"
 #include "OrloSession.h"
+#include "ProductFiles.h"
 #include "ProductVersion.h"
 #include "ProgramLocation.h"
 #include "SettingsFile.h"
@@ -119,6 +120,9 @@ int RunOrloCli(const std::vector<std::string>& args, std::ostream& out, std::ost
     scan->add_option("--answer", options.strAnswer, "answer to every Yes/No question")
         ->check(CLI::IsMember({"yes", "no"}));
     scan->add_flag("--json", options.bJson, "print one JSON document");
+    const SProductFiles files =
+        LocateProductFiles({productinfo::kProductNameU8, productinfo::kPackageName});
+    app.footer(DescribeProductFiles(files));
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
@@ -146,8 +150,11 @@ int RunOrloCli(const std::vector<std::string>& args, std::ostream& out, std::ost
 
     CSettingsFile& settings = GetSettings();
     const std::filesystem::path previousSettings = settings.Path();
+    if (!options.settings) {
+        PrepareProductFiles(files);
+    }
     settings.SetPath(options.settings ? std::filesystem::path(*options.settings)
-                                      : GetProgramDir() / "QuillonOrlo.ini");
+                                      : files.settings);
     struct SRestore {
         CSettingsFile& settings;
         std::filesystem::path path;

@@ -1,7 +1,10 @@
 #include "QuillonApp.h"
 
+#include "ProductFiles.h"
+#include "ProductVersion.h"
 #include "QtPrompt.h"
 #include "QuillonDlg.h"
+#include "SettingsFile.h"
 #include "SpLog.h"
 #include "UserPrompt.h"
 
@@ -13,6 +16,12 @@
 
 #include <cstdio>
 #include <iostream>
+
+namespace {
+SProductFiles OrloFiles() {
+    return LocateProductFiles({productinfo::kProductNameU8, productinfo::kPackageName});
+}
+} // namespace
 
 SOrloCommandLine ParseOrloCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -47,7 +56,7 @@ SOrloCommandLine ParseOrloCommandLine(const QStringList& arguments) {
         line.bOk = false;
         line.strError = QStringLiteral("--low and --high need --normal");
     }
-    line.strHelp = parser.helpText();
+    line.strHelp = parser.helpText() + QString::fromStdString(DescribeProductFiles(OrloFiles()));
     line.bHelp = line.bOk && parser.isSet(help);
     line.strNormal = parser.value(normal);
     line.strLow = parser.value(low);
@@ -69,7 +78,12 @@ int CQuillonApp::Run() {
     }
     QCoreApplication::setOrganizationName(CQuillonDlg::kProfileOrganisation);
     QCoreApplication::setApplicationName(CQuillonDlg::kProfileApplication);
-    OpenProgramLog(); // QuillonOrlo.log next to the program
+    // QuillonOrlo.ini and QuillonOrlo.log beside the program in a portable folder; the
+    // user's seeded copy and state folder when installed.
+    const SProductFiles files = OrloFiles();
+    PrepareProductFiles(files);
+    GetSettings().SetPath(files.settings);
+    OpenProgramLog(ProgramLogFile(files));
 
     CQuillonDlg dialog;
     // A screenshot run is unattended: its messages go to stderr instead of waiting for a click.
