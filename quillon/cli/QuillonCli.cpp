@@ -63,6 +63,7 @@ std::optional<SAnalyseOptions> ParseAnalyseArgs(int argc, const char* const* arg
     app.require_subcommand(1);
     CLI::App* analyse = app.add_subcommand("analyse", "analyse a directory of scan logs");
     app.footer(DescribeProductFiles(QuillonFiles()));
+    analyse->footer(app.get_footer());
 
     std::string directory;
     std::string type;

@@ -123,6 +123,7 @@ int RunOrloCli(const std::vector<std::string>& args, std::ostream& out, std::ost
     const SProductFiles files =
         LocateProductFiles({productinfo::kProductNameU8, productinfo::kPackageName});
     app.footer(DescribeProductFiles(files));
+    scan->footer(app.get_footer());
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {

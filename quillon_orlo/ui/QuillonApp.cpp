@@ -43,22 +43,29 @@ SOrloCommandLine ParseOrloCommandLine(const QStringList& arguments) {
         QStringLiteral("Saves the window as FILE.png after the scan and exits."),
         QStringLiteral("FILE.png"));
     parser.addOptions({help, normal, low, high, screenshot});
+    parser.addPositionalArgument(QStringLiteral("DIR"),
+                                 QStringLiteral("Directory of the normal-temperature logs."),
+                                 QStringLiteral("[DIR]"));
 
     SOrloCommandLine line;
     if (!parser.parse(arguments)) {
         line.bOk = false;
         line.strError = parser.errorText();
-    } else if (!parser.positionalArguments().isEmpty()) {
+    } else if (parser.positionalArguments().size() > 1 ||
+               (parser.positionalArguments().size() == 1 && parser.isSet(normal))) {
         line.bOk = false;
         line.strError =
-            QStringLiteral("unexpected argument: ") + parser.positionalArguments().first();
-    } else if ((parser.isSet(low) || parser.isSet(high)) && !parser.isSet(normal)) {
+            QStringLiteral("unexpected argument: ") + parser.positionalArguments().back();
+    } else if ((parser.isSet(low) || parser.isSet(high)) && !parser.isSet(normal) &&
+               parser.positionalArguments().isEmpty()) {
         line.bOk = false;
         line.strError = QStringLiteral("--low and --high need --normal");
     }
     line.strHelp = parser.helpText() + QString::fromStdString(DescribeProductFiles(OrloFiles()));
     line.bHelp = line.bOk && parser.isSet(help);
-    line.strNormal = parser.value(normal);
+    // The desktop entry passes a folder opened with the program as the only argument.
+    line.strNormal = parser.positionalArguments().size() == 1 ? parser.positionalArguments().front()
+                                                              : parser.value(normal);
     line.strLow = parser.value(low);
     line.strHigh = parser.value(high);
     line.strScreenshot = parser.value(screenshot);

@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
     const SProductFiles files =
         LocateProductFiles({productinfo::kProductNameU8, productinfo::kPackageName});
     app.footer(DescribeProductFiles(files));
+    analyse->footer(app.get_footer());
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
