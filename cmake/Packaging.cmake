@@ -21,17 +21,21 @@ function(suite_install_product component product window cli settings)
     # An installed program finds its shipped default at ../share/<package>/ from bin/.
     install(FILES ${settings} DESTINATION ${CMAKE_INSTALL_DATADIR}/${component}
         COMPONENT ${component})
-    install(FILES ${src}/${appid}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
-        COMPONENT ${component})
-    install(FILES ${src}/${appid}.svg
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT ${component})
+    # The menu entry, its icon and the metainfo describe the window: shipped with it only.
     configure_file(${src}/${appid}.metainfo.xml ${gen}/${appid}.metainfo.xml @ONLY)
-    install(FILES ${gen}/${appid}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
-        COMPONENT ${component})
+    if(TARGET ${window})
+        install(FILES ${src}/${appid}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
+            COMPONENT ${component})
+        install(FILES ${src}/${appid}.svg
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+            COMPONENT ${component})
+        install(FILES ${gen}/${appid}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
+            COMPONENT ${component})
+    endif()
 
     # Debian wants manual pages and the changelog compressed, reproducibly (-n: no time stamp).
     set(man ${gen}/${cli}.1.gz)
-    set(changelog ${gen}/changelog.gz)
+    set(changelog ${gen}/changelog.Debian.gz)
     add_custom_command(OUTPUT ${man} ${changelog}
         COMMAND ${SUITE_GZIP} -9nc ${src}/${cli}.1 > ${man}
         COMMAND ${SUITE_GZIP} -9nc ${SUITE_PACKAGING_DIR}/changelog > ${changelog}
@@ -67,9 +71,9 @@ set(CPACK_DEBIAN_QUILLON_PACKAGE_NAME "quillon")
 set(CPACK_DEBIAN_SONDEX_PACKAGE_NAME "sondex")
 set(CPACK_DEBIAN_QUILLON-ORLO_PACKAGE_NAME "quillon-orlo")
 set(CPACK_COMPONENT_QUILLON_DESCRIPTION
-    "analyse DDR and eMMC timing-scan logs\n Quillon reads DDR (lpDDR, lpDDR2, DDR3), Hynix and eMMC scan logs,\n shows pass/fail grids and statistics and writes the best parameters\n into firmware images; quillon-cli runs the same analysis in scripts.")
+    "analyse DDR and eMMC timing-scan logs\nQuillon reads DDR (lpDDR, lpDDR2, DDR3), Hynix and eMMC scan logs,\nshows pass/fail grids and statistics and writes the best parameters\ninto firmware images; quillon-cli runs the same analysis in scripts.")
 set(CPACK_COMPONENT_SONDEX_DESCRIPTION
-    "analyse KestinX LPDDR per-pin scan tables\n Sondex opens a folder of KestinX LPDDR2/3/4 scan tables, measures the\n pass widths and judges the folder; sondex-cli runs the same analysis in\n scripts.")
+    "analyse KestinX LPDDR per-pin scan tables\nSondex opens a folder of KestinX LPDDR2/3/4 scan tables, measures the\npass widths and judges the folder; sondex-cli runs the same analysis in\nscripts.")
 set(CPACK_COMPONENT_QUILLON-ORLO_DESCRIPTION
-    "analyse Orlo DDR scans at three temperatures\n QuillonOrlo merges Orlo logs taken at normal, low and high temperature,\n judges them and recommends a parameter set; quillon-orlo-cli runs the\n same analysis in scripts.")
+    "analyse Orlo DDR scans at three temperatures\nQuillonOrlo merges Orlo logs taken at normal, low and high temperature,\njudges them and recommends a parameter set; quillon-orlo-cli runs the\nsame analysis in scripts.")
 include(CPack)
