@@ -77,3 +77,11 @@ set(CPACK_COMPONENT_SONDEX_DESCRIPTION
 set(CPACK_COMPONENT_QUILLON-ORLO_DESCRIPTION
     "analyse Orlo DDR scans at three temperatures\nQuillonOrlo merges Orlo logs taken at normal, low and high temperature,\njudges them and recommends a parameter set; quillon-orlo-cli runs the\nsame analysis in scripts.")
 include(CPack)
+
+# Installs into a scratch DESTDIR and runs the installed batch programs, then builds and
+# checks the packages (scripts/package-test.sh). Not in the sanitizer build.
+if(NOT SUITE_SANITIZE)
+    add_test(NAME package_install
+        COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/package-test.sh ${CMAKE_BINARY_DIR})
+    set_tests_properties(package_install PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+endif()
