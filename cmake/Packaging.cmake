@@ -40,7 +40,17 @@ function(suite_install_product component product window cli settings)
         COMMAND ${SUITE_GZIP} -9nc ${src}/${cli}.1 > ${man}
         COMMAND ${SUITE_GZIP} -9nc ${SUITE_PACKAGING_DIR}/changelog > ${changelog}
         DEPENDS ${src}/${cli}.1 ${SUITE_PACKAGING_DIR}/changelog VERBATIM)
-    add_custom_target(${component}_docs ALL DEPENDS ${man} ${changelog})
+    set(docs ${man} ${changelog})
+    if(TARGET ${window})
+        set(windowman ${gen}/${window}.1.gz)
+        add_custom_command(OUTPUT ${windowman}
+            COMMAND ${SUITE_GZIP} -9nc ${src}/${window}.1 > ${windowman}
+            DEPENDS ${src}/${window}.1 VERBATIM)
+        list(APPEND docs ${windowman})
+        install(FILES ${windowman} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+            COMPONENT ${component})
+    endif()
+    add_custom_target(${component}_docs ALL DEPENDS ${docs})
     install(FILES ${man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${component})
     install(FILES ${SUITE_PACKAGING_DIR}/copyright ${changelog}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${component} COMPONENT ${component})
