@@ -42,12 +42,20 @@ edit_settings() {
     esac
 }
 
-run_installed() { # root component cli -> output in $scratch/out
+settings_option() {
+    case $1 in
+    sondex) echo --config ;;
+    *) echo --settings ;;
+    esac
+}
+
+run_installed() { # root component cli [more arguments] -> output in $scratch/out
     local root=$1 component=$2 cli=$3
+    shift 3
     # shellcheck disable=SC2046
     (cd "$scratch" && env HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" \
         XDG_STATE_HOME="$scratch/state" PATH="$root/usr/bin:/usr/bin:/bin" \
-        "$cli" $(sample_args "$component") >"$scratch/out" 2>&1) || true
+        "$cli" $(sample_args "$component") "$@" >"$scratch/out" 2>&1) || true
 }
 
 echo "== install into a scratch DESTDIR"
@@ -84,6 +92,13 @@ $(diff <(echo "$before") <(echo "$after") || true)"
     grep -qF "$expected" "$scratch/out" || fail "$component: the edited settings had no effect \
 (expected '$expected' in the output)"
     cmp -s "$shipped" "$user" && fail "$component: the user's edit was overwritten"
+    # A settings file named on the command line: the log still goes to the state folder.
+    cp "$user" "$scratch/named.ini"
+    rm -rf "$scratch/state"
+    run_installed "$root" "$component" "$cli" "$(settings_option "$component")" "$scratch/named.ini"
+    [ -f "$log" ] || fail "$component: no tool log at $log with a named settings file"
+    grep -qF "$expected" "$scratch/out" || fail "$component: the named settings file was not read"
+
     env HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_STATE_HOME="$scratch/state" \
         "$root/usr/bin/$cli" --help >"$scratch/help" 2>&1 || true
     grep -qF "$user" "$scratch/help" || fail "$component: --help does not name $user"

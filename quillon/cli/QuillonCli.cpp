@@ -166,9 +166,9 @@ int RunQuillonCli(int argc, const char* const* argv) {
 
     // The batch program reads the product's settings file, not one named after itself.
     const SProductFiles files = QuillonFiles();
-    if (!options->m_strSettings) {
-        PrepareProductFiles(files);
-    }
+    // First start of an installed program: the user's folders and settings file (also
+    // with another settings file named, so the log folder exists).
+    PrepareProductFiles(files);
     GetSettings().SetPath(options->m_strSettings ? WideToPath(*options->m_strSettings)
                                                  : files.settings);
     OpenProgramLog(ProgramLogFile(files));

@@ -151,9 +151,9 @@ int RunOrloCli(const std::vector<std::string>& args, std::ostream& out, std::ost
 
     CSettingsFile& settings = GetSettings();
     const std::filesystem::path previousSettings = settings.Path();
-    if (!options.settings) {
-        PrepareProductFiles(files);
-    }
+    // First start of an installed program: the user's folders and settings file (also
+    // with another settings file named, so the log folder exists).
+    PrepareProductFiles(files);
     settings.SetPath(options.settings ? std::filesystem::path(*options.settings)
                                       : files.settings);
     struct SRestore {

@@ -80,9 +80,9 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
 
-    if (configFile.empty()) {
-        PrepareProductFiles(files);
-    }
+    // First start of an installed program: the user's folders and settings file (also
+    // with another settings file named, so the log folder exists).
+    PrepareProductFiles(files);
     OpenProgramLog(ProgramLogFile(files));
     CConsolePrompt prompt(answer == "yes");
     prompt.SetEcho(!asJson);
