@@ -5,6 +5,7 @@ function(suite_product_version product name version copyright special)
     set(PV_VERSION "${version}")
     set(PV_COPYRIGHT "${copyright}")
     set(PV_SPECIAL "${special}")
+    string(REPLACE "_" "-" PV_PACKAGE "${product}")
     configure_file(${PROJECT_SOURCE_DIR}/cmake/ProductVersion.h.in
         ${CMAKE_BINARY_DIR}/generated/${product}/ProductVersion.h @ONLY)
     add_library(${product}_version INTERFACE)

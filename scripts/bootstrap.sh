@@ -3,7 +3,8 @@
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev libgmock-dev
       libbenchmark-dev nlohmann-json3-dev libcli11-dev fonts-wqy-zenhei xvfb xauth
-      libgl1-mesa-dev libxkbcommon-dev)
+      libgl1-mesa-dev libxkbcommon-dev
+      dpkg-dev lintian desktop-file-utils appstream)
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

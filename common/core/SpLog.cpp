@@ -777,9 +777,11 @@ CSpLog* GetSpLog() {
     return &log;
 }
 
-void OpenProgramLog() {
+void OpenProgramLog() { OpenProgramLog(GetProgramSibling(".log")); }
+
+void OpenProgramLog(const std::filesystem::path& logFile) {
     CSpLog* pLog = GetSpLog();
-    const std::wstring strPath = PathToWide(GetProgramSibling(".log"));
+    const std::wstring strPath = PathToWide(logFile);
     pLog->Open(strPath.c_str(), SPLOG_TEXT | SPLOG_NAME_DATE, 5, 0);
     pLog->SetProperty(SPLOG_PROP_SHOW_THREAD, 0, 1);
     pLog->SetProperty(SPLOG_PROP_CONSOLE, 1, 0);

@@ -226,6 +226,8 @@ private:
 /// Start-up of a program: opens "<program path without extension>.log" (emptied) with
 /// SPLOG_TEXT | SPLOG_NAME_DATE, level 5, no size limit, thread ids on, console off.
 void OpenProgramLog();
+/// The same start-up, with the log at the given file (an installed program's log folder).
+void OpenProgramLog(const std::filesystem::path& logFile);
 
 /// Tagged wide message at the given level; the tag is built from file (text after the last
 /// '/') and line. Used by the LogError / LogInfo / LogDebug helpers.

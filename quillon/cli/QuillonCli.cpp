@@ -1,6 +1,8 @@
 #include "QuillonCli.h"
 
 #include "AnalyzerSettings.h"
+#include "ProductFiles.h"
+#include "ProductVersion.h"
 #include "ProgramLocation.h"
 #include "ReadablePath.h"
 #include "SettingsFile.h"
@@ -32,6 +34,10 @@ template <size_t N> std::optional<int> Lookup(const SName (&names)[N], const std
     return std::nullopt;
 }
 
+SProductFiles QuillonFiles() {
+    return LocateProductFiles({productinfo::kProductNameU8, productinfo::kPackageName});
+}
+
 void WriteStdout(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
@@ -57,6 +63,8 @@ std::optional<SAnalyseOptions> ParseAnalyseArgs(int argc, const char* const* arg
     CLI::App app{"Quillon batch analysis of DDR and eMMC scan logs", "quillon-cli"};
     app.require_subcommand(1);
     CLI::App* analyse = app.add_subcommand("analyse", "analyse a directory of scan logs");
+    app.footer(DescribeProductFiles(QuillonFiles()));
+    analyse->footer(app.get_footer());
 
     std::string directory;
     std::string type;
@@ -204,11 +212,14 @@ int RunQuillonCli(int argc, const char* const* argv) {
     }
 
     // The batch program reads the product's settings file, not one named after itself.
-    const std::filesystem::path settingsPath = options->m_strSettings
-                                                   ? WideToPath(*options->m_strSettings)
-                                                   : GetProgramDir() / "Quillon.ini";
+    const SProductFiles files = QuillonFiles();
+    // First start of an installed program: the user's folders and settings file (also
+    // with another settings file named, so the log folder exists).
+    PrepareProductFiles(files);
+    const std::filesystem::path settingsPath =
+        options->m_strSettings ? WideToPath(*options->m_strSettings) : files.settings;
     GetSettings().SetPath(settingsPath);
-    OpenProgramLog();
+    OpenProgramLog(ProgramLogFile(files));
 
     CConsolePrompt prompt(options->m_bAnswerYes);
     prompt.SetEcho(!options->m_bJson);

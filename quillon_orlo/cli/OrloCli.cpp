@@ -2,6 +2,7 @@
 
 #include "LogScanOrlo.h"
 #include "OrloSession.h"
+#include "ProductFiles.h"
 #include "ProductVersion.h"
 #include "ProgramLocation.h"
 #include "ReadablePath.h"
@@ -130,6 +131,10 @@ std::optional<SOrloCliOptions> ParseOrloCliArgs(const std::vector<std::string>& 
     scan->add_option("--answer", options.strAnswer, "answer to every Yes/No question")
         ->check(CLI::IsMember({"yes", "no"}));
     scan->add_flag("--json", options.bJson, "print one JSON document");
+    const SProductFiles files =
+        LocateProductFiles({productinfo::kProductNameU8, productinfo::kPackageName});
+    app.footer(DescribeProductFiles(files));
+    scan->footer(app.get_footer());
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
@@ -187,8 +192,11 @@ int RunOrloScan(const SOrloCliOptions& options, std::ostream& out, std::ostream&
 
     CSettingsFile& settings = GetSettings();
     const std::filesystem::path previousSettings = settings.Path();
+    // First start of an installed program: the user's folders and settings file (also
+    // with another settings file named, so the log folder exists).
+    PrepareProductFiles(files);
     settings.SetPath(options.settings ? std::filesystem::path(*options.settings)
-                                      : GetProgramDir() / "QuillonOrlo.ini");
+                                      : files.settings);
     struct SRestore {
         CSettingsFile& settings;
         std::filesystem::path path;

@@ -1,5 +1,7 @@
 #include "OrloCli.h"
 
+#include "ProductFiles.h"
+#include "ProductVersion.h"
 #include "SpLog.h"
 
 #include <iostream>
@@ -13,6 +15,11 @@ int main(int argc, char** argv) {
     if (!options) {
         return exitCode; // --help and argument errors leave the last run's tool log alone
     }
-    OpenProgramLog(); // quillon-orlo-cli.log next to the program
+    // The log beside the program in a portable folder, under the user's state folder when
+    // installed (whose folders, and the seeded settings file, are made first).
+    const SProductFiles files =
+        LocateProductFiles({productinfo::kProductNameU8, productinfo::kPackageName});
+    PrepareProductFiles(files);
+    OpenProgramLog(ProgramLogFile(files));
     return orlo::RunOrloScan(*options, std::cout, std::cerr);
 }

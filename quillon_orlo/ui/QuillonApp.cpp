@@ -1,7 +1,10 @@
 #include "QuillonApp.h"
 
+#include "ProductFiles.h"
+#include "ProductVersion.h"
 #include "QtPrompt.h"
 #include "QuillonDlg.h"
+#include "SettingsFile.h"
 #include "SpLog.h"
 #include "UserPrompt.h"
 
@@ -13,6 +16,12 @@
 
 #include <cstdio>
 #include <iostream>
+
+namespace {
+SProductFiles OrloFiles() {
+    return LocateProductFiles({productinfo::kProductNameU8, productinfo::kPackageName});
+}
+} // namespace
 
 SOrloCommandLine ParseOrloCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -34,22 +43,29 @@ SOrloCommandLine ParseOrloCommandLine(const QStringList& arguments) {
         QStringLiteral("Saves the window as FILE.png after the scan and exits."),
         QStringLiteral("FILE.png"));
     parser.addOptions({help, normal, low, high, screenshot});
+    parser.addPositionalArgument(QStringLiteral("DIR"),
+                                 QStringLiteral("Directory of the normal-temperature logs."),
+                                 QStringLiteral("[DIR]"));
 
     SOrloCommandLine line;
     if (!parser.parse(arguments)) {
         line.bOk = false;
         line.strError = parser.errorText();
-    } else if (!parser.positionalArguments().isEmpty()) {
+    } else if (parser.positionalArguments().size() > 1 ||
+               (parser.positionalArguments().size() == 1 && parser.isSet(normal))) {
         line.bOk = false;
         line.strError =
-            QStringLiteral("unexpected argument: ") + parser.positionalArguments().first();
-    } else if ((parser.isSet(low) || parser.isSet(high)) && !parser.isSet(normal)) {
+            QStringLiteral("unexpected argument: ") + parser.positionalArguments().back();
+    } else if ((parser.isSet(low) || parser.isSet(high)) && !parser.isSet(normal) &&
+               parser.positionalArguments().isEmpty()) {
         line.bOk = false;
         line.strError = QStringLiteral("--low and --high need --normal");
     }
-    line.strHelp = parser.helpText();
+    line.strHelp = parser.helpText() + QString::fromStdString(DescribeProductFiles(OrloFiles()));
     line.bHelp = line.bOk && parser.isSet(help);
-    line.strNormal = parser.value(normal);
+    // The desktop entry passes a folder opened with the program as the only argument.
+    line.strNormal = parser.positionalArguments().size() == 1 ? parser.positionalArguments().front()
+                                                              : parser.value(normal);
     line.strLow = parser.value(low);
     line.strHigh = parser.value(high);
     line.strScreenshot = parser.value(screenshot);
@@ -69,7 +85,12 @@ int CQuillonApp::Run() {
     }
     QCoreApplication::setOrganizationName(CQuillonDlg::kProfileOrganisation);
     QCoreApplication::setApplicationName(CQuillonDlg::kProfileApplication);
-    OpenProgramLog(); // QuillonOrlo.log next to the program
+    // QuillonOrlo.ini and QuillonOrlo.log beside the program in a portable folder; the
+    // user's seeded copy and state folder when installed.
+    const SProductFiles files = OrloFiles();
+    PrepareProductFiles(files);
+    GetSettings().SetPath(files.settings);
+    OpenProgramLog(ProgramLogFile(files));
 
     CQuillonDlg dialog;
     // A screenshot run is unattended: its messages go to stderr instead of waiting for a click.

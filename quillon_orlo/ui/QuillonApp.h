@@ -4,7 +4,7 @@
 #include <QStringList>
 
 /// The command line of the window program:
-///   QuillonOrlo [--normal DIR] [--low DIR] [--high DIR] [--screenshot FILE.png]
+///   QuillonOrlo [--normal DIR | DIR] [--low DIR] [--high DIR] [--screenshot FILE.png]
 struct SOrloCommandLine {
     QString strNormal;
     QString strLow;

@@ -6,6 +6,7 @@
 #include "ProductVersion.h"
 #include "PromptDlg.h"
 #include "SettingsFile.h"
+#include "SpLog.h"
 #include "TextUtil.h"
 #include "XAboutDlg.h"
 
@@ -233,6 +234,10 @@ void CQuillonDlg::OnAbout() {
     const SVersionBlock block{productinfo::kProductName, productinfo::kProductVersion,
                               productinfo::kLegalCopyright, productinfo::kSpecialBuild};
     CXAboutDlg about(block, true, this);
+    // Which files this run uses: beside the program, or the user's own when installed.
+    about.setToolTip(QString::fromStdWString(L"Settings file: " +
+                                             PathToWide(GetSettings().Path()) +
+                                             L"\nTool log: " + GetSpLog()->GetTextPath()));
     about.exec();
 }
 

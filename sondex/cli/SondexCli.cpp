@@ -4,6 +4,7 @@
 #include "FolderWorkflow.h"
 #include "ProjectConfig.h"
 
+#include "ProductFiles.h"
 #include "ProductVersion.h"
 #include "ProgramLocation.h"
 #include "SpLog.h"
@@ -62,6 +63,10 @@ int main(int argc, char** argv) {
     analyse->add_option("--answer", answer, "answer to every Yes/No question (default no)")
         ->check(CLI::IsMember({"yes", "no"}));
     analyse->add_flag("--json", asJson, "print one JSON document instead of the text report");
+    const SProductFiles files =
+        LocateProductFiles({productinfo::kProductNameU8, productinfo::kPackageName});
+    app.footer(DescribeProductFiles(files));
+    analyse->footer(app.get_footer());
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -75,7 +80,10 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
 
-    OpenProgramLog();
+    // First start of an installed program: the user's folders and settings file (also
+    // with another settings file named, so the log folder exists).
+    PrepareProductFiles(files);
+    OpenProgramLog(ProgramLogFile(files));
     CConsolePrompt prompt(answer == "yes");
     prompt.SetEcho(!asJson);
     CScopedPrompt promptScope(prompt);
@@ -91,8 +99,9 @@ int main(int argc, char** argv) {
             run.datPath = file;
         }
     } else {
-        run.iniPath = GetProgramDir() / "Sondex.ini";
-        run.datPath = GetProgramDir() / "Sondex.dat";
+        // The compiled .dat lies beside the .ini in use (the user's copy when installed).
+        run.iniPath = files.settings;
+        run.datPath = fs::path(files.settings).replace_extension(".dat");
     }
     CProjectConfig config;
     run.configLoaded = config.Load(run.iniPath, run.datPath);

@@ -49,7 +49,10 @@ INSTANTIATE_TEST_SUITE_P(
         SLineCase{"lowWithoutNormal", {"--low", "l"}, false, "", "", "", ""},
         SLineCase{"unknownOption", {"--normal", "n", "--json"}, false, "", "", "", ""},
         SLineCase{"missingValue", {"--normal"}, false, "", "", "", ""},
-        SLineCase{"positional", {"n"}, false, "", "", "", ""}),
+        // A folder opened from the desktop menu arrives alone: the normal-temperature one.
+        SLineCase{"folder", {"/data/常温"}, true, "/data/常温", "", "", ""},
+        SLineCase{"folderAndNormal", {"--normal", "n", "m"}, false, "", "", "", ""},
+        SLineCase{"twoFolders", {"n", "m"}, false, "", "", "", ""}),
     [](const ::testing::TestParamInfo<SLineCase>& info) { return std::string(info.param.name); });
 
 } // namespace

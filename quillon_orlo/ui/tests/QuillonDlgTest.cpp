@@ -6,6 +6,8 @@
 #include "MFCPageOrlo.h"
 #include "MFCPageOrloMain.h"
 #include "OrloGrid.h"
+#include "SettingsFile.h"
+#include "TextUtil.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -387,14 +389,19 @@ TEST_F(CQuillonDlgTest, HelpMenuOffersTheAboutBox) {
 
     // The item opens the about box modally over the dialog.
     QString opened;
-    QTimer::singleShot(0, [&opened]() {
+    QString files;
+    QTimer::singleShot(0, [&opened, &files]() {
         if (QWidget* modal = QApplication::activeModalWidget()) {
             opened = QString::fromUtf8(modal->metaObject()->className());
+            files = modal->toolTip();
             modal->close();
         }
     });
     dlg.MenuBar()->actions().front()->menu()->actions().front()->trigger();
     EXPECT_EQ(opened.toStdString(), "CXAboutDlg");
+    // The box names the settings file in use.
+    EXPECT_TRUE(files.contains(QString::fromStdWString(PathToWide(GetSettings().Path()))))
+        << files.toStdString();
 }
 
 // The result prompt follows a passing verdict when ResultPrompt/Enabel is not 0.
