@@ -2,7 +2,8 @@
 #include "QuillonDlg.h"
 #include "QtPrompt.h"
 
-#include "ProgramLocation.h"
+#include "ProductFiles.h"
+#include "ProductVersion.h"
 #include "SettingsFile.h"
 #include "SpLog.h"
 #include "UserPrompt.h"
@@ -25,14 +26,23 @@ int main(int argc, char** argv) {
     }
     if (line->m_bHelp) {
         std::fputs(QuillonUsage().c_str(), stdout);
+        std::fputs(DescribeProductFiles(LocateProductFiles({productinfo::kProductNameU8,
+                                                            productinfo::kPackageName}))
+                       .c_str(),
+                   stdout);
         return 0;
     }
 
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
     QApplication::setApplicationName(QStringLiteral("Quillon"));
-    GetSettings().SetPath(GetProgramDir() / "Quillon.ini");
-    OpenProgramLog();
+    // Quillon.ini and Quillon.log beside the program in a portable folder; the user's seeded
+    // copy and state folder when installed.
+    const SProductFiles files =
+        LocateProductFiles({productinfo::kProductNameU8, productinfo::kPackageName});
+    PrepareProductFiles(files);
+    GetSettings().SetPath(files.settings);
+    OpenProgramLog(ProgramLogFile(files));
 
     // A screenshot run is unattended: messages go to stderr and questions are answered No
     // instead of waiting for a click.

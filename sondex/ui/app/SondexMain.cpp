@@ -2,6 +2,8 @@
 
 #include "MainFrame.h"
 
+#include "ProductFiles.h"
+#include "ProductVersion.h"
 #include "ProjectConfig.h"
 
 #include "QtPrompt.h"
@@ -13,6 +15,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 int main(int argc, char** argv) {
@@ -31,6 +34,12 @@ int main(int argc, char** argv) {
     parser.addPositionalArgument(QStringLiteral("paths"),
                                  QStringLiteral("Logs to open or folders to analyse."),
                                  QStringLiteral("[FILE|FOLDER ...]"));
+    // Sondex.ini and its compiled Sondex.dat beside the program in a portable folder; the
+    // user's seeded copy (and the .dat compiled beside it) when installed.
+    const SProductFiles files =
+        LocateProductFiles({productinfo::kProductNameU8, productinfo::kPackageName});
+    parser.setApplicationDescription(QStringLiteral("Sondex Tool\n\n") +
+                                     QString::fromStdString(DescribeProductFiles(files)));
     parser.process(app);
     const QString shotFile = parser.value(screenshot);
 
@@ -41,7 +50,10 @@ int main(int argc, char** argv) {
     IUserPrompt& prompt = shotFile.isEmpty() ? static_cast<IUserPrompt&>(windowPrompt)
                                              : static_cast<IUserPrompt&>(consolePrompt);
     CScopedPrompt promptScope(prompt);
-    (void)GetProjectConfig(); // reads Sondex.ini / Sondex.dat beside the program
+    PrepareProductFiles(files);
+    CProjectConfig config;
+    config.Load(files.settings, std::filesystem::path(files.settings).replace_extension(".dat"));
+    CScopedProjectConfig configScope(config);
 
     CMainFrame frame;
     windowPrompt.SetParent(&frame);
