@@ -194,6 +194,8 @@ int RunOrloScan(const SOrloCliOptions& options, std::ostream& out, std::ostream&
     const std::filesystem::path previousSettings = settings.Path();
     // First start of an installed program: the user's folders and settings file (also
     // with another settings file named, so the log folder exists).
+    const SProductFiles files =
+        LocateProductFiles({productinfo::kProductNameU8, productinfo::kPackageName});
     PrepareProductFiles(files);
     settings.SetPath(options.settings ? std::filesystem::path(*options.settings)
                                       : files.settings);
