@@ -531,6 +531,11 @@ void CQuillonDlg::OnPortSettings(int set) {
     m_nChipType = set;
 }
 
+void CQuillonDlg::SetPortSet(int set, const SSerialPortSettings& settings) {
+    m_arrPortSets[size_t(set)] = settings;
+    m_nChipType = set;
+}
+
 void CQuillonDlg::OnOpenCapture() {
     const int logType = m_session.LogType();
     if (logType != 0 && logType != 1) {
@@ -549,6 +554,10 @@ void CQuillonDlg::OnOpenCapture() {
         m_pTabs->addTab(capture, QStringLiteral("Log"));
     } else {
         AttachCaptureTabs();
+    }
+    // The usage notice lies over the tab area; it would hide the capture, as it would charts.
+    if (m_pNotice) {
+        delete m_pNotice.data();
     }
     m_pTabs->show();
     m_pTabs->setCurrentWidget(capture);

@@ -62,6 +62,8 @@ public:
     void OnPauseCapture();
     void OnCloseCapture();
     void OnSaveCaptureAs();
+    /// Sets a serial-port set without the dialog and makes it the current one.
+    void SetPortSet(int set, const SSerialPortSettings& settings);
     /// A drop from a file manager: the first local folder goes into the directory box and is
     /// analysed. False when the data holds no local folder.
     bool DropFolder(const QMimeData* mime);
