@@ -1,37 +1,52 @@
 #include "UartLineStore.h"
 
+#include <algorithm>
+
 void CUartLineStore::Feed(std::string_view piece) {
     size_t start = 0;
     while (start < piece.size()) {
         const size_t feed = piece.find('\n', start);
         if (feed == std::string_view::npos) {
-            m_bytes.append(piece.substr(start));
+            m_strPending.append(piece.substr(start));
             return;
         }
-        m_bytes.append(piece.substr(start, feed - start));
-        // A carriage return ending the line, even one that came in the previous piece.
-        const uint64_t lineStart = m_vecEnds.empty() ? 0 : m_vecEnds.back();
-        if (m_bytes.size() > lineStart && m_bytes.back() == '\r') {
-            m_bytes.pop_back();
-        }
-        m_vecEnds.push_back(m_bytes.size());
+        Commit(m_strPending, piece.substr(start, feed - start));
+        m_strPending.clear();
         start = feed + 1;
     }
 }
 
+void CUartLineStore::Commit(std::string_view head, std::string_view tail) {
+    // A carriage return ending the line, even one that came in the previous piece.
+    if (!tail.empty() && tail.back() == '\r') {
+        tail.remove_suffix(1);
+    } else if (tail.empty() && !head.empty() && head.back() == '\r') {
+        head.remove_suffix(1);
+    }
+    const size_t length = head.size() + tail.size();
+    if (m_vecBlocks.empty() ||
+        m_vecBlocks.back().capacity() - m_vecBlocks.back().size() < length) {
+        m_vecBlocks.emplace_back().reserve(std::max(kBlockBytes, length));
+    }
+    std::string& block = m_vecBlocks.back();
+    m_lines.push_back({uint32_t(m_vecBlocks.size() - 1), uint32_t(block.size()), uint32_t(length)});
+    block.append(head);
+    block.append(tail);
+}
+
 void CUartLineStore::Clear() {
-    m_bytes.clear();
-    m_vecEnds.clear();
+    m_vecBlocks.clear();
+    m_lines.clear();
+    m_strPending.clear();
 }
 
 std::string_view CUartLineStore::Line(size_t i) const {
-    const uint64_t begin = i == 0 ? 0 : m_vecEnds[i - 1];
-    return std::string_view(m_bytes).substr(begin, m_vecEnds[i] - begin);
+    const SLineRef& ref = m_lines[i];
+    return std::string_view(m_vecBlocks[ref.m_nBlock]).substr(ref.m_nOffset, ref.m_nLength);
 }
 
 std::string_view CUartLineStore::Pending() const {
-    const uint64_t begin = m_vecEnds.empty() ? 0 : m_vecEnds.back();
-    return std::string_view(m_bytes).substr(begin);
+    return m_strPending;
 }
 
 std::string_view CUartLineStore::Row(size_t i) const {
@@ -39,7 +54,12 @@ std::string_view CUartLineStore::Row(size_t i) const {
 }
 
 size_t CUartLineStore::MemoryBytes() const {
-    return m_bytes.capacity() + m_vecEnds.capacity() * sizeof(uint64_t);
+    size_t bytes = m_strPending.capacity() + m_lines.size() * sizeof(SLineRef) +
+                   m_vecBlocks.capacity() * sizeof(std::string);
+    for (const std::string& block : m_vecBlocks) {
+        bytes += block.capacity();
+    }
+    return bytes;
 }
 
 namespace {

@@ -119,3 +119,31 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.m_szName); });
 
 } // namespace
+
+namespace {
+
+TEST(UartLineStore, LinesAcrossBlocksAndLongerThanABlock) {
+    // Enough lines to fill several blocks, and one line longer than a block.
+    const std::string huge(CUartLineStore::kBlockBytes + 123, 'h');
+    CUartLineStore store;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 60000; ++i) {
+        std::string line = std::to_string(i) + std::string(size_t(i % 50), 'x');
+        if (i == 30000) {
+            line = huge;
+        }
+        store.Feed(line + "\r");
+        store.Feed("\n");
+        expected.push_back(line);
+    }
+    ASSERT_EQ(store.LineCount(), expected.size());
+    for (size_t i = 0; i < expected.size(); i += 997) {
+        EXPECT_EQ(std::string(store.Line(i)), expected[i]) << i;
+    }
+    EXPECT_EQ(std::string(store.Line(30000)), huge);
+    EXPECT_EQ(std::string(store.Line(30001)), expected[30001]);
+    EXPECT_EQ(std::string(store.Line(59999)), expected[59999]);
+    EXPECT_GE(store.MemoryBytes(), huge.size());
+}
+
+} // namespace
