@@ -5,10 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QLabel>
-#include <QListView>
+#include <QHeaderView>
 #include <QScrollBar>
 #include <QStandardPaths>
+#include <QTableView>
 #include <QVBoxLayout>
 
 CPortDataCollectDlg::CPortDataCollectDlg(QWidget* parent)
@@ -16,11 +18,19 @@ CPortDataCollectDlg::CPortDataCollectDlg(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_pModel = new CUartLineModel(this);
-    m_pView = new QListView(this);
+    // A one-column table with fixed row heights: adding rows costs the same with a million
+    // rows shown as with ten (a list view lays out every row again on each insert).
+    m_pView = new QTableView(this);
     m_pView->setModel(m_pModel);
-    // Equal row heights let the view skip measuring a million rows.
-    m_pView->setUniformItemSizes(true);
     m_pView->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_pView->setShowGrid(false);
+    m_pView->setWordWrap(false);
+    m_pView->horizontalHeader()->hide();
+    m_pView->horizontalHeader()->setStretchLastSection(true);
+    m_pView->verticalHeader()->hide();
+    m_pView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_pView->verticalHeader()->setDefaultSectionSize(QFontMetrics(m_pView->font()).height() + 2);
+    m_pView->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_pView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     layout->addWidget(m_pView, 1);
     m_pFileLabel = new QLabel(this);
@@ -35,7 +45,11 @@ CPortDataCollectDlg::CPortDataCollectDlg(QWidget* parent)
         if (m_bFollow) {
             m_pView->scrollToBottom();
         }
-        ShowFileState();
+        // The reader holds the capture's lock while it writes; only a failure is worth asking.
+        if (m_pCommun->CaptureFileFailed() && !m_bFileFailureShown) {
+            m_bFileFailureShown = true;
+            ShowFileState();
+        }
     });
     m_pCommun->SetCaptureFolder(QFile::encodeName(CaptureFolder()).toStdString());
     ShowFileState();
@@ -52,6 +66,7 @@ QString CPortDataCollectDlg::CaptureFolder() {
 }
 
 bool CPortDataCollectDlg::OpenPort(const SSerialParams& params) {
+    m_bFileFailureShown = false;
     const bool opened =
         m_pCommun->OpenPort(this, 0, params, [this](const char* data, qint64 size) {
             OnPortData(data, size);

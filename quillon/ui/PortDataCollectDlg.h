@@ -8,7 +8,7 @@
 
 class CUartLineModel;
 class QLabel;
-class QListView;
+class QTableView;
 
 // A capture window: the lines a board prints on its UART, newest at the bottom, followed
 // unless the user has scrolled up, and the capture file they are saved to. It owns the
@@ -28,7 +28,7 @@ public:
 
     [[nodiscard]] CSerialCommun& Commun() { return *m_pCommun; }
     [[nodiscard]] CUartLineModel* Model() const { return m_pModel; }
-    [[nodiscard]] QListView* View() const { return m_pView; }
+    [[nodiscard]] QTableView* View() const { return m_pView; }
     [[nodiscard]] QLabel* FileLabel() const { return m_pFileLabel; }
     /// The folder capture files go to.
     [[nodiscard]] static QString CaptureFolder();
@@ -36,9 +36,10 @@ public:
 private:
     void ShowFileState();
 
-    QListView* m_pView = nullptr;
+    QTableView* m_pView = nullptr;
     CUartLineModel* m_pModel = nullptr;
     QLabel* m_pFileLabel = nullptr;
     bool m_bFollow = true;
+    bool m_bFileFailureShown = false;
     std::unique_ptr<CSerialCommun> m_pCommun;
 };

@@ -26,6 +26,7 @@ int CSerialCommun::OpenPort(QObject* notifyWindow, int captureDisabled,
     {
         std::lock_guard lock(m_mutex);
         m_strCaptureFileError.clear();
+        m_bCaptureFileFailed = false;
         if (!m_captureFolder.empty()) {
             const QDateTime now = QDateTime::currentDateTime();
             const std::time_t seconds = std::time_t(now.toSecsSinceEpoch());
@@ -33,6 +34,7 @@ int CSerialCommun::OpenPort(QObject* notifyWindow, int captureDisabled,
             localtime_r(&seconds, &local);
             if (!m_captureFile.Create(m_captureFolder, local, now.time().msec())) {
                 m_strCaptureFileError = m_captureFile.Error();
+                m_bCaptureFileFailed = true;
             }
         }
         m_strCapturePath.clear();
@@ -73,6 +75,7 @@ void CSerialCommun::OnReceive(const char* data, qint64 size) {
         if (m_captureFile.IsOpen() && !m_captureFile.Append(piece) &&
             m_strCaptureFileError.empty()) {
             m_strCaptureFileError = m_captureFile.Error();
+            m_bCaptureFileFailed = true;
         }
     }
     m_pLink->ReturnBuffer(data);

@@ -48,6 +48,8 @@ public:
     [[nodiscard]] QString LastError() const;
     /// The capture file of the open (or last opened) port; empty when none could be made.
     [[nodiscard]] QString CaptureFilePath() const;
+    /// True once the capture file has failed; asks no lock, so the GUI may poll it freely.
+    [[nodiscard]] bool CaptureFileFailed() const { return m_bCaptureFileFailed; }
     /// The problem with the capture file, if any (creating it or writing to it).
     [[nodiscard]] QString CaptureFileError() const;
     [[nodiscard]] std::string CapturedText() const;
@@ -64,6 +66,7 @@ private:
     std::atomic<bool> m_bPaused{false};
     std::atomic<bool> m_bClosing{false};
     std::atomic<qint64> m_nReceivedBytes{0};
+    std::atomic<bool> m_bCaptureFileFailed{false};
     std::unique_ptr<CSerialLink> m_pLink;
     Notify m_notify;
     mutable std::mutex m_mutex; ///< guards the captured text and the capture file

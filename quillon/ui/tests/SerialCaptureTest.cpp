@@ -6,7 +6,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
-#include <QListView>
+#include <QTableView>
 #include <QScrollBar>
 #include <QSerialPort>
 #include <QTest>
