@@ -14,7 +14,7 @@ constexpr SLogTypeName kLogTypeNames[] = {{"lpddr", 0}, {"lpddr2", 1},     {"ddr
 
 std::string QuillonUsage() {
     return "Usage: Quillon [--type lpddr|lpddr2|ddr3|hynix|emmc-sdr50|emmc-ddr50] [DIR]\n"
-           "               [--screenshot FILE.png] [--help]\n"
+           "               [--screenshot FILE.png] [--capture PORT] [--help]\n"
            "\n"
            "  --type NAME          log type to analyse (default: LogType/Type of Quillon.ini)\n"
            "  DIR                  put DIR into the directory box and run Analyse once the\n"
@@ -22,6 +22,10 @@ std::string QuillonUsage() {
            "  --screenshot FILE    after start-up (and the Analyse run by DIR) save a picture\n"
            "                       of the window to FILE and exit (0 when the analysis and the\n"
            "                       save succeeded)\n"
+           "  --capture PORT       use PORT (ttyUSB0, /dev/pts/3, ...) for serial-port set 1\n"
+           "                       with the stored line settings and open the UART capture\n"
+           "                       (lpDDR and lpDDR2); a screenshot then waits a second for\n"
+           "                       data\n"
            "  --help               print this text\n";
 }
 
@@ -75,6 +79,16 @@ std::optional<SQuillonCommandLine> ParseQuillonCommandLine(const std::vector<std
                 return std::nullopt;
             }
             line.m_strScreenshot = *file;
+        } else if (arg == "--capture") {
+            const std::optional<std::string> port = takeValue();
+            if (!port) {
+                return std::nullopt;
+            }
+            if (port->empty()) {
+                error = "--capture needs a port name";
+                return std::nullopt;
+            }
+            line.m_strCapturePort = *port;
         } else if (arg.size() > 1 && arg[0] == '-') {
             error = "unknown option " + arg;
             return std::nullopt;

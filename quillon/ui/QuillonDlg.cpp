@@ -8,6 +8,7 @@
 #include "MFCPageDDRHynix.h"
 #include "MergePageDlg.h"
 #include "ProductVersion.h"
+#include "PortDataCollectDlg.h"
 #include "PromptDlg.h"
 #include "ResultPanelDDR.h"
 #include "SettingsFile.h"
@@ -126,6 +127,21 @@ void CQuillonDlg::BuildControls() {
         connect(action, &QAction::triggered, this, [this, type] { OnLogType(type); });
         m_arrLogTypeActions[size_t(type)] = action;
     }
+    m_pUartMenu = menuBar->addMenu(QStringLiteral("UART"));
+    connect(m_pUartMenu->addAction(QStringLiteral("Port settings 1")), &QAction::triggered, this,
+            [this] { OnPortSettings(0); });
+    connect(m_pUartMenu->addAction(QStringLiteral("Port settings 2")), &QAction::triggered, this,
+            [this] { OnPortSettings(1); });
+    m_pUartMenu->addSeparator();
+    connect(m_pUartMenu->addAction(QStringLiteral("Open capture")), &QAction::triggered, this,
+            &CQuillonDlg::OnOpenCapture);
+    connect(m_pUartMenu->addAction(QStringLiteral("Pause capture")), &QAction::triggered, this,
+            &CQuillonDlg::OnPauseCapture);
+    connect(m_pUartMenu->addAction(QStringLiteral("Close capture")), &QAction::triggered, this,
+            &CQuillonDlg::OnCloseCapture);
+    m_pUartMenu->addSeparator();
+    connect(m_pUartMenu->addAction(QStringLiteral("Save capture as…")), &QAction::triggered,
+            this, &CQuillonDlg::OnSaveCaptureAs);
     QMenu* helpMenu = menuBar->addMenu(QStringLiteral("Help"));
     QAction* about = helpMenu->addAction(QStringLiteral("About Quillon"));
     connect(about, &QAction::triggered, this, &CQuillonDlg::OnAbout);
@@ -377,6 +393,7 @@ void CQuillonDlg::BuildChartPages() {
         m_pTabs->addTab(page, QString::fromStdWString(PathDisplayName(tab.m_strName)));
         m_vecChartPages.push_back(page);
     }
+    AttachCaptureTabs();
     m_bBuildingTabs = false;
     if (m_vecChartPages.empty()) {
         return;
@@ -416,7 +433,8 @@ bool CQuillonDlg::OnAnalyse() {
 }
 
 void CQuillonDlg::OnTabChanged(int index) {
-    if (m_bBuildingTabs || index < 0) {
+    // A capture tab ("Log") has no chart page behind it.
+    if (m_bBuildingTabs || index < 0 || size_t(index) >= m_vecChartPages.size()) {
         return;
     }
     const SQuillonTabView& view = m_session.ShowTab(index);
@@ -581,4 +599,114 @@ bool CQuillonDlg::DropFolder(const QMimeData* mime) {
     m_pDirectory->setText(directory);
     OnAnalyse();
     return true;
+}
+
+void CQuillonDlg::AttachCaptureTabs() {
+    for (CPortDataCollectDlg* capture : m_arrCaptures) {
+        if (capture != nullptr && m_pTabs->indexOf(capture) < 0) {
+            m_pTabs->addTab(capture, QStringLiteral("Log"));
+        }
+    }
+}
+
+QAction* CQuillonDlg::UartAction(const QString& text) const {
+    for (QAction* action : m_pUartMenu->actions()) {
+        if (action->text() == text) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+void CQuillonDlg::OnPortSettings(int set) {
+    CSerialPortSetDlg dialog(this);
+    if (m_portSettingsRunner) {
+        m_portSettingsRunner(dialog);
+    } else {
+        dialog.exec();
+    }
+    // After Cancel these are the texts loaded from the profile.
+    m_arrPortSets[size_t(set)] = dialog.Values();
+    m_nChipType = set;
+}
+
+void CQuillonDlg::SetPortSet(int set, const SSerialPortSettings& settings) {
+    m_arrPortSets[size_t(set)] = settings;
+    m_nChipType = set;
+}
+
+void CQuillonDlg::OnOpenCapture() {
+    const int logType = m_session.LogType();
+    if (logType != 0 && logType != 1) {
+        return;
+    }
+    const int set = CurrentPortSet();
+    const SSerialPortSettings& settings = m_arrPortSets[size_t(set)];
+    if (settings.m_strPort == QLatin1String("COM1")) {
+        GetPrompt().Show(set == 0 ? L"Orlo port parameter set error，please reset"
+                                  : L"varro port parameter set error，please reset");
+        return;
+    }
+    CPortDataCollectDlg*& capture = m_arrCaptures[size_t(set)];
+    if (capture == nullptr) {
+        capture = new CPortDataCollectDlg(m_pTabs);
+        m_pTabs->addTab(capture, QStringLiteral("Log"));
+    } else {
+        AttachCaptureTabs();
+    }
+    // The usage notice lies over the tab area; it would hide the capture, as it would charts.
+    if (m_pNotice) {
+        delete m_pNotice.data();
+    }
+    m_pTabs->show();
+    m_pTabs->setCurrentWidget(capture);
+    SSerialParams params;
+    params.m_strPort = settings.m_strPort;
+    params.m_nBaudRate = settings.m_strBaudRate.toInt();
+    params.m_nDataBits = settings.m_strDataBits.toInt();
+    params.m_strParity = settings.m_strParity;
+    params.m_strStopBits = settings.m_strStopBits;
+    if (!capture->OpenPort(params)) {
+        GetPrompt().Show(capture->Commun().LastError().toStdWString());
+    }
+}
+
+void CQuillonDlg::OnPauseCapture() {
+    if (CPortDataCollectDlg* capture = m_arrCaptures[size_t(CurrentPortSet())]) {
+        capture->Commun().PauseCapture();
+    }
+}
+
+void CQuillonDlg::OnCloseCapture() {
+    if (CPortDataCollectDlg* capture = m_arrCaptures[size_t(CurrentPortSet())]) {
+        capture->Commun().ClosePort();
+    }
+}
+
+void CQuillonDlg::OnSaveCaptureAs() {
+    CPortDataCollectDlg* capture = m_arrCaptures[size_t(CurrentPortSet())];
+    if (capture == nullptr) {
+        return;
+    }
+    const QString start = m_pDirectory->text();
+    const QString chosen =
+        m_saveChooser ? m_saveChooser(start)
+                      : QFileDialog::getSaveFileName(this, QStringLiteral("Save capture as"), start,
+                                                     QStringLiteral("Log Files (*.Txt);;All Files (*)"));
+    if (chosen.isEmpty()) {
+        return;
+    }
+    if (capture->Commun().SaveCapture(chosen) == 0) {
+        GetPrompt().Show(QStringLiteral("Cannot write the capture to %1.")
+                             .arg(QDir::toNativeSeparators(chosen))
+                             .toStdWString());
+    }
+}
+
+void CQuillonDlg::SetPortSettingsRunner(std::function<void(CSerialPortSetDlg&)> runner) {
+    m_portSettingsRunner = std::move(runner);
+}
+
+void CQuillonDlg::SetSaveChooser(std::function<QString(const QString&)> f) {
+    m_saveChooser = std::move(f);
 }

@@ -2,6 +2,7 @@
 
 #include "PromptDlg.h"
 #include "QuillonSession.h"
+#include "SerialPortSetDlg.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -17,11 +18,13 @@ class CMFCPageDDR;
 class CMFCPageDDRHynix;
 class CMFCPageEMMC;
 class CMergePageDlg;
+class CPortDataCollectDlg;
 class CResultPanelDDR;
 class QAction;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QMenu;
 class QMimeData;
 class QPushButton;
 class QSettings;
@@ -58,6 +61,14 @@ public:
     void OnLogDirectory();
     void OnBinFile();
     void OnAbout();
+    // UART capture of the current serial-port set (set 0 or 1).
+    void OnPortSettings(int set);
+    void OnOpenCapture();
+    void OnPauseCapture();
+    void OnCloseCapture();
+    void OnSaveCaptureAs();
+    /// Sets a serial-port set without the dialog and makes it the current one.
+    void SetPortSet(int set, const SSerialPortSettings& settings);
     /// A drop from a file manager: the first local folder goes into the directory box and is
     /// analysed. False when the data holds no local folder.
     bool DropFolder(const QMimeData* mime);
@@ -82,6 +93,15 @@ public:
     [[nodiscard]] QPushButton* AnalyseButton() const { return m_pAnalyse; }
     [[nodiscard]] QPushButton* WriteBinButton() const { return m_pWriteBin; }
     [[nodiscard]] QPushButton* ResetButton() const { return m_pReset; }
+    [[nodiscard]] const SSerialPortSettings& PortSet(int set) const {
+        return m_arrPortSets[size_t(set)];
+    }
+    /// The serial-port set the capture commands use.
+    [[nodiscard]] int CurrentPortSet() const { return m_nChipType == 1 ? 1 : 0; }
+    [[nodiscard]] CPortDataCollectDlg* Capture(int set) const {
+        return m_arrCaptures[size_t(set)];
+    }
+    [[nodiscard]] QAction* UartAction(const QString& text) const;
     /// The sort mode of the selected sort box entry (2 when none is selected).
     [[nodiscard]] int SortMode() const;
 
@@ -91,6 +111,9 @@ public:
     /// Replaces the folder browser and the file-open dialog (tests answer them).
     void SetFolderChooser(std::function<QString(const QString& title, const QString& start)> f);
     void SetFileChooser(std::function<QString(const QString& start)> f);
+    /// Replaces how the serial settings dialog is run (modal by default) and the save dialog.
+    void SetPortSettingsRunner(std::function<void(CSerialPortSetDlg&)> runner);
+    void SetSaveChooser(std::function<QString(const QString& start)> f);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -106,6 +129,7 @@ private:
     void DestroyChartPages();
     void BuildChartPages();
     void AdjustToScreen();
+    void AttachCaptureTabs();
 
     CQuillonSession m_session;
     int m_nChipType = 0;
@@ -134,4 +158,10 @@ private:
     std::function<void(CMFCPageEMMC&)> m_emmcChartMaxRunner;
     std::function<QString(const QString&, const QString&)> m_folderChooser;
     std::function<QString(const QString&)> m_fileChooser;
+
+    std::array<SSerialPortSettings, 2> m_arrPortSets{};
+    std::array<CPortDataCollectDlg*, 2> m_arrCaptures{};
+    QMenu* m_pUartMenu = nullptr;
+    std::function<void(CSerialPortSetDlg&)> m_portSettingsRunner;
+    std::function<QString(const QString&)> m_saveChooser;
 };

@@ -1,6 +1,7 @@
 #include "QuillonCommandLine.h"
 #include "QuillonDlg.h"
 #include "QtPrompt.h"
+#include "SerialPortSetDlg.h"
 
 #include "ProductFiles.h"
 #include "ProductVersion.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QSettings>
 #include <QScreen>
 #include <QTimer>
 
@@ -62,6 +64,13 @@ int main(int argc, char** argv) {
     }
     dialog.showMaximized();
 
+    if (line->m_strCapturePort) {
+        std::unique_ptr<QSettings> profile = CQuillonDlg::OpenProfile();
+        SSerialPortSettings settings = CSerialPortSetDlg::Load(*profile);
+        settings.m_strPort = QString::fromStdString(*line->m_strCapturePort);
+        dialog.SetPortSet(0, settings);
+        QTimer::singleShot(0, &dialog, [&dialog] { dialog.OnOpenCapture(); });
+    }
     bool analysed = true;
     if (line->m_strDirectory) {
         dialog.DirectoryBox()->setText(QString::fromStdString(*line->m_strDirectory));
@@ -70,8 +79,9 @@ int main(int argc, char** argv) {
     if (line->m_strScreenshot) {
         const QString file = QString::fromStdString(*line->m_strScreenshot);
         int status = 0;
-        // Queued after the Analyse run above; the window is painted before it is grabbed.
-        QTimer::singleShot(0, &dialog, [&dialog, &analysed, &status, file] {
+        // Queued after the Analyse run above; the window is painted before it is grabbed. A
+        // capture gets a second for the data to come in.
+        QTimer::singleShot(line->m_strCapturePort ? 1000 : 0, &dialog, [&dialog, &analysed, &status, file] {
             QApplication::sendPostedEvents();
             dialog.repaint();
             const bool saved = dialog.grab().save(file, "PNG");

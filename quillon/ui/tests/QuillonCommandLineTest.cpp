@@ -45,6 +45,8 @@ TEST(QuillonCommandLineTest, RefusedLinesSayWhy) {
         {{"--type"}, "--type needs a value"},
         {{"--screenshot"}, "--screenshot needs a value"},
         {{"--screenshot="}, "--screenshot needs a file name"},
+        {{"--capture"}, "--capture needs a value"},
+        {{"--capture="}, "--capture needs a port name"},
         {{"--verbose"}, "unknown option --verbose"},
         {{"a", "b"}, "only one directory can be given"},
     };
@@ -54,6 +56,19 @@ TEST(QuillonCommandLineTest, RefusedLinesSayWhy) {
         EXPECT_EQ(error, c.m_szError);
     }
     EXPECT_NE(QuillonUsage().find("--screenshot FILE"), std::string::npos);
+}
+
+TEST(QuillonCommandLineTest, CapturePortIsTaken) {
+    std::string error;
+    const auto line = ParseQuillonCommandLine({"--capture", "/dev/pts/4", "--type", "lpddr2"}, error);
+    ASSERT_TRUE(line.has_value()) << error;
+    EXPECT_EQ(line->m_strCapturePort, std::optional<std::string>("/dev/pts/4"));
+    EXPECT_EQ(line->m_nLogType, std::optional<int>(1));
+    EXPECT_FALSE(line->m_strDirectory.has_value());
+    const auto equals = ParseQuillonCommandLine({"--capture=ttyUSB0"}, error);
+    ASSERT_TRUE(equals.has_value()) << error;
+    EXPECT_EQ(equals->m_strCapturePort, std::optional<std::string>("ttyUSB0"));
+    EXPECT_NE(QuillonUsage().find("--capture PORT"), std::string::npos);
 }
 
 } // namespace
