@@ -160,17 +160,8 @@ void CMFCPageDDRHynix::Zoom(int steps) {
 }
 
 bool CMFCPageDDRHynix::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Wheel) {
-        auto* wheel = static_cast<QWheelEvent*>(event);
-        // Ctrl alone, no button: one zoom step per notch; anything else scrolls as usual.
-        if (wheel->modifiers() == Qt::ControlModifier && wheel->buttons() == Qt::NoButton) {
-            const int steps = wheel->angleDelta().y() / 120;
-            if (steps != 0) {
-                Zoom(steps);
-            }
-            wheel->accept();
-            return true;
-        }
+    if (event->type() == QEvent::Wheel && ZoomOnCtrlWheel(static_cast<QWheelEvent*>(event))) {
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }

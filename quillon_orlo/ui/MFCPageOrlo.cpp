@@ -100,16 +100,9 @@ void CMFCPageOrlo::LayoutControls() {
 }
 
 void CMFCPageOrlo::wheelEvent(QWheelEvent* event) {
-    // Ctrl alone, no button: one zoom step per notch; everything else is the grid's scrolling.
-    if (event->modifiers() == Qt::ControlModifier && event->buttons() == Qt::NoButton) {
-        const int steps = event->angleDelta().y() / 120;
-        if (steps != 0) {
-            Zoom(steps);
-        }
-        event->accept();
-        return;
+    if (!ZoomOnCtrlWheel(event)) {
+        QWidget::wheelEvent(event); // the grid's scrolling
     }
-    QWidget::wheelEvent(event);
 }
 
 void CMFCPageOrlo::keyPressEvent(QKeyEvent* event) {

@@ -16,7 +16,7 @@ class CLogPageOrlo;
 /// One tab of the main dialog: the 257 x 37 grid of one Orlo log (entries that passed are
 /// green). The grid is built the first time the page is shown, so a scan of many logs does
 /// not pay for grids nobody looks at.
-class CMFCPageOrlo : public QWidget, public orlo::CDiagDataBase {
+class CMFCPageOrlo : public QWidget, public CDiagDataBase {
     Q_OBJECT
 
 public:
