@@ -2,67 +2,32 @@
 // UTF-16 LE with byte-order mark; CR LF) gives the document it gives with the UTF-8 file.
 
 #include "TextEncoding.h"
-#include "TextUtil.h"
+#include "WindowsSavedText.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
+using testsupport::ReadAll;
+using testsupport::RunCommand;
+using testsupport::SavedAs;
+using testsupport::WithCrLf;
 
 namespace {
 
 const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon_orlo";
 
-std::string ReadAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Every line ending as CR LF, as a Windows editor saves the file.
-std::string WithCrLf(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) {
-            out += '\r';
-        }
-        out += text[i];
-    }
-    return out;
-}
-
-std::string Saved(const std::string& utf8, ETextEncoding encoding) {
-    const auto bytes = EncodeText(Utf8ToWide(utf8), encoding);
-    EXPECT_TRUE(bytes.has_value());
-    return (encoding == ETextEncoding::Utf16Le ? std::string("\xFF\xFE") : std::string()) +
-           bytes.value_or("");
-}
-
 json RunJson(const std::string& args, int& exitCode) {
-    const std::string command = std::string("'") + ORLO_CLI_PATH + "' " + args + " --json 2>/dev/null";
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe != nullptr) {
-        std::array<char, 4096> buffer{};
-        size_t n = 0;
-        while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-            out.append(buffer.data(), n);
-        }
-        const int status = ::pclose(pipe);
-        exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    return json::parse(out, nullptr, false);
+    return json::parse(
+        RunCommand(std::string("'") + ORLO_CLI_PATH + "' " + args + " --json 2>/dev/null",
+                   exitCode),
+        nullptr, false);
 }
 
 TEST(OrloCliSettingsEncoding, GbkAndUtf16SettingsGiveTheUtf8Document) {
@@ -73,15 +38,17 @@ TEST(OrloCliSettingsEncoding, GbkAndUtf16SettingsGiveTheUtf8Document) {
     const std::string folders = " --normal '" + (kSamples / "normal").string() + "' --low '" +
                                 (kSamples / "low").string() + "' --high '" +
                                 (kSamples / "high").string() + "'";
-    const std::pair<const char*, ETextEncoding> copies[] = {
-        {"utf8.ini", ETextEncoding::Utf8}, {"gbk.ini", ETextEncoding::Gbk}, {"utf16.ini", ETextEncoding::Utf16Le}};
+    const std::pair<const char*, ETextEncoding> copies[] = {{"utf8.ini", ETextEncoding::Utf8},
+                                                            {"gbk.ini", ETextEncoding::Gbk},
+                                                            {"utf16.ini", ETextEncoding::Utf16Le}};
     json reference;
     for (const auto& [name, encoding] : copies) {
         const fs::path settings = dir / name;
-        std::ofstream(settings, std::ios::binary) << Saved(text, encoding);
+        std::ofstream(settings, std::ios::binary) << SavedAs(text, encoding);
         ASSERT_EQ(DetectTextEncoding(ReadAll(settings)).encoding, encoding) << name;
         int code = -1;
-        const json doc = RunJson("scan" + folders + " --settings '" + settings.string() + "'", code);
+        const json doc =
+            RunJson("scan" + folders + " --settings '" + settings.string() + "'", code);
         ASSERT_TRUE(doc.is_object()) << name;
         EXPECT_EQ(code, 0) << name;
         if (encoding == ETextEncoding::Utf8) {
@@ -95,7 +62,7 @@ TEST(OrloCliSettingsEncoding, GbkAndUtf16SettingsGiveTheUtf8Document) {
         }
         const std::string after = ReadAll(settings);
         EXPECT_EQ(DetectTextEncoding(after).encoding, encoding) << name;
-        EXPECT_EQ(after, Saved(text, encoding)) << name;
+        EXPECT_EQ(after, SavedAs(text, encoding)) << name;
     }
     fs::remove_all(dir);
 }
