@@ -119,9 +119,9 @@ void AppendPageText(std::string& text, const STabResult& tab, bool shown) {
 
 // Write bin with the statistics tab selected: the four list rows as records, the writer of
 // the log type. Returns whether the image was written.
-bool WriteBin(const std::wstring& image, int logType, const CResultPanelDDRModel& panel,
-              std::string& note) {
-    if (image.empty()) {
+bool WriteBin(const SAnalyseOptions& options, int logType, const CResultPanelDDRModel& panel,
+              std::string& note, json& writeBin) {
+    if (options.m_strImage->empty()) {
         GetPrompt().Show(L".bin file could not be empty, please specify log file full path");
         note = "no image path";
         return false;
@@ -143,9 +143,7 @@ bool WriteBin(const std::wstring& image, int logType, const CResultPanelDDRModel
         return false;
     }
     writer->SetParameters(records);
-    const bool written = writer->WriteToBin(image);
-    note = written ? "written" : "not written";
-    return written;
+    return analysereport::RunWriteBin(*writer, options, writeBin, note);
 }
 
 } // namespace
@@ -255,10 +253,10 @@ void AnalyseDDR(const SAnalyseOptions& options, int logType, SAnalyseOutput& out
 
     if (options.m_strImage) {
         std::string note;
-        const bool written = firstTabPanel
-                                 ? WriteBin(*options.m_strImage, kind, *firstTabPanel, note)
-                                 : WriteBin(*options.m_strImage, kind, panel, note);
-        doc["writeBin"] = {{"attempted", true}, {"written", written}};
+        json writeBin = {{"attempted", true}, {"written", false}};
+        const bool written = firstTabPanel ? WriteBin(options, kind, *firstTabPanel, note, writeBin)
+                                           : WriteBin(options, kind, panel, note, writeBin);
+        doc["writeBin"] = writeBin;
         text += "write bin " + U8(*options.m_strImage) + ": " + note + "\n";
         // A write-back that was asked for and did not happen is no success of the run.
         if (!written) {

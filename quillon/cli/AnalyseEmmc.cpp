@@ -186,6 +186,7 @@ void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& ou
     if (options.m_strImage) {
         bool written = false;
         std::string note;
+        json writeBin = {{"attempted", true}, {"written", false}};
         const std::vector<SEmmcBestPoint> records = mergePage.GetRecords();
         if (options.m_strImage->empty()) {
             GetPrompt().Show(L".bin file could not be empty, please specify log file full path");
@@ -200,10 +201,9 @@ void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& ou
                 writer = std::make_unique<CWriterEMMCsdr50>();
             }
             writer->SetBestPoints(records);
-            written = writer->WriteToBin(*options.m_strImage);
-            note = written ? "written" : "not written";
+            written = analysereport::RunWriteBin(*writer, options, writeBin, note);
         }
-        doc["writeBin"] = {{"attempted", true}, {"written", written}};
+        doc["writeBin"] = writeBin;
         text += "write bin " + U8(*options.m_strImage) + ": " + note + "\n";
         if (!written) {
             output.m_nExitCode = kExitNoVerdict;

@@ -7,6 +7,7 @@
 #include "QuillonCli.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
+#include "WriteBinBase.h"
 
 #include <nlohmann/json.hpp>
 
@@ -42,6 +43,40 @@ inline void StartDocument(const SAnalyseOptions& options, SAnalyseOutput& output
         return false;
     }
     return true;
+}
+
+// Write bin as the command line asks it: the write, or with --dry-run the words the write
+// would store, before and after, and nothing written. Fills the document's writeBin object
+// and the report's note; true when the image was written or the dry run could read it.
+inline bool RunWriteBin(CWriteBinBase& writer, const SAnalyseOptions& options,
+                        nlohmann::json& writeBin, std::string& note) {
+    using nlohmann::json;
+    const std::wstring& image = *options.m_strImage;
+    writeBin = {{"attempted", true}, {"written", false}};
+    if (options.m_bDryRun) {
+        writeBin["dryRun"] = true;
+        std::vector<CWriteBinBase::SWordChange> words;
+        if (!writer.PreviewBin(image, words)) {
+            note = "dry run: the image cannot take the words";
+            return false;
+        }
+        json list = json::array();
+        note = "dry run, nothing written:";
+        for (const auto& word : words) {
+            list.push_back(
+                {{"offset", word.m_nOffset}, {"before", word.m_nBefore}, {"after", word.m_nAfter}});
+            note += Format("\n  0x%04zX: 0x%08X -> 0x%08X", word.m_nOffset, word.m_nBefore,
+                           word.m_nAfter);
+        }
+        writeBin["words"] = list;
+        return true;
+    }
+    const bool written = writer.WriteToBin(image);
+    writeBin["written"] = written;
+    note = written ? "written, the original is kept in " +
+                         WideToUtf8(PathToWide(writer.GetBackupPath()))
+                   : "not written";
+    return written;
 }
 
 // Pass rates, best list and verdict of a DDR or Hynix result panel.

@@ -3,9 +3,9 @@
 #include "SondexText.h"
 
 #include "FileUtil.h"
-#include "SafeFileWriter.h"
 #include "IniFile.h"
 #include "ProgramLocation.h"
+#include "SafeFileWriter.h"
 #include "SpLog.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
