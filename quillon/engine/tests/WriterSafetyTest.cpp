@@ -234,6 +234,20 @@ TEST_P(WriterSafetyTest, FullFileSystemLeavesTheImageWhole) {
                              L"the file is left unchanged")
                         ? 0
                         : 4;
+        // A sparse image of 1 MiB holding 28 KiB of data: not even its copy fits.
+        fs::remove(image);
+        fs::remove(mountPoint / "image.bin.bak");
+        Put(image, original);
+        fs::resize_file(image, 1 << 20);
+        std::string sparse;
+        failures += ReadFileBytes(image, sparse) ? 0 : 8;
+        failures += Write(image) ? 16 : 0;
+        failures += ReadFileBytes(image, now) && now == sparse ? 0 : 32;
+        failures += EndsWith(m_prompt.Texts().empty() ? L"" : m_prompt.Texts().back(),
+                             L"the file is left unchanged")
+                        ? 0
+                        : 64;
+        failures += fs::exists(mountPoint / "image.bin.bak") ? 128 : 0;
         return failures;
     });
     if (status == 100) {
@@ -415,6 +429,29 @@ TEST_P(WriterSafetyTest, WrongReadBackIsAFailureAndTheOriginalIsRestored) {
                                  L"\" failed: the words read back differ from the words "
                                  L"written, the original bytes are restored");
     EXPECT_EQ(Get(m_image), original);
+}
+
+// When even the original cannot be put back, the message says the image may be damaged and
+// where the original is kept, and that copy holds it.
+TEST_P(WriterSafetyTest, UnrestorableImageIsReportedAsPossiblyDamaged) {
+    const std::string original = RandomBytes(40000, 21);
+    Put(m_image, original);
+    // Another program puts a folder where the image was: nothing can be written back there.
+    CSafeFileWriter::SetWriteHookForTests([](const fs::path& real) {
+        fs::remove(real);
+        fs::create_directory(real);
+    });
+    EXPECT_FALSE(Write(m_image));
+    const std::wstring message = OnlyMessage();
+    EXPECT_EQ(message.rfind(
+                  std::wstring(GetParam().what) + L" \"" + PathToWide(m_image) + L"\" failed (", 0),
+              0u)
+        << WideToUtf8(message);
+    EXPECT_TRUE(EndsWith(message, L"and the original bytes could not be restored: the file may "
+                                  L"be damaged, the original is kept in \"" +
+                                      PathToWide(m_dir / "image.bin.bak") + L"\""))
+        << WideToUtf8(message);
+    EXPECT_EQ(Get(m_dir / "image.bin.bak"), original);
 }
 
 // The first write keeps the original as IMAGE.bak; later writes leave that copy alone.
