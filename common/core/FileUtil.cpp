@@ -1,6 +1,7 @@
 #include "FileUtil.h"
 
-#include <cstdio>
+#include "SafeFileWriter.h"
+
 #include <fstream>
 #include <system_error>
 
@@ -35,7 +36,8 @@ bool IsFileWritable(const fs::path& path) {
     if (ec || !fs::is_regular_file(st)) {
         return false;
     }
-    const auto writeBits = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    const auto writeBits =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     if ((st.permissions() & writeBits) == fs::perms::none) {
         return false;
     }
@@ -43,38 +45,6 @@ bool IsFileWritable(const fs::path& path) {
 }
 
 bool ReplaceFileContents(const fs::path& path, const std::string& bytes) {
-    std::error_code ec;
-    const bool existed = fs::exists(path, ec);
-    if (existed && !IsFileWritable(path)) {
-        return false;
-    }
-    fs::path tmp = path;
-    tmp += ".tmp~";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (out) {
-            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            out.flush();
-        }
-        if (!out) {
-            out.close();
-            fs::remove(tmp, ec);
-            // The folder may refuse new files while the file itself is writable: write in place.
-            std::ofstream direct(path, std::ios::binary | std::ios::trunc);
-            if (!direct) {
-                return false;
-            }
-            direct.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            return static_cast<bool>(direct.flush());
-        }
-    }
-    if (existed) {
-        fs::permissions(tmp, fs::status(path, ec).permissions(), ec);
-    }
-    fs::rename(tmp, path, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        return false;
-    }
-    return true;
+    CSafeFileWriter writer(path);
+    return writer.Replace(bytes) == ESafeWriteResult::Written;
 }

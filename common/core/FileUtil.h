@@ -13,7 +13,7 @@
 /// of a read-only image), and can be opened for writing.
 [[nodiscard]] bool IsFileWritable(const std::filesystem::path& path);
 
-/// Replaces the content of path with bytes as one step: written to a temporary file beside
-/// it and renamed over it, so a failure leaves the old file whole. The file's permissions
-/// are kept. Returns false when nothing was changed.
+/// Replaces the content of path with bytes through CSafeFileWriter: the real file behind
+/// links, under its lock, through a unique temporary file renamed over it, read back. Returns
+/// false when the file does not hold the bytes; it is then as it was.
 [[nodiscard]] bool ReplaceFileContents(const std::filesystem::path& path, const std::string& bytes);

@@ -189,9 +189,13 @@ void AnalyseDDR(const SAnalyseOptions& options, int logType, SAnalyseOutput& out
         results.push_back(ShowTab(session, 0));
     }
     session.ShowResultPrompt();
-    std::optional<EQuillonWriteEnd> writeEnd;
+    json writeBin;
+    std::string writeNote;
+    std::optional<EQuillonWriteEnd> writeRefused;
+    bool written = false;
     if (options.m_strImage) {
-        writeEnd = session.WriteBin(*options.m_strImage);
+        written =
+            analysereport::SessionWriteBin(session, options, writeBin, writeNote, writeRefused);
     }
     for (int t = 1; t < tabCount; ++t) {
         results.push_back(ShowTab(session, t));
@@ -232,10 +236,10 @@ void AnalyseDDR(const SAnalyseOptions& options, int logType, SAnalyseOutput& out
     summary += Format("; %zu logs of %zu files: %d PASS, %d FAIL, %d without verdict",
                       pages.GetPageCount(), session.FileCount(), passed, failed, noVerdict);
 
-    if (writeEnd) {
-        const bool written = *writeEnd == EQuillonWriteEnd::Written;
-        doc["writeBin"] = {{"attempted", true}, {"written", written}};
-        text += "write bin " + U8(*options.m_strImage) + ": " + WriteNote(*writeEnd, kind) + "\n";
+    if (options.m_strImage) {
+        doc["writeBin"] = writeBin;
+        text += "write bin " + U8(*options.m_strImage) + ": " +
+                (writeRefused ? WriteNote(*writeRefused, kind) : writeNote) + "\n";
         // A write-back that was asked for and did not happen is no success of the run.
         if (!written) {
             output.m_nExitCode = kExitNoVerdict;

@@ -173,7 +173,10 @@ void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& ou
     if (options.m_strImage) {
         bool written = false;
         std::string note;
-        switch (session.WriteBin(*options.m_strImage)) {
+        json writeBin;
+        std::optional<EQuillonWriteEnd> refused;
+        written = analysereport::SessionWriteBin(session, options, writeBin, note, refused);
+        switch (refused.value_or(EQuillonWriteEnd::Written)) {
         case EQuillonWriteEnd::NoImage:
             note = "no image path";
             break;
@@ -181,14 +184,12 @@ void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& ou
             note = "no best point, nothing to write"; // no writer is made, no message
             break;
         case EQuillonWriteEnd::Written:
-            written = true;
-            note = "written";
-            break;
+            break; // written, or the writer said why not: its note stands
         default:
             note = "not written";
             break;
         }
-        doc["writeBin"] = {{"attempted", true}, {"written", written}};
+        doc["writeBin"] = writeBin;
         text += "write bin " + U8(*options.m_strImage) + ": " + note + "\n";
         if (!written) {
             output.m_nExitCode = kExitNoVerdict;

@@ -5,12 +5,16 @@
 
 #include "LogRead.h"
 #include "QuillonCli.h"
+#include "QuillonSession.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
+#include "WriteBinBase.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +46,56 @@ inline void StartDocument(const SAnalyseOptions& options, SAnalyseOutput& output
         return false;
     }
     return true;
+}
+
+// Write bin as the command line asks it: the write, or with --dry-run the words the write
+// would store, before and after, and nothing written. Fills the document's writeBin object
+// and the report's note; true when the image was written or the dry run could read it.
+inline bool RunWriteBin(CWriteBinBase& writer, const SAnalyseOptions& options,
+                        nlohmann::json& writeBin, std::string& note) {
+    using nlohmann::json;
+    const std::wstring& image = *options.m_strImage;
+    writeBin = {{"attempted", true}, {"written", false}};
+    if (options.m_bDryRun) {
+        writeBin["dryRun"] = true;
+        std::vector<CWriteBinBase::SWordChange> words;
+        if (!writer.PreviewBin(image, words)) {
+            note = "dry run: the image cannot take the words";
+            return false;
+        }
+        json list = json::array();
+        note = "dry run, nothing written:";
+        for (const auto& word : words) {
+            list.push_back(
+                {{"offset", word.m_nOffset}, {"before", word.m_nBefore}, {"after", word.m_nAfter}});
+            note += Format("\n  0x%04zX: 0x%08X -> 0x%08X", word.m_nOffset, word.m_nBefore,
+                           word.m_nAfter);
+        }
+        writeBin["words"] = list;
+        return true;
+    }
+    const bool written = writer.WriteToBin(image);
+    writeBin["written"] = written;
+    note = written ? "written, the original is kept in " +
+                         WideToUtf8(PathToWide(writer.GetBackupPath()))
+                   : "not written";
+    return written;
+}
+
+// Write bin through the session, as the window presses it: the session's checks and writer,
+// then the write or, with --dry-run, the preview. refused receives how the checks ended when
+// they made no writer.
+inline bool SessionWriteBin(CQuillonSession& session, const SAnalyseOptions& options,
+                            nlohmann::json& writeBin, std::string& note,
+                            std::optional<EQuillonWriteEnd>& refused) {
+    writeBin = {{"attempted", true}, {"written", false}};
+    EQuillonWriteEnd end = EQuillonWriteEnd::Written;
+    const std::unique_ptr<CWriteBinBase> writer = session.MakeWriter(*options.m_strImage, end);
+    if (!writer) {
+        refused = end;
+        return false;
+    }
+    return RunWriteBin(*writer, options, writeBin, note);
 }
 
 // Pass rates, best list and verdict of a DDR or Hynix result panel.

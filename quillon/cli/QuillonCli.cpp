@@ -83,7 +83,11 @@ std::optional<SAnalyseOptions> ParseAnalyseArgs(int argc, const char* const* arg
         ->check(CLI::IsMember({"lpddr", "lpddr2", "ddr3", "hynix", "emmc-sdr50", "emmc-ddr50"}));
     analyse->add_option("--sort", sort, "name|asc|desc (default name)")
         ->check(CLI::IsMember({"name", "asc", "desc"}));
-    analyse->add_option("--write-bin", image, "write the best parameters into IMAGE");
+    CLI::Option* writeBin =
+        analyse->add_option("--write-bin", image, "write the best parameters into IMAGE");
+    bool dryRun = false;
+    analyse->add_flag("--dry-run", dryRun, "with --write-bin: show the words, write nothing")
+        ->needs(writeBin);
     analyse->add_option("--emmc", emmc, "KEY=VALUE fields of the eMMC parameter panel");
     analyse->add_option("--settings", settings, "settings file instead of Quillon.ini");
     analyse->add_option("--answer", answer, "answer to every Yes/No question (default no)")
@@ -115,6 +119,7 @@ std::optional<SAnalyseOptions> ParseAnalyseArgs(int argc, const char* const* arg
     options.m_nSortMode = SortModeFromName(sort).value_or(2);
     if (analyse->count("--write-bin") != 0) {
         options.m_strImage = PathToWide(image);
+        options.m_bDryRun = dryRun;
     }
     options.m_vecEmmc = emmc;
     if (analyse->count("--settings") != 0) {

@@ -18,6 +18,7 @@ struct SAnalyseOptions {
     std::optional<int> m_nLogType;             ///< --type; LogType/Type of the settings when absent
     int m_nSortMode = 2;                       ///< --sort name 2, asc 1, desc 0
     std::optional<std::wstring> m_strImage;    ///< --write-bin IMAGE
+    bool m_bDryRun = false;                    ///< --dry-run: show the words, write nothing
     std::vector<std::string> m_vecEmmc;        ///< --emmc KEY=VALUE, in order
     std::optional<std::wstring> m_strSettings; ///< --settings FILE
     bool m_bAnswerYes = false;                 ///< --answer yes|no

@@ -238,19 +238,32 @@ bool CQuillonSession::ChangeSort(int sortMode) {
 }
 
 EQuillonWriteEnd CQuillonSession::WriteBin(const std::wstring& image) {
+    EQuillonWriteEnd end = EQuillonWriteEnd::Written;
+    const std::unique_ptr<CWriteBinBase> writer = MakeWriter(image, end);
+    if (!writer) {
+        return end;
+    }
+    return writer->WriteToBin(image) ? EQuillonWriteEnd::Written : EQuillonWriteEnd::WriteFailed;
+}
+
+std::unique_ptr<CWriteBinBase> CQuillonSession::MakeWriter(const std::wstring& image,
+                                                           EQuillonWriteEnd& end) {
     if (image.empty()) {
         GetPrompt().Show(L".bin file could not be empty, please specify log file full path");
-        return EQuillonWriteEnd::NoImage;
+        end = EQuillonWriteEnd::NoImage;
+        return nullptr;
     }
     if (!m_vecTabs.empty() && m_nSelectedTab > 0) {
         GetPrompt().Show(
             L"could not write back to bin file when the chart view is not statistics chart view");
-        return EQuillonWriteEnd::NotStatistics;
+        end = EQuillonWriteEnd::NotStatistics;
+        return nullptr;
     }
+    end = EQuillonWriteEnd::NothingToWrite;
     if (IsEmmcLogType(m_nLogType)) {
         const std::vector<SEmmcBestPoint> points = m_mergePage.GetRecords();
         if (points.empty()) {
-            return EQuillonWriteEnd::NothingToWrite; // no best point, so no writer either
+            return nullptr; // no best point, so no writer either
         }
         std::unique_ptr<CWriterEMMC> writer;
         if (m_nLogType == kLogTypeEmmcDdr50) {
@@ -259,23 +272,22 @@ EQuillonWriteEnd CQuillonSession::WriteBin(const std::wstring& image) {
             writer = std::make_unique<CWriterEMMCsdr50>();
         }
         writer->SetBestPoints(points);
-        return writer->WriteToBin(image) ? EQuillonWriteEnd::Written
-                                         : EQuillonWriteEnd::WriteFailed;
+        return writer;
     }
     if (m_nLogType != 0 && m_nLogType != 1) {
         // DDR3 and Hynix results (and no DDR kind) have no parameter block to go into.
-        return EQuillonWriteEnd::NothingToWrite;
+        return nullptr;
     }
     std::vector<SBestParam> records;
     if (!m_panel.BuildWriteRecords(records)) {
-        return EQuillonWriteEnd::NotFourRows;
+        end = EQuillonWriteEnd::NotFourRows;
+        return nullptr;
     }
     std::unique_ptr<CWriteBinBase> writer = CreateBinWriter(m_nLogType);
-    if (!writer) {
-        return EQuillonWriteEnd::NothingToWrite;
+    if (writer) {
+        writer->SetParameters(records);
     }
-    writer->SetParameters(records);
-    return writer->WriteToBin(image) ? EQuillonWriteEnd::Written : EQuillonWriteEnd::WriteFailed;
+    return writer;
 }
 
 void CQuillonSession::Reset(const CResultPanelDDRModel::SStoredList& stored,

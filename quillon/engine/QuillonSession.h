@@ -9,6 +9,7 @@
 #include "LogDataBase.h"
 #include "LogPageList.h"
 #include "ResultPanelDDRModel.h"
+#include "WriteBinBase.h"
 
 #include <map>
 #include <memory>
@@ -24,10 +25,10 @@
 
 /// How an Analyse command ended.
 enum class EQuillonAnalyseEnd {
-    Scanned,       ///< tabs are built; show tab 0, then the result prompt
-    DirEmpty,      ///< "log file directory can not be empty" was shown; results kept
-    NoLogFile,     ///< "find no valid log file, ..." was shown; results discarded
-    ScanFailed,    ///< the scanner's messages were shown; results discarded
+    Scanned,        ///< tabs are built; show tab 0, then the result prompt
+    DirEmpty,       ///< "log file directory can not be empty" was shown; results kept
+    NoLogFile,      ///< "find no valid log file, ..." was shown; results discarded
+    ScanFailed,     ///< the scanner's messages were shown; results discarded
     UnknownLogType, ///< the log type is none of 0 .. 5; kUnknownLogType was shown
 };
 
@@ -101,6 +102,12 @@ public:
     /// Write bin with image: lpDDR and lpDDR2 from the panel's list, eMMC from the
     /// recommended values as edited.
     EQuillonWriteEnd WriteBin(const std::wstring& image);
+
+    /// The checks of Write bin, each refusal shown as the command shows it, and the writer
+    /// that holds what the statistics tab shows; nullptr, with end saying why, when there is
+    /// none. WriteBin is this and the write; a dry run previews with the same writer.
+    [[nodiscard]] std::unique_ptr<CWriteBinBase> MakeWriter(const std::wstring& image,
+                                                            EQuillonWriteEnd& end);
 
     /// Reset: the DDR panel from stored, the Hynix panel from storedHynix, the recommended
     /// values emptied, no tabs, no page list.

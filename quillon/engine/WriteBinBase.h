@@ -4,13 +4,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 // The writer interface of the firmware-image writers. A writer is made for one Write bin
 // command: SetParameters computes the block from best-parameter records, WriteToBin puts it
-// into the image. Writers change an image only when the whole write can succeed.
+// into the image. An image is either fully written and read back, or left byte for byte as
+// it was, and the message says which.
 
 class CWriteBinBase {
 public:
@@ -26,6 +28,20 @@ public:
     /// through the prompt seam and leaves the image unchanged.
     virtual bool WriteToBin(const std::wstring& path) = 0;
 
+    /// One word of the block a write stores, with the value the image holds there now.
+    struct SWordChange {
+        size_t m_nOffset = 0;
+        uint32_t m_nBefore = 0;
+        uint32_t m_nAfter = 0;
+    };
+    /// The dry run of WriteToBin: the words the write would store, in image order, each with
+    /// the value the image holds now; writes nothing. Shows the same message as WriteToBin
+    /// and returns false when the image cannot be written or is too short.
+    bool PreviewBin(const std::wstring& path, std::vector<SWordChange>& words);
+    /// The copy of the original image ("<image>.bak" beside the real image behind links) that
+    /// the last WriteToBin kept; empty before a write.
+    [[nodiscard]] const std::filesystem::path& GetBackupPath() const { return m_backupPath; }
+
 protected:
     /// One run of bytes to store at a byte offset of an image.
     struct SImagePatch {
@@ -33,24 +49,27 @@ protected:
         std::string m_bytes;
     };
 
-    /// How a patch of an image ended.
-    enum class EPatchResult {
-        Written,     ///< the image now holds the patches, every other byte unchanged
-        CannotOpen,  ///< missing, not a regular file, or read-only (no write bit, even for root)
-        TooShort,    ///< the image ends before the end of a patch; nothing was changed
-        WriteFailed, ///< reading or replacing the image failed; the old image is whole
-    };
+    /// The bytes the writer stores.
+    [[nodiscard]] virtual std::vector<SImagePatch> Patches() const = 0;
+    /// Start of the failure messages: "write DDR data back to bin file".
+    [[nodiscard]] virtual std::wstring WriteWhat() const = 0;
+    /// The writer's message for an image that is missing, not a file or read-only.
+    virtual void ShowCannotOpen(const std::wstring& path) const = 0;
+    /// The writer's message for an image that ends before the end of its words.
+    virtual void ShowTooShort(const std::wstring& path, size_t imageSize) const = 0;
 
-    /// Stores the patches into the image at path and keeps every other byte. The image is
-    /// read whole and replaced in one step, so it is changed only when the whole write
-    /// succeeds. imageSize receives the size found (0 when the image could not be read).
-    /// The caller shows its own message for each result.
-    [[nodiscard]] static EPatchResult PatchImage(const std::wstring& path,
-                                                 const std::vector<SImagePatch>& patches,
-                                                 size_t& imageSize);
+    /// Stores the patches into the real image behind path and keeps every other byte, under
+    /// the image's lock, after keeping a copy of the original as "<image>.bak" (once), and
+    /// reads them back. Shows successText when the image holds them, otherwise one message
+    /// that says what happened (the image is left as it was unless the message says the
+    /// original could not be restored).
+    bool PatchImage(const std::wstring& path, const wchar_t* successText);
 
     /// Appends value to out as 4 little-endian bytes (the images' word order).
     static void AppendWordLE(std::string& out, uint32_t value);
+
+private:
+    std::filesystem::path m_backupPath;
 };
 
 /// The writer of a log type: 0 and 1 the DDR writer, 4 and 5 the eMMC SDR50 and DDR50

@@ -1,6 +1,5 @@
 #include "WriterDDR.h"
 
-#include "SpLog.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
@@ -65,36 +64,32 @@ std::array<uint32_t, 7> CWriterDDR::Words() const {
             m_nPhaseCodes, m_nStepCodes,   m_nCheckWord};
 }
 
-bool CWriterDDR::WriteToBin(const std::wstring& path) {
+std::vector<CWriteBinBase::SImagePatch> CWriterDDR::Patches() const {
     SImagePatch patch;
     patch.m_nOffset = kBlockOffset;
     for (uint32_t word : Words()) {
         AppendWordLE(patch.m_bytes, word);
     }
-    size_t imageSize = 0;
-    switch (PatchImage(path, {patch}, imageSize)) {
-    case EPatchResult::Written:
-        GetPrompt().Show(L"wirte DDR data back to bin file success");
-        return true;
-    case EPatchResult::CannotOpen:
-        LogError(L"open bin file failed: %ls", path.c_str());
-        GetPrompt().Show(FormatW(L"open file \"%ls\" failed, please check file is exist or file "
-                                 L"attirbute is read only",
-                                 path.c_str()));
-        return false;
-    case EPatchResult::TooShort:
-        // The block ends at byte 23580; a shorter file is not the image it is meant for.
-        LogError(L"bin file too short: %ls, %zu bytes", path.c_str(), imageSize);
-        GetPrompt().Show(FormatW(L"bin file \"%ls\" is too short (%zu bytes): the DDR parameter "
-                                 L"block needs at least %zu bytes, the file is left unchanged",
-                                 path.c_str(), imageSize, kBlockEnd));
-        return false;
-    case EPatchResult::WriteFailed:
-    default:
-        LogError(L"write bin file failed: %ls", path.c_str());
-        GetPrompt().Show(FormatW(L"write DDR data back to bin file \"%ls\" failed, the file is "
-                                 L"left unchanged",
-                                 path.c_str()));
-        return false;
-    }
+    return {patch};
+}
+
+std::wstring CWriterDDR::WriteWhat() const {
+    return L"write DDR data back to bin file";
+}
+
+void CWriterDDR::ShowCannotOpen(const std::wstring& path) const {
+    GetPrompt().Show(FormatW(L"open file \"%ls\" failed, please check file is exist or file "
+                             L"attirbute is read only",
+                             path.c_str()));
+}
+
+void CWriterDDR::ShowTooShort(const std::wstring& path, size_t imageSize) const {
+    // The block ends at byte 23580; a shorter file is not the image it is meant for.
+    GetPrompt().Show(FormatW(L"bin file \"%ls\" is too short (%zu bytes): the DDR parameter "
+                             L"block needs at least %zu bytes, the file is left unchanged",
+                             path.c_str(), imageSize, kBlockEnd));
+}
+
+bool CWriterDDR::WriteToBin(const std::wstring& path) {
+    return PatchImage(path, L"wirte DDR data back to bin file success");
 }

@@ -22,7 +22,7 @@ public:
     /// Only drv_stg, sdll_phs_dly and dqs_step_dly are used; a value without a code adds 0.
     void SetParameters(const std::vector<SBestParam>& records) override;
     /// Shows "wirte DDR data back to bin file success" after a write, and the designed or a
-    /// clear message when the image is missing, read-only, too short or cannot be replaced.
+    /// message that says what happened to the image otherwise.
     bool WriteToBin(const std::wstring& path) override;
 
     /// The seven words in image order: id, length, magic, drive code, phase codes, step
@@ -33,6 +33,12 @@ public:
     [[nodiscard]] static std::optional<uint32_t> DriveCode(int32_t drvStg);
     [[nodiscard]] static std::optional<uint32_t> PhaseCode(int32_t sdllPhsDly);
     [[nodiscard]] static std::optional<uint32_t> StepCode(int32_t dqsStepDly);
+
+protected:
+    [[nodiscard]] std::vector<SImagePatch> Patches() const override;
+    [[nodiscard]] std::wstring WriteWhat() const override;
+    void ShowCannotOpen(const std::wstring& path) const override;
+    void ShowTooShort(const std::wstring& path, size_t imageSize) const override;
 
 private:
     uint32_t m_nBlockId = kBlockId;

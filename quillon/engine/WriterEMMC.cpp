@@ -1,6 +1,5 @@
 #include "WriterEMMC.h"
 
-#include "SpLog.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
@@ -48,7 +47,7 @@ std::array<uint32_t, 8> CWriterEMMC::Words() const {
             m_nCol,      m_nInRow,        m_nInCol, m_nCheckWord};
 }
 
-bool CWriterEMMC::WriteToBin(const std::wstring& path) {
+std::vector<CWriteBinBase::SImagePatch> CWriterEMMC::Patches() const {
     SImagePatch head;
     head.m_nOffset = kRecordOffset;
     AppendWordLE(head.m_bytes, m_nRecordId);
@@ -58,32 +57,28 @@ bool CWriterEMMC::WriteToBin(const std::wstring& path) {
     for (uint32_t word : {m_nMagic, m_nRow, m_nCol, m_nInRow, m_nInCol, m_nCheckWord}) {
         AppendWordLE(block.m_bytes, word);
     }
-    size_t imageSize = 0;
-    switch (PatchImage(path, {head, block}, imageSize)) {
-    case EPatchResult::Written:
-        GetPrompt().Show(m_szSuccess);
-        return true;
-    case EPatchResult::CannotOpen:
-        LogError(L"open bin file failed: %ls", path.c_str());
-        GetPrompt().Show(FormatW(L"open file \"%ls\" failed, please check file path is exist or "
-                                 L"file attribute is read only",
-                                 path.c_str()));
-        return false;
-    case EPatchResult::TooShort:
-        // An image that ends inside the record area is not the image the record belongs in.
-        LogError(L"bin file too short: %ls, %zu bytes", path.c_str(), imageSize);
-        GetPrompt().Show(FormatW(L"bin file \"%ls\" is too short (%zu bytes): the EMMC %ls record "
-                                 L"needs at least %zu bytes, the file is left unchanged",
-                                 path.c_str(), imageSize, m_szFlavour, RecordEnd()));
-        return false;
-    case EPatchResult::WriteFailed:
-    default:
-        LogError(L"write bin file failed: %ls", path.c_str());
-        GetPrompt().Show(FormatW(L"write EMMC %ls data to bin file \"%ls\" failed, the file is "
-                                 L"left unchanged",
-                                 m_szFlavour, path.c_str()));
-        return false;
-    }
+    return {head, block};
+}
+
+std::wstring CWriterEMMC::WriteWhat() const {
+    return FormatW(L"write EMMC %ls data to bin file", m_szFlavour);
+}
+
+void CWriterEMMC::ShowCannotOpen(const std::wstring& path) const {
+    GetPrompt().Show(FormatW(L"open file \"%ls\" failed, please check file path is exist or "
+                             L"file attribute is read only",
+                             path.c_str()));
+}
+
+void CWriterEMMC::ShowTooShort(const std::wstring& path, size_t imageSize) const {
+    // An image that ends inside the record area is not the image the record belongs in.
+    GetPrompt().Show(FormatW(L"bin file \"%ls\" is too short (%zu bytes): the EMMC %ls record "
+                             L"needs at least %zu bytes, the file is left unchanged",
+                             path.c_str(), imageSize, m_szFlavour, RecordEnd()));
+}
+
+bool CWriterEMMC::WriteToBin(const std::wstring& path) {
+    return PatchImage(path, m_szSuccess);
 }
 
 SBestParam CWriterEMMC::ToBestParam(const SEmmcBestPoint& point) {

@@ -22,7 +22,7 @@ public:
     /// The same from best-point records; returns the check word (0 for an empty list).
     uint32_t SetBestPoints(const std::vector<SEmmcBestPoint>& points);
     /// Patches the image; shows the flavour's success text, or the designed or a clear
-    /// message when the image is missing, read-only, too short or cannot be replaced.
+    /// message that says what happened to the image otherwise.
     bool WriteToBin(const std::wstring& path) override;
 
     /// id, length, magic, row, column, in-block row, in-block column, check word.
@@ -37,6 +37,11 @@ public:
     [[nodiscard]] static SEmmcBestPoint FromBestParam(const SBestParam& record);
 
 protected:
+    [[nodiscard]] std::vector<SImagePatch> Patches() const override;
+    [[nodiscard]] std::wstring WriteWhat() const override;
+    void ShowCannotOpen(const std::wstring& path) const override;
+    void ShowTooShort(const std::wstring& path, size_t imageSize) const override;
+
     CWriterEMMC(uint32_t magic, uint32_t setLength, size_t blockOffset, const wchar_t* flavour,
                 const wchar_t* successText);
 

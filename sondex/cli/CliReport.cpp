@@ -92,8 +92,9 @@ json BuildJsonReport(const SCliRun& run, const CFolderWorkflow& workflow,
     doc["program"] = "sondex-cli";
     doc["folder"] = U8(PathToWide(run.folder));
     doc["config"] = {
-        {"ini", run.iniPath.empty() ? json(nullptr) : json(U8(PathToWide(run.iniPath)))},
+        {"ini", run.iniCompiled ? json(U8(PathToWide(run.iniPath))) : json(nullptr)},
         {"dat", U8(PathToWide(run.datPath))},
+        {"source", run.sourcePath.empty() ? json(nullptr) : json(U8(PathToWide(run.sourcePath)))},
         {"loaded", run.configLoaded}};
     doc["selectedSr"] = run.selectedSr;
     doc["logFiles"] = run.logFiles;
@@ -177,8 +178,13 @@ json BuildJsonReport(const SCliRun& run, const CFolderWorkflow& workflow,
 std::string BuildTextReport(const SCliRun& run, const CFolderWorkflow& workflow) {
     std::string out;
     out += "folder: " + U8(PathToWide(run.folder)) + "\n";
-    out += "configuration: " + U8(PathToWide(run.iniPath.empty() ? run.datPath : run.iniPath)) +
-           (run.configLoaded ? "" : " (not loaded)") + "\n";
+    // The ini when it was compiled, else the file that was read; without one, the .dat the
+    // missing-configuration message names.
+    const std::filesystem::path& shown = run.iniCompiled          ? run.iniPath
+                                         : run.sourcePath.empty() ? run.datPath
+                                                                  : run.sourcePath;
+    out += "configuration: " + U8(PathToWide(shown)) + (run.configLoaded ? "" : " (not loaded)") +
+           "\n";
     out += Format("log files: %zu\n", run.logFiles);
     for (const auto& doc : workflow.GetDocuments()) {
         if (doc->IsStatistics() || !doc->GetData()) {

@@ -18,6 +18,8 @@ struct SCliRun {
     std::filesystem::path folder;
     std::filesystem::path iniPath; ///< empty when a .dat was given
     std::filesystem::path datPath;
+    std::filesystem::path sourcePath; ///< the file the configuration was read from, if any
+    bool iniCompiled = false;         ///< the ini was found and compiled
     bool configLoaded = false;
     std::vector<int32_t> selectedSr;
     size_t logFiles = 0;

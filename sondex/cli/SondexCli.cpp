@@ -105,6 +105,8 @@ int main(int argc, char** argv) {
     }
     CProjectConfig config;
     run.configLoaded = config.Load(run.iniPath, run.datPath);
+    run.sourcePath = config.GetSourcePath();
+    run.iniCompiled = config.IsCompiledFromIni();
     CScopedProjectConfig configScope(config);
 
     run.folder = WideToPath(Utf8ToWide(folder));

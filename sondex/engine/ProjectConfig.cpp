@@ -5,6 +5,7 @@
 #include "FileUtil.h"
 #include "IniFile.h"
 #include "ProgramLocation.h"
+#include "SafeFileWriter.h"
 #include "SpLog.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
@@ -340,27 +341,41 @@ bool CProjectConfig::Load(const fs::path& iniPath, const fs::path& datPath) {
     BuildGroups();
     m_iniPath = iniPath;
     m_datPath = datPath;
+    m_sourcePath.clear();
+    m_bFromIni = false;
     std::error_code ec;
     bool loaded = false;
     if (!iniPath.empty() && fs::is_regular_file(iniPath, ec)) {
+        m_bFromIni = true;
         std::string image;
         if (!EncodeRecords(CompileIni(iniPath), image)) {
             LogError(L"configuration %ls exceeds %d bytes; the rest is left out",
                      PathToWide(iniPath).c_str(), static_cast<int>(kDatBufferBytes));
         }
-        if (ReplaceFileContents(datPath, image)) {
+        // Another run may compile the same ini at the same time: the .dat is replaced in one
+        // step under its lock, so this run reads a whole .dat, its own or the other's.
+        CSafeFileWriter writer(datPath);
+        const ESafeWriteResult written = writer.Replace(image);
+        if (written == ESafeWriteResult::Written) {
             loaded = ReadDatFile(datPath);
         }
-        if (!loaded) {
-            // The compiled image is still good: this run uses it, the stale .dat stays.
-            LogError(L"cannot write %ls", PathToWide(datPath).c_str());
+        if (loaded) {
+            m_sourcePath = datPath;
+        } else {
+            // The compiled image is still good: this run uses it, the old .dat stays.
+            LogError(L"cannot write %ls: %ls", PathToWide(datPath).c_str(),
+                     Utf8ToWide(writer.ErrorText()).c_str());
             GetPrompt().Show(FormatW(L"配置文件\"%ls\" 无法写入，本次直接使用\"%ls\" 中的配置",
                                      PathToWide(datPath).c_str(), PathToWide(iniPath).c_str()));
             ApplyImage(image, iniPath);
+            m_sourcePath = iniPath;
             loaded = true;
         }
     } else if (fs::is_regular_file(datPath, ec)) {
         loaded = ReadDatFile(datPath);
+        if (loaded) {
+            m_sourcePath = datPath;
+        }
     }
     if (!loaded) {
         GetPrompt().Show(

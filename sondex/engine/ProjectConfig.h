@@ -83,6 +83,11 @@ public:
 
     [[nodiscard]] const std::filesystem::path& GetIniPath() const { return m_iniPath; }
     [[nodiscard]] const std::filesystem::path& GetDatPath() const { return m_datPath; }
+    /// The file the configuration was read from: the .dat, or the ini when its compiled
+    /// image could not be written; empty when nothing was read.
+    [[nodiscard]] const std::filesystem::path& GetSourcePath() const { return m_sourcePath; }
+    /// True when the ini was found and compiled.
+    [[nodiscard]] bool IsCompiledFromIni() const { return m_bFromIni; }
 
     [[nodiscard]] const std::vector<std::wstring>& GetPromptLines() const { return m_promptLines; }
     [[nodiscard]] const std::map<int32_t, std::wstring>& GetProjectNames() const {
@@ -134,6 +139,8 @@ private:
 
     std::filesystem::path m_iniPath;
     std::filesystem::path m_datPath;
+    std::filesystem::path m_sourcePath;
+    bool m_bFromIni = false;
     std::vector<std::wstring> m_promptLines;
     std::map<int32_t, std::wstring> m_mapProjectNames;
     std::map<int32_t, std::wstring> m_mapDdrTypeNames;
