@@ -6,6 +6,8 @@
 
 #include "FileUtil.h"
 
+#include "ScratchFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -25,38 +27,12 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using testsupport::FolderNames;
+using testsupport::GetBytes;
+using testsupport::PutBytes;
+using testsupport::RandomBytes;
 
 namespace {
-
-std::string RandomBytes(size_t size, uint32_t seed) {
-    std::mt19937 rng(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) {
-        c = static_cast<char>(rng() & 0xFF);
-    }
-    return bytes;
-}
-
-void Put(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string Get(const fs::path& path) {
-    std::string bytes;
-    EXPECT_TRUE(ReadFileBytes(path, bytes)) << path;
-    return bytes;
-}
-
-// The names in a folder, sorted.
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // Runs body in a child process and returns its exit status (-1 when it died by a signal).
 int InChild(const std::function<int()>& body) {
@@ -103,7 +79,7 @@ protected:
 
 TEST_F(SafeFileWriterTest, UpdateKeepsEveryOtherByteModeAndMakesTheBackupOnce) {
     const std::string original = RandomBytes(5000, 1);
-    Put(m_file, original);
+    PutBytes(m_file, original);
     fs::permissions(m_file, fs::perms(0640));
     CSafeFileWriter writer(m_file);
     writer.SetKeepBackup(true);
@@ -111,25 +87,25 @@ TEST_F(SafeFileWriterTest, UpdateKeepsEveryOtherByteModeAndMakesTheBackupOnce) {
     std::string expected = original;
     const uint32_t word = 0x11223344u;
     std::memcpy(expected.data() + 100, &word, 4);
-    EXPECT_EQ(Get(m_file), expected);
+    EXPECT_EQ(GetBytes(m_file), expected);
     EXPECT_EQ(fs::status(m_file).permissions(), fs::perms(0640));
     EXPECT_TRUE(writer.BackupMade());
     EXPECT_EQ(writer.BackupPath(), m_dir / "image.bin.bak");
-    EXPECT_EQ(Get(m_dir / "image.bin.bak"), original);
+    EXPECT_EQ(GetBytes(m_dir / "image.bin.bak"), original);
 
     // The second write keeps the first copy: it is the original an engineer goes back to.
     CSafeFileWriter again(m_file);
     again.SetKeepBackup(true);
     ASSERT_EQ(again.Update(PatchWord(200, 7)), ESafeWriteResult::Written);
     EXPECT_FALSE(again.BackupMade());
-    EXPECT_EQ(Get(m_dir / "image.bin.bak"), original);
-    EXPECT_EQ(Names(m_dir), (std::vector<std::string>{"image.bin", "image.bin.bak"}));
+    EXPECT_EQ(GetBytes(m_dir / "image.bin.bak"), original);
+    EXPECT_EQ(FolderNames(m_dir), (std::vector<std::string>{"image.bin", "image.bin.bak"}));
 }
 
 TEST_F(SafeFileWriterTest, LinksLeadToTheRealFileAndStay) {
     const std::string original = RandomBytes(3000, 2);
     fs::create_directories(m_dir / "real");
-    Put(m_dir / "real" / "image.bin", original);
+    PutBytes(m_dir / "real" / "image.bin", original);
     fs::create_symlink("real/image.bin", m_dir / "link.bin");
     fs::create_hard_link(m_dir / "real" / "image.bin", m_dir / "hard.bin");
 
@@ -140,24 +116,24 @@ TEST_F(SafeFileWriterTest, LinksLeadToTheRealFileAndStay) {
     EXPECT_TRUE(fs::is_symlink(m_dir / "link.bin"));
     EXPECT_EQ(fs::hard_link_count(m_dir / "real" / "image.bin"), 2u);
     EXPECT_TRUE(fs::equivalent(m_dir / "hard.bin", m_dir / "real" / "image.bin"));
-    const std::string after = Get(m_dir / "hard.bin");
+    const std::string after = GetBytes(m_dir / "hard.bin");
     EXPECT_EQ(after.substr(0, 4), std::string(4, '\xA5'));
     EXPECT_EQ(after.substr(4), original.substr(4));
-    EXPECT_EQ(Get(m_dir / "real" / "image.bin.bak"), original);
+    EXPECT_EQ(GetBytes(m_dir / "real" / "image.bin.bak"), original);
 
     // A link whose target does not exist yet: Replace creates the target, the link stays.
     fs::create_symlink("real/new.dat", m_dir / "new.dat");
     CSafeFileWriter create(m_dir / "new.dat");
     ASSERT_EQ(create.Replace("abc"), ESafeWriteResult::Written);
     EXPECT_TRUE(fs::is_symlink(m_dir / "new.dat"));
-    EXPECT_EQ(Get(m_dir / "real" / "new.dat"), "abc");
+    EXPECT_EQ(GetBytes(m_dir / "real" / "new.dat"), "abc");
 }
 
 TEST_F(SafeFileWriterTest, OwnerAndGroupAreKept) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "giving a file another owner needs root";
     }
-    Put(m_file, RandomBytes(1000, 3));
+    PutBytes(m_file, RandomBytes(1000, 3));
     ASSERT_EQ(::chown(m_file.c_str(), 4321, 4322), 0);
     ASSERT_EQ(CSafeFileWriter(m_file).Update(PatchWord(8, 1)), ESafeWriteResult::Written);
     struct stat st {};
@@ -168,18 +144,18 @@ TEST_F(SafeFileWriterTest, OwnerAndGroupAreKept) {
 
 TEST_F(SafeFileWriterTest, LeftoverTemporaryNamesAreNeitherFollowedNorUsed) {
     const std::string original = RandomBytes(2000, 4);
-    Put(m_file, original);
-    Put(m_dir / "victim.bin", "victim");
+    PutBytes(m_file, original);
+    PutBytes(m_dir / "victim.bin", "victim");
     // Whatever fixed name a writer might pick, a link there leads nowhere.
     for (const char* name : {"image.bin.tmp~", "image.bin.tmp", ".image.bin.tmp", "image.bin~"}) {
         fs::create_symlink(m_dir / "victim.bin", m_dir / name);
     }
-    const auto before = Names(m_dir);
+    const auto before = FolderNames(m_dir);
     ASSERT_EQ(CSafeFileWriter(m_file).Update(PatchWord(16, 0x01020304u)),
               ESafeWriteResult::Written);
-    EXPECT_EQ(Get(m_dir / "victim.bin"), "victim");
+    EXPECT_EQ(GetBytes(m_dir / "victim.bin"), "victim");
     EXPECT_FALSE(fs::is_symlink(m_file));
-    EXPECT_EQ(Names(m_dir), before);
+    EXPECT_EQ(FolderNames(m_dir), before);
 }
 
 TEST_F(SafeFileWriterTest, RefusalsChangeNothing) {
@@ -189,13 +165,13 @@ TEST_F(SafeFileWriterTest, RefusalsChangeNothing) {
     EXPECT_FALSE(fs::exists(m_dir / "missing.bin"));
     EXPECT_EQ(CSafeFileWriter(m_dir).Replace("x"), ESafeWriteResult::CannotOpen);
     const std::string original = RandomBytes(100, 5);
-    Put(m_file, original);
+    PutBytes(m_file, original);
     fs::permissions(m_file, fs::perms(0444));
     EXPECT_EQ(CSafeFileWriter(m_file).Update(PatchWord(0, 1)), ESafeWriteResult::CannotOpen);
     fs::permissions(m_file, fs::perms(0644));
     EXPECT_EQ(CSafeFileWriter(m_file).Update(PatchWord(100, 1)), ESafeWriteResult::Refused);
-    EXPECT_EQ(Get(m_file), original);
-    EXPECT_EQ(Names(m_dir), std::vector<std::string>{"image.bin"});
+    EXPECT_EQ(GetBytes(m_file), original);
+    EXPECT_EQ(FolderNames(m_dir), std::vector<std::string>{"image.bin"});
 }
 
 struct SLimitCase {
@@ -211,11 +187,11 @@ class SafeFileWriterLimitTest : public SafeFileWriterTest,
 // written; the file stays whole, the result says so, and no temporary file is left.
 TEST_P(SafeFileWriterLimitTest, FileSizeLimitLeavesTheFileWhole) {
     const std::string original = RandomBytes(48 * 1024, 6);
-    Put(m_file, original);
+    PutBytes(m_file, original);
     if (GetParam().hardLinked) {
         fs::create_hard_link(m_file, m_dir / "other.bin");
     }
-    const auto before = Names(m_dir);
+    const auto before = FolderNames(m_dir);
     const int status = InChild([&] {
         ::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{40 * 1024, 40 * 1024};
@@ -228,8 +204,8 @@ TEST_P(SafeFileWriterLimitTest, FileSizeLimitLeavesTheFileWhole) {
     const ESafeWriteResult expected =
         GetParam().backup ? ESafeWriteResult::BackupFailed : ESafeWriteResult::WriteFailed;
     EXPECT_EQ(status, static_cast<int>(expected));
-    EXPECT_EQ(Get(m_file), original);
-    EXPECT_EQ(Names(m_dir), before);
+    EXPECT_EQ(GetBytes(m_file), original);
+    EXPECT_EQ(FolderNames(m_dir), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SafeFileWriterLimitTest,
@@ -250,7 +226,7 @@ TEST_F(SafeFileWriterTest, FullFileSystemLeavesTheFileWhole) {
             return 100;
         }
         const fs::path file = mountPoint / "image.bin";
-        Put(file, original);
+        PutBytes(file, original);
         // The first write makes the copy (two files fit), then has no room for its temporary
         // file; the second has no room at all.
         int failures = 0;
@@ -261,9 +237,10 @@ TEST_F(SafeFileWriterTest, FullFileSystemLeavesTheFileWhole) {
             std::string now;
             failures += result == ESafeWriteResult::WriteFailed ? 0 : 1;
             failures += ReadFileBytes(file, now) && now == original ? 0 : 10;
-            failures += Names(mountPoint) == std::vector<std::string>{"image.bin", "image.bin.bak"}
-                            ? 0
-                            : 20;
+            failures +=
+                FolderNames(mountPoint) == std::vector<std::string>{"image.bin", "image.bin.bak"}
+                    ? 0
+                    : 20;
         }
         return failures;
     });
@@ -275,7 +252,7 @@ TEST_F(SafeFileWriterTest, FullFileSystemLeavesTheFileWhole) {
 
 // A writer that holds the lock makes the next one wait; its change is not lost.
 TEST_F(SafeFileWriterTest, SecondWriterWaitsForTheLockAndKeepsTheFirstChange) {
-    Put(m_file, std::string(64, '\0'));
+    PutBytes(m_file, std::string(64, '\0'));
     int ready[2];
     ASSERT_EQ(::pipe(ready), 0);
     const pid_t pid = ::fork();
@@ -299,14 +276,14 @@ TEST_F(SafeFileWriterTest, SecondWriterWaitsForTheLockAndKeepsTheFirstChange) {
     ::close(ready[0]);
     ::close(ready[1]);
     EXPECT_EQ(result, ESafeWriteResult::Written);
-    const std::string now = Get(m_file);
+    const std::string now = GetBytes(m_file);
     EXPECT_EQ(now.substr(0, 5), "FIRST");
     EXPECT_EQ(now.substr(32, 6), "SECOND");
 }
 
 TEST_F(SafeFileWriterTest, LockHeldTooLongIsBusyAndChangesNothing) {
     const std::string original = RandomBytes(64, 8);
-    Put(m_file, original);
+    PutBytes(m_file, original);
     const int fd = ::open(m_file.c_str(), O_RDWR);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);
@@ -318,13 +295,13 @@ TEST_F(SafeFileWriterTest, LockHeldTooLongIsBusyAndChangesNothing) {
     });
     ::close(fd);
     EXPECT_EQ(status, static_cast<int>(ESafeWriteResult::Busy));
-    EXPECT_EQ(Get(m_file), original);
+    EXPECT_EQ(GetBytes(m_file), original);
 }
 
 // Two processes each add 1 to their own counter of one file many times: no update is lost,
 // although each write puts a new file in place of the one the other is waiting for.
 TEST_F(SafeFileWriterTest, ConcurrentReadModifyWritesLoseNothing) {
-    Put(m_file, std::string(16, '\0'));
+    PutBytes(m_file, std::string(16, '\0'));
     constexpr int kRounds = 150;
     std::vector<pid_t> children;
     for (int child = 0; child < 2; ++child) {
@@ -350,14 +327,14 @@ TEST_F(SafeFileWriterTest, ConcurrentReadModifyWritesLoseNothing) {
         ::waitpid(pid, &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
-    const std::string now = Get(m_file);
+    const std::string now = GetBytes(m_file);
     uint32_t first = 0;
     uint32_t second = 0;
     std::memcpy(&first, now.data(), 4);
     std::memcpy(&second, now.data() + 4, 4);
     EXPECT_EQ(first, static_cast<uint32_t>(kRounds));
     EXPECT_EQ(second, static_cast<uint32_t>(kRounds));
-    EXPECT_EQ(Names(m_dir), std::vector<std::string>{"image.bin"});
+    EXPECT_EQ(FolderNames(m_dir), std::vector<std::string>{"image.bin"});
 }
 
 // Bytes that read back wrong are undone, for both ways of writing.
@@ -365,7 +342,7 @@ TEST_F(SafeFileWriterTest, WrongReadBackRestoresTheOriginal) {
     for (const bool hardLinked : {false, true}) {
         SCOPED_TRACE(hardLinked);
         const std::string original = RandomBytes(4096, 9);
-        Put(m_file, original);
+        PutBytes(m_file, original);
         if (hardLinked) {
             fs::create_hard_link(m_file, m_dir / "other.bin");
         }
@@ -377,11 +354,11 @@ TEST_F(SafeFileWriterTest, WrongReadBackRestoresTheOriginal) {
         EXPECT_EQ(CSafeFileWriter(m_file).Update(PatchWord(100, 0xFFFFFFFFu)),
                   ESafeWriteResult::VerifyFailed);
         CSafeFileWriter::SetWriteHookForTests(nullptr);
-        EXPECT_EQ(Get(m_file), original);
+        EXPECT_EQ(GetBytes(m_file), original);
         if (hardLinked) {
-            EXPECT_EQ(Get(m_dir / "other.bin"), original);
+            EXPECT_EQ(GetBytes(m_dir / "other.bin"), original);
             fs::remove(m_dir / "other.bin");
         }
-        EXPECT_EQ(Names(m_dir), std::vector<std::string>{"image.bin"});
+        EXPECT_EQ(FolderNames(m_dir), std::vector<std::string>{"image.bin"});
     }
 }

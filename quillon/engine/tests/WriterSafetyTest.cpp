@@ -12,6 +12,8 @@
 #include "WriterDDR.h"
 #include "WriterEMMC.h"
 
+#include "ScratchFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,6 +35,10 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using testsupport::FolderNames;
+using testsupport::GetBytes;
+using testsupport::PutBytes;
+using testsupport::RandomBytes;
 
 namespace {
 
@@ -82,35 +88,6 @@ std::vector<SWriterCase> Writers() {
     };
 }
 
-std::string RandomBytes(size_t size, uint32_t seed) {
-    std::mt19937 rng(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) {
-        c = static_cast<char>(rng() & 0xFF);
-    }
-    return bytes;
-}
-
-void Put(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string Get(const fs::path& path) {
-    std::string bytes;
-    EXPECT_TRUE(ReadFileBytes(path, bytes)) << path;
-    return bytes;
-}
-
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 bool EndsWith(const std::wstring& text, const std::wstring& tail) {
     return text.size() >= tail.size() &&
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
@@ -146,13 +123,13 @@ protected:
     // The image as the writer would leave it after writing variant into original.
     std::string Expected(const std::string& original, int variant) {
         const fs::path scratch = m_dir / "expected.bin";
-        Put(scratch, original);
+        PutBytes(scratch, original);
         {
             CRecordingPrompt quiet;
             CScopedPrompt scope(quiet);
             EXPECT_TRUE(GetParam().make(variant)->WriteToBin(PathToWide(scratch)));
         }
-        std::string bytes = Get(scratch);
+        std::string bytes = GetBytes(scratch);
         fs::remove(scratch);
         fs::remove(m_dir / "expected.bin.bak");
         return bytes;
@@ -180,11 +157,11 @@ TEST_P(WriterSafetyTest, FileSizeLimitLeavesTheImageWholeAndSaysSo) {
     for (const bool backupExists : {false, true}) {
         SCOPED_TRACE(backupExists);
         const std::string original = RandomBytes(48 * 1024, 11);
-        Put(m_image, original);
+        PutBytes(m_image, original);
         if (backupExists) {
-            Put(m_dir / "image.bin.bak", "kept");
+            PutBytes(m_dir / "image.bin.bak", "kept");
         }
-        const auto before = Names(m_dir);
+        const auto before = FolderNames(m_dir);
         int pipeFds[2];
         ASSERT_EQ(::pipe(pipeFds), 0);
         const int status = InChild([&] {
@@ -206,8 +183,8 @@ TEST_P(WriterSafetyTest, FileSizeLimitLeavesTheImageWholeAndSaysSo) {
         }
         ::close(pipeFds[0]);
         EXPECT_EQ(status, 0);
-        EXPECT_EQ(Get(m_image), original);
-        EXPECT_EQ(Names(m_dir), before);
+        EXPECT_EQ(GetBytes(m_image), original);
+        EXPECT_EQ(FolderNames(m_dir), before);
         EXPECT_TRUE(EndsWith(Utf8ToWide(message), L"the file is left unchanged")) << message;
         fs::remove(m_dir / "image.bin.bak");
     }
@@ -225,7 +202,7 @@ TEST_P(WriterSafetyTest, FullFileSystemLeavesTheImageWhole) {
             return 100;
         }
         const fs::path image = mountPoint / "image.bin";
-        Put(image, original);
+        PutBytes(image, original);
         // Room for the copy of the original but not for the new image beside it.
         int failures = Write(image) ? 1 : 0;
         std::string now;
@@ -237,7 +214,7 @@ TEST_P(WriterSafetyTest, FullFileSystemLeavesTheImageWhole) {
         // A sparse image of 1 MiB holding 28 KiB of data: not even its copy fits.
         fs::remove(image);
         fs::remove(mountPoint / "image.bin.bak");
-        Put(image, original);
+        PutBytes(image, original);
         fs::resize_file(image, 1 << 20);
         std::string sparse;
         failures += ReadFileBytes(image, sparse) ? 0 : 8;
@@ -260,13 +237,13 @@ TEST_P(WriterSafetyTest, FullFileSystemLeavesTheImageWhole) {
 // target overwritten) and then renamed over the image, which became that link.
 TEST_P(WriterSafetyTest, LeftoverLinkAtATemporaryNameIsNotFollowed) {
     const std::string original = RandomBytes(40000, 13);
-    Put(m_image, original);
-    Put(m_dir / "victim.bin", "victim");
+    PutBytes(m_image, original);
+    PutBytes(m_dir / "victim.bin", "victim");
     fs::create_symlink(m_dir / "victim.bin", m_dir / "image.bin.tmp~");
     ASSERT_TRUE(Write(m_image));
-    EXPECT_EQ(Get(m_dir / "victim.bin"), "victim");
+    EXPECT_EQ(GetBytes(m_dir / "victim.bin"), "victim");
     EXPECT_FALSE(fs::is_symlink(m_image));
-    EXPECT_EQ(Get(m_image), Expected(original, 0));
+    EXPECT_EQ(GetBytes(m_image), Expected(original, 0));
     EXPECT_TRUE(fs::is_symlink(m_dir / "image.bin.tmp~"));
 }
 
@@ -276,7 +253,7 @@ TEST_P(WriterSafetyTest, TheRealImageIsPatchedAndItsLinksOwnerAndModeKept) {
     const std::string original = RandomBytes(40000, 14);
     fs::create_directories(m_dir / "firmware");
     const fs::path real = m_dir / "firmware" / "board.bin";
-    Put(real, original);
+    PutBytes(real, original);
     fs::permissions(real, fs::perms(0640));
     const bool root = ::geteuid() == 0;
     if (root) {
@@ -288,9 +265,9 @@ TEST_P(WriterSafetyTest, TheRealImageIsPatchedAndItsLinksOwnerAndModeKept) {
 
     ASSERT_TRUE(Write(m_dir / "link.bin"));
     EXPECT_TRUE(fs::is_symlink(m_dir / "link.bin"));
-    EXPECT_EQ(Get(real), expected);
+    EXPECT_EQ(GetBytes(real), expected);
     EXPECT_TRUE(fs::equivalent(real, m_dir / "hard.bin"));
-    EXPECT_EQ(Get(m_dir / "hard.bin"), expected);
+    EXPECT_EQ(GetBytes(m_dir / "hard.bin"), expected);
     struct stat st {};
     ASSERT_EQ(::stat(real.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -305,7 +282,7 @@ TEST_P(WriterSafetyTest, TheRealImageIsPatchedAndItsLinksOwnerAndModeKept) {
     fs::remove(m_dir / "hard.bin");
     ASSERT_TRUE(Write(m_dir / "link.bin", 1));
     EXPECT_TRUE(fs::is_symlink(m_dir / "link.bin"));
-    EXPECT_EQ(Get(real), Expected(original, 1));
+    EXPECT_EQ(GetBytes(real), Expected(original, 1));
     ASSERT_EQ(::stat(real.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     if (root) {
@@ -318,7 +295,7 @@ TEST_P(WriterSafetyTest, TheRealImageIsPatchedAndItsLinksOwnerAndModeKept) {
 // for it instead of writing back bytes read before that change, which were then lost.
 TEST_P(WriterSafetyTest, WaitsForTheLockAndKeepsTheOtherWritersChange) {
     const std::string original = RandomBytes(40000, 15);
-    Put(m_image, original);
+    PutBytes(m_image, original);
     int ready[2];
     ASSERT_EQ(::pipe(ready), 0);
     std::fflush(nullptr);
@@ -341,7 +318,7 @@ TEST_P(WriterSafetyTest, WaitsForTheLockAndKeepsTheOtherWritersChange) {
     ::close(ready[1]);
     std::string withOther = original;
     withOther.replace(100, 5, "OTHER");
-    EXPECT_EQ(Get(m_image), Expected(withOther, 0));
+    EXPECT_EQ(GetBytes(m_image), Expected(withOther, 0));
 }
 
 // Two processes writing into one image at once, each its own words, many times: the image
@@ -351,7 +328,7 @@ TEST(WriterSafety, DdrAndEmmcWritersAtOnceLoseNothing) {
     const fs::path dir = fs::temp_directory_path() / ("writer_pair_" + std::to_string(::getpid()));
     fs::create_directories(dir);
     const fs::path image = dir / "image.bin";
-    Put(image, RandomBytes(40000, 16));
+    PutBytes(image, RandomBytes(40000, 16));
     const std::vector<SWriterCase> writers = Writers();
     constexpr int kRounds = 60;
     std::vector<pid_t> children;
@@ -396,7 +373,7 @@ TEST(WriterSafety, DdrAndEmmcWritersAtOnceLoseNothing) {
 
 TEST_P(WriterSafetyTest, LockHeldTooLongIsReportedAndNothingWritten) {
     const std::string original = RandomBytes(40000, 17);
-    Put(m_image, original);
+    PutBytes(m_image, original);
     const int fd = ::open(m_image.c_str(), O_RDWR);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);
@@ -408,13 +385,13 @@ TEST_P(WriterSafetyTest, LockHeldTooLongIsReportedAndNothingWritten) {
     EXPECT_EQ(OnlyMessage(), std::wstring(GetParam().what) + L" \"" + path +
                                  L"\" failed: another program is writing the file, the file is "
                                  L"left unchanged");
-    EXPECT_EQ(Get(m_image), original);
+    EXPECT_EQ(GetBytes(m_image), original);
 }
 
 // Words that read back wrong are a failure, and the original bytes are put back.
 TEST_P(WriterSafetyTest, WrongReadBackIsAFailureAndTheOriginalIsRestored) {
     const std::string original = RandomBytes(40000, 18);
-    Put(m_image, original);
+    PutBytes(m_image, original);
     const size_t spoil = GetParam().end - 2;
     CSafeFileWriter::SetWriteHookForTests([spoil](const fs::path& real) {
         const int fd = ::open(real.c_str(), O_RDWR);
@@ -428,14 +405,14 @@ TEST_P(WriterSafetyTest, WrongReadBackIsAFailureAndTheOriginalIsRestored) {
     EXPECT_EQ(OnlyMessage(), std::wstring(GetParam().what) + L" \"" + PathToWide(m_image) +
                                  L"\" failed: the words read back differ from the words "
                                  L"written, the original bytes are restored");
-    EXPECT_EQ(Get(m_image), original);
+    EXPECT_EQ(GetBytes(m_image), original);
 }
 
 // When even the original cannot be put back, the message says the image may be damaged and
 // where the original is kept, and that copy holds it.
 TEST_P(WriterSafetyTest, UnrestorableImageIsReportedAsPossiblyDamaged) {
     const std::string original = RandomBytes(40000, 21);
-    Put(m_image, original);
+    PutBytes(m_image, original);
     // Another program puts a folder where the image was: nothing can be written back there.
     CSafeFileWriter::SetWriteHookForTests([](const fs::path& real) {
         fs::remove(real);
@@ -451,35 +428,35 @@ TEST_P(WriterSafetyTest, UnrestorableImageIsReportedAsPossiblyDamaged) {
                                   L"be damaged, the original is kept in \"" +
                                       PathToWide(m_dir / "image.bin.bak") + L"\""))
         << WideToUtf8(message);
-    EXPECT_EQ(Get(m_dir / "image.bin.bak"), original);
+    EXPECT_EQ(GetBytes(m_dir / "image.bin.bak"), original);
 }
 
 // The first write keeps the original as IMAGE.bak; later writes leave that copy alone.
 TEST_P(WriterSafetyTest, TheOriginalIsKeptOnceAsBak) {
     const std::string original = RandomBytes(40000, 19);
-    Put(m_image, original);
+    PutBytes(m_image, original);
     fs::permissions(m_image, fs::perms(0604));
     const std::unique_ptr<CWriteBinBase> writer = GetParam().make(0);
     ASSERT_TRUE(writer->WriteToBin(PathToWide(m_image)));
     EXPECT_EQ(writer->GetBackupPath(), m_dir / "image.bin.bak");
-    EXPECT_EQ(Get(m_dir / "image.bin.bak"), original);
+    EXPECT_EQ(GetBytes(m_dir / "image.bin.bak"), original);
     EXPECT_EQ(fs::status(m_dir / "image.bin.bak").permissions(), fs::perms(0604));
     ASSERT_TRUE(Write(m_image, 1));
-    EXPECT_EQ(Get(m_dir / "image.bin.bak"), original);
-    EXPECT_EQ(Names(m_dir), (std::vector<std::string>{"image.bin", "image.bin.bak"}));
+    EXPECT_EQ(GetBytes(m_dir / "image.bin.bak"), original);
+    EXPECT_EQ(FolderNames(m_dir), (std::vector<std::string>{"image.bin", "image.bin.bak"}));
 }
 
 // The dry run lists the words before and after and leaves the folder as it was.
 TEST_P(WriterSafetyTest, DryRunListsTheWordsAndWritesNothing) {
     const std::string original = RandomBytes(40000, 20);
-    Put(m_image, original);
+    PutBytes(m_image, original);
     const std::string expected = Expected(original, 0);
     std::vector<CWriteBinBase::SWordChange> words;
     m_prompt.Clear();
     ASSERT_TRUE(GetParam().make(0)->PreviewBin(PathToWide(m_image), words));
     EXPECT_TRUE(m_prompt.Texts().empty());
-    EXPECT_EQ(Get(m_image), original);
-    EXPECT_EQ(Names(m_dir), std::vector<std::string>{"image.bin"});
+    EXPECT_EQ(GetBytes(m_image), original);
+    EXPECT_EQ(FolderNames(m_dir), std::vector<std::string>{"image.bin"});
     ASSERT_FALSE(words.empty());
     size_t covered = 0;
     for (const auto& word : words) {
@@ -502,7 +479,7 @@ TEST_P(WriterSafetyTest, DryRunListsTheWordsAndWritesNothing) {
     EXPECT_LE(covered, GetParam().end - GetParam().begin);
 
     // A short image: the writer's refusal, as for a real write.
-    Put(m_image, original.substr(0, GetParam().end - 1));
+    PutBytes(m_image, original.substr(0, GetParam().end - 1));
     m_prompt.Clear();
     EXPECT_FALSE(GetParam().make(0)->PreviewBin(PathToWide(m_image), words));
     EXPECT_NE(OnlyMessage().find(L"is too short"), std::wstring::npos);

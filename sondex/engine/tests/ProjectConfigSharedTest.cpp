@@ -8,25 +8,19 @@
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
+#include "ScratchFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 #include <unistd.h>
 
 using namespace sondextest;
+using testsupport::FolderNames;
 
 namespace {
 
 const fs::path kSampleIni = fs::path(SUITE_SOURCE_DIR) / "samples" / "sondex" / "Sondex.ini";
-
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 } // namespace
 
@@ -72,7 +66,7 @@ TEST(ProjectConfigSharedTest, ConcurrentRunsAlwaysReadTheWholeConfiguration) {
         EXPECT_TRUE(WIFEXITED(status)) << status;
         EXPECT_EQ(WEXITSTATUS(status), 0);
     }
-    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"Sondex.dat", "Sondex.ini"}));
+    EXPECT_EQ(FolderNames(dir.Path()), (std::vector<std::string>{"Sondex.dat", "Sondex.ini"}));
 }
 
 // A leftover link at the old fixed temporary name used to be written through, and the .dat
@@ -94,8 +88,8 @@ TEST(ProjectConfigSharedTest, LeftoverLinkBesideTheDatIsNotFollowed) {
     EXPECT_EQ(bytes, "victim");
     EXPECT_FALSE(fs::is_symlink(dat));
     EXPECT_EQ(config.GetSourcePath(), dat);
-    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"Sondex.dat", "Sondex.dat.tmp~",
-                                                           "Sondex.ini", "victim.txt"}));
+    EXPECT_EQ(FolderNames(dir.Path()), (std::vector<std::string>{"Sondex.dat", "Sondex.dat.tmp~",
+                                                                 "Sondex.ini", "victim.txt"}));
 }
 
 // A .dat that is a link (a shared configuration folder) stays a link; its target is compiled.
