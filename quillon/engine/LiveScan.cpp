@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -96,7 +97,10 @@ std::filesystem::path WriteNewFile(const std::filesystem::path& folder, const st
         error = Reason("Cannot create a file in", folder, errno);
         return {};
     }
-    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    // A log file like any other the user makes (mkstemp makes it private).
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const bool written = ::fchmod(fd, 0666 & ~mask) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
     const int writeErrno = errno;
     ::close(fd);
     if (!written) {

@@ -22,6 +22,9 @@ public:
 
     /// Builds and fills the grid (once); a maximised page then maximises its window.
     void Initialise();
+    /// The chart's cells have changed (a live page filling): paints them again; builds the grid
+    /// first when it has not been built.
+    void RefreshCells();
     /// The tab was shown: paints the best-run marks of the page's analysis over the cells.
     void MarkBestRuns(const std::vector<SBestRunMark>& marks);
     void Zoom(int steps) override;
@@ -43,6 +46,8 @@ protected:
 
 private:
     void Fill();
+    /// Header texts and data cells from the chart.
+    void FillCells();
 
     const CChartCellsDDR& m_chart;
     CGridCtrl* m_pGrid = nullptr;

@@ -288,6 +288,9 @@ TEST_F(LiveScanTest, AnExistingFileIsNeverOverwritten) {
         ++entries;
     }
     EXPECT_EQ(entries, 3u);
+    // Readable by others, as the logs a user copies into the folder by hand.
+    const fs::perms perms = fs::status(m_logs / "VR2-0013-2.Txt").permissions();
+    EXPECT_NE(perms & fs::perms::others_read, fs::perms::none);
 }
 
 TEST_F(LiveScanTest, ScanWithoutLogFolderIsJudgedButNotSaved) {
