@@ -12,10 +12,12 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <ctime>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace benchpulse {
@@ -55,6 +57,10 @@ public:
             m_fBusiestCpuMs = cpuMs;
             m_strBusiest = std::string(name) + " event " + std::to_string(type);
         }
+        if (cpuMs > 20 && std::getenv("BENCH_TRACE") != nullptr) {
+            std::fprintf(stderr, "event %s %d took %.1f ms CPU, %.1f ms wall\n", name, type,
+                         cpuMs, wallMs);
+        }
         return result;
     }
 
@@ -66,6 +72,34 @@ public:
 
 private:
     int m_nDepth = 0;
+};
+
+/// The machine's CPU time so far from /proc/stat, in clock ticks: everything, and the part
+/// taken by the host from this virtual machine (steal).
+struct SMachineTime {
+    unsigned long long m_nTotal = 0;
+    unsigned long long m_nSteal = 0;
+    static SMachineTime Now() {
+        SMachineTime out;
+        if (std::FILE* f = std::fopen("/proc/stat", "r")) {
+            unsigned long long v[8] = {};
+            if (std::fscanf(f, "cpu %llu %llu %llu %llu %llu %llu %llu %llu", &v[0], &v[1], &v[2],
+                            &v[3], &v[4], &v[5], &v[6], &v[7]) == 8) {
+                for (unsigned long long x : v) {
+                    out.m_nTotal += x;
+                }
+                out.m_nSteal = v[7];
+            }
+            std::fclose(f);
+        }
+        return out;
+    }
+    /// Steal as a share of all CPU time since start, in percent.
+    [[nodiscard]] static double StealPercent(const SMachineTime& start) {
+        const SMachineTime now = Now();
+        const double total = double(now.m_nTotal - start.m_nTotal);
+        return total > 0 ? 100.0 * double(now.m_nSteal - start.m_nSteal) / total : 0.0;
+    }
 };
 
 /// One gap between two ticks.
@@ -85,12 +119,22 @@ public:
         QObject::connect(&m_timer, &QTimer::timeout, [this] { OnTick(); });
     }
     void Start() {
+        m_machine = SMachineTime::Now();
         m_clock.start();
         m_fLastGui = CpuMs(CLOCK_THREAD_CPUTIME_ID);
         m_fLastProcess = CpuMs(CLOCK_PROCESS_CPUTIME_ID);
         m_timer.start();
     }
-    void Stop() { m_timer.stop(); }
+    void Stop() {
+        m_timer.stop();
+        m_fStealPercent = SMachineTime::StealPercent(m_machine);
+        if (std::FILE* f = std::fopen("/proc/loadavg", "r")) {
+            if (std::fscanf(f, "%lf", &m_fLoad) != 1) {
+                m_fLoad = 0;
+            }
+            std::fclose(f);
+        }
+    }
     [[nodiscard]] qint64 ElapsedMs() const { return m_clock.elapsed(); }
     [[nodiscard]] const std::vector<SGap>& Gaps() const { return m_gaps; }
 
@@ -150,6 +194,9 @@ public:
                     "in one gap %.1f ms; %zu gaps over 30 ms with the process given no core\n",
                     "  in the longest gap", longest.m_fGuiCpuMs, longest.m_fProcessCpuMs,
                     MostGuiCpuMs(), StarvedGaps(30));
+        std::printf("%-22sload average %.1f on %u cores; %.1f%% of the machine's CPU time was "
+                    "taken by its host (steal) during the run\n",
+                    "  machine", m_fLoad, std::thread::hardware_concurrency(), m_fStealPercent);
     }
 
 private:
@@ -173,6 +220,9 @@ private:
     double m_fLastGui = 0;
     double m_fLastProcess = 0;
     std::vector<SGap> m_gaps;
+    SMachineTime m_machine;
+    double m_fStealPercent = 0;
+    double m_fLoad = 0;
 };
 
 } // namespace benchpulse

@@ -134,18 +134,29 @@ void CMFCPageDDR::FillCells() {
     CGridCtrl& grid = *m_pGrid;
     const int dataCols = m_nPageCols * m_nSubCols;
     const unsigned centred = grid::kTextCenter | grid::kTextVCenter | grid::kTextSingleLine;
+    // Only the cells that change are set and redrawn: a page filling live repaints a few
+    // cells at a time, not the whole grid.
+    const auto setText = [&grid](int row, int col, const QString& text) {
+        if (grid.GetItemText(row, col) != text) {
+            grid.SetItemText(row, col, text);
+            grid.RedrawCell(row, col);
+        }
+    };
     for (int col = 0; col < dataCols; ++col) {
-        grid.SetItemText(0, GridCol(col), m_chart.PhaseHeader(col));
-        grid.SetItemText(1, GridCol(col), m_chart.StepHeader(col));
+        setText(0, GridCol(col), QString::fromStdWString(m_chart.PhaseHeader(col)));
+        setText(1, GridCol(col), QString::fromStdWString(m_chart.StepHeader(col)));
     }
     for (int dataRow = 0; dataRow < m_nPageRows * m_nDriveRows; ++dataRow) {
         const int row = GridRow(dataRow, m_nDriveRows);
-        grid.SetItemText(row, 1, m_chart.DriveLabel(dataRow));
+        setText(row, 1, QString::fromStdWString(m_chart.DriveLabel(dataRow)));
         for (int col = 0; col < dataCols; ++col) {
             const SChartCell& cell = m_chart.Cell(dataRow, col);
-            grid.SetItemBkColour(row, GridCol(col), cell.m_nColor);
+            if (grid.GetItemBkColour(row, GridCol(col)) != cell.m_nColor) {
+                grid.SetItemBkColour(row, GridCol(col), cell.m_nColor);
+                grid.RedrawCell(row, GridCol(col));
+            }
             if (!cell.m_strText.empty()) {
-                grid.SetItemText(row, GridCol(col), cell.m_strText);
+                setText(row, GridCol(col), QString::fromStdWString(cell.m_strText));
                 grid.SetItemFormat(row, GridCol(col), centred);
             }
         }
@@ -158,7 +169,6 @@ void CMFCPageDDR::RefreshCells() {
         return;
     }
     FillCells();
-    m_pGrid->Refresh();
 }
 
 void CMFCPageDDR::MarkBestRuns(const std::vector<SBestRunMark>& marks) {

@@ -69,11 +69,7 @@ CPortDataCollectDlg::CPortDataCollectDlg(QWidget* parent)
 
     m_liveRepaint.setSingleShot(true);
     m_liveRepaint.setInterval(kLiveRepaintMs);
-    connect(&m_liveRepaint, &QTimer::timeout, this, [this] {
-        m_nShownGeneration = m_live.Generation();
-        ShowLiveState();
-        emit livePageChanged();
-    });
+    connect(&m_liveRepaint, &QTimer::timeout, this, &CPortDataCollectDlg::RepaintLivePage);
     m_quietCheck.setInterval(500);
     connect(&m_quietCheck, &QTimer::timeout, this, &CPortDataCollectDlg::CheckQuiet);
 
@@ -172,8 +168,22 @@ void CPortDataCollectDlg::FollowLiveScan() {
         emit liveScanStarted();
     }
     if (m_live.InScan() && m_nShownGeneration != m_live.Generation() && !m_liveRepaint.isActive()) {
-        m_liveRepaint.start();
+        // A line after a pause is shown at once; within kLiveRepaintMs of the last repaint it
+        // waits for the rest of that time, so the page is repainted at most 20 times a second.
+        const qint64 since = m_lastLiveRepaint.isValid() ? m_lastLiveRepaint.elapsed() : kLiveRepaintMs;
+        if (since >= kLiveRepaintMs) {
+            RepaintLivePage();
+        } else {
+            m_liveRepaint.start(int(kLiveRepaintMs - since));
+        }
     }
+}
+
+void CPortDataCollectDlg::RepaintLivePage() {
+    m_lastLiveRepaint.start();
+    m_nShownGeneration = m_live.Generation();
+    ShowLiveState();
+    emit livePageChanged();
 }
 
 void CPortDataCollectDlg::ShowLiveState() {

@@ -3,6 +3,7 @@
 #include "LiveScan.h"
 #include "SerialCommun.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -65,6 +66,7 @@ private:
     /// Tells about what the live scan did since the last call.
     void FollowLiveScan();
     void ShowLiveState();
+    void RepaintLivePage();
 
     QTableView* m_pView = nullptr;
     CUartLineModel* m_pModel = nullptr;
@@ -75,6 +77,7 @@ private:
     std::unique_ptr<CSerialCommun> m_pCommun;
     CLiveScan m_live;
     QTimer m_liveRepaint; ///< single shot: the page's repaints are at most this often
+    QElapsedTimer m_lastLiveRepaint;
     QTimer m_quietCheck;
     int m_nShownScan = 0;
     size_t m_nShownResults = 0;
