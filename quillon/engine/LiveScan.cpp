@@ -84,8 +84,7 @@ std::string Reason(const std::string& what, const std::filesystem::path& path, i
 std::filesystem::path WriteNewFile(const std::filesystem::path& folder, const std::string& name,
                                    std::string_view bytes, std::string& error) {
     error.clear();
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
+    // The folder is the user's log directory: a mistyped one is reported, not created.
     const size_t dot = name.rfind('.');
     const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
     const std::string ext = dot == std::string::npos ? std::string() : name.substr(dot);

@@ -160,7 +160,7 @@ private:
 /// Writes bytes as a new file folder/name, never over an existing one: the bytes go to a
 /// unique hidden temporary file first, which is flushed to disk and then linked under the
 /// first free name of name, "stem-1.ext", "stem-2.ext", ...; a reader never sees half a file.
-/// Returns the path written, or an empty path with error set.
+/// A missing folder is not created. Returns the path written, or an empty path with error set.
 [[nodiscard]] std::filesystem::path WriteNewFile(const std::filesystem::path& folder,
                                                  const std::string& name, std::string_view bytes,
                                                  std::string& error);

@@ -148,7 +148,8 @@ void CMFCPageDDR::FillCells() {
     }
     for (int dataRow = 0; dataRow < m_nPageRows * m_nDriveRows; ++dataRow) {
         const int row = GridRow(dataRow, m_nDriveRows);
-        setText(row, 1, QString::fromStdWString(m_chart.DriveLabel(dataRow)));
+        const std::wstring drive = m_chart.DriveLabel(dataRow);
+        setText(row, 1, m_bFilling && drive == L" -1" ? QString() : QString::fromStdWString(drive));
         for (int col = 0; col < dataCols; ++col) {
             const SChartCell& cell = m_chart.Cell(dataRow, col);
             if (grid.GetItemBkColour(row, GridCol(col)) != cell.m_nColor) {

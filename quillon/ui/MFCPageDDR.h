@@ -25,6 +25,9 @@ public:
     /// The chart's cells have changed (a live page filling): paints them again; builds the grid
     /// first when it has not been built.
     void RefreshCells();
+    /// A page of a scan still arriving: rows whose drive strength the board has not printed
+    /// yet get no label (a log tab shows -1 there).
+    void SetFilling(bool filling) { m_bFilling = filling; }
     /// The tab was shown: paints the best-run marks of the page's analysis over the cells.
     void MarkBestRuns(const std::vector<SBestRunMark>& marks);
     void Zoom(int steps) override;
@@ -57,4 +60,5 @@ private:
     int m_nPageRows = 0;
     int m_nPageCols = 0;
     int m_nZoom = 100;
+    bool m_bFilling = false;
 };

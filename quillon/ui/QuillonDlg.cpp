@@ -630,6 +630,7 @@ void CQuillonDlg::ShowLivePage(CPortDataCollectDlg* capture, const CLogPageBase&
         m_pLivePage = new CMFCPageDDR(m_liveChart, false, m_pTabs);
         AttachCaptureTabs();
     }
+    m_pLivePage->SetFilling(capture->Live().InScan());
     m_pLivePage->RefreshCells();
 }
 

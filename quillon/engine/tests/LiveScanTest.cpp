@@ -159,6 +159,26 @@ TEST_F(LiveScanTest, DifferentBoardsGetDifferentPagesAndRates) {
     EXPECT_NE(pass.m_vecColors, fail.m_vecColors);
 }
 
+TEST_F(LiveScanTest, EveryCrLfSplitAcrossTwoPiecesGivesTheSameLogAndPage) {
+    const std::string bytes = SampleBytes("lpddr2_pass/P7_VR2-0013.txt");
+    // Each piece ends with a CR; its LF starts the next piece.
+    size_t at = 0;
+    for (size_t cr = bytes.find('\r'); cr != std::string::npos; cr = bytes.find('\r', cr + 1)) {
+        m_pLive->Feed(std::string_view(bytes).substr(at, cr + 1 - at));
+        at = cr + 1;
+    }
+    m_pLive->Feed(std::string_view(bytes).substr(at));
+    ASSERT_EQ(m_pLive->Results().size(), 1u);
+    std::string saved;
+    ASSERT_TRUE(ReadFileBytes(m_pLive->Results()[0].m_savedPath, saved));
+    EXPECT_TRUE(saved == bytes);
+    const SJudged live = Judge(*m_pLive->Results()[0].m_pPage);
+    const SJudged disk = ScanFromDisk(m_pLive->Results()[0].m_savedPath);
+    EXPECT_EQ(live.m_vecColors, disk.m_vecColors);
+    EXPECT_EQ(live.m_rates, disk.m_rates);
+    EXPECT_EQ(m_pLive->Results()[0].m_nDataLines, 1568u);
+}
+
 TEST_F(LiveScanTest, CellsFillAsDataLinesArrive) {
     const std::string bytes = SampleBytes("lpddr2_pass/P7_VR2-0013.txt");
     const size_t firstData = bytes.find("dxn=");
@@ -300,6 +320,16 @@ TEST_F(LiveScanTest, ScanWithoutLogFolderIsJudgedButNotSaved) {
     EXPECT_TRUE(m_pLive->Results()[0].m_savedPath.empty());
     EXPECT_FALSE(m_pLive->Results()[0].m_strSaveError.empty());
     EXPECT_TRUE(m_pLive->Results()[0].m_bAnalysed);
+}
+
+TEST_F(LiveScanTest, MissingLogFolderIsReportedNotCreated) {
+    m_pLive->SetFolder(m_logs / "typo");
+    FeedInChunks(*m_pLive, SampleBytes("lpddr2_pass/P7_VR2-0013.txt"), 13);
+    ASSERT_EQ(m_pLive->Results().size(), 1u);
+    EXPECT_TRUE(m_pLive->Results()[0].m_savedPath.empty());
+    EXPECT_NE(m_pLive->Results()[0].m_strSaveError.find("typo"), std::string::npos)
+        << m_pLive->Results()[0].m_strSaveError;
+    EXPECT_FALSE(fs::exists(m_logs / "typo"));
 }
 
 TEST_F(LiveScanTest, DataLinesWithoutAHeaderStartNoScan) {
