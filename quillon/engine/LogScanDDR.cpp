@@ -16,9 +16,7 @@ namespace {
 
 bool HasPlatformName(const std::vector<std::wstring_view>& otherLines) {
     for (const std::wstring_view line : otherLines) {
-        if (line.find(L"Varro") != std::wstring_view::npos ||
-            line.find(L"Kestin") != std::wstring_view::npos ||
-            line.find(L"Pellam") != std::wstring_view::npos) {
+        if (IsPlatformLine(line)) {
             return true;
         }
     }
@@ -26,6 +24,45 @@ bool HasPlatformName(const std::vector<std::wstring_view>& otherLines) {
 }
 
 } // namespace
+
+bool IsPlatformLine(std::wstring_view line) {
+    return line.find(L"Varro") != std::wstring_view::npos ||
+           line.find(L"Kestin") != std::wstring_view::npos ||
+           line.find(L"Pellam") != std::wstring_view::npos;
+}
+
+size_t RequiredDdrDataLines(const std::wstring& ddrType) {
+    if (EqualsNoCase(ddrType, L"ddr1")) {
+        return 1120;
+    }
+    if (EqualsNoCase(ddrType, L"ddr2")) {
+        return 1568;
+    }
+    if (EqualsNoCase(ddrType, L"ddr3")) {
+        return 448;
+    }
+    return 0;
+}
+
+void AddDdrDataLine(CLogPageDDR& page, std::wstring_view line, const SKeyHits* hits,
+                    int lineNumber) {
+    const int j = lineNumber;
+    const SDdrDataLine data = hits != nullptr ? ReadDdrDataLine(line, *hits) : ReadDdrDataLine(line);
+    GetDrvStgRegistry().Register(data.m_nDrvStg);
+    // A line without a mark is most often cut off (end of a capture, or the 511-character
+    // cut of a long line); it says nothing about its cell, so it is left out.
+    if (!data.m_bMarked) {
+        LogError(L"line num = %d has no pass or fail mark, dropped: dxn=%d, sdll_phs_dly=%d, "
+                 L"drv_stg=%d, dqs_step_dly=%d",
+                 j, data.m_nDxn, data.m_nSdllPhsDly, data.m_nDrvStg, data.m_nDqsStepDly);
+        return;
+    }
+    if (!page.AddCell(data.m_nSdllPhsDly, data.m_nDxn, {data.m_nDqsStepDly, data.m_nDrvStg},
+                      data.m_nPassFlag)) {
+        LogError(L"line num = %d, dxn=%d, sdll_phs_dly=%d, drv_stg=%d, dqs_step_dly=%d", j,
+                 data.m_nDxn, data.m_nSdllPhsDly, data.m_nDrvStg, data.m_nDqsStepDly);
+    }
+}
 
 SDdrDataLine ReadDdrDataLine(std::wstring_view line) {
     static const CKeySearch dxn(kDdrKeyDxn);
@@ -52,40 +89,14 @@ SDdrDataLine ReadDdrDataLine(std::wstring_view line, const SKeyHits& hits) {
 }
 
 size_t CLogScanDDR::RequiredDataLines() const {
-    if (EqualsNoCase(m_strDdrType, L"ddr1")) {
-        return 1120;
-    }
-    if (EqualsNoCase(m_strDdrType, L"ddr2")) {
-        return 1568;
-    }
-    if (EqualsNoCase(m_strDdrType, L"ddr3")) {
-        return 448;
-    }
-    return 0;
+    return RequiredDdrDataLines(m_strDdrType);
 }
 
 void CLogScanDDR::AddDataLines(CLogPageDDR& page, const std::vector<std::wstring_view>& dataLines,
                                const std::vector<SKeyHits>& hits) const {
-    CDrvStgRegistry& registry = GetDrvStgRegistry();
     for (size_t index = 0; index < dataLines.size(); ++index) {
-        const int j = static_cast<int>(index);
-        const std::wstring_view line = dataLines[index];
-        const SDdrDataLine data =
-            index < hits.size() ? ReadDdrDataLine(line, hits[index]) : ReadDdrDataLine(line);
-        registry.Register(data.m_nDrvStg);
-        // A line without a mark is most often cut off (end of a capture, or the 511-character
-        // cut of a long line); it says nothing about its cell, so it is left out.
-        if (!data.m_bMarked) {
-            LogError(L"line num = %d has no pass or fail mark, dropped: dxn=%d, sdll_phs_dly=%d, "
-                     L"drv_stg=%d, dqs_step_dly=%d",
-                     j, data.m_nDxn, data.m_nSdllPhsDly, data.m_nDrvStg, data.m_nDqsStepDly);
-            continue;
-        }
-        if (!page.AddCell(data.m_nSdllPhsDly, data.m_nDxn, {data.m_nDqsStepDly, data.m_nDrvStg},
-                          data.m_nPassFlag)) {
-            LogError(L"line num = %d, dxn=%d, sdll_phs_dly=%d, drv_stg=%d, dqs_step_dly=%d", j,
-                     data.m_nDxn, data.m_nSdllPhsDly, data.m_nDrvStg, data.m_nDqsStepDly);
-        }
+        AddDdrDataLine(page, dataLines[index], index < hits.size() ? &hits[index] : nullptr,
+                       static_cast<int>(index));
     }
 }
 

@@ -26,6 +26,16 @@ struct SDdrDataLine {
 /// dqs_step_dly).
 [[nodiscard]] SDdrDataLine ReadDdrDataLine(std::wstring_view line, const SKeyHits& hits);
 
+/// True when line names one of the platforms a DDR scan log comes from (its banner line).
+[[nodiscard]] bool IsPlatformLine(std::wstring_view line);
+/// The data lines a complete log of ddrType holds (0: no check).
+[[nodiscard]] size_t RequiredDdrDataLines(const std::wstring& ddrType);
+/// Places one data line into page as the scanner does: registers its drv_stg, drops a line
+/// without a pass or fail mark, logs a cell outside the page. lineNumber counts the log's data
+/// lines from 0 (for the tool log only). With hits, the keys are not searched again.
+void AddDdrDataLine(CLogPageDDR& page, std::wstring_view line, const SKeyHits* hits,
+                    int lineNumber);
+
 /// The four keys every DDR data line holds.
 inline constexpr std::wstring_view kDdrKeyDxn = L"dxn";
 inline constexpr std::wstring_view kDdrKeyDrvStg = L"drv_stg";

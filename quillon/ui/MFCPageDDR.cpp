@@ -91,8 +91,6 @@ void CMFCPageDDR::Fill() {
     grid.Merge(0, 0, 0, 1);
     grid.Merge(1, 0, 0, 1);
     for (int col = 0; col < dataCols; ++col) {
-        grid.SetItemText(0, GridCol(col), m_chart.PhaseHeader(col));
-        grid.SetItemText(1, GridCol(col), m_chart.StepHeader(col));
         grid.SetItemFormat(0, GridCol(col), centred);
         grid.SetItemFormat(1, GridCol(col), centred);
     }
@@ -112,19 +110,11 @@ void CMFCPageDDR::Fill() {
             if (ordinal == 0) {
                 grid.SetItemText(row, 0, CChartCellsDDR::LaneLabel(lane));
             }
-            grid.SetItemText(row, 1, m_chart.DriveLabel(dataRow));
             grid.SetItemFormat(row, 0, centred);
             grid.SetItemFormat(row, 1, centred);
-            for (int col = 0; col < dataCols; ++col) {
-                const SChartCell& cell = m_chart.Cell(dataRow, col);
-                grid.SetItemBkColour(row, GridCol(col), cell.m_nColor);
-                if (!cell.m_strText.empty()) {
-                    grid.SetItemText(row, GridCol(col), cell.m_strText);
-                    grid.SetItemFormat(row, GridCol(col), centred);
-                }
-            }
         }
     }
+    FillCells();
 
     for (int col = 0; col < grid.GetColumnCount(); ++col) {
         grid.SetColumnWidth(col, 36);
@@ -138,6 +128,48 @@ void CMFCPageDDR::Fill() {
         grid.SetRowHeight(title, lane == 0 ? 24 : grid.GetDefaultRowHeight());
     }
     grid.Refresh();
+}
+
+void CMFCPageDDR::FillCells() {
+    CGridCtrl& grid = *m_pGrid;
+    const int dataCols = m_nPageCols * m_nSubCols;
+    const unsigned centred = grid::kTextCenter | grid::kTextVCenter | grid::kTextSingleLine;
+    // Only the cells that change are set and redrawn: a page filling live repaints a few
+    // cells at a time, not the whole grid.
+    const auto setText = [&grid](int row, int col, const QString& text) {
+        if (grid.GetItemText(row, col) != text) {
+            grid.SetItemText(row, col, text);
+            grid.RedrawCell(row, col);
+        }
+    };
+    for (int col = 0; col < dataCols; ++col) {
+        setText(0, GridCol(col), QString::fromStdWString(m_chart.PhaseHeader(col)));
+        setText(1, GridCol(col), QString::fromStdWString(m_chart.StepHeader(col)));
+    }
+    for (int dataRow = 0; dataRow < m_nPageRows * m_nDriveRows; ++dataRow) {
+        const int row = GridRow(dataRow, m_nDriveRows);
+        const std::wstring drive = m_chart.DriveLabel(dataRow);
+        setText(row, 1, m_bFilling && drive == L" -1" ? QString() : QString::fromStdWString(drive));
+        for (int col = 0; col < dataCols; ++col) {
+            const SChartCell& cell = m_chart.Cell(dataRow, col);
+            if (grid.GetItemBkColour(row, GridCol(col)) != cell.m_nColor) {
+                grid.SetItemBkColour(row, GridCol(col), cell.m_nColor);
+                grid.RedrawCell(row, GridCol(col));
+            }
+            if (!cell.m_strText.empty()) {
+                setText(row, GridCol(col), QString::fromStdWString(cell.m_strText));
+                grid.SetItemFormat(row, GridCol(col), centred);
+            }
+        }
+    }
+}
+
+void CMFCPageDDR::RefreshCells() {
+    if (m_pGrid == nullptr) {
+        Initialise();
+        return;
+    }
+    FillCells();
 }
 
 void CMFCPageDDR::MarkBestRuns(const std::vector<SBestRunMark>& marks) {

@@ -22,6 +22,12 @@ public:
 
     /// Builds and fills the grid (once); a maximised page then maximises its window.
     void Initialise();
+    /// The chart's cells have changed (a live page filling): paints them again; builds the grid
+    /// first when it has not been built.
+    void RefreshCells();
+    /// A page of a scan still arriving: rows whose drive strength the board has not printed
+    /// yet get no label (a log tab shows -1 there).
+    void SetFilling(bool filling) { m_bFilling = filling; }
     /// The tab was shown: paints the best-run marks of the page's analysis over the cells.
     void MarkBestRuns(const std::vector<SBestRunMark>& marks);
     void Zoom(int steps) override;
@@ -43,6 +49,8 @@ protected:
 
 private:
     void Fill();
+    /// Header texts and data cells from the chart.
+    void FillCells();
 
     const CChartCellsDDR& m_chart;
     CGridCtrl* m_pGrid = nullptr;
@@ -52,4 +60,5 @@ private:
     int m_nPageRows = 0;
     int m_nPageCols = 0;
     int m_nZoom = 100;
+    bool m_bFilling = false;
 };

@@ -2,7 +2,9 @@
 
 #include "UartLineModel.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -13,8 +15,32 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <ctime>
+
+namespace {
+
+SLiveTime Now() {
+    SLiveTime now;
+    const QDateTime wall = QDateTime::currentDateTime();
+    const std::time_t seconds = std::time_t(wall.toSecsSinceEpoch());
+    localtime_r(&seconds, &now.m_local);
+    now.m_nMillisecond = wall.time().msec();
+    static QElapsedTimer steady;
+    if (!steady.isValid()) {
+        steady.start();
+    }
+    now.m_nSteadyMs = steady.elapsed();
+    return now;
+}
+
+QString PathText(const std::filesystem::path& path) {
+    return QDir::toNativeSeparators(QFile::decodeName(path.c_str()));
+}
+
+} // namespace
+
 CPortDataCollectDlg::CPortDataCollectDlg(QWidget* parent)
-    : QWidget(parent), m_pCommun(std::make_unique<CSerialCommun>()) {
+    : QWidget(parent), m_pCommun(std::make_unique<CSerialCommun>()), m_live(&Now) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_pModel = new CUartLineModel(this);
@@ -33,9 +59,19 @@ CPortDataCollectDlg::CPortDataCollectDlg(QWidget* parent)
     m_pView->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_pView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     layout->addWidget(m_pView, 1);
+    m_pLiveLabel = new QLabel(this);
+    m_pLiveLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_pLiveLabel->hide();
+    layout->addWidget(m_pLiveLabel);
     m_pFileLabel = new QLabel(this);
     m_pFileLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_pFileLabel);
+
+    m_liveRepaint.setSingleShot(true);
+    m_liveRepaint.setInterval(kLiveRepaintMs);
+    connect(&m_liveRepaint, &QTimer::timeout, this, &CPortDataCollectDlg::RepaintLivePage);
+    m_quietCheck.setInterval(500);
+    connect(&m_quietCheck, &QTimer::timeout, this, &CPortDataCollectDlg::CheckQuiet);
 
     connect(m_pModel, &CUartLineModel::rowsAboutToBeInserted, this, [this] {
         const QScrollBar* bar = m_pView->verticalScrollBar();
@@ -58,6 +94,33 @@ CPortDataCollectDlg::CPortDataCollectDlg(QWidget* parent)
 CPortDataCollectDlg::~CPortDataCollectDlg() {
     // The reader hands pieces to this window; it ends before the window goes.
     m_pCommun->ClosePort();
+    // A scan cut off by the end of the program is kept as interrupted.
+    m_live.PortClosed();
+}
+
+void CPortDataCollectDlg::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Lines that came in while another tab was shown: the view lays itself out for them only
+    // now, so following the newest line is done again once it has.
+    if (m_bFollow) {
+        QTimer::singleShot(0, m_pView, &QTableView::scrollToBottom);
+    }
+}
+
+void CPortDataCollectDlg::ClosePort() {
+    m_pCommun->ClosePort();
+    m_quietCheck.stop();
+    m_live.PortClosed();
+    FollowLiveScan();
+}
+
+void CPortDataCollectDlg::SetLogFolder(const QString& folder) {
+    m_live.SetFolder(QFile::encodeName(folder).toStdString());
+}
+
+void CPortDataCollectDlg::CheckQuiet() {
+    m_live.Tick();
+    FollowLiveScan();
 }
 
 QString CPortDataCollectDlg::CaptureFolder() {
@@ -66,12 +129,17 @@ QString CPortDataCollectDlg::CaptureFolder() {
 }
 
 bool CPortDataCollectDlg::OpenPort(const SSerialParams& params) {
+    if (m_pCommun->IsOpen()) {
+        ClosePort();
+    }
     m_bFileFailureShown = false;
-    const bool opened =
-        m_pCommun->OpenPort(this, 0, params, [this](const char* data, qint64 size) {
-            OnPortData(data, size);
-        }) != 0;
+    const bool opened = m_pCommun->OpenPort(this, 0, params, [this](const char* data, qint64 size) {
+        OnPortData(data, size);
+    }) != 0;
     ShowFileState();
+    if (opened) {
+        m_quietCheck.start();
+    }
     return opened;
 }
 
@@ -80,6 +148,75 @@ void CPortDataCollectDlg::OnPortData(const char* data, qint64 size) {
         return;
     }
     m_pModel->Append(std::string_view(data, size_t(size)));
+    m_live.Feed(std::string_view(data, size_t(size)));
+    FollowLiveScan();
+}
+
+void CPortDataCollectDlg::FollowLiveScan() {
+    // Ends first: a piece may end one scan and start the next.
+    while (m_nShownResults < m_live.Results().size()) {
+        ++m_nShownResults;
+        m_liveRepaint.stop();
+        m_nShownGeneration = m_live.Generation();
+        ShowLiveState();
+        emit liveScanEnded();
+    }
+    if (m_live.InScan() && m_nShownScan != m_live.ScanNumber()) {
+        m_nShownScan = m_live.ScanNumber();
+        m_nShownGeneration = m_live.Generation();
+        ShowLiveState();
+        emit liveScanStarted();
+    }
+    if (m_live.InScan() && m_nShownGeneration != m_live.Generation() && !m_liveRepaint.isActive()) {
+        // A line after a pause is shown at once; within kLiveRepaintMs of the last repaint it
+        // waits for the rest of that time, so the page is repainted at most 20 times a second.
+        const qint64 since = m_lastLiveRepaint.isValid() ? m_lastLiveRepaint.elapsed() : kLiveRepaintMs;
+        if (since >= kLiveRepaintMs) {
+            RepaintLivePage();
+        } else {
+            m_liveRepaint.start(int(kLiveRepaintMs - since));
+        }
+    }
+}
+
+void CPortDataCollectDlg::RepaintLivePage() {
+    m_lastLiveRepaint.start();
+    m_nShownGeneration = m_live.Generation();
+    ShowLiveState();
+    emit livePageChanged();
+}
+
+void CPortDataCollectDlg::ShowLiveState() {
+    QString text;
+    if (m_live.InScan()) {
+        text = QStringLiteral("Live scan: project %1, %2, clock %3: %4 of %5 data lines")
+                   .arg(QString::fromStdWString(m_live.Project()),
+                        QString::fromStdWString(m_live.DdrType()),
+                        QString::fromStdWString(m_live.DdrClock()))
+                   .arg(m_live.DataLines())
+                   .arg(m_live.RequiredLines());
+        m_pLiveLabel->setStyleSheet(QString());
+    } else if (!m_live.Results().empty()) {
+        const SLiveScanResult& result = m_live.Results().back();
+        const bool complete = result.m_end == ELiveScanEnd::Complete;
+        text = complete ? QStringLiteral("Scan complete: %1 data lines").arg(result.m_nDataLines)
+                        : QStringLiteral("Scan interrupted after %1 of %2 data lines")
+                              .arg(result.m_nDataLines)
+                              .arg(result.m_nRequiredLines);
+        if (!result.m_savedPath.empty()) {
+            text += complete ? QStringLiteral(", saved as %1").arg(PathText(result.m_savedPath))
+                             : QStringLiteral(", saved as %1 (Analyse does not read it)")
+                                   .arg(PathText(result.m_savedPath));
+        } else {
+            text += QStringLiteral(", not saved: %1")
+                        .arg(QString::fromLocal8Bit(result.m_strSaveError.c_str()));
+        }
+        m_pLiveLabel->setStyleSheet(complete && !result.m_savedPath.empty()
+                                        ? QString()
+                                        : QStringLiteral("color: #c00000;"));
+    }
+    m_pLiveLabel->setText(text);
+    m_pLiveLabel->setVisible(!text.isEmpty());
 }
 
 void CPortDataCollectDlg::ShowFileState() {
@@ -90,7 +227,8 @@ void CPortDataCollectDlg::ShowFileState() {
         m_pFileLabel->setText(QStringLiteral("Capture not saved: %1").arg(error));
     } else if (!path.isEmpty()) {
         m_pFileLabel->setStyleSheet(QString());
-        m_pFileLabel->setText(QStringLiteral("Capture file: %1").arg(QDir::toNativeSeparators(path)));
+        m_pFileLabel->setText(
+            QStringLiteral("Capture file: %1").arg(QDir::toNativeSeparators(path)));
     } else {
         m_pFileLabel->setStyleSheet(QString());
         m_pFileLabel->setText(QStringLiteral("Port not open"));

@@ -7,6 +7,7 @@
 #include "MFCPageDDR.h"
 #include "MFCPageDDRHynix.h"
 #include "MergePageDlg.h"
+#include "LiveScan.h"
 #include "ProductVersion.h"
 #include "PortDataCollectDlg.h"
 #include "PromptDlg.h"
@@ -108,6 +109,7 @@ CQuillonDlg::CQuillonDlg(QWidget* parent) : QDialog(parent) {
 CQuillonDlg::~CQuillonDlg() {
     // Chart pages refer to the session's tabs, so they go before the session.
     DestroyChartPages();
+    delete m_pLivePage;
 }
 
 std::unique_ptr<QSettings> CQuillonDlg::OpenProfile() {
@@ -433,6 +435,14 @@ bool CQuillonDlg::OnAnalyse() {
 }
 
 void CQuillonDlg::OnTabChanged(int index) {
+    if (!m_bBuildingTabs && m_pLivePage != nullptr && m_pTabs->widget(index) == m_pLivePage) {
+        m_pLivePage->Initialise();
+        const CLiveScan& live = m_pLiveCapture->Live();
+        if (!live.InScan() && !live.Results().empty()) {
+            ShowLiveResultInPanel(live.Results().back());
+        }
+        return;
+    }
     // A capture tab ("Log") has no chart page behind it.
     if (m_bBuildingTabs || index < 0 || size_t(index) >= m_vecChartPages.size()) {
         return;
@@ -607,6 +617,66 @@ void CQuillonDlg::AttachCaptureTabs() {
             m_pTabs->addTab(capture, QStringLiteral("Log"));
         }
     }
+    if (m_pLivePage != nullptr && m_pTabs->indexOf(m_pLivePage) < 0) {
+        m_pTabs->insertTab(m_pTabs->indexOf(m_pLiveCapture) + 1, m_pLivePage,
+                           QStringLiteral("Live"));
+    }
+}
+
+void CQuillonDlg::ShowLivePage(CPortDataCollectDlg* capture, const CLogPageBase& page) {
+    m_liveChart.Build(page);
+    if (m_pLivePage == nullptr) {
+        m_pLiveCapture = capture;
+        m_pLivePage = new CMFCPageDDR(m_liveChart, false, m_pTabs);
+        AttachCaptureTabs();
+    }
+    m_pLivePage->SetFilling(capture->Live().InScan());
+    m_pLivePage->RefreshCells();
+}
+
+void CQuillonDlg::OnLiveScanStarted(CPortDataCollectDlg* capture) {
+    const CLiveScan& live = capture->Live();
+    if (live.Page() == nullptr) {
+        return;
+    }
+    // Every scan gets a new page: the grid's rows and columns are those of the new log.
+    const bool watching = m_pTabs->currentWidget() == capture ||
+                          (m_pLivePage != nullptr && m_pTabs->currentWidget() == m_pLivePage);
+    delete m_pLivePage;
+    m_pLivePage = nullptr;
+    ShowLivePage(capture, *live.Page());
+    if (watching) {
+        m_pTabs->setCurrentWidget(m_pLivePage);
+    }
+    emit livePageShown(live.DataLines());
+}
+
+void CQuillonDlg::OnLivePageChanged(CPortDataCollectDlg* capture) {
+    const CLiveScan& live = capture->Live();
+    if (live.Page() == nullptr) {
+        return;
+    }
+    ShowLivePage(capture, *live.Page());
+    emit livePageShown(live.DataLines());
+}
+
+void CQuillonDlg::OnLiveScanEnded(CPortDataCollectDlg* capture) {
+    const SLiveScanResult& result = capture->Live().Results().back();
+    ShowLivePage(capture, *result.m_pPage);
+    m_pLivePage->MarkBestRuns(m_liveChart.BestRunMarks(result.m_pPage->GetBestRecords()));
+    m_pTabs->setTabToolTip(m_pTabs->indexOf(m_pLivePage),
+                           QFile::decodeName(result.m_savedPath.c_str()));
+    ShowLiveResultInPanel(result);
+    emit livePageShown(result.m_nDataLines);
+}
+
+void CQuillonDlg::ShowLiveResultInPanel(const SLiveScanResult& result) {
+    // The verdict of the scan, as its log tab will give it after the next Analyse.
+    m_session.Panel().ShowPage(result.m_vecBest, result.m_rates, result.m_nRowPassNum,
+                               result.m_nDdrKind);
+    if (m_pPanelDDR != nullptr) {
+        m_pPanelDDR->Refresh();
+    }
 }
 
 QAction* CQuillonDlg::UartAction(const QString& text) const {
@@ -651,6 +721,16 @@ void CQuillonDlg::OnOpenCapture() {
     if (capture == nullptr) {
         capture = new CPortDataCollectDlg(m_pTabs);
         m_pTabs->addTab(capture, QStringLiteral("Log"));
+        CPortDataCollectDlg* const window = capture;
+        connect(window, &CPortDataCollectDlg::liveScanStarted, this,
+                [this, window] { OnLiveScanStarted(window); });
+        connect(window, &CPortDataCollectDlg::livePageChanged, this,
+                [this, window] { OnLivePageChanged(window); });
+        connect(window, &CPortDataCollectDlg::liveScanEnded, this,
+                [this, window] { OnLiveScanEnded(window); });
+        // Scans are saved into the folder Analyse reads.
+        connect(m_pDirectory, &QLineEdit::textChanged, window,
+                &CPortDataCollectDlg::SetLogFolder);
     } else {
         AttachCaptureTabs();
     }
@@ -666,6 +746,7 @@ void CQuillonDlg::OnOpenCapture() {
     params.m_nDataBits = settings.m_strDataBits.toInt();
     params.m_strParity = settings.m_strParity;
     params.m_strStopBits = settings.m_strStopBits;
+    capture->SetLogFolder(m_pDirectory->text());
     if (!capture->OpenPort(params)) {
         GetPrompt().Show(capture->Commun().LastError().toStdWString());
     }
@@ -679,7 +760,7 @@ void CQuillonDlg::OnPauseCapture() {
 
 void CQuillonDlg::OnCloseCapture() {
     if (CPortDataCollectDlg* capture = m_arrCaptures[size_t(CurrentPortSet())]) {
-        capture->Commun().ClosePort();
+        capture->ClosePort();
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChartCellsDDR.h"
 #include "PromptDlg.h"
 #include "QuillonSession.h"
 #include "SerialPortSetDlg.h"
@@ -15,6 +16,7 @@
 class CChildDlgDDRHynix;
 class CChildDlgEMMC;
 class CMFCPageDDR;
+struct SLiveScanResult;
 class CMFCPageDDRHynix;
 class CMFCPageEMMC;
 class CMergePageDlg;
@@ -101,6 +103,8 @@ public:
     [[nodiscard]] CPortDataCollectDlg* Capture(int set) const {
         return m_arrCaptures[size_t(set)];
     }
+    /// The chart page of the scan a capture follows ("Live" tab); nullptr before the first.
+    [[nodiscard]] CMFCPageDDR* LivePage() const { return m_pLivePage; }
     [[nodiscard]] QAction* UartAction(const QString& text) const;
     /// The sort mode of the selected sort box entry (2 when none is selected).
     [[nodiscard]] int SortMode() const;
@@ -114,6 +118,10 @@ public:
     /// Replaces how the serial settings dialog is run (modal by default) and the save dialog.
     void SetPortSettingsRunner(std::function<void(CSerialPortSetDlg&)> runner);
     void SetSaveChooser(std::function<QString(const QString& start)> f);
+
+signals:
+    /// The Live tab's chart shows dataLines data lines of the scan (after a repaint).
+    void livePageShown(qulonglong dataLines);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -130,6 +138,12 @@ private:
     void BuildChartPages();
     void AdjustToScreen();
     void AttachCaptureTabs();
+    // The live view of a capture: a new page per scan, repainted as it fills, judged at its end.
+    void OnLiveScanStarted(CPortDataCollectDlg* capture);
+    void OnLivePageChanged(CPortDataCollectDlg* capture);
+    void OnLiveScanEnded(CPortDataCollectDlg* capture);
+    void ShowLivePage(CPortDataCollectDlg* capture, const CLogPageBase& page);
+    void ShowLiveResultInPanel(const SLiveScanResult& result);
 
     CQuillonSession m_session;
     int m_nChipType = 0;
@@ -161,6 +175,9 @@ private:
 
     std::array<SSerialPortSettings, 2> m_arrPortSets{};
     std::array<CPortDataCollectDlg*, 2> m_arrCaptures{};
+    CChartCellsDDR m_liveChart;
+    CMFCPageDDR* m_pLivePage = nullptr;
+    CPortDataCollectDlg* m_pLiveCapture = nullptr; ///< the capture the Live tab shows
     QMenu* m_pUartMenu = nullptr;
     std::function<void(CSerialPortSetDlg&)> m_portSettingsRunner;
     std::function<QString(const QString&)> m_saveChooser;

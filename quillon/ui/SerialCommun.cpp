@@ -11,6 +11,7 @@
 
 CSerialCommun::~CSerialCommun() {
     ClosePort();
+    m_pAlive.reset();
 }
 
 int CSerialCommun::OpenPort(QObject* notifyWindow, int captureDisabled,
@@ -63,36 +64,94 @@ int CSerialCommun::OpenPort(QObject* notifyWindow, int captureDisabled,
 }
 
 void CSerialCommun::OnReceive(const char* data, qint64 size) {
+    bool delivered = false;
     if (data != nullptr && m_nCaptureDisabled == 0 && !m_bPaused) {
-        if (!m_bClosing && m_pNotifyWindow != nullptr && m_notify) {
-            QMetaObject::invokeMethod(
-                m_pNotifyWindow, [this, data, size] { m_notify(data, size); },
-                Qt::BlockingQueuedConnection);
-        }
         const std::string_view piece(data, size_t(size));
-        std::lock_guard lock(m_mutex);
-        m_strCaptured.append(piece);
-        if (m_captureFile.IsOpen() && !m_captureFile.Append(piece) &&
-            m_strCaptureFileError.empty()) {
-            m_strCaptureFileError = m_captureFile.Error();
-            m_bCaptureFileFailed = true;
+        {
+            std::lock_guard lock(m_mutex);
+            m_strCaptured.append(piece);
+            if (m_captureFile.IsOpen() && !m_captureFile.Append(piece) &&
+                m_strCaptureFileError.empty()) {
+                m_strCaptureFileError = m_captureFile.Error();
+                m_bCaptureFileFailed = true;
+            }
+        }
+        if (!m_bClosing && m_pNotifyWindow != nullptr && m_notify) {
+            bool first = false;
+            {
+                std::lock_guard lock(m_handOverMutex);
+                first = m_strHandOver.empty();
+                m_strHandOver.append(piece);
+            }
+            delivered = true;
+            // One hand-over in flight at a time; it takes whatever has joined it by then.
+            if (first) {
+                QMetaObject::invokeMethod(
+                    m_pNotifyWindow,
+                    [this, alive = std::weak_ptr<int>(m_pAlive)] {
+                        if (!alive.expired()) {
+                            DeliverWaiting();
+                        }
+                    },
+                    Qt::QueuedConnection);
+            }
         }
     }
     m_pLink->ReturnBuffer(data);
-    m_nReceivedBytes += size;
+    if (!delivered) {
+        m_nReceivedBytes += size;
+    }
+}
+
+void CSerialCommun::DeliverWaiting() {
+    // At most kHandOverBytes per call, so one call is short and the window's other events
+    // (its timers, its repaints) are served between calls while a fast port floods in.
+    std::string batch;
+    bool more = false;
+    {
+        std::lock_guard lock(m_handOverMutex);
+        if (m_strHandOver.size() <= kHandOverBytes) {
+            batch.swap(m_strHandOver);
+        } else {
+            batch.assign(m_strHandOver, 0, kHandOverBytes);
+            m_strHandOver.erase(0, kHandOverBytes);
+            more = true;
+        }
+    }
+    if (more) {
+        QMetaObject::invokeMethod(
+            m_pNotifyWindow,
+            [this, alive = std::weak_ptr<int>(m_pAlive)] {
+                if (!alive.expired()) {
+                    DeliverWaiting();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+    if (batch.empty()) {
+        return;
+    }
+    if (m_notify) {
+        m_notify(batch.data(), qint64(batch.size()));
+    }
+    m_nReceivedBytes += qint64(batch.size());
 }
 
 int CSerialCommun::ClosePort() {
     if (m_pLink) {
+        m_pLink->Close();
         m_bClosing = true;
-        QObject* window = m_pNotifyWindow;
-        // A piece already on its way to the window is served while the reader ends.
-        m_pLink->Close([window] {
-            if (window != nullptr) {
-                QCoreApplication::sendPostedEvents(window, QEvent::MetaCall);
-            }
-        });
         m_pLink.reset();
+        // What the reader received before the close reaches the window now, in order.
+        std::string rest;
+        {
+            std::lock_guard lock(m_handOverMutex);
+            rest.swap(m_strHandOver);
+        }
+        if (!rest.empty() && m_notify) {
+            m_notify(rest.data(), qint64(rest.size()));
+        }
+        m_nReceivedBytes += qint64(rest.size());
     }
     std::lock_guard lock(m_mutex);
     m_captureFile.Close();

@@ -15,12 +15,16 @@
 class QObject;
 
 // One capture window's port: opens it through the serial link, receives each piece on the
-// link's reader thread and hands it synchronously to the window's notify function on the
-// window's (GUI) thread, so the window's list is only touched there. Every byte handed on is
-// kept in the captured text and appended to the capture file.
+// link's reader thread and hands it to the window's notify function on the window's (GUI)
+// thread, so the window's list is only touched there. Pieces that arrive while the window has
+// not yet taken the previous ones are joined and handed on together, in order: the reader never
+// waits for the window, and a busy window is woken once per batch, not once per piece. Every
+// byte handed on is kept in the captured text and appended to the capture file.
 class CSerialCommun {
 public:
     using Notify = std::function<void(const char* data, qint64 size)>;
+    /// The most bytes one call of the notify function is given.
+    static constexpr size_t kHandOverBytes = 64 * 1024;
 
     CSerialCommun() = default;
     virtual ~CSerialCommun();
@@ -29,7 +33,7 @@ public:
 
     /// Opens the port; 1 on success, 0 on failure with LastError() telling why. A non-zero
     /// captureDisabled makes the reader ignore all data. notify runs on notifyWindow's
-    /// thread, once per received piece, while the reader waits.
+    /// thread with the bytes received since its last call, in order.
     virtual int OpenPort(QObject* notifyWindow, int captureDisabled, const SSerialParams& params,
                          Notify notify);
     /// Ends the reader thread and closes the port; pieces already received are handed on.
@@ -53,13 +57,16 @@ public:
     /// The problem with the capture file, if any (creating it or writing to it).
     [[nodiscard]] QString CaptureFileError() const;
     [[nodiscard]] std::string CapturedText() const;
-    /// Bytes the reader has received since the object was made, dropped ones included.
+    /// Bytes received since the object was made, dropped ones included; bytes that are kept
+    /// count once the window's notify function has had them.
     [[nodiscard]] qint64 ReceivedBytes() const { return m_nReceivedBytes; }
     /// Buffers of the link not yet handed back (0 whenever the reader is idle).
     [[nodiscard]] size_t BuffersOut() const;
 
 private:
     void OnReceive(const char* data, qint64 size);
+    /// Hands every waiting byte to the window (GUI thread).
+    void DeliverWaiting();
 
     std::atomic<int> m_nCaptureDisabled{0};
     QObject* m_pNotifyWindow = nullptr;
@@ -69,6 +76,10 @@ private:
     std::atomic<bool> m_bCaptureFileFailed{false};
     std::unique_ptr<CSerialLink> m_pLink;
     Notify m_notify;
+    std::mutex m_handOverMutex; ///< guards m_strHandOver
+    std::string m_strHandOver;  ///< received, not yet handed to the window
+    /// Queued hand-overs hold it weakly: one still queued when this object goes does nothing.
+    std::shared_ptr<int> m_pAlive = std::make_shared<int>(0);
     mutable std::mutex m_mutex; ///< guards the captured text and the capture file
     std::string m_strCaptured;
     std::filesystem::path m_captureFolder;

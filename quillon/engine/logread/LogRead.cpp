@@ -310,23 +310,16 @@ bool SplitLogLineViews(const std::wstring& path, std::wstring_view key1, std::ws
     bool sawLineFeed = false;
     bool sawData = false;
     try {
-        const CKeySearch search1(key1);
-        const CKeySearch search2(key2);
-        const CKeySearch search3(key3);
-        const CKeySearch search4(key4);
+        const CDataLineKeys keys(key1, key2, key3, key4);
+        SKeyHits at{};
         for (const std::wstring_view piece : pieces) {
             if (!piece.empty() && piece.back() == L'\n') {
                 sawLineFeed = true;
             }
-            constexpr size_t npos = std::wstring_view::npos;
-            size_t at[4] = {npos, npos, npos, npos};
-            const bool isData =
-                (at[0] = search1.Find(piece)) != npos && (at[1] = search2.Find(piece)) != npos &&
-                (at[2] = search3.Find(piece)) != npos && (at[3] = search4.Find(piece)) != npos;
-            if (isData) {
+            if (keys.Match(piece, at)) {
                 dataLines.push_back(piece);
                 if (hits != nullptr) {
-                    hits->push_back({{at[0], at[1], at[2], at[3]}});
+                    hits->push_back(at);
                 }
                 sawData = true;
             } else {
@@ -371,7 +364,7 @@ bool SplitLogLines(const std::wstring& path, std::wstring_view key1, std::wstrin
 
 bool ReadLogHeader(const std::wstring& path, std::wstring& project, std::wstring& ddrType,
                    std::wstring& ddrClock) {
-    constexpr size_t kHeaderPieces = 11;
+    constexpr size_t kHeaderPieces = kLogHeaderPieces;
     // 11 pieces of 511 characters need at most twice as many bytes (every LF as CR LF).
     constexpr size_t kPrefixBytes = 2 * kHeaderPieces * kLogPieceChars + 16;
     thread_local std::string bytes; // buffers kept between logs
@@ -386,14 +379,39 @@ bool ReadLogHeader(const std::wstring& path, std::wstring& project, std::wstring
         bytes.pop_back(); // its LF may lie beyond the prefix; it is past the 11 pieces anyway
     }
     BytesToLogPieces(bytes, text, pieces, kHeaderPieces);
-    std::wstring piece;
     for (const std::wstring_view view : pieces) {
-        piece.assign(view);
-        TakeHeaderValue(piece, L"project", project);
-        TakeHeaderValue(piece, L"ddr type", ddrType);
-        TakeHeaderValue(piece, L"ddr clk", ddrClock);
+        ReadHeaderPiece(view, project, ddrType, ddrClock);
     }
     return true;
+}
+
+void ReadHeaderPiece(std::wstring_view view, std::wstring& project, std::wstring& ddrType,
+                     std::wstring& ddrClock) {
+    std::wstring piece(view);
+    TakeHeaderValue(piece, L"project", project);
+    TakeHeaderValue(piece, L"ddr type", ddrType);
+    TakeHeaderValue(piece, L"ddr clk", ddrClock);
+}
+
+CDataLineKeys::CDataLineKeys(std::wstring_view key1, std::wstring_view key2,
+                             std::wstring_view key3, std::wstring_view key4)
+    : m_key1(key1), m_key2(key2), m_key3(key3), m_key4(key4) {}
+
+bool CDataLineKeys::Match(std::wstring_view piece, SKeyHits& hits) const {
+    constexpr size_t npos = std::wstring_view::npos;
+    size_t at[4] = {npos, npos, npos, npos};
+    const bool isData =
+        (at[0] = m_key1.Find(piece)) != npos && (at[1] = m_key2.Find(piece)) != npos &&
+        (at[2] = m_key3.Find(piece)) != npos && (at[3] = m_key4.Find(piece)) != npos;
+    if (isData) {
+        hits = {{at[0], at[1], at[2], at[3]}};
+    }
+    return isData;
+}
+
+void LogBytesToPieces(std::string_view bytes, std::wstring& text,
+                      std::vector<std::wstring_view>& pieces) {
+    BytesToLogPieces(bytes, text, pieces);
 }
 
 bool GetFileNameOfPath(const std::wstring& path, std::wstring& name) {

@@ -32,6 +32,9 @@ struct SKeyHits {
     size_t m_nPos[4];
 };
 
+/// Pieces of the header the header reader looks at.
+inline constexpr size_t kLogHeaderPieces = 11;
+
 /// The line reader without copies: as SplitLogLines, with the lines as views into text, which
 /// the caller keeps while it uses them. Same results and messages. With hits, the keyword
 /// positions of every data line are appended too, so a parser need not search them again.
@@ -68,6 +71,33 @@ public:
 private:
     std::wstring m_strKey;
 };
+
+/// The data-line test of the line reader: a piece is a data line when it contains every one
+/// of four keywords (case-sensitive). Shared by the file reader and the UART live scan.
+class CDataLineKeys {
+public:
+    CDataLineKeys(std::wstring_view key1, std::wstring_view key2, std::wstring_view key3,
+                  std::wstring_view key4);
+    /// True when piece holds all four keys; hits then holds where each was found.
+    [[nodiscard]] bool Match(std::wstring_view piece, SKeyHits& hits) const;
+
+private:
+    CKeySearch m_key1;
+    CKeySearch m_key2;
+    CKeySearch m_key3;
+    CKeySearch m_key4;
+};
+
+/// What the header reader takes from one of the first kLogHeaderPieces pieces: "project",
+/// "ddr type" and "ddr clk", each value kept only when the piece holds its word.
+void ReadHeaderPiece(std::wstring_view piece, std::wstring& project, std::wstring& ddrType,
+                     std::wstring& ddrClock);
+
+/// Log bytes held in memory (as a file would hold them) cut into the pieces the line reader
+/// delivers: CR LF turned into LF, then cut after every LF and after 511 characters. The
+/// pieces are views into text.
+void LogBytesToPieces(std::string_view bytes, std::wstring& text,
+                      std::vector<std::wstring_view>& pieces);
 
 /// ReadFieldValue for a key already found at keyPos (npos: not found) with keySize characters.
 bool ReadFieldValueAt(std::wstring_view line, size_t keyPos, size_t keySize, int& value);

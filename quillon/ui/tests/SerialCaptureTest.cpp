@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -224,6 +225,60 @@ TEST_F(SerialCaptureTest, CaptureFileHoldsEveryByteInOrder) {
     ASSERT_EQ(store.LineCount(), 100000u);
     EXPECT_EQ(std::string(store.Line(99999)), "099999 DQS scan PASS \xb5s");
     EXPECT_EQ(std::string(store.Line(4)), "000004 DQS scan PASS");
+}
+
+TEST_F(SerialCaptureTest, PiecesWaitingForABusyWindowArriveJoinedInOrderInBoundedCalls) {
+    // The window does not serve its events while 300 kB arrive: the reader must neither wait
+    // for it nor hand it everything in one long call once it is back.
+    QObject window;
+    CSerialCommun commun;
+    std::string got;
+    size_t calls = 0;
+    size_t largest = 0;
+    ASSERT_EQ(commun.OpenPort(&window, 0, PtyParams(m_pty),
+                              [&](const char* data, qint64 size) {
+                                  got.append(data, size_t(size));
+                                  ++calls;
+                                  largest = std::max(largest, size_t(size));
+                              }),
+              1);
+    std::string sent;
+    for (int i = 0; sent.size() < 300000; ++i) {
+        sent += "line " + std::to_string(i) + " of the flood\r\n";
+    }
+    std::thread board([&] { EXPECT_TRUE(m_pty.Write(sent)); });
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (commun.CapturedText().size() < sent.size() && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    board.join();
+    ASSERT_EQ(commun.CapturedText(), sent) << "the reader waited for the window";
+    EXPECT_TRUE(got.empty());
+    ASSERT_TRUE(WaitFor([&] { return got.size() >= sent.size(); }));
+    EXPECT_EQ(got, sent);
+    EXPECT_LE(largest, CSerialCommun::kHandOverBytes);
+    EXPECT_LT(calls, 20u) << "pieces were not joined";
+    EXPECT_EQ(commun.ReceivedBytes(), qint64(sent.size()));
+}
+
+TEST_F(SerialCaptureTest, BytesStillWaitingAreHandedOnWhenThePortCloses) {
+    QObject window;
+    CSerialCommun commun;
+    std::string got;
+    ASSERT_EQ(commun.OpenPort(&window, 0, PtyParams(m_pty),
+                              [&](const char* data, qint64 size) { got.append(data, size_t(size)); }),
+              1);
+    ASSERT_TRUE(m_pty.Write("last words\n"));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (commun.CapturedText().empty() && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_TRUE(got.empty());
+    commun.ClosePort();
+    EXPECT_EQ(got, "last words\n");
+    // The hand-over still queued for the window finds nothing more to give.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(got, "last words\n");
 }
 
 TEST_F(SerialCaptureTest, PortThatCannotOpenGivesClearMessageAndWindowStaysUsable) {
