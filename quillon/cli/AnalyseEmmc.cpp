@@ -51,19 +51,26 @@ std::string ColorText(ColorRef color) {
     return Format("0x%06X", static_cast<unsigned>(color));
 }
 
-json CellsJson(const CLogPageBase& page, size_t& count) {
-    json cells = json::array();
-    count = 0;
-    CChartCellsEMMC::ForEachCell(page, [&](const SEmmcChartCell& cell) {
-        cells.push_back({{"col", cell.nCol},
-                         {"row", cell.nRow},
-                         {"inCol", cell.nInCol},
-                         {"inRow", cell.nInRow},
-                         {"text", U8(cell.strText)},
-                         {"color", ColorText(cell.nColor)}});
-        ++count;
+// The cells of a page with records, written one by one as the chart describes them.
+void WriteCells(CJsonStreamWriter& writer, const CLogPageBase& page) {
+    writer.BeginArray();
+    CChartCellsEMMC::ForEachCell(page, [&writer](const SEmmcChartCell& cell) {
+        writer.BeginObject();
+        writer.Key("col");
+        writer.Int(cell.nCol);
+        writer.Key("color");
+        writer.String(ColorText(cell.nColor));
+        writer.Key("inCol");
+        writer.Int(cell.nInCol);
+        writer.Key("inRow");
+        writer.Int(cell.nInRow);
+        writer.Key("row");
+        writer.Int(cell.nRow);
+        writer.Key("text");
+        writer.String(U8(cell.strText));
+        writer.EndObject();
     });
-    return cells;
+    writer.EndArray();
 }
 
 } // namespace
@@ -124,6 +131,7 @@ void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& ou
 
     const CMergePageEMMCModel& mergePage = session.MergePage();
     const std::optional<SEmmcBestPoint>& best = session.EmmcBest();
+    std::vector<json> pageJsons; // each page without its cells, written at the end
     for (CLogPageBase* base : tabs) {
         const bool merged = base == pages->GetMergedPage();
         json page = {{"name", U8(base->GetName())}, {"merged", merged}};
@@ -159,10 +167,10 @@ void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& ou
                 text += "  best point: none\n";
             }
         }
-        size_t count = 0;
-        page["cells"] = CellsJson(*base, count);
-        text += Format("  cells with records: %zu\n", count);
-        doc["pages"].push_back(std::move(page));
+        text += Format("  cells with records: %zu\n", CChartCellsEMMC::CountCells(*base));
+        if (output.m_pJson != nullptr) {
+            pageJsons.push_back(std::move(page));
+        }
     }
 
     const bool judged = best.has_value();
@@ -203,4 +211,15 @@ void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& ou
                             pass ? "" : " (no good area)")
                    : std::string("NO VERDICT");
     text += Format("; %zu logs of %zu files\n", pages->GetPageCount(), files.size());
+    WriteAnalyseDocument(output, {{"pages", [&](CJsonStreamWriter& writer) {
+                                       writer.BeginArray();
+                                       for (size_t i = 0; i < pageJsons.size(); ++i) {
+                                           const CLogPageBase& base = *tabs[i];
+                                           writer.Object(pageJsons[i],
+                                                         {{"cells", [&base](CJsonStreamWriter& w) {
+                                                               WriteCells(w, base);
+                                                           }}});
+                                       }
+                                       writer.EndArray();
+                                   }}});
 }

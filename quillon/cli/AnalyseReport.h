@@ -134,23 +134,34 @@ void PutPanelJson(nlohmann::json& page, const Panel& panel, bool verdictMade) {
     }
 }
 
-// The chart colours, and its texts where the tab is the statistics of all logs.
-template <class Chart> void PutChartJson(nlohmann::json& page, const Chart& chart, bool merged) {
-    using nlohmann::json;
-    page["chart"] = chart.ColorRows();
-    if (!merged) {
-        page["chartText"] = nullptr;
-        return;
-    }
-    json texts = json::array();
-    for (const auto& row : chart.TextRows()) {
-        json cells = json::array();
-        for (const std::wstring& text : row) {
-            cells.push_back(WideToUtf8(text));
+// The chart colours, and its texts where the tab is the statistics of all logs: members of
+// a page object, written row by row from the chart's cells.
+template <class Chart>
+std::vector<CJsonStreamWriter::MemberWriter> ChartMembers(const Chart& chart, bool merged) {
+    std::vector<CJsonStreamWriter::MemberWriter> members;
+    members.emplace_back("chart", [&chart](CJsonStreamWriter& writer) {
+        writer.BeginArray();
+        for (int row = 0; row < chart.DataRowCount(); ++row) {
+            writer.String(chart.ColorRow(row));
         }
-        texts.push_back(std::move(cells));
-    }
-    page["chartText"] = texts;
+        writer.EndArray();
+    });
+    members.emplace_back("chartText", [&chart, merged](CJsonStreamWriter& writer) {
+        if (!merged) {
+            writer.Null();
+            return;
+        }
+        writer.BeginArray();
+        for (int row = 0; row < chart.DataRowCount(); ++row) {
+            writer.BeginArray();
+            for (int col = 0; col < chart.DataColCount(); ++col) {
+                writer.String(WideToUtf8(chart.Cell(row, col).m_strText));
+            }
+            writer.EndArray();
+        }
+        writer.EndArray();
+    });
+    return members;
 }
 
 // The verdict line of a DDR or Hynix tab in the text report.

@@ -1,5 +1,6 @@
 #include "OrloCli.h"
 
+#include "JsonStreamWriter.h"
 #include "LogScanOrlo.h"
 #include "OrloSession.h"
 #include "ProductFiles.h"
@@ -251,13 +252,6 @@ int RunOrloScan(const SOrloCliOptions& options, std::ostream& out, std::ostream&
         doc["end"] = settingsOk ? EndWord(end) : "settingsError";
         doc["fileCount"] = session.FileList().size();
         doc["N"] = result ? json(result->PageCount()) : json(nullptr);
-        doc["pages"] = json::array();
-        if (result) {
-            for (const auto& page : result->Pages()) {
-                doc["pages"].push_back(PageJson(*page));
-            }
-        }
-        doc["merged"] = result && result->Merged() ? PageJson(*result->Merged()) : json(nullptr);
         doc["verdict"] =
             analysis ? json{{"pass", analysis->m_bPass}, {"reason", U8(analysis->m_strReason)}}
                      : json(nullptr);
@@ -266,7 +260,23 @@ int RunOrloScan(const SOrloCliOptions& options, std::ostream& out, std::ostream&
                                  {"data", analysis->m_nDataDrv},    {"ctl", analysis->m_nCtl},
                                  {"clk", analysis->m_nClkDrv},      {"clkwr", analysis->m_nClkwr}}
                           : json(nullptr);
-        out << doc.dump(2) << "\n";
+        // The pages go out one by one as they are described.
+        CJsonStreamWriter writer(out);
+        writer.Object(doc, {{"pages",
+                             [result](CJsonStreamWriter& w) {
+                                 w.BeginArray();
+                                 if (result) {
+                                     for (const auto& page : result->Pages()) {
+                                         w.Value(PageJson(*page));
+                                     }
+                                 }
+                                 w.EndArray();
+                             }},
+                            {"merged", [result](CJsonStreamWriter& w) {
+                                 w.Value(result && result->Merged() ? PageJson(*result->Merged())
+                                                                    : json(nullptr));
+                             }}});
+        writer.EndDocument();
         return exitCode;
     }
 

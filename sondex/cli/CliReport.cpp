@@ -1,6 +1,9 @@
 #include "CliReport.h"
 
+#include "JsonStreamWriter.h"
 #include "TextUtil.h"
+
+#include <sstream>
 
 using nlohmann::json;
 
@@ -86,7 +89,58 @@ const CLogDocument* FindDocument(const CFolderWorkflow& workflow,
 
 } // namespace
 
-json BuildJsonReport(const SCliRun& run, const CFolderWorkflow& workflow,
+namespace {
+
+// One log of the document: its open record and, when it was read, its document.
+json LogJson(const SLogOpenRecord& record, const CLogDocument* d) {
+    json log;
+    log["name"] = U8(PathToWide(record.path.filename()));
+    log["path"] = U8(PathToWide(record.path));
+    log["opened"] = record.opened;
+    log["status"] = record.status;
+    if (d && d->GetData()) {
+        log["header"] = HeaderJson(d->GetHeader());
+        log["parsed"] = d->IsParsed();
+        log["complete"] = d->IsComplete();
+        log["passed"] = d->IsPassed();
+        log["results"] = ResultsJson(d->GetResults());
+        log["tables"] = TablesJson(*d->GetData());
+    } else {
+        log["header"] = nullptr;
+        log["parsed"] = nullptr;
+        log["complete"] = nullptr;
+        log["passed"] = nullptr;
+        log["results"] = nullptr;
+        log["tables"] = nullptr;
+    }
+    return log;
+}
+
+json StatisticsJson(const CFolderWorkflow& workflow) {
+    const CLogDocument* stats = workflow.GetStatisticsDocument();
+    if (!stats || !stats->GetData()) {
+        return nullptr;
+    }
+    json s;
+    s["results"] = ResultsJson(stats->GetResults());
+    s["passed"] = stats->IsPassed();
+    s["header"] = HeaderJson(stats->GetHeader());
+    s["tables"] = TablesJson(*stats->GetData());
+    json rows = json::array();
+    for (const auto& row : workflow.GetResultForm().GetRows()) {
+        rows.push_back(
+            {{"type", U8(row.type)}, {"passWidth", row.passWidth}, {"result", U8(row.result)}});
+    }
+    s["rows"] = rows;
+    s["verdict"] = U8(workflow.GetResultForm().GetVerdictText());
+    s["parameterText"] = U8(workflow.GetResultForm().GetParameterText());
+    s["failListText"] = U8(workflow.GetResultForm().GetFailListText());
+    return s;
+}
+
+} // namespace
+
+void WriteJsonReport(std::ostream& out, const SCliRun& run, const CFolderWorkflow& workflow,
                      const std::vector<SPromptRecord>& messages) {
     json doc;
     doc["program"] = "sondex-cli";
@@ -110,69 +164,44 @@ json BuildJsonReport(const SCliRun& run, const CFolderWorkflow& workflow,
         msgs.push_back(std::move(entry));
     }
     doc["messages"] = msgs;
-
-    json logs = json::array();
-    // Documents are matched to the open records in order: every opened record has one.
-    size_t next = 0;
-    const auto& docs = workflow.GetDocuments();
-    for (const auto& record : workflow.GetOpenRecords()) {
-        json log;
-        log["name"] = U8(PathToWide(record.path.filename()));
-        log["path"] = U8(PathToWide(record.path));
-        log["opened"] = record.opened;
-        log["status"] = record.status;
-        const CLogDocument* d = nullptr;
-        if (record.opened) {
-            while (next < docs.size() && docs[next]->IsStatistics()) {
-                ++next;
-            }
-            d = next < docs.size() ? docs[next++].get() : FindDocument(workflow, record.path);
-        }
-        if (d && d->GetData()) {
-            log["header"] = HeaderJson(d->GetHeader());
-            log["parsed"] = d->IsParsed();
-            log["complete"] = d->IsComplete();
-            log["passed"] = d->IsPassed();
-            log["results"] = ResultsJson(d->GetResults());
-            log["tables"] = TablesJson(*d->GetData());
-        } else {
-            log["header"] = nullptr;
-            log["parsed"] = nullptr;
-            log["complete"] = nullptr;
-            log["passed"] = nullptr;
-            log["results"] = nullptr;
-            log["tables"] = nullptr;
-        }
-        logs.push_back(std::move(log));
-    }
-    doc["logs"] = logs;
-
-    const CLogDocument* stats = workflow.GetStatisticsDocument();
-    if (stats && stats->GetData()) {
-        json s;
-        s["results"] = ResultsJson(stats->GetResults());
-        s["passed"] = stats->IsPassed();
-        s["header"] = HeaderJson(stats->GetHeader());
-        s["tables"] = TablesJson(*stats->GetData());
-        json rows = json::array();
-        for (const auto& row : workflow.GetResultForm().GetRows()) {
-            rows.push_back(
-                {{"type", U8(row.type)}, {"passWidth", row.passWidth}, {"result", U8(row.result)}});
-        }
-        s["rows"] = rows;
-        s["verdict"] = U8(workflow.GetResultForm().GetVerdictText());
-        s["parameterText"] = U8(workflow.GetResultForm().GetParameterText());
-        s["failListText"] = U8(workflow.GetResultForm().GetFailListText());
-        doc["statistics"] = s;
-    } else {
-        doc["statistics"] = nullptr;
-    }
     doc["allPassed"] = workflow.IsAllPassed();
     doc["failList"] = U8(workflow.GetFailList());
     doc["incompleteList"] = U8(workflow.GetIncompleteList());
     doc["verdict"] = run.verdict.empty() ? json(nullptr) : json(U8(run.verdict));
     doc["exitCode"] = run.exitCode;
-    return doc;
+
+    CJsonStreamWriter writer(out);
+    writer.Object(doc, {{"logs",
+                         [&](CJsonStreamWriter& w) {
+                             // Log by log: documents are matched to the open records in
+                             // order, every opened record has one.
+                             w.BeginArray();
+                             size_t next = 0;
+                             const auto& docs = workflow.GetDocuments();
+                             for (const auto& record : workflow.GetOpenRecords()) {
+                                 const CLogDocument* d = nullptr;
+                                 if (record.opened) {
+                                     while (next < docs.size() && docs[next]->IsStatistics()) {
+                                         ++next;
+                                     }
+                                     d = next < docs.size() ? docs[next++].get()
+                                                            : FindDocument(workflow, record.path);
+                                 }
+                                 w.Value(LogJson(record, d));
+                             }
+                             w.EndArray();
+                         }},
+                        {"statistics",
+                         [&](CJsonStreamWriter& w) { w.Value(StatisticsJson(workflow)); }}});
+    writer.EndDocument();
+    out.flush();
+}
+
+json BuildJsonReport(const SCliRun& run, const CFolderWorkflow& workflow,
+                     const std::vector<SPromptRecord>& messages) {
+    std::ostringstream out;
+    WriteJsonReport(out, run, workflow, messages);
+    return json::parse(out.str());
 }
 
 std::string BuildTextReport(const SCliRun& run, const CFolderWorkflow& workflow) {
