@@ -4,12 +4,13 @@
 #include <charconv>
 
 void CJsonStreamWriter::Indent(size_t depth) {
-    static const std::string spaces(64, ' ');
-    size_t left = depth * 2;
-    while (left > 0) {
-        const size_t n = std::min(left, spaces.size());
-        m_out.write(spaces.data(), static_cast<std::streamsize>(n));
-        left -= n;
+    m_buffer.append(depth * 2, ' ');
+}
+
+void CJsonStreamWriter::Flush() {
+    if (!m_buffer.empty()) {
+        m_out.write(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
+        m_buffer.clear();
     }
 }
 
@@ -18,29 +19,31 @@ void CJsonStreamWriter::BeforeValue() {
         return; // top level, or the key has already placed the value
     }
     SLevel& level = m_levels.back();
-    m_out.write(level.m_nCount == 0 ? "\n" : ",\n", level.m_nCount == 0 ? 1 : 2);
+    Put(level.m_nCount == 0 ? "\n" : ",\n");
     Indent(m_levels.size());
     ++level.m_nCount;
 }
 
 void CJsonStreamWriter::Key(std::string_view key) {
     SLevel& level = m_levels.back();
-    m_out.write(level.m_nCount == 0 ? "\n" : ",\n", level.m_nCount == 0 ? 1 : 2);
+    Put(level.m_nCount == 0 ? "\n" : ",\n");
     Indent(m_levels.size());
     ++level.m_nCount;
     String(key);
-    m_out.write(": ", 2);
+    Put(": ");
 }
 
 void CJsonStreamWriter::BeginObject() {
+    MaybeFlush();
     BeforeValue();
-    m_out.put('{');
+    Put('{');
     m_levels.push_back({false, 0});
 }
 
 void CJsonStreamWriter::BeginArray() {
+    MaybeFlush();
     BeforeValue();
-    m_out.put('[');
+    Put('[');
     m_levels.push_back({true, 0});
 }
 
@@ -48,37 +51,37 @@ void CJsonStreamWriter::EndObject() {
     const SLevel level = m_levels.back();
     m_levels.pop_back();
     if (level.m_nCount > 0) {
-        m_out.put('\n');
+        Put('\n');
         Indent(m_levels.size());
     }
-    m_out.put('}');
+    Put('}');
 }
 
 void CJsonStreamWriter::EndArray() {
     const SLevel level = m_levels.back();
     m_levels.pop_back();
     if (level.m_nCount > 0) {
-        m_out.put('\n');
+        Put('\n');
         Indent(m_levels.size());
     }
-    m_out.put(']');
+    Put(']');
 }
 
 void CJsonStreamWriter::Null() {
     BeforeValue();
-    m_out.write("null", 4);
+    Put("null");
 }
 
 void CJsonStreamWriter::Bool(bool value) {
     BeforeValue();
-    m_out.write(value ? "true" : "false", value ? 4 : 5);
+    Put(value ? "true" : "false");
 }
 
 void CJsonStreamWriter::Int(int64_t value) {
     BeforeValue();
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    m_out.write(buffer, result.ptr - buffer);
+    Put(std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
 }
 
 void CJsonStreamWriter::String(std::string_view utf8) {
@@ -89,13 +92,13 @@ void CJsonStreamWriter::String(std::string_view utf8) {
         return c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
     });
     if (plain) {
-        m_out.put('"');
-        m_out.write(utf8.data(), static_cast<std::streamsize>(utf8.size()));
-        m_out.put('"');
+        Put('"');
+        Put(utf8);
+        Put('"');
         return;
     }
-    m_out << nlohmann::json(std::string(utf8))
-                 .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    Put(nlohmann::json(std::string(utf8))
+            .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
 void CJsonStreamWriter::Value(const nlohmann::json& value) {
@@ -106,11 +109,12 @@ void CJsonStreamWriter::Value(const nlohmann::json& value) {
     const size_t depth = m_levels.size();
     size_t start = 0;
     for (size_t pos = text.find('\n'); pos != std::string::npos; pos = text.find('\n', start)) {
-        m_out.write(text.data() + start, static_cast<std::streamsize>(pos + 1 - start));
+        Put(std::string_view(text).substr(start, pos + 1 - start));
         Indent(depth);
         start = pos + 1;
     }
-    m_out.write(text.data() + start, static_cast<std::streamsize>(text.size() - start));
+    Put(std::string_view(text).substr(start));
+    MaybeFlush();
 }
 
 void CJsonStreamWriter::Object(const nlohmann::json& object, std::vector<MemberWriter> writers) {
@@ -141,5 +145,6 @@ void CJsonStreamWriter::Object(const nlohmann::json& object, std::vector<MemberW
 }
 
 void CJsonStreamWriter::EndDocument() {
-    m_out.put('\n');
+    Put('\n');
+    Flush();
 }

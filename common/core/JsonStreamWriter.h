@@ -16,7 +16,11 @@
 // chart rows) go out value by value and are never held as a whole.
 class CJsonStreamWriter {
 public:
-    explicit CJsonStreamWriter(std::ostream& out) : m_out(out) {}
+    explicit CJsonStreamWriter(std::ostream& out) : m_out(out) { m_buffer.reserve(kFlushSize); }
+    /// Hands what is still buffered to the stream.
+    ~CJsonStreamWriter() { Flush(); }
+    CJsonStreamWriter(const CJsonStreamWriter&) = delete;
+    CJsonStreamWriter& operator=(const CJsonStreamWriter&) = delete;
 
     void BeginObject();
     void EndObject();
@@ -38,10 +42,22 @@ public:
     /// (a writer's key replaces a member of the same key). Writes the braces too.
     void Object(const nlohmann::json& object, std::vector<MemberWriter> writers);
 
-    /// The final line end of a document.
+    /// The final line end of a document; everything goes to the stream.
     void EndDocument();
+    /// Hands the buffered text to the stream.
+    void Flush();
 
 private:
+    // Pieces are gathered and go to the stream in large writes.
+    static constexpr size_t kFlushSize = 1 << 16;
+    void Put(char c) { m_buffer.push_back(c); }
+    void Put(std::string_view text) { m_buffer.append(text); }
+    void MaybeFlush() {
+        if (m_buffer.size() >= kFlushSize) {
+            Flush();
+        }
+    }
+
     // Before a value: the separator and line break of an array element.
     void BeforeValue();
     void Indent(size_t depth);
@@ -51,5 +67,6 @@ private:
         size_t m_nCount = 0;
     };
     std::ostream& m_out;
+    std::string m_buffer;
     std::vector<SLevel> m_levels;
 };

@@ -11,7 +11,9 @@
 #include "UserPrompt.h"
 #include "QuillonSession.h"
 
+#include <algorithm>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -51,15 +53,34 @@ std::string ColorText(ColorRef color) {
     return Format("0x%06X", static_cast<unsigned>(color));
 }
 
+// ColorText for the cell list, without a format call per cell.
+std::string_view ColorTextFast(ColorRef color, char (&buffer)[16]) {
+    const auto value = static_cast<unsigned>(color);
+    if (value > 0xFFFFFFu) {
+        const std::string text = ColorText(color);
+        const size_t n = std::min(text.size(), sizeof buffer);
+        text.copy(buffer, n);
+        return {buffer, n};
+    }
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    buffer[0] = '0';
+    buffer[1] = 'x';
+    for (int i = 0; i < 6; ++i) {
+        buffer[2 + i] = kDigits[(value >> (20 - 4 * i)) & 0xFu];
+    }
+    return {buffer, 8};
+}
+
 // The cells of a page with records, written one by one as the chart describes them.
 void WriteCells(CJsonStreamWriter& writer, const CLogPageBase& page) {
     writer.BeginArray();
-    CChartCellsEMMC::ForEachCell(page, [&writer](const SEmmcChartCell& cell) {
+    char color[16];
+    CChartCellsEMMC::ForEachCell(page, [&writer, &color](const SEmmcChartCell& cell) {
         writer.BeginObject();
         writer.Key("col");
         writer.Int(cell.nCol);
         writer.Key("color");
-        writer.String(ColorText(cell.nColor));
+        writer.String(ColorTextFast(cell.nColor, color));
         writer.Key("inCol");
         writer.Int(cell.nInCol);
         writer.Key("inRow");

@@ -43,25 +43,37 @@ const char* TemperatureWord(int temperature) {
     }
 }
 
-json PageJson(const CLogPageOrlo& page) {
-    json combinations = json::array();
-    for (const DrvCombination& c : page.Combinations()) {
-        json state = json::array();
-        json count = json::array();
-        for (const ClkwrEntry& e : c.m_entries) {
-            state.push_back(e.m_nState);
-            count.push_back(e.m_nPassCount);
-        }
-        combinations.push_back({{"dqs", c.m_nDqsDrv},
-                                {"data", c.m_nDataDrv},
-                                {"ctl", c.m_nCtl},
-                                {"clk", c.m_nClkDrv},
-                                {"state", std::move(state)},
-                                {"passCount", std::move(count)}});
-    }
-    return {{"name", U8(page.Name())},
-            {"temperature", page.Temperature()},
-            {"combinations", std::move(combinations)}};
+// One page, its combinations written one by one.
+void WritePage(CJsonStreamWriter& writer, const CLogPageOrlo& page) {
+    const json head = {{"name", U8(page.Name())}, {"temperature", page.Temperature()}};
+    writer.Object(head, {{"combinations", [&page](CJsonStreamWriter& w) {
+                              w.BeginArray();
+                              for (const DrvCombination& c : page.Combinations()) {
+                                  w.BeginObject();
+                                  w.Key("clk");
+                                  w.Int(c.m_nClkDrv);
+                                  w.Key("ctl");
+                                  w.Int(c.m_nCtl);
+                                  w.Key("data");
+                                  w.Int(c.m_nDataDrv);
+                                  w.Key("dqs");
+                                  w.Int(c.m_nDqsDrv);
+                                  w.Key("passCount");
+                                  w.BeginArray();
+                                  for (const ClkwrEntry& e : c.m_entries) {
+                                      w.Int(e.m_nPassCount);
+                                  }
+                                  w.EndArray();
+                                  w.Key("state");
+                                  w.BeginArray();
+                                  for (const ClkwrEntry& e : c.m_entries) {
+                                      w.Int(e.m_nState);
+                                  }
+                                  w.EndArray();
+                                  w.EndObject();
+                              }
+                              w.EndArray();
+                          }}});
 }
 
 json MessagesJson(const std::vector<SPromptRecord>& records) {
@@ -267,14 +279,17 @@ int RunOrloScan(const SOrloCliOptions& options, std::ostream& out, std::ostream&
                                  w.BeginArray();
                                  if (result) {
                                      for (const auto& page : result->Pages()) {
-                                         w.Value(PageJson(*page));
+                                         WritePage(w, *page);
                                      }
                                  }
                                  w.EndArray();
                              }},
                             {"merged", [result](CJsonStreamWriter& w) {
-                                 w.Value(result && result->Merged() ? PageJson(*result->Merged())
-                                                                    : json(nullptr));
+                                 if (result && result->Merged()) {
+                                     WritePage(w, *result->Merged());
+                                 } else {
+                                     w.Null();
+                                 }
                              }}});
         writer.EndDocument();
         return exitCode;

@@ -28,8 +28,9 @@ json HeaderJson(const LogHeader& h) {
             {"tcnt", h.tcnt}};
 }
 
-json TablesJson(const CScanLogData& data) {
-    json out = json::array();
+// The tables of a log or of the statistics, each table's cells written one by one.
+void WriteTables(CJsonStreamWriter& writer, const CScanLogData& data) {
+    writer.BeginArray();
     for (const auto& [index, table] : data.GetTables()) {
         json t;
         t["index"] = index;
@@ -62,18 +63,28 @@ json TablesJson(const CScanLogData& data) {
             widths.push_back({{"value", value}, {"width", width}});
         }
         t["widths"] = widths;
-        json cells = json::array();
-        table->ForEachCell([&](int row, int col, const CPinScanTable::CellList& list) {
-            json states = json::array();
-            for (const auto& result : list) {
-                states.push_back(result.GetState());
-            }
-            cells.push_back({{"row", row}, {"col", col}, {"states", states}});
-        });
-        t["cells"] = cells;
-        out.push_back(std::move(t));
+        const CPinScanTable* cellsOf = table.get();
+        writer.Object(t, {{"cells", [cellsOf](CJsonStreamWriter& w) {
+                               w.BeginArray();
+                               cellsOf->ForEachCell(
+                                   [&w](int row, int col, const CPinScanTable::CellList& list) {
+                                       w.BeginObject();
+                                       w.Key("col");
+                                       w.Int(col);
+                                       w.Key("row");
+                                       w.Int(row);
+                                       w.Key("states");
+                                       w.BeginArray();
+                                       for (const auto& result : list) {
+                                           w.Int(result.GetState());
+                                       }
+                                       w.EndArray();
+                                       w.EndObject();
+                                   });
+                               w.EndArray();
+                           }}});
     }
-    return out;
+    writer.EndArray();
 }
 
 const CLogDocument* FindDocument(const CFolderWorkflow& workflow,
@@ -104,7 +115,7 @@ json LogJson(const SLogOpenRecord& record, const CLogDocument* d) {
         log["complete"] = d->IsComplete();
         log["passed"] = d->IsPassed();
         log["results"] = ResultsJson(d->GetResults());
-        log["tables"] = TablesJson(*d->GetData());
+        // "tables" is written after, cell by cell
     } else {
         log["header"] = nullptr;
         log["parsed"] = nullptr;
@@ -125,7 +136,7 @@ json StatisticsJson(const CFolderWorkflow& workflow) {
     s["results"] = ResultsJson(stats->GetResults());
     s["passed"] = stats->IsPassed();
     s["header"] = HeaderJson(stats->GetHeader());
-    s["tables"] = TablesJson(*stats->GetData());
+    // "tables" is written after, cell by cell
     json rows = json::array();
     for (const auto& row : workflow.GetResultForm().GetRows()) {
         rows.push_back(
@@ -187,12 +198,30 @@ void WriteJsonReport(std::ostream& out, const SCliRun& run, const CFolderWorkflo
                                      d = next < docs.size() ? docs[next++].get()
                                                             : FindDocument(workflow, record.path);
                                  }
-                                 w.Value(LogJson(record, d));
+                                 if (d && d->GetData()) {
+                                     const CScanLogData& data = *d->GetData();
+                                     w.Object(LogJson(record, d),
+                                              {{"tables", [&data](CJsonStreamWriter& t) {
+                                                    WriteTables(t, data);
+                                                }}});
+                                 } else {
+                                     w.Value(LogJson(record, d));
+                                 }
                              }
                              w.EndArray();
                          }},
-                        {"statistics",
-                         [&](CJsonStreamWriter& w) { w.Value(StatisticsJson(workflow)); }}});
+                        {"statistics", [&](CJsonStreamWriter& w) {
+                             const CLogDocument* stats = workflow.GetStatisticsDocument();
+                             if (stats && stats->GetData()) {
+                                 const CScanLogData& data = *stats->GetData();
+                                 w.Object(StatisticsJson(workflow),
+                                          {{"tables", [&data](CJsonStreamWriter& t) {
+                                                WriteTables(t, data);
+                                            }}});
+                             } else {
+                                 w.Value(nullptr);
+                             }
+                         }}});
     writer.EndDocument();
     out.flush();
 }
