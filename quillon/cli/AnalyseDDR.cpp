@@ -162,7 +162,8 @@ void AnalyseDDR(const SAnalyseOptions& options, int logType, SAnalyseOutput& out
     text += Format("Quillon %s analysis of %s\n", MenuName(logType),
                    U8(options.m_strDirectory).c_str());
 
-    CQuillonSession session;
+    analysereport::CSessionHolder holder(options);
+    CQuillonSession& session = holder.Session();
     session.SetLogType(logType);
     const EQuillonAnalyseEnd end = session.Analyse(options.m_strDirectory, options.m_nSortMode);
     switch (end) {

@@ -103,7 +103,8 @@ void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& ou
     const char* flavour = logType == kLogTypeEmmcDdr50 ? "DDR50" : "SDR50";
     text += Format("Quillon eMMC %s analysis of %s\n", flavour, U8(options.m_strDirectory).c_str());
 
-    CQuillonSession session;
+    analysereport::CSessionHolder holder(options);
+    CQuillonSession& session = holder.Session();
     session.SetLogType(logType);
     CChildDlgEMMCModel& panel = session.EmmcPanel();
     panel.SetMode(logType, true);

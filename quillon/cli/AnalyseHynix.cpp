@@ -83,7 +83,8 @@ void AnalyseHynix(const SAnalyseOptions& options, int logType, SAnalyseOutput& o
     }
     // The same calls as the window: Analyse, tab 0 shown, the result prompt (never for
     // Hynix), Write bin with the statistics tab selected, then the log tabs one by one.
-    CQuillonSession session;
+    analysereport::CSessionHolder holder(options);
+    CQuillonSession& session = holder.Session();
     session.SetLogType(logType);
     if (session.Analyse(options.m_strDirectory, options.m_nSortMode) !=
         EQuillonAnalyseEnd::Scanned) {

@@ -236,7 +236,7 @@ SAnalyseOutput RefuseUnreadableSettings(const std::filesystem::path& path,
 int RunQuillonCli(int argc, const char* const* argv) {
     int exitCode = 0;
     std::string message;
-    const std::optional<SAnalyseOptions> options = ParseAnalyseArgs(argc, argv, exitCode, message);
+    std::optional<SAnalyseOptions> options = ParseAnalyseArgs(argc, argv, exitCode, message);
     if (!options) {
         (exitCode == 0 ? WriteStdout : WriteStderr)(message);
         return exitCode;
@@ -258,6 +258,7 @@ int RunQuillonCli(int argc, const char* const* argv) {
     GetSettings().SetPath(settingsPath);
     OpenProgramLog(ProgramLogFile(files));
 
+    options->m_bProcessEnds = true;
     CConsolePrompt prompt(options->m_bAnswerYes);
     prompt.SetEcho(!options->m_bJson);
     CScopedPrompt scope(prompt);

@@ -26,6 +26,7 @@ struct SAnalyseOptions {
     std::optional<std::wstring> m_strSettings; ///< --settings FILE
     bool m_bAnswerYes = false;                 ///< --answer yes|no
     bool m_bJson = false;                      ///< --json
+    bool m_bProcessEnds = false; ///< the process ends after the run: memory is left to the exit
 };
 
 /// What an analysis produced: the JSON document, the text report and the exit status.
