@@ -75,7 +75,8 @@ std::string_view ColorTextFast(ColorRef color, char (&buffer)[16]) {
 void WriteCells(CJsonStreamWriter& writer, const CLogPageBase& page) {
     writer.BeginArray();
     char color[16];
-    CChartCellsEMMC::ForEachCell(page, [&writer, &color](const SEmmcChartCell& cell) {
+    std::string letters; // the cell's letters are ASCII: converted without a new string
+    CChartCellsEMMC::ForEachCell(page, [&](const SEmmcChartCell& cell) {
         writer.BeginObject();
         writer.Key("col");
         writer.Int(cell.nCol);
@@ -88,7 +89,17 @@ void WriteCells(CJsonStreamWriter& writer, const CLogPageBase& page) {
         writer.Key("row");
         writer.Int(cell.nRow);
         writer.Key("text");
-        writer.String(U8(cell.strText));
+        letters.clear();
+        bool ascii = true;
+        for (const wchar_t c : cell.strText) {
+            ascii = ascii && c > 0 && c < 0x80;
+            letters.push_back(static_cast<char>(c));
+        }
+        if (ascii) {
+            writer.String(letters);
+        } else {
+            writer.String(U8(cell.strText));
+        }
         writer.EndObject();
     });
     writer.EndArray();
