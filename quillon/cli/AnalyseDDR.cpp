@@ -78,8 +78,19 @@ json PageJson(const STabResult& tab) {
         page["bestRecords"] = best;
         analysereport::PutPanelJson(page, tab.m_panel, tab.m_bVerdictMade);
     }
-    analysereport::PutChartJson(page, *tab.m_pChart, tab.m_bMerged);
-    return page;
+    return page; // the chart follows as it is written
+}
+
+// The pages of the document, each written as it comes from its tab's chart.
+CJsonStreamWriter::MemberWriter PagesMember(const std::vector<STabResult>& results) {
+    return {"pages", [&results](CJsonStreamWriter& writer) {
+                writer.BeginArray();
+                for (const STabResult& tab : results) {
+                    writer.Object(PageJson(tab),
+                                  analysereport::ChartMembers(*tab.m_pChart, tab.m_bMerged));
+                }
+                writer.EndArray();
+            }};
 }
 
 void AppendPageText(std::string& text, const STabResult& tab) {
@@ -151,7 +162,8 @@ void AnalyseDDR(const SAnalyseOptions& options, int logType, SAnalyseOutput& out
     text += Format("Quillon %s analysis of %s\n", MenuName(logType),
                    U8(options.m_strDirectory).c_str());
 
-    CQuillonSession session;
+    analysereport::CSessionHolder holder(options);
+    CQuillonSession& session = holder.Session();
     session.SetLogType(logType);
     const EQuillonAnalyseEnd end = session.Analyse(options.m_strDirectory, options.m_nSortMode);
     switch (end) {
@@ -205,7 +217,6 @@ void AnalyseDDR(const SAnalyseOptions& options, int logType, SAnalyseOutput& out
     int failed = 0;
     int noVerdict = 0;
     for (const STabResult& tab : results) {
-        doc["pages"].push_back(PageJson(tab));
         AppendPageText(text, tab);
         if (!tab.m_view.m_bShown || tab.m_bMerged) {
             continue; // the statistics page is summed up on its own
@@ -251,4 +262,5 @@ void AnalyseDDR(const SAnalyseOptions& options, int logType, SAnalyseOutput& out
         {"files", session.FileCount()},
         {"exitCode", output.m_nExitCode}};
     text += summary + "\n";
+    WriteAnalyseDocument(output, {PagesMember(results)});
 }

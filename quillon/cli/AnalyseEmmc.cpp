@@ -11,7 +11,9 @@
 #include "UserPrompt.h"
 #include "QuillonSession.h"
 
+#include <algorithm>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -51,19 +53,56 @@ std::string ColorText(ColorRef color) {
     return Format("0x%06X", static_cast<unsigned>(color));
 }
 
-json CellsJson(const CLogPageBase& page, size_t& count) {
-    json cells = json::array();
-    count = 0;
+// ColorText for the cell list, without a format call per cell.
+std::string_view ColorTextFast(ColorRef color, char (&buffer)[16]) {
+    const auto value = static_cast<unsigned>(color);
+    if (value > 0xFFFFFFu) {
+        const std::string text = ColorText(color);
+        const size_t n = std::min(text.size(), sizeof buffer);
+        text.copy(buffer, n);
+        return {buffer, n};
+    }
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    buffer[0] = '0';
+    buffer[1] = 'x';
+    for (int i = 0; i < 6; ++i) {
+        buffer[2 + i] = kDigits[(value >> (20 - 4 * i)) & 0xFu];
+    }
+    return {buffer, 8};
+}
+
+// The cells of a page with records, written one by one as the chart describes them.
+void WriteCells(CJsonStreamWriter& writer, const CLogPageBase& page) {
+    writer.BeginArray();
+    char color[16];
+    std::string letters; // the cell's letters are ASCII: converted without a new string
     CChartCellsEMMC::ForEachCell(page, [&](const SEmmcChartCell& cell) {
-        cells.push_back({{"col", cell.nCol},
-                         {"row", cell.nRow},
-                         {"inCol", cell.nInCol},
-                         {"inRow", cell.nInRow},
-                         {"text", U8(cell.strText)},
-                         {"color", ColorText(cell.nColor)}});
-        ++count;
+        writer.BeginObject();
+        writer.Key("col");
+        writer.Int(cell.nCol);
+        writer.Key("color");
+        writer.String(ColorTextFast(cell.nColor, color));
+        writer.Key("inCol");
+        writer.Int(cell.nInCol);
+        writer.Key("inRow");
+        writer.Int(cell.nInRow);
+        writer.Key("row");
+        writer.Int(cell.nRow);
+        writer.Key("text");
+        letters.clear();
+        bool ascii = true;
+        for (const wchar_t c : cell.strText) {
+            ascii = ascii && c > 0 && c < 0x80;
+            letters.push_back(static_cast<char>(c));
+        }
+        if (ascii) {
+            writer.String(letters);
+        } else {
+            writer.String(U8(cell.strText));
+        }
+        writer.EndObject();
     });
-    return cells;
+    writer.EndArray();
 }
 
 } // namespace
@@ -75,7 +114,8 @@ void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& ou
     const char* flavour = logType == kLogTypeEmmcDdr50 ? "DDR50" : "SDR50";
     text += Format("Quillon eMMC %s analysis of %s\n", flavour, U8(options.m_strDirectory).c_str());
 
-    CQuillonSession session;
+    analysereport::CSessionHolder holder(options);
+    CQuillonSession& session = holder.Session();
     session.SetLogType(logType);
     CChildDlgEMMCModel& panel = session.EmmcPanel();
     panel.SetMode(logType, true);
@@ -124,6 +164,7 @@ void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& ou
 
     const CMergePageEMMCModel& mergePage = session.MergePage();
     const std::optional<SEmmcBestPoint>& best = session.EmmcBest();
+    std::vector<json> pageJsons; // each page without its cells, written at the end
     for (CLogPageBase* base : tabs) {
         const bool merged = base == pages->GetMergedPage();
         json page = {{"name", U8(base->GetName())}, {"merged", merged}};
@@ -159,10 +200,10 @@ void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& ou
                 text += "  best point: none\n";
             }
         }
-        size_t count = 0;
-        page["cells"] = CellsJson(*base, count);
-        text += Format("  cells with records: %zu\n", count);
-        doc["pages"].push_back(std::move(page));
+        text += Format("  cells with records: %zu\n", CChartCellsEMMC::CountCells(*base));
+        if (output.m_pJson != nullptr) {
+            pageJsons.push_back(std::move(page));
+        }
     }
 
     const bool judged = best.has_value();
@@ -203,4 +244,15 @@ void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& ou
                             pass ? "" : " (no good area)")
                    : std::string("NO VERDICT");
     text += Format("; %zu logs of %zu files\n", pages->GetPageCount(), files.size());
+    WriteAnalyseDocument(output, {{"pages", [&](CJsonStreamWriter& writer) {
+                                       writer.BeginArray();
+                                       for (size_t i = 0; i < pageJsons.size(); ++i) {
+                                           const CLogPageBase& base = *tabs[i];
+                                           writer.Object(pageJsons[i],
+                                                         {{"cells", [&base](CJsonStreamWriter& w) {
+                                                               WriteCells(w, base);
+                                                           }}});
+                                       }
+                                       writer.EndArray();
+                                   }}});
 }

@@ -44,11 +44,10 @@ json PageJson(const STabResult& tab) {
     }
     page["bestRecords"] = best;
     analysereport::PutPanelJson(page, tab.m_panel, tab.m_bVerdictMade);
-    analysereport::PutChartJson(page, tab.m_chart, tab.m_bMerged);
     page["bestPoint"] = nullptr;
     page["recommended"] = nullptr;
     page["cells"] = nullptr;
-    return page;
+    return page; // the chart follows as it is written
 }
 
 void AppendPageText(std::string& text, const STabResult& tab) {
@@ -84,7 +83,8 @@ void AnalyseHynix(const SAnalyseOptions& options, int logType, SAnalyseOutput& o
     }
     // The same calls as the window: Analyse, tab 0 shown, the result prompt (never for
     // Hynix), Write bin with the statistics tab selected, then the log tabs one by one.
-    CQuillonSession session;
+    analysereport::CSessionHolder holder(options);
+    CQuillonSession& session = holder.Session();
     session.SetLogType(logType);
     if (session.Analyse(options.m_strDirectory, options.m_nSortMode) !=
         EQuillonAnalyseEnd::Scanned) {
@@ -103,6 +103,7 @@ void AnalyseHynix(const SAnalyseOptions& options, int logType, SAnalyseOutput& o
     int noVerdict = 0;
     std::optional<EQuillonWriteEnd> writeEnd;
     const int tabCount = static_cast<int>(session.Tabs().size());
+    std::vector<STabResult> tabs;
     for (int index = 0; index < tabCount; ++index) {
         const SQuillonTabView& view = session.ShowTab(index);
         const SQuillonTab& shown = session.Tabs()[static_cast<size_t>(index)];
@@ -136,8 +137,8 @@ void AnalyseHynix(const SAnalyseOptions& options, int logType, SAnalyseOutput& o
                 writeEnd = session.WriteBin(*options.m_strImage);
             }
         }
-        doc["pages"].push_back(PageJson(tab));
         AppendPageText(text, tab);
+        tabs.push_back(std::move(tab));
     }
 
     std::string summary;
@@ -165,4 +166,13 @@ void AnalyseHynix(const SAnalyseOptions& options, int logType, SAnalyseOutput& o
         {"files", files.size()},
         {"exitCode", output.m_nExitCode}};
     text += summary + "\n";
+    WriteAnalyseDocument(output, {{"pages", [&tabs](CJsonStreamWriter& writer) {
+                                       writer.BeginArray();
+                                       for (const STabResult& tab : tabs) {
+                                           writer.Object(PageJson(tab),
+                                                         analysereport::ChartMembers(
+                                                             tab.m_chart, tab.m_bMerged));
+                                       }
+                                       writer.EndArray();
+                                   }}});
 }

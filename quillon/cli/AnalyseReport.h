@@ -20,6 +20,29 @@
 
 namespace analysereport {
 
+// The session of one analysis. When the process ends right after the run, its pages (a full
+// eMMC log makes a million small allocations) are left to the exit instead of being freed one
+// by one; the session stays reachable, so a leak checker does not count it.
+class CSessionHolder {
+public:
+    explicit CSessionHolder(const SAnalyseOptions& options)
+        : m_session(std::make_unique<CQuillonSession>()), m_bLeaveToExit(options.m_bProcessEnds) {}
+    ~CSessionHolder() {
+        if (m_bLeaveToExit) {
+            static CQuillonSession* s_pLeftToExit = nullptr;
+            delete s_pLeftToExit; // only one run per process ends it; an earlier one goes now
+            s_pLeftToExit = m_session.release();
+        }
+    }
+    CSessionHolder(const CSessionHolder&) = delete;
+    CSessionHolder& operator=(const CSessionHolder&) = delete;
+    [[nodiscard]] CQuillonSession& Session() { return *m_session; }
+
+private:
+    std::unique_ptr<CQuillonSession> m_session;
+    bool m_bLeaveToExit;
+};
+
 // The document of a run that has found nothing yet: no verdict until a scan says otherwise.
 inline void StartDocument(const SAnalyseOptions& options, SAnalyseOutput& output) {
     using nlohmann::json;
@@ -134,23 +157,34 @@ void PutPanelJson(nlohmann::json& page, const Panel& panel, bool verdictMade) {
     }
 }
 
-// The chart colours, and its texts where the tab is the statistics of all logs.
-template <class Chart> void PutChartJson(nlohmann::json& page, const Chart& chart, bool merged) {
-    using nlohmann::json;
-    page["chart"] = chart.ColorRows();
-    if (!merged) {
-        page["chartText"] = nullptr;
-        return;
-    }
-    json texts = json::array();
-    for (const auto& row : chart.TextRows()) {
-        json cells = json::array();
-        for (const std::wstring& text : row) {
-            cells.push_back(WideToUtf8(text));
+// The chart colours, and its texts where the tab is the statistics of all logs: members of
+// a page object, written row by row from the chart's cells.
+template <class Chart>
+std::vector<CJsonStreamWriter::MemberWriter> ChartMembers(const Chart& chart, bool merged) {
+    std::vector<CJsonStreamWriter::MemberWriter> members;
+    members.emplace_back("chart", [&chart](CJsonStreamWriter& writer) {
+        writer.BeginArray();
+        for (int row = 0; row < chart.DataRowCount(); ++row) {
+            writer.String(chart.ColorRow(row));
         }
-        texts.push_back(std::move(cells));
-    }
-    page["chartText"] = texts;
+        writer.EndArray();
+    });
+    members.emplace_back("chartText", [&chart, merged](CJsonStreamWriter& writer) {
+        if (!merged) {
+            writer.Null();
+            return;
+        }
+        writer.BeginArray();
+        for (int row = 0; row < chart.DataRowCount(); ++row) {
+            writer.BeginArray();
+            for (int col = 0; col < chart.DataColCount(); ++col) {
+                writer.String(WideToUtf8(chart.Cell(row, col).m_strText));
+            }
+            writer.EndArray();
+        }
+        writer.EndArray();
+    });
+    return members;
 }
 
 // The verdict line of a DDR or Hynix tab in the text report.

@@ -7,12 +7,14 @@
 #include "ReadablePath.h"
 #include "SettingsFile.h"
 #include "SpLog.h"
+#include "StdioOutStream.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <sstream>
 
 namespace {
 
@@ -143,8 +145,34 @@ nlohmann::json MessagesJson(const CConsolePrompt& prompt) {
     return messages;
 }
 
+void WriteAnalyseDocument(SAnalyseOutput& output,
+                          std::vector<CJsonStreamWriter::MemberWriter> writers) {
+    if (output.m_pJson == nullptr || output.m_bJsonWritten) {
+        return;
+    }
+    if (output.m_pPrompt != nullptr) {
+        output.m_doc["messages"] = MessagesJson(*output.m_pPrompt);
+    }
+    CJsonStreamWriter writer(*output.m_pJson);
+    writer.Object(output.m_doc, std::move(writers));
+    writer.EndDocument();
+    output.m_pJson->flush();
+    output.m_bJsonWritten = true;
+}
+
 SAnalyseOutput RunAnalyse(const SAnalyseOptions& options, CConsolePrompt& prompt) {
+    std::ostringstream json;
+    SAnalyseOutput output = RunAnalyse(options, prompt, &json);
+    output.m_doc = nlohmann::json::parse(json.str());
+    output.m_pJson = nullptr;
+    return output;
+}
+
+SAnalyseOutput RunAnalyse(const SAnalyseOptions& options, CConsolePrompt& prompt,
+                          std::ostream* json) {
     SAnalyseOutput output;
+    output.m_pJson = json;
+    output.m_pPrompt = &prompt;
     output.m_doc["program"] = "quillon-cli";
     const int logType = options.m_nLogType.value_or(analyzer::ReadLogType());
     output.m_doc["logType"] = logType;
@@ -158,7 +186,8 @@ SAnalyseOutput RunAnalyse(const SAnalyseOptions& options, CConsolePrompt& prompt
             Format("quillon-cli: log type %d cannot be analysed by this program\n", logType);
         output.m_nExitCode = kExitNoVerdict;
     }
-    output.m_doc["messages"] = MessagesJson(prompt);
+    // An analysis that stopped early has not written its document yet.
+    WriteAnalyseDocument(output);
     return output;
 }
 
@@ -183,19 +212,22 @@ namespace {
 // The document of a run that stopped because the settings file beside the program is there
 // but cannot be read: the message is shown and written to the tool log.
 SAnalyseOutput RefuseUnreadableSettings(const std::filesystem::path& path,
-                                        const std::wstring& problem, const CConsolePrompt& prompt) {
+                                        const std::wstring& problem, const CConsolePrompt& prompt,
+                                        std::ostream* json) {
     const std::wstring text = FormatW(L"settings file %ls %ls: nothing was analysed",
                                       PathToWide(path).c_str(), problem.c_str());
     LogError(L"%ls", text.c_str());
     GetPrompt().Show(text);
     SAnalyseOutput output;
+    output.m_pJson = json;
+    output.m_pPrompt = &prompt;
     output.m_doc["program"] = "quillon-cli";
     output.m_doc["logType"] = nullptr;
     output.m_doc["scanned"] = false;
     output.m_doc["pages"] = nlohmann::json::array();
-    output.m_doc["messages"] = MessagesJson(prompt);
     output.m_strText = "no verdict: settings file cannot be read\n";
     output.m_nExitCode = kExitNoVerdict;
+    WriteAnalyseDocument(output);
     return output;
 }
 
@@ -204,7 +236,7 @@ SAnalyseOutput RefuseUnreadableSettings(const std::filesystem::path& path,
 int RunQuillonCli(int argc, const char* const* argv) {
     int exitCode = 0;
     std::string message;
-    const std::optional<SAnalyseOptions> options = ParseAnalyseArgs(argc, argv, exitCode, message);
+    std::optional<SAnalyseOptions> options = ParseAnalyseArgs(argc, argv, exitCode, message);
     if (!options) {
         (exitCode == 0 ? WriteStdout : WriteStderr)(message);
         return exitCode;
@@ -226,6 +258,7 @@ int RunQuillonCli(int argc, const char* const* argv) {
     GetSettings().SetPath(settingsPath);
     OpenProgramLog(ProgramLogFile(files));
 
+    options->m_bProcessEnds = true;
     CConsolePrompt prompt(options->m_bAnswerYes);
     prompt.SetEcho(!options->m_bJson);
     CScopedPrompt scope(prompt);
@@ -235,13 +268,14 @@ int RunQuillonCli(int argc, const char* const* argv) {
     if (PathIsTaken(settingsPath)) {
         settingsProblem = WhyFileUnreadable(settingsPath);
     }
+    // The document goes to stdout as it is made; the text report is printed at the end.
+    CStdioOutStream out(stdout);
+    std::ostream* json = options->m_bJson ? &out : nullptr;
     const SAnalyseOutput output =
-        settingsProblem.empty() ? RunAnalyse(*options, prompt)
-                                : RefuseUnreadableSettings(settingsPath, settingsProblem, prompt);
-    if (options->m_bJson) {
-        WriteStdout(output.m_doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) +
-                    "\n");
-    } else {
+        settingsProblem.empty()
+            ? RunAnalyse(*options, prompt, json)
+            : RefuseUnreadableSettings(settingsPath, settingsProblem, prompt, json);
+    if (!options->m_bJson) {
         WriteStdout(output.m_strText);
     }
     return output.m_nExitCode;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "JsonStreamWriter.h"
+
 #include <nlohmann/json.hpp>
 
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,14 +26,20 @@ struct SAnalyseOptions {
     std::optional<std::wstring> m_strSettings; ///< --settings FILE
     bool m_bAnswerYes = false;                 ///< --answer yes|no
     bool m_bJson = false;                      ///< --json
+    bool m_bProcessEnds = false; ///< the process ends after the run: memory is left to the exit
 };
 
-/// What an analysis produced: the JSON document (messages are added by the caller), the
-/// text report and the exit status.
+/// What an analysis produced: the JSON document, the text report and the exit status.
+/// With a stream in m_pJson the analysis writes the document there as it ends (pages cell by
+/// cell) and m_doc keeps only the small top-level fields; without one no page is put into
+/// JSON at all.
 struct SAnalyseOutput {
     nlohmann::json m_doc = nlohmann::json::object();
     std::string m_strText; ///< UTF-8 text report
     int m_nExitCode = 2;
+    std::ostream* m_pJson = nullptr;             ///< where the document goes, or none
+    const CConsolePrompt* m_pPrompt = nullptr;   ///< whose records make "messages"
+    bool m_bJsonWritten = false;                 ///< the document has been written
 };
 
 /// Exit statuses.
@@ -57,8 +66,18 @@ using AnalyseFunction = void (*)(const SAnalyseOptions& options, int logType,
 [[nodiscard]] AnalyseFunction FindAnalyser(int logType);
 
 /// Runs an analysis with options on the installed prompt and settings: resolves the log
-/// type, dispatches, and completes the document with "program" and "messages" from prompt.
+/// type, dispatches, and writes the JSON document ("program" and "messages" from prompt
+/// included) to json as the analysis ends; with json null no document is made. The text
+/// report and the exit status are always in the result.
+[[nodiscard]] SAnalyseOutput RunAnalyse(const SAnalyseOptions& options, CConsolePrompt& prompt,
+                                        std::ostream* json);
+/// The same with the whole document read back into m_doc (tests and the windows' checks).
 [[nodiscard]] SAnalyseOutput RunAnalyse(const SAnalyseOptions& options, CConsolePrompt& prompt);
+
+/// Writes output's document to its stream: the top-level fields of m_doc, "messages" from its
+/// prompt, and the members writers produce (the pages) in their key order. Once only.
+void WriteAnalyseDocument(SAnalyseOutput& output,
+                          std::vector<CJsonStreamWriter::MemberWriter> writers = {});
 
 /// Checks the directory and the --settings file named on the command line; the usage error
 /// text when one of them cannot be read, empty otherwise.

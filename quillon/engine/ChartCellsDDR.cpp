@@ -3,6 +3,7 @@
 #include "DrvStgRegistry.h"
 #include "LaneSwapMap.h"
 #include "LogDataDDR.h"
+#include "LogPageDDR.h"
 #include "LogPageBase.h"
 #include "TextUtil.h"
 
@@ -29,42 +30,57 @@ void CChartCellsDDR::Build(const CLogPageBase& page) {
 
     m_vecCells.assign(static_cast<size_t>(DataRowCount()) * static_cast<size_t>(DataColCount()),
                       SChartCell{});
+    const auto* ddrPage = dynamic_cast<const CLogPageDDR*>(&page);
     for (int lane = 0; lane < m_nLanes; ++lane) {
         const int byte = swap.Swap(lane);
         for (int c = 0; c < m_nColumns; ++c) {
+            const auto fill = [&](const CellKey& key, CLogDataBase* const* records, size_t count) {
+                const int s = key.first + 3;
+                if (count == 0 || s < 0 || s >= m_nSubColumns) {
+                    return;
+                }
+                for (int r = 0; r < m_nDriveRows; ++r) {
+                    if (m_vecDriveValues[static_cast<size_t>(r)] == key.second) {
+                        FillCell(lane, r, c, s, records, count);
+                    }
+                }
+            };
+            if (ddrPage != nullptr) {
+                // A log page's cells are read where they lie, without making its key maps.
+                ddrPage->VisitBlockCells(c, byte, fill);
+                continue;
+            }
             // Looked up without creating blocks: showing a page must not change it.
             const SLogBlock* block = page.FindBlock(byte, c);
             if (block == nullptr) {
                 continue;
             }
-            for (int r = 0; r < m_nDriveRows; ++r) {
-                for (int s = 0; s < m_nSubColumns; ++s) {
-                    const auto it = block->m_mapCells.find(
-                        CellKey(s - 3, m_vecDriveValues[static_cast<size_t>(r)]));
-                    if (it == block->m_mapCells.end() || it->second.empty()) {
-                        continue;
-                    }
-                    SChartCell& cell = m_vecCells[static_cast<size_t>(lane * m_nDriveRows + r) *
-                                                      static_cast<size_t>(DataColCount()) +
-                                                  static_cast<size_t>(c * m_nSubColumns + s)];
-                    cell.m_bHasRecords = true;
-                    if (m_bMerged) {
-                        // The statistics page counts the logs in which the cell failed.
-                        int fails = 0;
-                        for (const CLogDataBase* record : it->second) {
-                            const auto* ddr = dynamic_cast<const CLogDataDDR*>(record);
-                            if (ddr != nullptr && ddr->GetPassFlag() == 0) {
-                                ++fails;
-                            }
-                        }
-                        cell.m_strText = FormatW(L"%d", fails);
-                        cell.m_nColor = fails > 0 ? kColorFail : kColorPass;
-                    } else {
-                        cell.m_nColor = it->second.back()->GetColor();
-                    }
-                }
+            for (const auto& [key, list] : block->m_mapCells) {
+                fill(key, list.data(), list.size());
             }
         }
+    }
+}
+
+void CChartCellsDDR::FillCell(int lane, int r, int c, int s, CLogDataBase* const* records,
+                              size_t count) {
+    SChartCell& cell = m_vecCells[static_cast<size_t>(lane * m_nDriveRows + r) *
+                                      static_cast<size_t>(DataColCount()) +
+                                  static_cast<size_t>(c * m_nSubColumns + s)];
+    cell.m_bHasRecords = true;
+    if (m_bMerged) {
+        // The statistics page counts the logs in which the cell failed.
+        int fails = 0;
+        for (size_t i = 0; i < count; ++i) {
+            const auto* ddr = dynamic_cast<const CLogDataDDR*>(records[i]);
+            if (ddr != nullptr && ddr->GetPassFlag() == 0) {
+                ++fails;
+            }
+        }
+        cell.m_strText = FormatW(L"%d", fails);
+        cell.m_nColor = fails > 0 ? kColorFail : kColorPass;
+    } else {
+        cell.m_nColor = records[count - 1]->GetColor();
     }
 }
 
@@ -102,23 +118,28 @@ std::wstring CChartCellsDDR::DriveLabel(int row) const {
     return FormatW(L"%3d", m_vecDriveValues[static_cast<size_t>(row % m_nDriveRows)]);
 }
 
+std::string CChartCellsDDR::ColorRow(int row) const {
+    std::string text;
+    text.reserve(static_cast<size_t>(std::max(DataColCount(), 0)));
+    for (int col = 0; col < DataColCount(); ++col) {
+        const SChartCell& cell = Cell(row, col);
+        if (!cell.m_bHasRecords || cell.m_nColor == kColorNoData) {
+            text += '.';
+        } else if (cell.m_nColor == kColorPass) {
+            text += 'G';
+        } else if (cell.m_nColor == kColorFail) {
+            text += 'R';
+        } else {
+            text += '?';
+        }
+    }
+    return text;
+}
+
 std::vector<std::string> CChartCellsDDR::ColorRows() const {
     std::vector<std::string> rows;
     for (int row = 0; row < DataRowCount(); ++row) {
-        std::string text;
-        for (int col = 0; col < DataColCount(); ++col) {
-            const SChartCell& cell = Cell(row, col);
-            if (!cell.m_bHasRecords || cell.m_nColor == kColorNoData) {
-                text += '.';
-            } else if (cell.m_nColor == kColorPass) {
-                text += 'G';
-            } else if (cell.m_nColor == kColorFail) {
-                text += 'R';
-            } else {
-                text += '?';
-            }
-        }
-        rows.push_back(std::move(text));
+        rows.push_back(ColorRow(row));
     }
     return rows;
 }

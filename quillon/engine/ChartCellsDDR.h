@@ -77,6 +77,8 @@ public:
 
     /// One string per data row: G green, R red, . white (no records), ? any other colour.
     [[nodiscard]] std::vector<std::string> ColorRows() const;
+    /// The string of one data row, as ColorRows holds it.
+    [[nodiscard]] std::string ColorRow(int row) const;
     /// The text of every data cell, row by row.
     [[nodiscard]] std::vector<std::vector<std::wstring>> TextRows() const;
 
@@ -88,6 +90,9 @@ public:
     BestRunMarks(const std::map<int, SBestParam>& bestRecords) const;
 
 private:
+    /// Sets data cell (lane, drive row r, column c, sub-column s) from its records.
+    void FillCell(int lane, int r, int c, int s, CLogDataBase* const* records, size_t count);
+
     int m_nLanes = 0;
     int m_nDriveRows = 0;
     int m_nColumns = 0;

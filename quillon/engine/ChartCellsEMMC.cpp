@@ -60,6 +60,19 @@ void CChartCellsEMMC::ForEachCell(const CLogPageBase& page,
     }
 }
 
+size_t CChartCellsEMMC::CountCells(const CLogPageBase& page) {
+    const auto* emmc = dynamic_cast<const CLogPageEMMC*>(&page);
+    if (emmc == nullptr) {
+        return 0;
+    }
+    size_t count = 0;
+    for (const auto& entry : emmc->Blocks()) {
+        emmc->VisitCells(entry.first.first, entry.first.second,
+                         [&count](const CellKey&, CLogDataBase* const*, size_t) { ++count; });
+    }
+    return count;
+}
+
 std::wstring CChartCellsEMMC::ColumnHeader(const std::wstring& colName, int colValue) {
     return FormatW(L"%ls 0x%X", colName.c_str(), static_cast<unsigned>(colValue));
 }

@@ -33,6 +33,8 @@ public:
     /// (in-block column, in-block row) order.
     static void ForEachCell(const CLogPageBase& page,
                             const std::function<void(const SEmmcChartCell&)>& visit);
+    /// The number of cells ForEachCell visits, without describing them.
+    [[nodiscard]] static size_t CountCells(const CLogPageBase& page);
 
     /// Row 0 over the first column of a block: "%s 0x%X" (column name, column value).
     [[nodiscard]] static std::wstring ColumnHeader(const std::wstring& colName, int colValue);

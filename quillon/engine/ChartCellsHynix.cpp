@@ -98,14 +98,18 @@ std::wstring CChartCellsHynix::HynixDriveLabel() {
     return FormatW(L"%3d", kHynixDrvStg);
 }
 
+std::string CChartCellsHynix::ColorRow(int row) const {
+    std::string text;
+    for (int col = 0; col < DataColCount(); ++col) {
+        text.push_back(ColorLetter(Cell(row, col)));
+    }
+    return text;
+}
+
 std::vector<std::string> CChartCellsHynix::ColorRows() const {
     std::vector<std::string> rows;
     for (int row = 0; row < DataRowCount(); ++row) {
-        std::string text;
-        for (int col = 0; col < DataColCount(); ++col) {
-            text.push_back(ColorLetter(Cell(row, col)));
-        }
-        rows.push_back(std::move(text));
+        rows.push_back(ColorRow(row));
     }
     return rows;
 }

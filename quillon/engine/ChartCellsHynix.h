@@ -42,6 +42,8 @@ public:
 
     /// One string per data row: G green, R red, . white (no records), ? any other colour.
     [[nodiscard]] std::vector<std::string> ColorRows() const;
+    /// The string of one data row, as ColorRows holds it.
+    [[nodiscard]] std::string ColorRow(int row) const;
     [[nodiscard]] std::vector<std::vector<std::wstring>> TextRows() const;
 
 private:

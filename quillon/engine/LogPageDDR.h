@@ -51,6 +51,9 @@ public:
 
     /// Every block, with its key map made.
     [[nodiscard]] const BlockMap& Blocks() const;
+    /// Calls visit(key, records, count) for every key of block (column, byte) that holds
+    /// records, in key order, reading the flat cells where they lie: no key map is made.
+    template <class F> void VisitBlockCells(int column, int byte, F&& visit) const;
     [[nodiscard]] const std::set<int>& GetColumnValues() const { return m_setColumnValues; }
     [[nodiscard]] const std::map<int, int>& GetColumnIndexMap() const { return m_mapColumnIndex; }
     [[nodiscard]] const std::map<int, int>& GetRunTotals() const { return m_mapRunTotal; }
@@ -152,3 +155,30 @@ protected:
     /// Slots by column x rows + byte; mutable because reading a block maps its cells.
     mutable std::vector<SBlockSlot> m_vecSlots;
 };
+
+template <class F> void CLogPageDDR::VisitBlockCells(int column, int byte, F&& visit) const {
+    if (const SBlockSlot* slot = FlatSlot(column, byte)) {
+        const auto& cells = slot->vecCells;
+        std::vector<CLogDataBase*> records;
+        for (size_t i = 0; i < cells.size();) {
+            records.clear();
+            size_t j = i;
+            while (j < cells.size() && cells[j].key == cells[i].key) {
+                records.push_back(cells[j].pRecord);
+                ++j;
+            }
+            visit(cells[i].key, records.data(), records.size());
+            i = j;
+        }
+        return;
+    }
+    const auto block = m_mapBlocks.find({column, byte});
+    if (block == m_mapBlocks.end()) {
+        return;
+    }
+    for (const auto& [key, list] : block->second.m_mapCells) {
+        if (!list.empty()) {
+            visit(key, list.data(), list.size());
+        }
+    }
+}

@@ -1,5 +1,6 @@
 #include "OrloCli.h"
 
+#include "JsonStreamWriter.h"
 #include "LogScanOrlo.h"
 #include "OrloSession.h"
 #include "ProductFiles.h"
@@ -42,25 +43,37 @@ const char* TemperatureWord(int temperature) {
     }
 }
 
-json PageJson(const CLogPageOrlo& page) {
-    json combinations = json::array();
-    for (const DrvCombination& c : page.Combinations()) {
-        json state = json::array();
-        json count = json::array();
-        for (const ClkwrEntry& e : c.m_entries) {
-            state.push_back(e.m_nState);
-            count.push_back(e.m_nPassCount);
-        }
-        combinations.push_back({{"dqs", c.m_nDqsDrv},
-                                {"data", c.m_nDataDrv},
-                                {"ctl", c.m_nCtl},
-                                {"clk", c.m_nClkDrv},
-                                {"state", std::move(state)},
-                                {"passCount", std::move(count)}});
-    }
-    return {{"name", U8(page.Name())},
-            {"temperature", page.Temperature()},
-            {"combinations", std::move(combinations)}};
+// One page, its combinations written one by one.
+void WritePage(CJsonStreamWriter& writer, const CLogPageOrlo& page) {
+    const json head = {{"name", U8(page.Name())}, {"temperature", page.Temperature()}};
+    writer.Object(head, {{"combinations", [&page](CJsonStreamWriter& w) {
+                              w.BeginArray();
+                              for (const DrvCombination& c : page.Combinations()) {
+                                  w.BeginObject();
+                                  w.Key("clk");
+                                  w.Int(c.m_nClkDrv);
+                                  w.Key("ctl");
+                                  w.Int(c.m_nCtl);
+                                  w.Key("data");
+                                  w.Int(c.m_nDataDrv);
+                                  w.Key("dqs");
+                                  w.Int(c.m_nDqsDrv);
+                                  w.Key("passCount");
+                                  w.BeginArray();
+                                  for (const ClkwrEntry& e : c.m_entries) {
+                                      w.Int(e.m_nPassCount);
+                                  }
+                                  w.EndArray();
+                                  w.Key("state");
+                                  w.BeginArray();
+                                  for (const ClkwrEntry& e : c.m_entries) {
+                                      w.Int(e.m_nState);
+                                  }
+                                  w.EndArray();
+                                  w.EndObject();
+                              }
+                              w.EndArray();
+                          }}});
 }
 
 json MessagesJson(const std::vector<SPromptRecord>& records) {
@@ -251,13 +264,6 @@ int RunOrloScan(const SOrloCliOptions& options, std::ostream& out, std::ostream&
         doc["end"] = settingsOk ? EndWord(end) : "settingsError";
         doc["fileCount"] = session.FileList().size();
         doc["N"] = result ? json(result->PageCount()) : json(nullptr);
-        doc["pages"] = json::array();
-        if (result) {
-            for (const auto& page : result->Pages()) {
-                doc["pages"].push_back(PageJson(*page));
-            }
-        }
-        doc["merged"] = result && result->Merged() ? PageJson(*result->Merged()) : json(nullptr);
         doc["verdict"] =
             analysis ? json{{"pass", analysis->m_bPass}, {"reason", U8(analysis->m_strReason)}}
                      : json(nullptr);
@@ -266,7 +272,26 @@ int RunOrloScan(const SOrloCliOptions& options, std::ostream& out, std::ostream&
                                  {"data", analysis->m_nDataDrv},    {"ctl", analysis->m_nCtl},
                                  {"clk", analysis->m_nClkDrv},      {"clkwr", analysis->m_nClkwr}}
                           : json(nullptr);
-        out << doc.dump(2) << "\n";
+        // The pages go out one by one as they are described.
+        CJsonStreamWriter writer(out);
+        writer.Object(doc, {{"pages",
+                             [result](CJsonStreamWriter& w) {
+                                 w.BeginArray();
+                                 if (result) {
+                                     for (const auto& page : result->Pages()) {
+                                         WritePage(w, *page);
+                                     }
+                                 }
+                                 w.EndArray();
+                             }},
+                            {"merged", [result](CJsonStreamWriter& w) {
+                                 if (result && result->Merged()) {
+                                     WritePage(w, *result->Merged());
+                                 } else {
+                                     w.Null();
+                                 }
+                             }}});
+        writer.EndDocument();
         return exitCode;
     }
 

@@ -1,6 +1,9 @@
 #include "CliReport.h"
 
+#include "JsonStreamWriter.h"
 #include "TextUtil.h"
+
+#include <sstream>
 
 using nlohmann::json;
 
@@ -25,8 +28,9 @@ json HeaderJson(const LogHeader& h) {
             {"tcnt", h.tcnt}};
 }
 
-json TablesJson(const CScanLogData& data) {
-    json out = json::array();
+// The tables of a log or of the statistics, each table's cells written one by one.
+void WriteTables(CJsonStreamWriter& writer, const CScanLogData& data) {
+    writer.BeginArray();
     for (const auto& [index, table] : data.GetTables()) {
         json t;
         t["index"] = index;
@@ -59,18 +63,28 @@ json TablesJson(const CScanLogData& data) {
             widths.push_back({{"value", value}, {"width", width}});
         }
         t["widths"] = widths;
-        json cells = json::array();
-        table->ForEachCell([&](int row, int col, const CPinScanTable::CellList& list) {
-            json states = json::array();
-            for (const auto& result : list) {
-                states.push_back(result.GetState());
-            }
-            cells.push_back({{"row", row}, {"col", col}, {"states", states}});
-        });
-        t["cells"] = cells;
-        out.push_back(std::move(t));
+        const CPinScanTable* cellsOf = table.get();
+        writer.Object(t, {{"cells", [cellsOf](CJsonStreamWriter& w) {
+                               w.BeginArray();
+                               cellsOf->ForEachCell(
+                                   [&w](int row, int col, const CPinScanTable::CellList& list) {
+                                       w.BeginObject();
+                                       w.Key("col");
+                                       w.Int(col);
+                                       w.Key("row");
+                                       w.Int(row);
+                                       w.Key("states");
+                                       w.BeginArray();
+                                       for (const auto& result : list) {
+                                           w.Int(result.GetState());
+                                       }
+                                       w.EndArray();
+                                       w.EndObject();
+                                   });
+                               w.EndArray();
+                           }}});
     }
-    return out;
+    writer.EndArray();
 }
 
 const CLogDocument* FindDocument(const CFolderWorkflow& workflow,
@@ -86,7 +100,58 @@ const CLogDocument* FindDocument(const CFolderWorkflow& workflow,
 
 } // namespace
 
-json BuildJsonReport(const SCliRun& run, const CFolderWorkflow& workflow,
+namespace {
+
+// One log of the document: its open record and, when it was read, its document.
+json LogJson(const SLogOpenRecord& record, const CLogDocument* d) {
+    json log;
+    log["name"] = U8(PathToWide(record.path.filename()));
+    log["path"] = U8(PathToWide(record.path));
+    log["opened"] = record.opened;
+    log["status"] = record.status;
+    if (d && d->GetData()) {
+        log["header"] = HeaderJson(d->GetHeader());
+        log["parsed"] = d->IsParsed();
+        log["complete"] = d->IsComplete();
+        log["passed"] = d->IsPassed();
+        log["results"] = ResultsJson(d->GetResults());
+        // "tables" is written after, cell by cell
+    } else {
+        log["header"] = nullptr;
+        log["parsed"] = nullptr;
+        log["complete"] = nullptr;
+        log["passed"] = nullptr;
+        log["results"] = nullptr;
+        log["tables"] = nullptr;
+    }
+    return log;
+}
+
+json StatisticsJson(const CFolderWorkflow& workflow) {
+    const CLogDocument* stats = workflow.GetStatisticsDocument();
+    if (!stats || !stats->GetData()) {
+        return nullptr;
+    }
+    json s;
+    s["results"] = ResultsJson(stats->GetResults());
+    s["passed"] = stats->IsPassed();
+    s["header"] = HeaderJson(stats->GetHeader());
+    // "tables" is written after, cell by cell
+    json rows = json::array();
+    for (const auto& row : workflow.GetResultForm().GetRows()) {
+        rows.push_back(
+            {{"type", U8(row.type)}, {"passWidth", row.passWidth}, {"result", U8(row.result)}});
+    }
+    s["rows"] = rows;
+    s["verdict"] = U8(workflow.GetResultForm().GetVerdictText());
+    s["parameterText"] = U8(workflow.GetResultForm().GetParameterText());
+    s["failListText"] = U8(workflow.GetResultForm().GetFailListText());
+    return s;
+}
+
+} // namespace
+
+void WriteJsonReport(std::ostream& out, const SCliRun& run, const CFolderWorkflow& workflow,
                      const std::vector<SPromptRecord>& messages) {
     json doc;
     doc["program"] = "sondex-cli";
@@ -110,69 +175,62 @@ json BuildJsonReport(const SCliRun& run, const CFolderWorkflow& workflow,
         msgs.push_back(std::move(entry));
     }
     doc["messages"] = msgs;
-
-    json logs = json::array();
-    // Documents are matched to the open records in order: every opened record has one.
-    size_t next = 0;
-    const auto& docs = workflow.GetDocuments();
-    for (const auto& record : workflow.GetOpenRecords()) {
-        json log;
-        log["name"] = U8(PathToWide(record.path.filename()));
-        log["path"] = U8(PathToWide(record.path));
-        log["opened"] = record.opened;
-        log["status"] = record.status;
-        const CLogDocument* d = nullptr;
-        if (record.opened) {
-            while (next < docs.size() && docs[next]->IsStatistics()) {
-                ++next;
-            }
-            d = next < docs.size() ? docs[next++].get() : FindDocument(workflow, record.path);
-        }
-        if (d && d->GetData()) {
-            log["header"] = HeaderJson(d->GetHeader());
-            log["parsed"] = d->IsParsed();
-            log["complete"] = d->IsComplete();
-            log["passed"] = d->IsPassed();
-            log["results"] = ResultsJson(d->GetResults());
-            log["tables"] = TablesJson(*d->GetData());
-        } else {
-            log["header"] = nullptr;
-            log["parsed"] = nullptr;
-            log["complete"] = nullptr;
-            log["passed"] = nullptr;
-            log["results"] = nullptr;
-            log["tables"] = nullptr;
-        }
-        logs.push_back(std::move(log));
-    }
-    doc["logs"] = logs;
-
-    const CLogDocument* stats = workflow.GetStatisticsDocument();
-    if (stats && stats->GetData()) {
-        json s;
-        s["results"] = ResultsJson(stats->GetResults());
-        s["passed"] = stats->IsPassed();
-        s["header"] = HeaderJson(stats->GetHeader());
-        s["tables"] = TablesJson(*stats->GetData());
-        json rows = json::array();
-        for (const auto& row : workflow.GetResultForm().GetRows()) {
-            rows.push_back(
-                {{"type", U8(row.type)}, {"passWidth", row.passWidth}, {"result", U8(row.result)}});
-        }
-        s["rows"] = rows;
-        s["verdict"] = U8(workflow.GetResultForm().GetVerdictText());
-        s["parameterText"] = U8(workflow.GetResultForm().GetParameterText());
-        s["failListText"] = U8(workflow.GetResultForm().GetFailListText());
-        doc["statistics"] = s;
-    } else {
-        doc["statistics"] = nullptr;
-    }
     doc["allPassed"] = workflow.IsAllPassed();
     doc["failList"] = U8(workflow.GetFailList());
     doc["incompleteList"] = U8(workflow.GetIncompleteList());
     doc["verdict"] = run.verdict.empty() ? json(nullptr) : json(U8(run.verdict));
     doc["exitCode"] = run.exitCode;
-    return doc;
+
+    CJsonStreamWriter writer(out);
+    writer.Object(doc, {{"logs",
+                         [&](CJsonStreamWriter& w) {
+                             // Log by log: documents are matched to the open records in
+                             // order, every opened record has one.
+                             w.BeginArray();
+                             size_t next = 0;
+                             const auto& docs = workflow.GetDocuments();
+                             for (const auto& record : workflow.GetOpenRecords()) {
+                                 const CLogDocument* d = nullptr;
+                                 if (record.opened) {
+                                     while (next < docs.size() && docs[next]->IsStatistics()) {
+                                         ++next;
+                                     }
+                                     d = next < docs.size() ? docs[next++].get()
+                                                            : FindDocument(workflow, record.path);
+                                 }
+                                 if (d && d->GetData()) {
+                                     const CScanLogData& data = *d->GetData();
+                                     w.Object(LogJson(record, d),
+                                              {{"tables", [&data](CJsonStreamWriter& t) {
+                                                    WriteTables(t, data);
+                                                }}});
+                                 } else {
+                                     w.Value(LogJson(record, d));
+                                 }
+                             }
+                             w.EndArray();
+                         }},
+                        {"statistics", [&](CJsonStreamWriter& w) {
+                             const CLogDocument* stats = workflow.GetStatisticsDocument();
+                             if (stats && stats->GetData()) {
+                                 const CScanLogData& data = *stats->GetData();
+                                 w.Object(StatisticsJson(workflow),
+                                          {{"tables", [&data](CJsonStreamWriter& t) {
+                                                WriteTables(t, data);
+                                            }}});
+                             } else {
+                                 w.Value(nullptr);
+                             }
+                         }}});
+    writer.EndDocument();
+    out.flush();
+}
+
+json BuildJsonReport(const SCliRun& run, const CFolderWorkflow& workflow,
+                     const std::vector<SPromptRecord>& messages) {
+    std::ostringstream out;
+    WriteJsonReport(out, run, workflow, messages);
+    return json::parse(out.str());
 }
 
 std::string BuildTextReport(const SCliRun& run, const CFolderWorkflow& workflow) {

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,10 @@ struct SCliRun {
     std::wstring verdict; ///< "Pass" / "Fail" as the result form shows it; empty when none
 };
 
+/// Writes the JSON document to out as it is made, log by log.
+void WriteJsonReport(std::ostream& out, const SCliRun& run, const CFolderWorkflow& workflow,
+                     const std::vector<SPromptRecord>& messages);
+/// The same document as one value.
 [[nodiscard]] nlohmann::json BuildJsonReport(const SCliRun& run, const CFolderWorkflow& workflow,
                                              const std::vector<SPromptRecord>& messages);
 [[nodiscard]] std::string BuildTextReport(const SCliRun& run, const CFolderWorkflow& workflow);

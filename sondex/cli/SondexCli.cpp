@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
             run.exitCode);
 
     if (asJson) {
-        std::cout << BuildJsonReport(run, workflow, prompt.Records()).dump(2) << "\n";
+        WriteJsonReport(std::cout, run, workflow, prompt.Records());
     } else {
         std::cout << BuildTextReport(run, workflow);
     }

@@ -85,6 +85,10 @@ TEST(ReadOrloPassMark, MarkIsTheWordBeforeTheSmiley) {
         {L"clkwr=7 pass :)))))", false, -5},  // five parentheses are not the marker
         {L":)))))) pass", false, -5},         // the word after the marker
         {L"clkwr=7 ok :))))))", false, -5},   {L"", false, -5},
+        {L"ppass fFAIL :))))))", true, 1},     // a word after a repeated first letter
+        {L"ffail :))))))", true, 0},           {L"pas:))))))", false, -5},
+        {L"fai:)))))) l", false, -5},          // a word cut by the marker
+        {L"xfailpas :))))))", true, 0},
     };
     for (const SCase& c : cases) {
         int pass = -5;
