@@ -387,7 +387,9 @@ void CQuillonDlg::BuildChartPages() {
         } else if (IsEmmcType(type)) {
             page = new CMFCPageEMMC(*tab.m_pPage, m_session.EmmcNames(), false, m_pTabs);
         } else {
-            page = new CMFCPageDDR(tab.m_chart, false, m_pTabs);
+            auto* ddr = new CMFCPageDDR(tab.m_chart, false, m_pTabs);
+            AttachShareSource(*ddr, tab);
+            page = ddr;
         }
         // Log names keep undecodable bytes as stand-ins; show those as U+FFFD.
         m_pTabs->addTab(page, QString::fromStdWString(PathDisplayName(tab.m_strName)));
@@ -401,6 +403,16 @@ void CQuillonDlg::BuildChartPages() {
     m_pTabs->setCurrentIndex(0);
     m_pTabs->show();
     OnTabChanged(0);
+}
+
+void CQuillonDlg::AttachShareSource(CMFCPageDDR& page, const SQuillonTab& tab) {
+    if (!tab.m_bMerged || m_session.PageList() == nullptr) {
+        return;
+    }
+    // The tab and the page list live until the chart pages are destroyed.
+    const CChartCellsDDR* chart = &tab.m_chart;
+    const CLogPageList* list = m_session.PageList();
+    page.SetShareSource([chart, list](int row, int col) { return chart->Share(*list, row, col); });
 }
 
 bool CQuillonDlg::OnAnalyse() {
@@ -499,6 +511,7 @@ void CQuillonDlg::OnChartMax() {
         return; // Hynix pages have no maximised view
     }
     CMFCPageDDR page(m_session.Tabs()[size_t(index)].m_chart, true, this);
+    AttachShareSource(page, m_session.Tabs()[size_t(index)]);
     page.Initialise();
     page.MarkBestRuns(m_session.TabView().m_vecMarks);
     if (m_chartMaxRunner) {

@@ -128,6 +128,8 @@ private:
     void UpdateMenuChecks();
     void DestroyChartPages();
     void BuildChartPages();
+    /// Gives the page of the statistics tab the logs behind its cells (heat map, tool tips).
+    void AttachShareSource(CMFCPageDDR& page, const SQuillonTab& tab);
     void AdjustToScreen();
     void AttachCaptureTabs();
 
