@@ -380,10 +380,19 @@ void CQuillonDlg::BuildChartPages() {
         // so Analyse does not wait for a hundred grids nobody has looked at yet.
         QWidget* page = nullptr;
         if (type == kHynixType) {
-            page = new CMFCPageDDRHynix(tab.m_chartHynix, m_pTabs);
+            auto* hynix = new CMFCPageDDRHynix(tab.m_chartHynix, m_pTabs);
+            if (tab.m_bMerged && m_session.PageList() != nullptr) {
+                const CChartCellsHynix* chart = &tab.m_chartHynix;
+                const CLogPageList* list = m_session.PageList();
+                hynix->SetShareSource(
+                    [chart, list](int row, int col) { return chart->Share(*list, row, col); });
+            }
+            page = hynix;
         } else if (IsEmmcType(type) && tab.m_bMerged) {
-            page = new CMergePageDlg(*tab.m_pPage, m_session.EmmcNames(), m_session.MergePage(),
-                                     false, m_pTabs);
+            auto* merged = new CMergePageDlg(*tab.m_pPage, m_session.EmmcNames(),
+                                             m_session.MergePage(), false, m_pTabs);
+            merged->SetShareList(m_session.PageList());
+            page = merged;
         } else if (IsEmmcType(type)) {
             page = new CMFCPageEMMC(*tab.m_pPage, m_session.EmmcNames(), false, m_pTabs);
         } else {
@@ -499,6 +508,9 @@ void CQuillonDlg::OnChartMax() {
     if (IsEmmcType(m_session.LogType())) {
         CMFCPageEMMC page(*m_session.Tabs()[size_t(index)].m_pPage, m_session.EmmcNames(), true,
                           this);
+        if (m_session.Tabs()[size_t(index)].m_bMerged) {
+            page.SetShareList(m_session.PageList());
+        }
         page.Initialise();
         if (m_emmcChartMaxRunner) {
             m_emmcChartMaxRunner(page);
