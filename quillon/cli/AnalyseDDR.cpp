@@ -5,6 +5,7 @@
 #include "DrvStgRegistry.h"
 #include "LogPageList.h"
 #include "QuillonSession.h"
+#include "ScanProgress.h"
 #include "ResultPanelDDRModel.h"
 #include "TextUtil.h"
 
@@ -165,7 +166,8 @@ void AnalyseDDR(const SAnalyseOptions& options, int logType, SAnalyseOutput& out
     analysereport::CSessionHolder holder(options);
     CQuillonSession& session = holder.Session();
     session.SetLogType(logType);
-    const EQuillonAnalyseEnd end = session.Analyse(options.m_strDirectory, options.m_nSortMode);
+    const EQuillonAnalyseEnd end = session.Analyse(options.m_strDirectory, options.m_nSortMode,
+                                                     CTerminalProgress().Callback());
     switch (end) {
     case EQuillonAnalyseEnd::Scanned:
         break;

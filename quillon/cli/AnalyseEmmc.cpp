@@ -10,6 +10,7 @@
 #include "TextUtil.h"
 #include "UserPrompt.h"
 #include "QuillonSession.h"
+#include "ScanProgress.h"
 
 #include <algorithm>
 #include <memory>
@@ -145,7 +146,8 @@ void AnalyseEmmc(const SAnalyseOptions& options, int logType, SAnalyseOutput& ou
     }
     // The same calls as the window: Analyse (scan, tabs, best point of the statistics tab),
     // then Write bin with the statistics tab selected.
-    if (session.Analyse(options.m_strDirectory, options.m_nSortMode) !=
+    if (session.Analyse(options.m_strDirectory, options.m_nSortMode,
+                        CTerminalProgress().Callback()) !=
         EQuillonAnalyseEnd::Scanned) {
         text += Format("no verdict: the scan of %zu log files failed\n", files.size());
         return;

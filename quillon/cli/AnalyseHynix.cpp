@@ -8,6 +8,7 @@
 #include "LogRead.h"
 #include "LogScanHynix.h"
 #include "QuillonSession.h"
+#include "ScanProgress.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
@@ -86,7 +87,8 @@ void AnalyseHynix(const SAnalyseOptions& options, int logType, SAnalyseOutput& o
     analysereport::CSessionHolder holder(options);
     CQuillonSession& session = holder.Session();
     session.SetLogType(logType);
-    if (session.Analyse(options.m_strDirectory, options.m_nSortMode) !=
+    if (session.Analyse(options.m_strDirectory, options.m_nSortMode,
+                        CTerminalProgress().Callback()) !=
         EQuillonAnalyseEnd::Scanned) {
         text += Format("no verdict: the scan of %zu log files was abandoned\n", files.size());
         return;

@@ -5,6 +5,7 @@
 #include "LogDataDDR.h"
 #include "LogPageDDR.h"
 #include "LogPageBase.h"
+#include "LogPageList.h"
 #include "TextUtil.h"
 
 #include <algorithm>
@@ -178,4 +179,16 @@ CChartCellsDDR::BestRunMarks(const std::map<int, SBestParam>& bestRecords) const
         }
     }
     return marks;
+}
+
+SPassShare CChartCellsDDR::Share(const CLogPageList& list, int row, int col) const {
+    if (m_nDriveRows <= 0 || m_nSubColumns <= 0 || row < 0 || col < 0 || row >= DataRowCount() ||
+        col >= DataColCount()) {
+        return {};
+    }
+    const int lane = row / m_nDriveRows;
+    const int ordinal = row % m_nDriveRows;
+    return list.CellShare(GetLaneSwapMap().Swap(lane), col / m_nSubColumns,
+                          CellKey(col % m_nSubColumns - 3,
+                                  m_vecDriveValues[static_cast<size_t>(ordinal)]));
 }

@@ -2,6 +2,7 @@
 
 #include "BestParam.h"
 #include "LogDataBase.h"
+#include "PassShare.h"
 
 #include <map>
 #include <string>
@@ -9,6 +10,7 @@
 #include <vector>
 
 class CLogPageBase;
+class CLogPageList;
 
 // What a DDR chart page shows of a page, computed without a window: the colour and text of
 // every data cell (log page or merged statistics page), the header texts, and the marks of
@@ -81,6 +83,10 @@ public:
     [[nodiscard]] std::string ColorRow(int row) const;
     /// The text of every data cell, row by row.
     [[nodiscard]] std::vector<std::vector<std::wstring>> TextRows() const;
+    /// What the logs of list say about data cell (row, col) of the merged page this chart
+    /// shows (the same byte lane, column and key the cell is read from); nothing for a cell
+    /// outside the grid.
+    [[nodiscard]] SPassShare Share(const CLogPageList& list, int row, int col) const;
 
     /// The marks of the best runs: lane i shows the record of lane swap(i); on its row of the
     /// record's drive strength the columns from run start to run end get kColorBestRun and

@@ -1,6 +1,7 @@
 #include "ChartCellsHynix.h"
 
 #include "LogPageBase.h"
+#include "LogPageList.h"
 #include "TextUtil.h"
 
 namespace {
@@ -139,4 +140,13 @@ bool CHynixChartZoom::Zoom(int step, std::vector<int>& rowHeights, std::vector<i
         }
     }
     return true;
+}
+
+SPassShare CChartCellsHynix::Share(const CLogPageList& list, int row, int col) const {
+    if (m_nDriveRows <= 0 || m_nSubColumns <= 0 || row < 0 || col < 0 || row >= DataRowCount() ||
+        col >= DataColCount()) {
+        return {};
+    }
+    return list.CellShare(row / m_nDriveRows, col / m_nSubColumns,
+                          CellKey(col % m_nSubColumns - 3, kVarroDrvStg));
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 class CLogPageBase;
+class CLogPageList;
 
 // What the Hynix chart page shows of a page, without a window: the colour and text of every
 // data cell (lane-major rows lane x drive rows + ordinal, columns column index x sub-columns
@@ -45,6 +46,10 @@ public:
     /// The string of one data row, as ColorRows holds it.
     [[nodiscard]] std::string ColorRow(int row) const;
     [[nodiscard]] std::vector<std::vector<std::wstring>> TextRows() const;
+    /// What the logs of list say about data cell (row, col) of the merged page this chart
+    /// shows (the same byte lane, column and key the cell is read from); nothing for a cell
+    /// outside the grid.
+    [[nodiscard]] SPassShare Share(const CLogPageList& list, int row, int col) const;
 
 private:
     int m_nLanes = 0;

@@ -1,5 +1,7 @@
 #include "LogPageList.h"
 
+#include "LogPageEMMC.h"
+
 #include <algorithm>
 
 void CLogPageList::AddPage(std::unique_ptr<CLogPageBase> page) {
@@ -72,4 +74,106 @@ void CLogPageList::Free() {
         page.reset();
     }
     m_vecPages.clear();
+}
+
+namespace {
+
+// The records a log page holds for one cell, without changing the page.
+const CellList* LogRecords(const CLogPageBase& page, int byte, int columnIndex,
+                           const CellKey& key, bool& hasBlock) {
+    const SLogBlock* block = page.FindBlock(byte, columnIndex);
+    hasBlock = block != nullptr;
+    if (block == nullptr) {
+        return nullptr;
+    }
+    const auto it = block->m_mapCells.find(key);
+    return it == block->m_mapCells.end() || it->second.empty() ? nullptr : &it->second;
+}
+
+bool RecordFails(const CLogDataBase* record) {
+    return record == nullptr || record->GetColor() == kColorFail;
+}
+
+} // namespace
+
+SPassShare CLogPageList::CellShare(int byte, int columnIndex, const CellKey& key) const {
+    SPassShare share;
+    if (m_pMergedPage == nullptr) {
+        return share;
+    }
+    if (const auto* merged = dynamic_cast<const CLogPageEMMC*>(m_pMergedPage.get())) {
+        // eMMC pages keep one shared record per code, so a log's run is found by counting its
+        // own records (mode 0 gives a log without any one "no result" record).
+        const CellList records = merged->CellRecords(columnIndex, byte, key.first, key.second);
+        if (records.empty()) {
+            return share;
+        }
+        const int32_t mode = merged->GetLogMode();
+        size_t pos = 0;
+        for (const auto& page : m_vecPages) {
+            const auto* log = dynamic_cast<const CLogPageEMMC*>(page.get());
+            if (log == nullptr) {
+                continue;
+            }
+            const size_t own =
+                log->CellRecords(columnIndex, byte, key.first, key.second).size();
+            const size_t length = mode == 0 ? std::max<size_t>(own, 1) : own;
+            if (pos + length > records.size()) {
+                break;
+            }
+            const bool passed = mode == 0
+                                    ? CLogPageEMMC::IsCellGood(records.data() + pos, length, 0)
+                                    : length == 0;
+            pos += length;
+            ++share.m_nLogs;
+            if (passed) {
+                ++share.m_nPassed;
+            } else {
+                share.m_vecFailedLogs.push_back(log->GetName());
+            }
+        }
+        return share;
+    }
+
+    const SLogBlock* block = m_pMergedPage->FindBlock(byte, columnIndex);
+    if (block == nullptr) {
+        return share;
+    }
+    const auto cell = block->m_mapCells.find(key);
+    if (cell == block->m_mapCells.end()) {
+        return share;
+    }
+    const CellList& records = cell->second;
+    // The merge appended, log by log, either the log's own records or (for a log that has
+    // the block but lacks the key, once the key is known) one fail record of its own.
+    size_t pos = 0;
+    for (const auto& page : m_vecPages) {
+        if (pos >= records.size()) {
+            break;
+        }
+        bool hasBlock = false;
+        const CellList* own = LogRecords(*page, byte, columnIndex, key, hasBlock);
+        size_t length = 0;
+        if (own != nullptr) {
+            if (pos + own->size() > records.size() ||
+                !std::equal(own->begin(), own->end(), records.begin() + pos)) {
+                continue; // not merged at this cell (outside the page size it was merged with)
+            }
+            length = own->size();
+        } else if (hasBlock && pos > 0) {
+            length = 1;
+        } else {
+            continue;
+        }
+        const bool failed = std::any_of(records.begin() + pos, records.begin() + pos + length,
+                                        [](const CLogDataBase* r) { return RecordFails(r); });
+        pos += length;
+        ++share.m_nLogs;
+        if (failed) {
+            share.m_vecFailedLogs.push_back(page->GetName());
+        } else {
+            ++share.m_nPassed;
+        }
+    }
+    return share;
 }

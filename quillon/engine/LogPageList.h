@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LogPageBase.h"
+#include "PassShare.h"
 
 #include <memory>
 #include <string>
@@ -38,6 +39,14 @@ public:
     /// Rebuilds the merged page from every page in list order; true when there is one (no
     /// pages, or a first page of a class that cannot be merged, leave none).
     bool BuildMergedPage();
+    /// What the logs say about one cell of the merged page, read from its records (one run of
+    /// records per log, in list order): DDR and Hynix (byte lane, column index, key
+    /// (dqs_step_dly, drv_stg)), eMMC (row value, column value, key (in-block column,
+    /// in-block row)). A log counts when the merge gave it records there, its own or a fail
+    /// stand-in for a cell it lacks; it passed when none of its records failed. eMMC logs that
+    /// mark errors count every log, failed where it has a record. Nothing without a merged
+    /// page or without records there.
+    [[nodiscard]] SPassShare CellShare(int byte, int columnIndex, const CellKey& key) const;
     /// Deletes the merged page, then clears and deletes every page in order.
     void Free();
 

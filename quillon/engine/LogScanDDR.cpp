@@ -117,6 +117,7 @@ bool CLogScanDDR::Scan() {
     std::vector<std::wstring_view> otherLines;
     std::vector<SKeyHits> hits;
     for (const std::wstring& path : m_vecFileList) {
+        ReportProgress(static_cast<size_t>(&path - m_vecFileList.data()));
         auto page = std::make_unique<CLogPageDDR>();
         std::wstring name = path; // a bare file name is its own name
         (void)GetFileNameOfPath(path, name);

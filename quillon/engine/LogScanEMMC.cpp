@@ -150,6 +150,7 @@ bool CLogScanEMMC::Scan() {
     m_nLastCode = 0;
     auto pages = std::make_unique<CLogPageList>();
     for (const std::wstring& path : m_vecFileList) {
+        ReportProgress(static_cast<size_t>(&path - m_vecFileList.data()));
         auto page = std::make_unique<CLogPageEMMC>();
         std::wstring name = path;
         (void)GetFileNameOfPath(path, name);

@@ -63,6 +63,7 @@ bool CLogScanHynix::Scan() {
     std::vector<std::wstring> dataLines;
     std::vector<std::wstring> otherLines;
     for (const std::wstring& path : m_vecFileList) {
+        ReportProgress(static_cast<size_t>(&path - m_vecFileList.data()));
         auto page = std::make_unique<CLogPageDDRHynix>();
         std::wstring name = path;
         (void)GetFileNameOfPath(path, name);

@@ -1,6 +1,7 @@
 #include "LogScanItf.h"
 
 #include "AnalyzerSettings.h"
+#include "LogRead.h"
 #include "UserPrompt.h"
 
 bool CLogScanItf::ConfirmSkippedFiles(const std::wstring& question) const {
@@ -12,4 +13,14 @@ bool CLogScanItf::ConfirmSkippedFiles(const std::wstring& question) const {
         return true;
     }
     return GetPrompt().AskYesNo(question, std::wstring());
+}
+
+void CLogScanItf::ReportProgress(size_t index) const {
+    if (!m_progress || index >= m_vecFileList.size()) {
+        return;
+    }
+    const std::wstring& path = m_vecFileList[index];
+    std::wstring name = path;
+    (void)GetFileNameOfPath(path, name);
+    m_progress(index + 1, m_vecFileList.size(), name);
 }

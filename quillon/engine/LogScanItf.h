@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LogPageList.h"
+#include "ScanProgress.h"
 
 #include <memory>
 #include <string>
@@ -24,6 +25,8 @@ public:
     [[nodiscard]] const std::vector<std::wstring>& GetFileList() const { return m_vecFileList; }
     void SetSortMode(int sortMode) { m_nSortMode = sortMode; }
     [[nodiscard]] int GetSortMode() const { return m_nSortMode; }
+    /// Called once per file of the list, in order, before the file is read (none by default).
+    void SetProgress(ScanProgressFn progress) { m_progress = std::move(progress); }
     /// Page rows (byte lanes, 4) and page columns (sdll_phs_dly columns, 7).
     void SetPageSize(int pageRowCount, int pageColCount) {
         m_nPageSizeRow = pageRowCount;
@@ -46,6 +49,8 @@ protected:
     /// is not 0 and fewer pages than paths were accepted, asks question (Yes/No). False when
     /// the answer is No (the caller abandons the scan).
     bool ConfirmSkippedFiles(const std::wstring& question) const;
+    /// Reports the file at index of the file list (0 for the first) to the progress callback.
+    void ReportProgress(size_t index) const;
 
     std::vector<std::wstring> m_vecFileList;
     int m_nSortMode = kSortByName;
@@ -54,4 +59,5 @@ protected:
     int m_nPageSizeRow = 0;
     int m_nSubColCount = 0;
     int m_nDrvStgRowCount = 0;
+    ScanProgressFn m_progress;
 };

@@ -40,7 +40,14 @@ void CQuillonSession::Discard() {
     m_mergePage = CMergePageEMMCModel();
 }
 
-EQuillonAnalyseEnd CQuillonSession::Analyse(const std::wstring& directory, int sortMode) {
+EQuillonAnalyseEnd CQuillonSession::Analyse(const std::wstring& directory, int sortMode,
+                                            ScanProgressFn progress) {
+    // Held for this command only: a later Analyse without one shows no progress.
+    m_progress = std::move(progress);
+    struct SDropProgress {
+        ScanProgressFn& fn;
+        ~SDropProgress() { fn = nullptr; }
+    } drop{m_progress};
     if (directory.empty()) {
         GetPrompt().Show(L"log file directory can not be empty");
         return EQuillonAnalyseEnd::DirEmpty;
@@ -79,6 +86,7 @@ EQuillonAnalyseEnd CQuillonSession::Analyse(const std::wstring& directory, int s
 bool CQuillonSession::ScanDdr(std::vector<std::wstring> files, int sortMode) {
     CLogScanDDR scanner;
     scanner.SetFileList(std::move(files));
+    scanner.SetProgress(m_progress);
     scanner.SetPageSize(4, 7);
     scanner.SetSubColCount(8);
     scanner.SetDrvStgRowCount(m_nLogType == 2 ? 2 : 5);
@@ -98,6 +106,7 @@ bool CQuillonSession::ScanDdr(std::vector<std::wstring> files, int sortMode) {
 bool CQuillonSession::ScanHynix(std::vector<std::wstring> files, int sortMode) {
     CLogScanHynix scanner;
     scanner.SetFileList(std::move(files));
+    scanner.SetProgress(m_progress);
     scanner.SetPageSize(4, 7);
     scanner.SetSubColCount(8);
     scanner.SetDrvStgRowCount(1);
@@ -117,6 +126,7 @@ bool CQuillonSession::ScanEmmc(std::vector<std::wstring> files, int sortMode) {
     m_emmcSizes = m_emmcPanel.GetSizes();
     CLogScanEMMC scanner;
     scanner.SetFileList(std::move(files));
+    scanner.SetProgress(m_progress);
     scanner.SetSortMode(sortMode);
     scanner.SetSizes(m_emmcSizes);
     scanner.SetTags(tags);

@@ -9,6 +9,7 @@
 #include "LogDataBase.h"
 #include "LogPageList.h"
 #include "ResultPanelDDRModel.h"
+#include "ScanProgress.h"
 #include "WriteBinBase.h"
 
 #include <map>
@@ -84,7 +85,10 @@ public:
     /// one tab per page, the statistics page first. eMMC: the best point of the statistics
     /// page is searched and handed to the recommended values. The caller then shows tab 0 and
     /// the result prompt.
-    EQuillonAnalyseEnd Analyse(const std::wstring& directory, int sortMode);
+    /// progress, when given, is called once per log file in scan order before it is read;
+    /// results and messages are the same with or without it.
+    EQuillonAnalyseEnd Analyse(const std::wstring& directory, int sortMode,
+                               ScanProgressFn progress = {});
 
     /// Tab change: selects tab index; for a DDR kind analyses its page, shows it in the panel
     /// and computes the best-run marks; for Hynix the same in the Hynix panel without marks.
@@ -171,4 +175,5 @@ private:
     std::wstring m_strProject;
     std::wstring m_strDdrType;
     std::wstring m_strDdrClock;
+    ScanProgressFn m_progress; ///< the running Analyse's progress callback
 };

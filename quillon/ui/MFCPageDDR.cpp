@@ -1,9 +1,12 @@
 #include "MFCPageDDR.h"
 
 #include "GridCtrl.h"
+#include "PassShareBar.h"
 
 #include <QFont>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -63,6 +66,12 @@ void CMFCPageDDR::Initialise() {
         for (bool fixedCol : {false, true}) {
             m_pGrid->GetDefaultCell(fixedRow, fixedCol).SetFont(font);
         }
+    }
+    if (m_share && m_chart.IsMergedPage()) {
+        m_pShareBar = new CPassShareBar(this);
+        layout()->addWidget(m_pShareBar);
+        m_bShareView = m_pShareBar->IsShareView();
+        connect(m_pShareBar, &CPassShareBar::ViewChanged, this, &CMFCPageDDR::SetShareView);
     }
     layout()->addWidget(m_pGrid);
     m_pGrid->viewport()->installEventFilter(this);
@@ -127,7 +136,7 @@ void CMFCPageDDR::Fill() {
         const int title = kHeaderRows + lane * (m_nDriveRows + 1);
         grid.SetRowHeight(title, lane == 0 ? 24 : grid.GetDefaultRowHeight());
     }
-    grid.Refresh();
+    PaintCells();
 }
 
 void CMFCPageDDR::FillCells() {
@@ -172,18 +181,85 @@ void CMFCPageDDR::RefreshCells() {
     FillCells();
 }
 
-void CMFCPageDDR::MarkBestRuns(const std::vector<SBestRunMark>& marks) {
+void CMFCPageDDR::PaintCells() {
     if (m_pGrid == nullptr) {
         return;
     }
-    for (const SBestRunMark& mark : marks) {
-        const int row = GridRow(mark.m_nRow, m_nDriveRows);
-        const int col = GridCol(mark.m_nCol);
-        if (m_pGrid->IsValid(row, col)) {
-            m_pGrid->SetItemBkColour(row, col, mark.m_nColor);
+    CGridCtrl& grid = *m_pGrid;
+    const bool share = m_bShareView && m_share;
+    for (int dataRow = 0; dataRow < m_chart.DataRowCount(); ++dataRow) {
+        const int row = GridRow(dataRow, m_nDriveRows);
+        for (int col = 0; col < m_chart.DataColCount(); ++col) {
+            const SChartCell& cell = m_chart.Cell(dataRow, col);
+            ColorRef colour = cell.m_nColor;
+            if (share && cell.m_bHasRecords) {
+                const SPassShare logs = m_share(dataRow, col);
+                if (logs.m_nLogs > 0) {
+                    colour = PassShareColor(logs.Share());
+                }
+            }
+            grid.SetItemBkColour(row, GridCol(col), colour);
         }
     }
-    m_pGrid->Refresh();
+    // The best runs are marks of the strict view; the pass-share view shows shares only.
+    if (!share) {
+        for (const SBestRunMark& mark : m_vecMarks) {
+            const int row = GridRow(mark.m_nRow, m_nDriveRows);
+            const int col = GridCol(mark.m_nCol);
+            if (grid.IsValid(row, col)) {
+                grid.SetItemBkColour(row, col, mark.m_nColor);
+            }
+        }
+    }
+    grid.Refresh();
+}
+
+void CMFCPageDDR::SetShareSource(std::function<SPassShare(int row, int col)> share) {
+    m_share = std::move(share);
+}
+
+void CMFCPageDDR::SetShareView(bool share) {
+    if (m_pShareBar != nullptr && m_pShareBar->IsShareView() != share) {
+        m_pShareBar->SetShareView(share); // comes back here through ViewChanged
+        return;
+    }
+    if (m_bShareView == share) {
+        return;
+    }
+    m_bShareView = share;
+    PaintCells();
+}
+
+bool CMFCPageDDR::DataCell(int gridRow, int gridCol, int& row, int& col) const {
+    if (m_nDriveRows <= 0 || gridRow < kHeaderRows || gridCol < kHeaderCols) {
+        return false;
+    }
+    const int inLanes = gridRow - kHeaderRows;
+    const int ordinal = inLanes % (m_nDriveRows + 1) - 1;
+    if (ordinal < 0) {
+        return false; // a lane's title row
+    }
+    row = inLanes / (m_nDriveRows + 1) * m_nDriveRows + ordinal;
+    col = gridCol - kHeaderCols;
+    return row < m_chart.DataRowCount() && col < m_chart.DataColCount();
+}
+
+QString CMFCPageDDR::CellToolTip(int gridRow, int gridCol) const {
+    int row = 0;
+    int col = 0;
+    if (!m_share || !m_chart.IsMergedPage() || !DataCell(gridRow, gridCol, row, col) ||
+        !m_chart.Cell(row, col).m_bHasRecords) {
+        return QString();
+    }
+    return PassShareToolTipText(m_share(row, col));
+}
+
+void CMFCPageDDR::MarkBestRuns(const std::vector<SBestRunMark>& marks) {
+    m_vecMarks = marks;
+    if (m_pGrid == nullptr) {
+        return;
+    }
+    PaintCells();
 }
 
 void CMFCPageDDR::Zoom(int steps) {
@@ -205,6 +281,18 @@ void CMFCPageDDR::Zoom(int steps) {
 
 bool CMFCPageDDR::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Wheel && ZoomOnCtrlWheel(static_cast<QWheelEvent*>(event))) {
+        return true;
+    }
+    if (event->type() == QEvent::ToolTip && m_pGrid != nullptr && watched == m_pGrid->viewport()) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const SCellId hit = m_pGrid->Geometry().HitTest(help->pos());
+        const QString text = hit.IsValid() ? CellToolTip(hit.nRow, hit.nCol) : QString();
+        if (text.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), text, m_pGrid->viewport());
+        }
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -2,12 +2,15 @@
 
 #include "ChartCellsDDR.h"
 #include "DiagDataBase.h"
+#include "PassShare.h"
 
 #include <QDialog>
 
+#include <functional>
 #include <vector>
 
 class CGridCtrl;
+class CPassShareBar;
 
 // The DDR chart page: a grid of the page's cells with two header rows (sdll_phs_dly,
 // dqs_step_dly), two header columns (byte lane, drv_stg) and per lane a title row above its
@@ -30,6 +33,16 @@ public:
     void SetFilling(bool filling) { m_bFilling = filling; }
     /// The tab was shown: paints the best-run marks of the page's analysis over the cells.
     void MarkBestRuns(const std::vector<SBestRunMark>& marks);
+    /// The logs behind the cells of a merged page (data row, data column); set before
+    /// Initialise, it adds the view switch and the tool tips naming the failing logs.
+    void SetShareSource(std::function<SPassShare(int row, int col)> share);
+    /// Strict view (false, the default) or pass-share view (true).
+    void SetShareView(bool share);
+    [[nodiscard]] bool IsShareView() const { return m_bShareView; }
+    [[nodiscard]] CPassShareBar* ShareBar() const { return m_pShareBar; }
+    /// The tool tip of a grid cell: the share and the failing logs of a data cell of a
+    /// merged page with a share source; empty otherwise.
+    [[nodiscard]] QString CellToolTip(int gridRow, int gridCol) const;
     void Zoom(int steps) override;
 
     [[nodiscard]] int ZoomValue() const { return m_nZoom; }
@@ -51,6 +64,11 @@ private:
     void Fill();
     /// Header texts and data cells from the chart.
     void FillCells();
+    /// Background colours of the data cells for the current view (strict: the records'
+    /// colours and the best-run marks; pass share: the ramp colour of every cell with records).
+    void PaintCells();
+    /// The data cell of a grid cell; false for header and title cells.
+    [[nodiscard]] bool DataCell(int gridRow, int gridCol, int& row, int& col) const;
 
     const CChartCellsDDR& m_chart;
     CGridCtrl* m_pGrid = nullptr;
@@ -61,4 +79,8 @@ private:
     int m_nPageCols = 0;
     int m_nZoom = 100;
     bool m_bFilling = false;
+    std::function<SPassShare(int, int)> m_share;
+    CPassShareBar* m_pShareBar = nullptr;
+    bool m_bShareView = false;
+    std::vector<SBestRunMark> m_vecMarks; ///< the marks of the last tab show
 };

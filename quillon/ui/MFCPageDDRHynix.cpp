@@ -1,8 +1,11 @@
 #include "MFCPageDDRHynix.h"
 
 #include "GridCtrl.h"
+#include "PassShareBar.h"
+#include "PassShareView.h"
 
 #include <QFont>
+#include <QBoxLayout>
 #include <QKeyEvent>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -62,6 +65,28 @@ void CMFCPageDDRHynix::Initialise() {
     m_pGrid->viewport()->installEventFilter(this);
     m_pGrid->installEventFilter(this);
     Fill();
+    if (m_share && m_chart.IsMergedPage()) {
+        m_pShareView = new CPassShareView(
+            *m_pGrid,
+            [this](int gridRow, int gridCol) {
+                int row = 0;
+                int col = 0;
+                return DataCell(gridRow, gridCol, row, col) && m_chart.Cell(row, col).m_bHasRecords
+                           ? m_share(row, col)
+                           : SPassShare{};
+            },
+            [this](const std::function<void(int, int)>& visit) {
+                for (int row = 0; row < m_chart.DataRowCount(); ++row) {
+                    for (int col = 0; col < m_chart.DataColCount(); ++col) {
+                        if (m_chart.Cell(row, col).m_bHasRecords) {
+                            visit(GridRow(row, m_nDriveRows), GridCol(col));
+                        }
+                    }
+                }
+            },
+            [this] { PaintStrict(); }, this);
+        static_cast<QBoxLayout*>(layout())->insertWidget(0, m_pShareView->CreateBar(this));
+    }
     layout()->activate();
 }
 
@@ -97,7 +122,6 @@ void CMFCPageDDRHynix::Fill() {
             }
             for (int col = 0; col < dataCols; ++col) {
                 const SChartCell& cell = m_chart.Cell(dataRow, col);
-                grid.SetItemBkColour(row, GridCol(col), cell.m_nColor);
                 if (!cell.m_strText.empty()) {
                     grid.SetItemText(row, GridCol(col), cell.m_strText);
                 }
@@ -132,7 +156,35 @@ void CMFCPageDDRHynix::Fill() {
     grid.Merge(0, 0, 0, 2);
     grid.Merge(1, 0, 0, 2);
     grid.SetColumnWidth(1, 70);
+    PaintStrict();
     grid.Refresh();
+}
+
+void CMFCPageDDRHynix::PaintStrict() {
+    for (int row = 0; row < m_chart.DataRowCount(); ++row) {
+        for (int col = 0; col < m_chart.DataColCount(); ++col) {
+            m_pGrid->SetItemBkColour(GridRow(row, m_nDriveRows), GridCol(col),
+                                     m_chart.Cell(row, col).m_nColor);
+        }
+    }
+}
+
+void CMFCPageDDRHynix::SetShareSource(std::function<SPassShare(int row, int col)> share) {
+    m_share = std::move(share);
+}
+
+bool CMFCPageDDRHynix::DataCell(int gridRow, int gridCol, int& row, int& col) const {
+    if (m_nDriveRows <= 0 || gridRow < kHeaderRows || gridCol < kHeaderCols) {
+        return false;
+    }
+    const int inLanes = gridRow - kHeaderRows;
+    const int ordinal = inLanes % (m_nDriveRows + 1) - 1;
+    if (ordinal < 0) {
+        return false; // a byte's title row
+    }
+    row = inLanes / (m_nDriveRows + 1) * m_nDriveRows + ordinal;
+    col = gridCol - kHeaderCols;
+    return row < m_chart.DataRowCount() && col < m_chart.DataColCount();
 }
 
 void CMFCPageDDRHynix::Zoom(int steps) {

@@ -2,10 +2,14 @@
 
 #include "ChartCellsHynix.h"
 #include "DiagDataBase.h"
+#include "PassShare.h"
 
 #include <QDialog>
 
+#include <functional>
+
 class CGridCtrl;
+class CPassShareView;
 
 // The Hynix chart page: a grid of the page's cells with two header rows (sdll_phs_dly,
 // dqs_step_dly), three header columns (byte, varro_drv_stg, hynix_drv_stg) and per byte a
@@ -20,6 +24,11 @@ public:
     /// Builds and fills the grid (once).
     void Initialise();
     void Zoom(int steps) override;
+    /// The logs behind the cells of a merged page (data row, data column); set before
+    /// Initialise, it adds the Strict / Pass share switch and the tool tips.
+    void SetShareSource(std::function<SPassShare(int row, int col)> share);
+    /// The pass-share view of a merged page with a share source, else nullptr.
+    [[nodiscard]] CPassShareView* ShareView() const { return m_pShareView; }
 
     [[nodiscard]] int ZoomValue() const { return m_zoom.Value(); }
     [[nodiscard]] CGridCtrl* Grid() const { return m_pGrid; }
@@ -35,6 +44,9 @@ protected:
 
 private:
     void Fill();
+    void PaintStrict();
+    /// The data cell of a grid cell; false for header and title cells.
+    [[nodiscard]] bool DataCell(int gridRow, int gridCol, int& row, int& col) const;
 
     const CChartCellsHynix& m_chart;
     CGridCtrl* m_pGrid = nullptr;
@@ -43,4 +55,6 @@ private:
     int m_nPageRows = 0;
     int m_nPageCols = 0;
     CHynixChartZoom m_zoom;
+    std::function<SPassShare(int, int)> m_share;
+    CPassShareView* m_pShareView = nullptr;
 };

@@ -2,6 +2,9 @@
 
 #include "GridCtrl.h"
 #include "LogPageBase.h"
+#include "LogPageList.h"
+#include "PassShareBar.h"
+#include "PassShareView.h"
 
 #include <QFont>
 #include <QKeyEvent>
@@ -56,16 +59,70 @@ void CMFCPageEMMC::Initialise() {
     }
     // Cells without records are white; they keep the default instead of an item each.
     m_pGrid->GetDefaultCell(false, false).SetBackClr(kWhite);
-    m_pGrid->GetDefaultCell(false, false).SetFormat(grid::kTextCenter | grid::kTextVCenter |
-                                                    grid::kTextSingleLine);
+    m_pGrid->GetDefaultCell(false, false)
+        .SetFormat(grid::kTextCenter | grid::kTextVCenter | grid::kTextSingleLine);
     m_pLayout->addWidget(m_pGrid, 1);
     m_pGrid->viewport()->installEventFilter(this);
     m_pGrid->installEventFilter(this);
     Fill();
+    if (m_pShareList != nullptr && m_page.GetName() == kMergedPageName) {
+        const int r = std::max(0, m_nSubRows);
+        const int c = std::max(0, m_nSubCols);
+        m_pShareView = new CPassShareView(
+            *m_pGrid, [this](int gridRow, int gridCol) { return GridShare(gridRow, gridCol); },
+            [this, r, c](const std::function<void(int, int)>& visit) {
+                CChartCellsEMMC::ForEachCell(m_page, [&](const SEmmcChartCell& cell) {
+                    visit(GridRow(cell.nRow, cell.nInRow, r), GridCol(cell.nCol, cell.nInCol, c));
+                });
+            },
+            [this] { PaintRecords(); }, this);
+        m_pLayout->insertWidget(0, m_pShareView->CreateBar(this));
+    }
     m_pLayout->activate();
     if (m_bMaximised) {
         setWindowState(windowState() | Qt::WindowMaximized);
     }
+}
+
+void CMFCPageEMMC::PaintRecords() {
+    CGridCtrl& grid = *m_pGrid;
+    const int r = std::max(0, m_nSubRows);
+    const int c = std::max(0, m_nSubCols);
+    // Only the cells with records: a full DDR50 page has a million cells.
+    // Text and colour go in with one item, so the store finds each cell once.
+    SGridItem item;
+    item.nMask = grid::kMaskText | grid::kMaskBackColour;
+    CChartCellsEMMC::ForEachCell(m_page, [&grid, &item, r, c](const SEmmcChartCell& cell) {
+        item.nRow = GridRow(cell.nRow, cell.nInRow, r);
+        item.nCol = GridCol(cell.nCol, cell.nInCol, c);
+        if (!grid.IsValid(item.nRow, item.nCol)) {
+            return;
+        }
+        item.crBackClr = cell.nColor;
+        item.strText = QString::fromStdWString(cell.strText);
+        grid.SetItem(item);
+    });
+}
+
+void CMFCPageEMMC::SetShareList(const CLogPageList* list) {
+    m_pShareList = list;
+}
+
+SPassShare CMFCPageEMMC::GridShare(int gridRow, int gridCol) const {
+    const int r = m_nSubRows;
+    const int c = m_nSubCols;
+    if (m_pShareList == nullptr || r <= 0 || c <= 0 || gridRow < kHeaderRows ||
+        gridCol < kHeaderCols) {
+        return {};
+    }
+    const int inRow = (gridRow - kHeaderRows) % (r + 1) - 1;
+    if (inRow < 0) {
+        return {}; // a block row's title row
+    }
+    const int row = (gridRow - kHeaderRows) / (r + 1);
+    const int col = (gridCol - kHeaderCols) / c;
+    const int inCol = (gridCol - kHeaderCols) % c;
+    return m_pShareList->CellShare(row, col, CellKey(inCol, inRow));
 }
 
 void CMFCPageEMMC::Fill() {
@@ -100,20 +157,7 @@ void CMFCPageEMMC::Fill() {
             grid.SetItemFormat(first + inRow, 1, right);
         }
     }
-    // Only the cells with records: a full DDR50 page has a million cells.
-    // Text and colour go in with one item, so the store finds each cell once.
-    SGridItem item;
-    item.nMask = grid::kMaskText | grid::kMaskBackColour;
-    CChartCellsEMMC::ForEachCell(m_page, [&grid, &item, r, c](const SEmmcChartCell& cell) {
-        item.nRow = GridRow(cell.nRow, cell.nInRow, r);
-        item.nCol = GridCol(cell.nCol, cell.nInCol, c);
-        if (!grid.IsValid(item.nRow, item.nCol)) {
-            return;
-        }
-        item.crBackClr = cell.nColor;
-        item.strText = QString::fromStdWString(cell.strText);
-        grid.SetItem(item);
-    });
+    PaintRecords();
 
     for (int col = kHeaderCols; col < grid.GetColumnCount(); ++col) {
         grid.SetColumnWidth(col, 35);

@@ -3,11 +3,14 @@
 #include "ChartCellsEMMC.h"
 #include "ChildDlgEMMCModel.h"
 #include "DiagDataBase.h"
+#include "PassShare.h"
 
 #include <QDialog>
 
 class CGridCtrl;
 class CLogPageBase;
+class CLogPageList;
+class CPassShareView;
 class QVBoxLayout;
 
 // The eMMC chart page: blocks of in-block rows and columns under two header rows (column
@@ -25,6 +28,13 @@ public:
     /// Builds and fills the grid (once); a maximised page then maximises its window.
     virtual void Initialise();
     void Zoom(int steps) override;
+    /// The scan's pages, for the merged page's Strict / Pass share switch and tool tips; set
+    /// before Initialise. list must outlive the page.
+    void SetShareList(const CLogPageList* list);
+    /// The pass-share view of the merged page with a share list, else nullptr.
+    [[nodiscard]] CPassShareView* ShareView() const { return m_pShareView; }
+    /// What the logs say about a grid cell of the merged page (nothing for other cells).
+    [[nodiscard]] SPassShare GridShare(int gridRow, int gridCol) const;
 
     [[nodiscard]] int ZoomValue() const { return m_zoom.Value(); }
     [[nodiscard]] bool IsMaximised() const { return m_bMaximised; }
@@ -47,6 +57,8 @@ protected:
 
 private:
     void Fill();
+    /// Text and colour of every cell with records (the strict view).
+    void PaintRecords();
 
     const CLogPageBase& m_page;
     SEmmcNames m_names;
@@ -58,4 +70,6 @@ private:
     int m_nPageRows = 4;
     int m_nPageCols = 4;
     CEmmcChartZoom m_zoom;
+    const CLogPageList* m_pShareList = nullptr;
+    CPassShareView* m_pShareView = nullptr;
 };

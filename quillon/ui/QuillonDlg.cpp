@@ -382,14 +382,25 @@ void CQuillonDlg::BuildChartPages() {
         // so Analyse does not wait for a hundred grids nobody has looked at yet.
         QWidget* page = nullptr;
         if (type == kHynixType) {
-            page = new CMFCPageDDRHynix(tab.m_chartHynix, m_pTabs);
+            auto* hynix = new CMFCPageDDRHynix(tab.m_chartHynix, m_pTabs);
+            if (tab.m_bMerged && m_session.PageList() != nullptr) {
+                const CChartCellsHynix* chart = &tab.m_chartHynix;
+                const CLogPageList* list = m_session.PageList();
+                hynix->SetShareSource(
+                    [chart, list](int row, int col) { return chart->Share(*list, row, col); });
+            }
+            page = hynix;
         } else if (IsEmmcType(type) && tab.m_bMerged) {
-            page = new CMergePageDlg(*tab.m_pPage, m_session.EmmcNames(), m_session.MergePage(),
-                                     false, m_pTabs);
+            auto* merged = new CMergePageDlg(*tab.m_pPage, m_session.EmmcNames(),
+                                             m_session.MergePage(), false, m_pTabs);
+            merged->SetShareList(m_session.PageList());
+            page = merged;
         } else if (IsEmmcType(type)) {
             page = new CMFCPageEMMC(*tab.m_pPage, m_session.EmmcNames(), false, m_pTabs);
         } else {
-            page = new CMFCPageDDR(tab.m_chart, false, m_pTabs);
+            auto* ddr = new CMFCPageDDR(tab.m_chart, false, m_pTabs);
+            AttachShareSource(*ddr, tab);
+            page = ddr;
         }
         // Log names keep undecodable bytes as stand-ins; show those as U+FFFD.
         m_pTabs->addTab(page, QString::fromStdWString(PathDisplayName(tab.m_strName)));
@@ -403,6 +414,16 @@ void CQuillonDlg::BuildChartPages() {
     m_pTabs->setCurrentIndex(0);
     m_pTabs->show();
     OnTabChanged(0);
+}
+
+void CQuillonDlg::AttachShareSource(CMFCPageDDR& page, const SQuillonTab& tab) {
+    if (!tab.m_bMerged || m_session.PageList() == nullptr) {
+        return;
+    }
+    // The tab and the page list live until the chart pages are destroyed.
+    const CChartCellsDDR* chart = &tab.m_chart;
+    const CLogPageList* list = m_session.PageList();
+    page.SetShareSource([chart, list](int row, int col) { return chart->Share(*list, row, col); });
 }
 
 bool CQuillonDlg::OnAnalyse() {
@@ -497,6 +518,9 @@ void CQuillonDlg::OnChartMax() {
     if (IsEmmcType(m_session.LogType())) {
         CMFCPageEMMC page(*m_session.Tabs()[size_t(index)].m_pPage, m_session.EmmcNames(), true,
                           this);
+        if (m_session.Tabs()[size_t(index)].m_bMerged) {
+            page.SetShareList(m_session.PageList());
+        }
         page.Initialise();
         if (m_emmcChartMaxRunner) {
             m_emmcChartMaxRunner(page);
@@ -509,6 +533,7 @@ void CQuillonDlg::OnChartMax() {
         return; // Hynix pages have no maximised view
     }
     CMFCPageDDR page(m_session.Tabs()[size_t(index)].m_chart, true, this);
+    AttachShareSource(page, m_session.Tabs()[size_t(index)]);
     page.Initialise();
     page.MarkBestRuns(m_session.TabView().m_vecMarks);
     if (m_chartMaxRunner) {

@@ -136,6 +136,8 @@ private:
     void UpdateMenuChecks();
     void DestroyChartPages();
     void BuildChartPages();
+    /// Gives the page of the statistics tab the logs behind its cells (heat map, tool tips).
+    void AttachShareSource(CMFCPageDDR& page, const SQuillonTab& tab);
     void AdjustToScreen();
     void AttachCaptureTabs();
     // The live view of a capture: a new page per scan, repainted as it fills, judged at its end.

@@ -3,6 +3,7 @@
 #include "JsonStreamWriter.h"
 #include "LogScanOrlo.h"
 #include "OrloSession.h"
+#include "ScanProgress.h"
 #include "ProductFiles.h"
 #include "ProductVersion.h"
 #include "ProgramLocation.h"
@@ -243,7 +244,7 @@ int RunOrloScan(const SOrloCliOptions& options, std::ostream& out, std::ostream&
         request.m_strLowDir = PathToWide(options.low.value_or(std::string()));
         request.m_bIncludeHigh = options.high.has_value();
         request.m_strHighDir = PathToWide(options.high.value_or(std::string()));
-        end = session.Scan(request);
+        end = session.Scan(request, CTerminalProgress().Callback());
         if (end == EOrloScanEnd::Scanned) {
             analysis = session.AnalyseMergedPage(); // the statistics tab is shown first
         }

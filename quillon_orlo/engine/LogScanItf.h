@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ScanProgress.h"
+
 #include <string>
 #include <vector>
 
@@ -20,6 +22,8 @@ public:
     std::vector<std::wstring> m_fileList; ///< full paths of every log to scan, in order
     std::vector<std::wstring> m_lowList;  ///< paths found in the low-temperature directory
     std::vector<std::wstring> m_highList; ///< paths found in the high-temperature directory
+    /// Called once per file of m_fileList, in order, before it is read (none by default).
+    ScanProgressFn m_progress;
 };
 
 } // namespace orlo

@@ -170,6 +170,10 @@ bool CLogScanOrlo::Scan() {
     for (const std::wstring& path : m_fileList) {
         std::wstring name = path; // a bare file name is its own name
         GetFileNameOfPath(path, name);
+        if (m_progress) {
+            m_progress(static_cast<size_t>(&path - m_fileList.data()) + 1, m_fileList.size(),
+                       name);
+        }
         auto page = std::make_unique<CLogPageOrlo>(name);
 
         // One read serves the signature check and the data lines.

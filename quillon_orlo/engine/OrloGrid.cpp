@@ -119,3 +119,30 @@ bool COrloVerdictLabels::Update(bool pass, const std::wstring& reason) {
 }
 
 } // namespace orlo
+
+namespace orlo {
+
+SPassShare GetOrloCellShare(const OrloPageList& list, int row, int col) {
+    SPassShare share;
+    if (row < 1 || row >= kOrloGridRows || col < kOrloFirstClkwrCol || col >= kOrloGridCols ||
+        list.Merged() == nullptr) {
+        return share;
+    }
+    const std::array<int, 4> drive = GetOrloRowCombination(row);
+    if (list.Merged()->Find(drive[0], drive[1], drive[2], drive[3]) == nullptr) {
+        return share;
+    }
+    const int clkwr = col - kOrloFirstClkwrCol;
+    for (const auto& page : list.Pages()) {
+        const DrvCombination* combination = page->Find(drive[0], drive[1], drive[2], drive[3]);
+        ++share.m_nLogs;
+        if (combination != nullptr && combination->m_entries[clkwr].m_nState == 1) {
+            ++share.m_nPassed;
+        } else {
+            share.m_vecFailedLogs.push_back(page->Name());
+        }
+    }
+    return share;
+}
+
+} // namespace orlo

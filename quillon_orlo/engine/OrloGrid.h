@@ -1,6 +1,8 @@
 #pragma once
 
 #include "LogPageOrlo.h"
+#include "OrloPageList.h"
+#include "PassShare.h"
 
 #include <array>
 #include <cstdint>
@@ -60,6 +62,13 @@ struct SOrloMark {
 /// "统计图") shows pass counts; a log page shows colours only.
 [[nodiscard]] SOrloCell GetOrloGridCell(const CLogPageOrlo& page, int nPages, int row, int col,
                                         const SOrloMark& mark = SOrloMark());
+
+/// What the logs of a scan say about cell (row, col) of the statistics grid (a clkwr cell of
+/// a combination row): every log page counts, and passed where its entry holds a pass (a log
+/// without the combination did not pass it). The merged page keeps only pass counts, so the
+/// names come from the pages it was merged from. Nothing for a combination no log holds or
+/// a cell outside the clkwr columns.
+[[nodiscard]] SPassShare GetOrloCellShare(const OrloPageList& list, int row, int col);
 
 /// Sizes of an Orlo grid and the Ctrl+wheel zoom of its page: the zoom runs from 80 to 120;
 /// a step inside that range changes every row from row 3 on and every column from column 2

@@ -10,7 +10,7 @@
 
 namespace orlo {
 
-EOrloScanEnd COrloSession::Scan(const SOrloScanRequest& request) {
+EOrloScanEnd COrloSession::Scan(const SOrloScanRequest& request, const ScanProgressFn& progress) {
     if (request.m_strNormalDir.empty()) {
         GetPrompt().Show(L"常温统计文件夹目录不能为空");
         return EOrloScanEnd::NormalDirEmpty;
@@ -57,6 +57,7 @@ EOrloScanEnd COrloSession::Scan(const SOrloScanRequest& request) {
     LogInfo(L"scanning %d Orlo logs (%d low, %d high)", count,
             static_cast<int>(scanner.m_lowList.size()),
             static_cast<int>(scanner.m_highList.size()));
+    scanner.m_progress = progress;
     if (!scanner.Scan()) {
         GetPrompt().Show(L"扫描分析Orlo日志文件失败，请检查日志文件是否正确");
         return EOrloScanEnd::ScanFailed;

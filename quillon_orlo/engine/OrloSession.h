@@ -1,6 +1,8 @@
 #pragma once
 
 #include "OrloPageList.h"
+#include "PassShare.h"
+#include "ScanProgress.h"
 
 #include <memory>
 #include <string>
@@ -57,7 +59,9 @@ public:
 
     /// Steps of the scan command from the directory checks to the scan itself, with their
     /// messages. Settings and profile values are written by the caller beforehand.
-    EOrloScanEnd Scan(const SOrloScanRequest& request);
+    /// progress, when given, is called once per log file in scan order before it is read;
+    /// results and messages are the same with or without it.
+    EOrloScanEnd Scan(const SOrloScanRequest& request, const ScanProgressFn& progress = {});
 
     /// Selecting the statistics tab: reads the limit lists afresh, judges the merged page
     /// with N = the number of log pages, keeps the verdict flag and, on pass, searches the

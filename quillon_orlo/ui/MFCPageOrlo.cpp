@@ -52,6 +52,7 @@ void CMFCPageOrlo::Initialise() {
     }
     ApplyZoomSizes();
     m_pGrid->show();
+    OnGridBuilt();
 }
 
 void CMFCPageOrlo::FillCell(int row, int col, const orlo::SOrloMark& mark) {

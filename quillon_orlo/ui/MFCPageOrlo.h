@@ -45,6 +45,8 @@ protected:
     virtual void LayoutControls();
     /// Writes cell (row, col) of the grid from the page, with mark on the value columns.
     void FillCell(int row, int col, const orlo::SOrloMark& mark);
+    /// Called once the grid has been built and filled.
+    virtual void OnGridBuilt() {}
     /// The mark the statistics page keeps; none on a log page.
     [[nodiscard]] virtual orlo::SOrloMark CurrentMark() const { return orlo::SOrloMark(); }
 

@@ -2,6 +2,8 @@
 
 #include "EditListCtrl.h"
 #include "GridCtrl.h"
+#include "PassShareBar.h"
+#include "PassShareView.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -87,8 +89,14 @@ void CMFCPageOrloMain::LayoutControls() {
         m_pResultLabel->setGeometry(kResultRect);
         m_pReasonLabel->setGeometry(kReasonRect);
     }
-    m_pGridFrame->setGeometry(kGroupLeft, kGridTop, groupWidth,
-                              std::max(0, height() - kGridTop - kGroupLeft));
+    int gridTop = kGridTop;
+    if (m_pShareView != nullptr && m_pShareView->Bar() != nullptr) {
+        const int barHeight = m_pShareView->Bar()->sizeHint().height();
+        m_pShareView->Bar()->setGeometry(kGroupLeft, kGridTop, groupWidth, barHeight);
+        gridTop += barHeight;
+    }
+    m_pGridFrame->setGeometry(kGroupLeft, gridTop, groupWidth,
+                              std::max(0, height() - gridTop - kGroupLeft));
     if (Grid() != nullptr) {
         Grid()->setGeometry(m_pGridFrame->rect());
     }
@@ -138,4 +146,37 @@ void CMFCPageOrloMain::RepaintMarkRow(const orlo::SOrloMark& mark) {
             return;
         }
     }
+}
+
+void CMFCPageOrloMain::SetShareList(const orlo::OrloPageList* list) {
+    m_pShareList = list;
+}
+
+void CMFCPageOrloMain::OnGridBuilt() {
+    if (m_pShareList == nullptr || m_pShareView != nullptr || Page() == nullptr) {
+        return;
+    }
+    const orlo::OrloPageList* list = m_pShareList;
+    // The clkwr cells of every combination the merged page holds: those the logs speak of.
+    const auto cells = [this](const std::function<void(int, int)>& visit) {
+        for (int row = 1; row < orlo::kOrloGridRows; ++row) {
+            const std::array<int, 4> drive = orlo::GetOrloRowCombination(row);
+            if (Page()->Find(drive[0], drive[1], drive[2], drive[3]) == nullptr) {
+                continue;
+            }
+            for (int col = orlo::kOrloFirstClkwrCol; col < orlo::kOrloGridCols; ++col) {
+                visit(row, col);
+            }
+        }
+    };
+    m_pShareView = new CPassShareView(
+        *Grid(), [list](int row, int col) { return orlo::GetOrloCellShare(*list, row, col); },
+        cells,
+        [this, cells] {
+            const orlo::SOrloMark mark = CurrentMark();
+            cells([this, &mark](int row, int col) { FillCell(row, col, mark); });
+        },
+        this);
+    m_pShareView->CreateBar(this)->show();
+    LayoutControls();
 }

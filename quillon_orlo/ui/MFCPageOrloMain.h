@@ -10,6 +10,7 @@
 #include <string>
 
 class CEditListCtrl;
+class CPassShareView;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -41,10 +42,17 @@ public:
     [[nodiscard]] QLabel* ReasonLabel() const { return m_pReasonLabel; }
     [[nodiscard]] QGroupBox* ResultGroup() const { return m_pGroup; }
     [[nodiscard]] QFrame* VerdictFrame() const { return m_pVerdictFrame; }
+    /// The scan's pages, for the Strict / Pass share switch above the grid and the tool tips
+    /// naming the logs that did not pass a cell; set before the grid is built. list must
+    /// outlive the page.
+    void SetShareList(const orlo::OrloPageList* list);
+    /// The pass-share view once the grid is built with a share list, else nullptr.
+    [[nodiscard]] CPassShareView* ShareView() const { return m_pShareView; }
 
 protected:
     void LayoutControls() override;
     [[nodiscard]] orlo::SOrloMark CurrentMark() const override { return m_mark; }
+    void OnGridBuilt() override;
 
 private:
     void RepaintMarkRow(const orlo::SOrloMark& mark);
@@ -60,4 +68,6 @@ private:
     bool m_bVerdict = false;
     orlo::COrloVerdictLabels m_labels;
     orlo::SOrloMark m_mark;
+    const orlo::OrloPageList* m_pShareList = nullptr;
+    CPassShareView* m_pShareView = nullptr;
 };

@@ -320,7 +320,9 @@ void CQuillonDlg::BuildPages() {
         m_pTabBar->setCurrentIndex(0);
     }
     PlaceTabBar();
-    m_pages.push_back(new CMFCPageOrloMain(result->Merged(), nPages, this));
+    auto* main = new CMFCPageOrloMain(result->Merged(), nPages, this);
+    main->SetShareList(result);
+    m_pages.push_back(main);
     for (const auto& page : result->Pages()) {
         m_pages.push_back(new CMFCPageOrlo(page.get(), nPages, this));
     }

@@ -2,6 +2,7 @@
 
 #include "CliReport.h"
 #include "FolderWorkflow.h"
+#include "ScanProgress.h"
 #include "ProjectConfig.h"
 
 #include "ProductFiles.h"
@@ -116,7 +117,7 @@ int main(int argc, char** argv) {
         workflow.SetSrSelected(sr, std::find(run.selectedSr.begin(), run.selectedSr.end(), sr) !=
                                        run.selectedSr.end());
     }
-    const int opened = workflow.AnalyzeFolder(run.folder);
+    const int opened = workflow.AnalyzeFolder(run.folder, CTerminalProgress().Callback());
     CLogDocument* stats = workflow.GetStatisticsDocument();
     if (stats) {
         // As the statistics document's frame becomes active after a folder analysis.

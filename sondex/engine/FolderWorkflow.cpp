@@ -102,7 +102,7 @@ CLogDocument* CFolderWorkflow::OpenLog(const fs::path& path) {
     return m_documents.back().get();
 }
 
-int CFolderWorkflow::AnalyzeFolder(const fs::path& folder) {
+int CFolderWorkflow::AnalyzeFolder(const fs::path& folder, const ScanProgressFn& progress) {
     const std::vector<fs::path> files = FindLogFiles(folder);
     CloseAllDocuments();
     m_folderLogs.clear();
@@ -119,6 +119,10 @@ int CFolderWorkflow::AnalyzeFolder(const fs::path& folder) {
 
     int opened = 0;
     for (const auto& file : files) {
+        if (progress) {
+            progress(static_cast<size_t>(&file - files.data()) + 1, files.size(),
+                     PathToWide(file.filename()));
+        }
         CLogDocument* document = OpenLog(file);
         if (!document) {
             // The logs after this one are never read, so the folder cannot count as passed;
@@ -209,4 +213,52 @@ void CFolderWorkflow::Activate(CLogDocument* document) {
         }
         m_bIncompleteShown = true;
     }
+}
+
+SPassShare CFolderWorkflow::CellShare(int table, int row, int col) const {
+    SPassShare share;
+    const CLogDocument* statistics = GetStatisticsDocument();
+    const CScanLogData* merged = statistics != nullptr ? statistics->GetData() : nullptr;
+    const CPinScanTable* mergedTable = merged != nullptr ? merged->GetTable(table) : nullptr;
+    const CPinScanTable::CellList* results =
+        mergedTable != nullptr ? mergedTable->GetCells(row, col) : nullptr;
+    if (results == nullptr || results->empty()) {
+        return share;
+    }
+    std::vector<int32_t> states;
+    for (const auto& result : *results) {
+        states.push_back(result.GetState());
+    }
+    size_t pos = 0;
+    for (const CScanLogData* log : m_folderLogs) {
+        // Only logs still open are read; a log of another table count was not merged.
+        const bool open = std::any_of(m_documents.begin(), m_documents.end(),
+                                      [&](const auto& d) { return d->GetData() == log; });
+        if (!open || log->GetTableCount() != merged->GetTableCount() || pos >= states.size()) {
+            continue;
+        }
+        const CPinScanTable* own = log->GetTable(table);
+        const CPinScanTable::CellList* ownResults =
+            own != nullptr ? own->GetCells(row, col) : nullptr;
+        size_t length = 0;
+        if (ownResults != nullptr && !ownResults->empty()) {
+            length = ownResults->size();
+        } else if (own != nullptr && pos > 0) {
+            length = 1;
+        } else {
+            continue;
+        }
+        length = std::min(length, states.size() - pos);
+        const bool failed = std::any_of(states.begin() + static_cast<std::ptrdiff_t>(pos),
+                                        states.begin() + static_cast<std::ptrdiff_t>(pos + length),
+                                        [](int32_t s) { return s == CLogDataDDR::kFail; });
+        pos += length;
+        ++share.m_nLogs;
+        if (failed) {
+            share.m_vecFailedLogs.push_back(log->GetName());
+        } else {
+            ++share.m_nPassed;
+        }
+    }
+    return share;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "LogDocument.h"
+#include "PassShare.h"
+#include "ScanProgress.h"
 #include "ResultForm.h"
 
 #include <array>
@@ -45,7 +47,14 @@ public:
     /// was opened, builds the statistics document. Returns the number of logs opened.
     /// A folder that stopped part way or opened nothing is not all passed; the log that
     /// stopped it is listed in the fail list as "\n<name>\tOpen failed".
-    int AnalyzeFolder(const std::filesystem::path& folder);
+    /// progress, when given, is called once per log file in order before it is opened.
+    int AnalyzeFolder(const std::filesystem::path& folder, const ScanProgressFn& progress = {});
+    /// What the logs of the last folder analysis say about cell (row, col) of statistics
+    /// table: read from the statistics cell's results, one run per log in opening order (its
+    /// own results, or the fail the merge added for a log without the cell once an earlier
+    /// log had it). A log passed when none of its results failed. Nothing without a
+    /// statistics document or results there.
+    [[nodiscard]] SPassShare CellShare(int table, int row, int col) const;
     /// File New: the statistics document of the current folder.
     CLogDocument* CreateStatisticsDocument();
     void CloseAllDocuments();

@@ -85,6 +85,23 @@ void CDDRTable::Fill() {
             }
         }
     }
+    PaintCells();
+}
+
+bool CDDRTable::TableCell(int gridRow, int gridCol, int& tableRow, int& tableCol) const {
+    if (gridRow <= m_nRowParamCount || gridCol < m_nColParamCount || gridRow >= m_nGridRows ||
+        gridCol >= m_nGridColumns) {
+        return false;
+    }
+    tableRow = gridCol;
+    tableCol = gridRow;
+    return true;
+}
+
+void CDDRTable::PaintCells() {
+    const int nB = m_nRowParamCount;
+    const int nC = m_nColParamCount;
+    CGridCtrl& g = *m_pGrid;
     // Data cells; cells without results keep the white default.
     const bool statistical = m_pTable->IsStatistical();
     m_pTable->ForEachCell([&](int tableRow, int tableCol, const CCellList& results) {

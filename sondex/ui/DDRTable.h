@@ -39,6 +39,10 @@ public:
 
     /// Sizes the grid and writes every header and data cell.
     void Fill();
+    /// Colours and texts of the data cells as Fill writes them (the strict view).
+    void PaintCells();
+    /// The table cell (row, column) a grid cell shows; false for header cells.
+    [[nodiscard]] bool TableCell(int gridRow, int gridCol, int& tableRow, int& tableCol) const;
     /// Adds step to the zoom counter; row heights and column widths follow only while the
     /// counter stays in 80..120, and each only while it stays in its own bounds.
     virtual void Zoom(int step);

@@ -347,6 +347,11 @@ CChildFrame* CMainFrame::ActiveFrame() const {
 CChildFrame* CMainFrame::AddFrame(CLogDocument* document, bool activate) {
     auto* frame = new CChildFrame(document);
     connect(frame, &CChildFrame::switchDocument, this, &CMainFrame::SwitchDocument);
+    if (document->IsStatistics()) {
+        frame->GetView()->SetShareSource([this](int table, int row, int col) {
+            return m_workflow.CellShare(table, row, col);
+        });
+    }
     m_frames.push_back(frame);
     UpdateSrTexts();
     // What the first update of a document's view does to the frame: the notice goes, the

@@ -3,6 +3,8 @@
 #include "ScanLogData.h"
 
 #include "GridCtrl.h"
+#include "PassShareBar.h"
+#include "PassShareView.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -58,8 +60,44 @@ void CSondexView::EnsureGrids() {
             auto ddr = std::make_unique<CDDRTable>(table.get(), grid);
             ddr->Fill();
             grid->show();
+            if (m_share) {
+                const CDDRTable* shown = ddr.get();
+                const CPinScanTable* data = table.get();
+                const int tableIndex = index;
+                auto* view = new CPassShareView(
+                    *grid,
+                    [this, shown, tableIndex](int gridRow, int gridCol) {
+                        int row = 0;
+                        int col = 0;
+                        return shown->TableCell(gridRow, gridCol, row, col)
+                                   ? m_share(tableIndex, row, col)
+                                   : SPassShare{};
+                    },
+                    [shown, data](const std::function<void(int, int)>& visit) {
+                        data->ForEachCell([&](int row, int col, const CCellList&) {
+                            int tableRow = 0;
+                            int tableCol = 0;
+                            // Transposed: grid row = table column, grid column = table row.
+                            if (shown->TableCell(col, row, tableRow, tableCol)) {
+                                visit(col, row);
+                            }
+                        });
+                    },
+                    [ddr = ddr.get()] { ddr->PaintCells(); }, this);
+                m_shareViews.emplace(index, view);
+            }
             m_tables.emplace(index, std::move(ddr));
         }
+    }
+    if (m_share) {
+        // One switch for every table of the document.
+        m_pShareBar = new CPassShareBar(m_pPage);
+        m_pShareBar->setAutoFillBackground(true);
+        for (const auto& [index, view] : m_shareViews) {
+            connect(m_pShareBar, &CPassShareBar::ViewChanged, view, &CPassShareView::SetShareView);
+            view->SetShareView(m_pShareBar->IsShareView());
+        }
+        m_pShareBar->show();
     }
     LayoutGrids();
 }
@@ -70,9 +108,24 @@ void CSondexView::resizeEvent(QResizeEvent* event) {
     LayoutGrids();
 }
 
+void CSondexView::SetShareSource(std::function<SPassShare(int table, int row, int col)> share) {
+    m_share = std::move(share);
+}
+
+CPassShareView* CSondexView::ShareView(int index) const {
+    const auto it = m_shareViews.find(index);
+    return it == m_shareViews.end() ? nullptr : it->second;
+}
+
 void CSondexView::LayoutGrids() {
     int y = 0;
     int widest = 0;
+    if (m_pShareBar != nullptr) {
+        const QSize bar = m_pShareBar->sizeHint();
+        m_pShareBar->setGeometry(0, 0, bar.width(), bar.height());
+        y = bar.height();
+        widest = bar.width();
+    }
     for (const auto& [index, table] : m_tables) {
         const QSize size = table->GridSize();
         table->GetGrid()->setGeometry(0, y, size.width(), size.height());

@@ -2,14 +2,19 @@
 
 #include "DDRTable.h"
 #include "LogHeader.h"
+#include "PassShare.h"
 
 #include <QColor>
 #include <QScrollArea>
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 class CScanLogData;
+class CPassShareBar;
+class CPassShareView;
 
 /// The view of a document: every scan table of the log (or of the statistics data) as a
 /// grid, one below the other, on a light blue page.
@@ -33,6 +38,13 @@ public:
     /// Builds and fills the grids unless they are built already.
     void EnsureGrids();
     [[nodiscard]] bool HasGrids() const { return m_bGridsBuilt; }
+    /// The logs behind the cells of the statistics document (table index, table row, table
+    /// column); set before EnsureGrids, it adds the Strict / Pass share switch above the
+    /// grids and the tool tips naming the failing logs.
+    void SetShareSource(std::function<SPassShare(int table, int row, int col)> share);
+    [[nodiscard]] CPassShareBar* ShareBar() const { return m_pShareBar; }
+    /// The pass-share view of table index, nullptr without a share source.
+    [[nodiscard]] CPassShareView* ShareView(int index) const;
     /// Applies a zoom step to every table and lays the grids out again.
     void ZoomBy(int step);
     /// Places the grids and sets the scroll range.
@@ -63,4 +75,7 @@ private:
     std::map<int, std::unique_ptr<CDDRTable>> m_tables;
     int m_nWheelRemainder = 0;
     bool m_bGridsBuilt = false;
+    std::function<SPassShare(int, int, int)> m_share;
+    CPassShareBar* m_pShareBar = nullptr;
+    std::map<int, CPassShareView*> m_shareViews;
 };

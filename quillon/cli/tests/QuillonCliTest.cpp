@@ -1,9 +1,11 @@
 #include "QuillonCli.h"
 
 #include "FileUtil.h"
+#include "StderrCapture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdio>
@@ -342,5 +344,37 @@ TEST_F(QuillonCliProgram, HelpAndBadArgumentsLeaveTheToolLogAlone) {
     for (const auto& [args, code] : cases) {
         EXPECT_EQ(RunProgram(program, args).m_nExitCode, code) << args;
         EXPECT_EQ(ReadAll(folder / "quillon-cli.log"), lastRun) << args;
+    }
+}
+
+TEST_F(QuillonCliProgram, ProgressLinesOnlyWhenStandardErrorIsATerminal) {
+    struct SCase {
+        const char* type;
+        const char* folder;
+    };
+    const SCase cases[] = {{"lpddr2", "lpddr2_fail"}, {"hynix", "hynix"}, {"emmc-ddr50", "emmc_ddr50"}};
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.folder);
+        const std::vector<std::string> args = {m_program.string(), "analyse",
+                                               (kSamples / c.folder).string(), "--type", c.type,
+                                               "--json", "--settings", m_settings.string()};
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(kSamples / c.folder)) {
+            if (entry.path().extension() == ".txt") {
+                names.push_back(entry.path().filename().string());
+            }
+        }
+        std::sort(names.begin(), names.end()); // the sample names sort alike in every rule
+        int piped = -1;
+        EXPECT_EQ(testsupport::RunWithStderr(args, false, piped), "");
+        int onTerminal = -1;
+        const std::string lines = testsupport::RunWithStderr(args, true, onTerminal);
+        EXPECT_EQ(piped, onTerminal);
+        std::string expected;
+        for (size_t i = 0; i < names.size(); ++i) {
+            expected += "file " + std::to_string(i + 1) + "/" + std::to_string(names.size()) +
+                        " " + names[i] + "\r\n";
+        }
+        EXPECT_EQ(lines, expected);
     }
 }

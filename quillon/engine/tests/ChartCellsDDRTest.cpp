@@ -252,3 +252,26 @@ TEST_F(ChartCellsDDRTest, BestRunMarksFollowTheSwapAndSkipWhatIsOutside) {
     expected.push_back({2, 55, kColorBestMiddle});
     EXPECT_EQ(marks, expected);
 }
+
+TEST_F(ChartCellsDDRTest, ShareOfAChartCellFollowsTheSwappedLaneAndTheDriveRow) {
+    // Lane 1 (shown as chart lane 0), 40 ohm, position 9: fails in log b only.
+    SwapLanes("1023");
+    auto fails = [](int lane, int r, int p) { return !(lane == 1 && r == 1 && p == 9); };
+    CLogPageList list;
+    list.AddPage(MakePage(L"a.txt", [](int, int, int) { return true; }, NoSkip));
+    list.AddPage(MakePage(L"b.txt", fails, NoSkip));
+    list.AddPage(MakePage(L"c.txt", [](int, int, int) { return true; }, NoSkip));
+    ASSERT_TRUE(list.BuildMergedPage());
+    CChartCellsDDR chart;
+    chart.Build(*list.GetMergedPage());
+    ASSERT_EQ(chart.Cell(1, 9).m_strText, L"1"); // chart row 1: lane 0, ordinal 1
+    const SPassShare share = chart.Share(list, 1, 9);
+    EXPECT_EQ(share.m_nLogs, 3);
+    EXPECT_EQ(share.m_nPassed, 2);
+    EXPECT_EQ(share.m_vecFailedLogs, std::vector<std::wstring>{L"b.txt"});
+    EXPECT_EQ(PassShareToolTip(share), L"passed in 2 of 3 logs (67 %)\nfailed in:\nb.txt");
+    EXPECT_EQ(chart.Share(list, 3, 9).m_nPassed, 3); // byte 0 at chart lane 1 passes
+    EXPECT_EQ(chart.Share(list, 0, 9).m_vecFailedLogs, std::vector<std::wstring>{});
+    EXPECT_EQ(chart.Share(list, 8, 0), SPassShare{}); // outside the grid
+    EXPECT_EQ(chart.Share(list, 0, 56), SPassShare{});
+}

@@ -1,6 +1,7 @@
 #include "ChartCellsHynix.h"
 #include "LogDataDDRHynix.h"
 #include "LogPageDDRHynix.h"
+#include "LogPageList.h"
 
 #include <gtest/gtest.h>
 
@@ -74,4 +75,22 @@ TEST(ChartCellsHynix, ZoomStepsAndLimits) {
     EXPECT_EQ(zoom.Value(), 120);
     EXPECT_EQ(resized, 19);
     EXPECT_EQ(rows[3], 56);
+}
+
+TEST(ChartCellsHynix, ShareNamesTheLogsThatFailedACell) {
+    CLogPageList list;
+    list.AddPage(Page(L"a.txt", {0, 1, 1}));
+    list.AddPage(Page(L"b.txt", {1, 1, 0}));
+    list.AddPage(Page(L"c.txt", {0, 1}));
+    ASSERT_TRUE(list.BuildMergedPage());
+    CChartCellsHynix cells;
+    cells.Build(*list.GetMergedPage());
+    EXPECT_EQ(cells.Share(list, 0, 0).m_vecFailedLogs,
+              (std::vector<std::wstring>{L"a.txt", L"c.txt"}));
+    EXPECT_EQ(cells.Share(list, 0, 1).m_nPassed, 3);
+    // Step -1 is missing in log c: the merge failed it there.
+    const SPassShare missing = cells.Share(list, 0, 2);
+    EXPECT_EQ(missing.m_nLogs, 3);
+    EXPECT_EQ(missing.m_vecFailedLogs, (std::vector<std::wstring>{L"b.txt", L"c.txt"}));
+    EXPECT_EQ(cells.Share(list, 0, 3), SPassShare{});
 }

@@ -2,6 +2,7 @@
 
 #include "LaneSwapMap.h"
 #include "LogPageBase.h"
+#include "LogRead.h"
 #include "LogScanEMMC.h"
 #include "SettingsFile.h"
 #include "TextUtil.h"
@@ -14,6 +15,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <numeric>
+#include <optional>
 
 #include <unistd.h>
 
@@ -277,3 +280,68 @@ TEST_F(QuillonSessionTest, EmmcScanWithInvalidTagsShowsTheScanFailure) {
 }
 
 } // namespace
+
+TEST_F(QuillonSessionTest, ProgressNamesEveryFileOnceInOrderAndChangesNothing) {
+    struct SCase {
+        int m_nLogType;
+        const char* m_szFolder;
+    };
+    const SCase cases[] = {{1, "lpddr2_fail"}, {2, "ddr3"}, {3, "hynix"}, {5, "emmc_ddr50"}};
+    // What an Analyse leaves: its messages, tabs, chart texts and colours, eMMC best point.
+    struct SOutcome {
+        EQuillonAnalyseEnd m_end;
+        std::vector<std::wstring> m_vecTexts;
+        std::vector<std::wstring> m_vecTabs;
+        std::vector<std::vector<std::string>> m_vecColours;
+        std::vector<std::vector<std::vector<std::wstring>>> m_vecCellTexts;
+        std::optional<int32_t> m_bestScore;
+        bool operator==(const SOutcome&) const = default;
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.m_szFolder);
+        const std::wstring folder = (kSamples / c.m_szFolder).wstring();
+        auto run = [&](ScanProgressFn progress) {
+            m_prompt.Clear();
+            CQuillonSession session;
+            session.SetLogType(c.m_nLogType);
+            if (c.m_nLogType >= 4) {
+                session.EmmcPanel().SetMode(c.m_nLogType, true);
+            }
+            SOutcome outcome;
+            outcome.m_end = session.Analyse(folder, 1, std::move(progress));
+            outcome.m_vecTexts = m_prompt.Texts();
+            outcome.m_vecTabs = Names(session);
+            for (const SQuillonTab& tab : session.Tabs()) {
+                outcome.m_vecColours.push_back(tab.m_chart.ColorRows());
+                outcome.m_vecCellTexts.push_back(tab.m_chart.TextRows());
+                outcome.m_vecColours.push_back(tab.m_chartHynix.ColorRows());
+            }
+            if (session.EmmcBest().has_value()) {
+                outcome.m_bestScore = session.EmmcBest()->nScore;
+            }
+            return outcome;
+        };
+        const SOutcome plain = run({});
+        ASSERT_EQ(plain.m_end, EQuillonAnalyseEnd::Scanned);
+
+        std::vector<std::wstring> files;
+        ASSERT_TRUE(FindLogFiles(folder, files));
+        std::vector<std::wstring> expected;
+        for (const std::wstring& path : files) {
+            expected.push_back(fs::path(path).filename().wstring());
+        }
+        std::vector<std::wstring> seen;
+        std::vector<size_t> indexes;
+        const SOutcome withProgress = run([&](size_t index, size_t total, const std::wstring& name) {
+            EXPECT_EQ(total, files.size());
+            indexes.push_back(index);
+            seen.push_back(name);
+        });
+        EXPECT_EQ(seen, expected);
+        std::vector<size_t> ordinals(files.size());
+        std::iota(ordinals.begin(), ordinals.end(), size_t{1});
+        EXPECT_EQ(indexes, ordinals);
+        EXPECT_TRUE(withProgress == plain);
+        EXPECT_GT(plain.m_vecTabs.size(), 1u);
+    }
+}

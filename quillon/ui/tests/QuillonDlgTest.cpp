@@ -5,6 +5,7 @@
 #include "GridCtrl.h"
 #include "LaneSwapMap.h"
 #include "MFCPageDDR.h"
+#include "PassShareBar.h"
 #include "PromptDlg.h"
 #include "QuillonCli.h"
 #include "ResultPanelDDR.h"
@@ -21,6 +22,8 @@
 #include <QImage>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QToolTip>
 #include <QSettings>
 #include <QTabBar>
 #include <QTabWidget>
@@ -34,6 +37,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
+#include <set>
 #include <random>
 
 #include <sys/wait.h>
@@ -347,6 +352,96 @@ TEST_F(QuillonDlgTest, ChartColoursAndBestRunMarksReadBackFromTheScreen) {
     }
     EXPECT_TRUE(sawPass);
     EXPECT_TRUE(sawFail);
+}
+
+TEST_F(QuillonDlgTest, PassShareViewColoursTheStatisticsCellsAndTipsNameTheFailingLogs) {
+    auto dialog = OpenDialog(1, kSamples / "lpddr2_fail");
+    ASSERT_TRUE(dialog->OnAnalyse());
+    CMFCPageDDR& page = *dialog->ChartPage(0);
+    CGridCtrl& grid = *page.Grid();
+    const CChartCellsDDR& chart = page.Chart();
+    const CLogPageList& list = *dialog->Session().PageList();
+    ASSERT_NE(page.ShareBar(), nullptr);
+    EXPECT_TRUE(page.ShareBar()->StrictButton()->isChecked()); // strict is the default
+    EXPECT_EQ(page.ShareBar()->ShareButton()->text(), "Pass share");
+    EXPECT_TRUE(page.ShareBar()->Legend()->isHidden());
+
+    // A cell some logs failed and a cell every log passed, away from the best-run marks.
+    std::set<std::pair<int, int>> marked;
+    for (const SBestRunMark& mark : dialog->Session().TabView().m_vecMarks) {
+        marked.insert({mark.m_nRow, mark.m_nCol});
+    }
+    ASSERT_FALSE(marked.empty());
+    std::optional<std::pair<int, int>> partial;
+    std::optional<std::pair<int, int>> full;
+    for (int row = 0; row < chart.DataRowCount(); ++row) {
+        for (int col = 0; col < chart.DataColCount(); ++col) {
+            const SPassShare share = chart.Share(list, row, col);
+            if (marked.count({row, col}) != 0 || share.m_nLogs == 0) {
+                continue;
+            }
+            if (!partial && share.m_nPassed > 0 && share.m_nPassed < share.m_nLogs) {
+                partial = {{row, col}};
+            }
+            if (!full && share.m_nPassed == share.m_nLogs) {
+                full = {{row, col}};
+            }
+        }
+    }
+    ASSERT_TRUE(partial.has_value());
+    ASSERT_TRUE(full.has_value());
+    const auto at = [&](const std::pair<int, int>& cell) {
+        return CellColour(grid, CMFCPageDDR::GridRow(cell.first, chart.DriveRows()),
+                          CMFCPageDDR::GridCol(cell.second));
+    };
+    const SPassShare partialShare = chart.Share(list, partial->first, partial->second);
+    EXPECT_EQ(at(*partial), QColor(255, 0, 0)); // strict: failed somewhere, red
+    const auto [markRow, markCol] = *marked.begin();
+    const QColor markedStrict = at({markRow, markCol});
+
+    QTest::mouseClick(page.ShareBar()->ShareButton(), Qt::LeftButton);
+    ASSERT_TRUE(page.IsShareView());
+    EXPECT_FALSE(page.ShareBar()->Legend()->isHidden());
+    EXPECT_EQ(at(*partial), ToColor(PassShareColor(partialShare.Share())));
+    EXPECT_NE(at(*partial), QColor(255, 0, 0));
+    EXPECT_EQ(at(*full), QColor(0, 255, 0));
+    // The best-run marks belong to the strict view.
+    const SPassShare markShare = chart.Share(list, markRow, markCol);
+    EXPECT_EQ(at({markRow, markCol}), ToColor(PassShareColor(markShare.Share())));
+    // The legend's ramp runs from red to green.
+    const QImage ramp = CPassShareBar::RampPixmap(100, 4).toImage();
+    EXPECT_EQ(ramp.pixelColor(0, 1), QColor(255, 0, 0));
+    EXPECT_EQ(ramp.pixelColor(99, 1), QColor(0, 255, 0));
+
+    // The tool tip names the logs that failed the cell, in both views.
+    const int gridRow = CMFCPageDDR::GridRow(partial->first, chart.DriveRows());
+    const int gridCol = CMFCPageDDR::GridCol(partial->second);
+    const QString tip = page.CellToolTip(gridRow, gridCol);
+    ASSERT_FALSE(partialShare.m_vecFailedLogs.empty());
+    for (const std::wstring& name : partialShare.m_vecFailedLogs) {
+        EXPECT_TRUE(tip.contains(QString::fromStdWString(name))) << tip.toStdString();
+    }
+    EXPECT_TRUE(tip.startsWith(QStringLiteral("passed in %1 of %2 logs")
+                                   .arg(partialShare.m_nPassed)
+                                   .arg(partialShare.m_nLogs)));
+    grid.EnsureVisible(gridRow, gridCol);
+    const QPoint inside = grid.GetCellRect(gridRow, gridCol).center();
+    QHelpEvent help(QEvent::ToolTip, inside, grid.viewport()->mapToGlobal(inside));
+    QApplication::sendEvent(grid.viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), tip);
+    EXPECT_EQ(page.CellToolTip(0, 5), QString()); // a header cell
+
+    QTest::mouseClick(page.ShareBar()->StrictButton(), Qt::LeftButton);
+    EXPECT_FALSE(page.IsShareView());
+    EXPECT_EQ(at(*partial), QColor(255, 0, 0));
+    EXPECT_EQ(at({markRow, markCol}), markedStrict);
+    EXPECT_EQ(page.CellToolTip(gridRow, gridCol), tip);
+
+    // A log's page has neither the switch nor the tips.
+    dialog->Tabs()->setCurrentIndex(1);
+    CMFCPageDDR& log = *dialog->ChartPage(1);
+    EXPECT_EQ(log.ShareBar(), nullptr);
+    EXPECT_EQ(log.CellToolTip(gridRow, gridCol), QString());
 }
 
 TEST_F(QuillonDlgTest, CtrlWheelZoomsOneStepPerNotchUpTo120) {

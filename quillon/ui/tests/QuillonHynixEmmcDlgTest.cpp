@@ -9,6 +9,8 @@
 #include "MFCPageDDRHynix.h"
 #include "MFCPageEMMC.h"
 #include "MergePageDlg.h"
+#include "PassShareBar.h"
+#include "PassShareView.h"
 #include "QuillonCli.h"
 #include "ResultPanelDDR.h"
 #include "SettingsFile.h"
@@ -21,6 +23,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
+#include <QToolTip>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTest>
@@ -30,6 +34,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include <unistd.h>
 
@@ -445,3 +450,107 @@ TEST_F(QuillonHynixEmmcDlgTest, HynixListComesFromItsProfileSectionAndGoesBackOn
 }
 
 } // namespace
+
+namespace {
+
+struct SShareCell {
+    int m_nGridRow = 0;
+    int m_nGridCol = 0;
+    SPassShare m_share;
+};
+
+// Strict colours by default; the pass-share view paints the ramp colour of the cell's share
+// and the strict view comes back unchanged; the tool tip names the failing logs in both.
+void ExpectShareView(CPassShareView& view, CGridCtrl& grid, const SShareCell& cell) {
+    ASSERT_NE(view.Bar(), nullptr);
+    EXPECT_TRUE(view.Bar()->StrictButton()->isChecked());
+    const auto colour = [&] {
+        grid.EnsureVisible(cell.m_nGridRow, cell.m_nGridCol);
+        const QImage image = grid.viewport()->grab().toImage();
+        const QRect rect = grid.GetCellRect(cell.m_nGridRow, cell.m_nGridCol);
+        return image.pixelColor(rect.left() + 3, rect.top() + 3);
+    };
+    const QColor strict = colour();
+    const QString tip = view.ToolTip(cell.m_nGridRow, cell.m_nGridCol);
+    EXPECT_EQ(tip, QString::fromStdWString(PassShareToolTip(cell.m_share)));
+    for (const std::wstring& name : cell.m_share.m_vecFailedLogs) {
+        EXPECT_TRUE(tip.contains(QString::fromStdWString(name)));
+    }
+    QTest::mouseClick(view.Bar()->ShareButton(), Qt::LeftButton);
+    ASSERT_TRUE(view.IsShareView());
+    EXPECT_EQ(colour(), CPassShareBar::ToQColor(PassShareColor(cell.m_share.Share())));
+    EXPECT_EQ(view.ToolTip(cell.m_nGridRow, cell.m_nGridCol), tip);
+    const QPoint inside = grid.GetCellRect(cell.m_nGridRow, cell.m_nGridCol).center();
+    QHelpEvent help(QEvent::ToolTip, inside, grid.viewport()->mapToGlobal(inside));
+    QApplication::sendEvent(grid.viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), tip);
+    QTest::mouseClick(view.Bar()->StrictButton(), Qt::LeftButton);
+    EXPECT_FALSE(view.IsShareView());
+    EXPECT_EQ(colour(), strict);
+    EXPECT_EQ(view.ToolTip(0, 0), QString()); // a header cell
+}
+
+// The first cell some logs failed and others passed, else the first with logs.
+template <class Cells> std::optional<SShareCell> PickCell(Cells&& forEach) {
+    std::optional<SShareCell> any;
+    std::optional<SShareCell> partial;
+    forEach([&](const SShareCell& cell) {
+        if (cell.m_share.m_nLogs == 0) {
+            return;
+        }
+        if (!any) {
+            any = cell;
+        }
+        if (!partial && cell.m_share.m_nPassed > 0 && cell.m_share.m_nPassed < cell.m_share.m_nLogs) {
+            partial = cell;
+        }
+    });
+    return partial ? partial : any;
+}
+
+} // namespace
+
+TEST_F(QuillonHynixEmmcDlgTest, HynixStatisticsPageHasThePassShareViewAndTips) {
+    auto dialog = OpenDialog(3, kSamples / "hynix");
+    ASSERT_TRUE(dialog->OnAnalyse());
+    CMFCPageDDRHynix& page = *dialog->ChartPageHynix(0);
+    const CChartCellsHynix& chart = dialog->Session().Tabs()[0].m_chartHynix;
+    const CLogPageList& list = *dialog->Session().PageList();
+    ASSERT_NE(page.ShareView(), nullptr);
+    const auto cell = PickCell([&](const auto& visit) {
+        for (int row = 0; row < chart.DataRowCount(); ++row) {
+            for (int col = 0; col < chart.DataColCount(); ++col) {
+                visit(SShareCell{CMFCPageDDRHynix::GridRow(row, chart.DriveRows()),
+                                 CMFCPageDDRHynix::GridCol(col), chart.Share(list, row, col)});
+            }
+        }
+    });
+    ASSERT_TRUE(cell.has_value());
+    EXPECT_LT(cell->m_share.m_nPassed, cell->m_share.m_nLogs); // the weak board failed some
+    ExpectShareView(*page.ShareView(), *page.Grid(), *cell);
+    dialog->Tabs()->setCurrentIndex(1);
+    EXPECT_EQ(dialog->ChartPageHynix(1)->ShareView(), nullptr); // a log's page has none
+}
+
+TEST_F(QuillonHynixEmmcDlgTest, EmmcStatisticsPageHasThePassShareViewAndTips) {
+    auto dialog = OpenDialog(5, kSamples / "emmc_ddr50");
+    ASSERT_TRUE(dialog->OnAnalyse());
+    CMergePageDlg* merge = dialog->MergePage();
+    ASSERT_NE(merge, nullptr);
+    ASSERT_NE(merge->ShareView(), nullptr);
+    const CLogPageList& list = *dialog->Session().PageList();
+    int subRows = 0;
+    int subCols = 0;
+    list.GetMergedPage()->GetBlockSize(subRows, subCols);
+    const auto cell = PickCell([&](const auto& visit) {
+        CChartCellsEMMC::ForEachCell(*list.GetMergedPage(), [&](const SEmmcChartCell& c) {
+            visit(SShareCell{CMFCPageEMMC::GridRow(c.nRow, c.nInRow, subRows),
+                             CMFCPageEMMC::GridCol(c.nCol, c.nInCol, subCols),
+                             list.CellShare(c.nRow, c.nCol, {c.nInCol, c.nInRow})});
+        });
+    });
+    ASSERT_TRUE(cell.has_value());
+    EXPECT_EQ(cell->m_share.m_nLogs, 2);
+    EXPECT_EQ(merge->GridShare(cell->m_nGridRow, cell->m_nGridCol), cell->m_share);
+    ExpectShareView(*merge->ShareView(), *merge->Grid(), *cell);
+}

@@ -1,5 +1,6 @@
 #include "OrloCli.h"
 
+#include "StderrCapture.h"
 #include "TextUtil.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +22,28 @@ using nlohmann::json;
 namespace {
 
 const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon_orlo";
+
+// With standard error on a terminal the run writes "file i/n name" before the same text it
+// writes to a pipe; on a pipe there are no progress lines.
+void ExpectProgressOnlyOnATerminal(const std::vector<std::string>& args,
+                                   const std::vector<std::string>& names) {
+    int piped = -1;
+    const std::string plain = testsupport::RunWithStderr(args, false, piped);
+    int onTerminal = -1;
+    const std::string terminal = testsupport::RunWithStderr(args, true, onTerminal);
+    EXPECT_EQ(piped, onTerminal);
+    EXPECT_EQ(plain.find("file "), std::string::npos) << plain;
+    std::string expected;
+    for (size_t i = 0; i < names.size(); ++i) {
+        expected += "file " + std::to_string(i + 1) + "/" + std::to_string(names.size()) + " " +
+                    names[i] + "\r\n";
+    }
+    std::string rest;
+    for (const char ch : plain) {
+        rest += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+    }
+    EXPECT_EQ(terminal, expected + rest);
+}
 
 class COrloCliTest : public ::testing::Test {
 protected:
@@ -373,5 +396,16 @@ TEST_F(COrloCliTest, ProgramReadsTheSettingsNextToItAndWritesItsLog) {
     const json doc = json::parse(out);
     EXPECT_EQ(doc["verdict"]["reason"], "行中最大的clkwr长度:0,不满足最大clkwr长度限制:33");
     EXPECT_TRUE(fs::exists(m_root / "bin" / "quillon-orlo-cli.log"));
+}
+#endif
+
+#ifdef ORLO_CLI_PATH
+TEST_F(COrloCliTest, ProgressLinesOnlyWhenStandardErrorIsATerminal) {
+    ExpectProgressOnlyOnATerminal(
+        {ORLO_CLI_PATH, "scan", "--normal", Samples("normal"), "--low", Samples("low"), "--high",
+         Samples("high"), "--settings", SampleSettings(), "--json"},
+        {"orlo_b01_n25c.txt", "orlo_b02_n25c.txt", "orlo_b03_n25c.txt", "orlo_b04_n25c.txt",
+         "orlo_b01_lm40c.txt", "orlo_b02_lm40c.txt", "orlo_b03_lm40c.txt", "orlo_b01_h85c.txt",
+         "orlo_b02_h85c.txt", "orlo_b03_h85c.txt"});
 }
 #endif

@@ -1,6 +1,8 @@
 #include "OrloSession.h"
 
 #include "OrloFixture.h"
+#include "OrloGrid.h"
+#include "TextUtil.h"
 #include "UserPrompt.h"
 
 #include <gtest/gtest.h>
@@ -209,4 +211,79 @@ TEST_F(COrloSessionTest, EmptyNormalBoxKeepsThePreviousResult) {
     r.m_strLowDir.clear();
     EXPECT_EQ(m_session.Scan(r), EOrloScanEnd::LowDirEmpty);
     EXPECT_EQ(m_session.Result(), nullptr);
+}
+
+TEST_F(COrloSessionTest, CellShareNamesTheLogsThatDidNotPass) {
+    CSettingsGuard settings(m_dir, kPassingSettings);
+    WriteLogs("normal", 2, 4, 20);
+    m_dir.Write("low/cold.txt", BoardLog(6, 18));
+    ASSERT_EQ(m_session.Scan(Request(true, false)), EOrloScanEnd::Scanned);
+    const OrloPageList& list = *m_session.Result();
+    const int row = 1 + 1 * 64 + 2 * 16; // combination (1, 2, 0, 0)
+    ASSERT_EQ(GetOrloRowCombination(row), (std::array<int, 4>{1, 2, 0, 0}));
+    auto share = [](int logs, int passed, std::vector<std::wstring> failed) {
+        SPassShare s;
+        s.m_nLogs = logs;
+        s.m_nPassed = passed;
+        s.m_vecFailedLogs = std::move(failed);
+        return s;
+    };
+    struct SCase {
+        int clkwr;
+        SPassShare expected;
+    };
+    const SCase cases[] = {
+        {5, share(3, 2, {L"cold.txt"})},
+        {12, share(3, 3, {})},
+        {25, share(3, 0, {L"b000.txt", L"b001.txt", L"cold.txt"})},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.clkwr);
+        EXPECT_EQ(GetOrloCellShare(list, row, kOrloFirstClkwrCol + c.clkwr), c.expected);
+        // The strict view's count of the same cell agrees.
+        const SOrloCell cell =
+            GetOrloGridCell(*list.Merged(), 3, row, kOrloFirstClkwrCol + c.clkwr);
+        EXPECT_EQ(cell.m_strText, c.expected.m_nPassed > 0
+                                      ? FormatW(L"%d", c.expected.m_nPassed)
+                                      : std::wstring());
+    }
+    EXPECT_EQ(GetOrloCellShare(list, 1, kOrloFirstClkwrCol), SPassShare{}); // no such combination
+    EXPECT_EQ(GetOrloCellShare(list, row, 2), SPassShare{});                // a value column
+    EXPECT_EQ(GetOrloCellShare(list, 0, 7), SPassShare{});                  // the header row
+}
+
+TEST_F(COrloSessionTest, ProgressNamesEveryFileOnceInOrderAndChangesNothing) {
+    CSettingsGuard settings(m_dir, kPassingSettings);
+    WriteLogs("normal", 3, 4, 20);
+    m_dir.Write("high/hot.txt", BoardLog(7, 17));
+    m_dir.Write("high/zz_not_orlo.txt", "nothing here\n");
+    auto run = [&](const ScanProgressFn& progress) {
+        m_prompt.Clear();
+        m_prompt.Script({true});
+        COrloSession session;
+        const EOrloScanEnd end = session.Scan(Request(false, true), progress);
+        const SOrloAnalysis a = session.AnalyseMergedPage();
+        std::vector<std::wstring> cells;
+        for (int col = kOrloFirstClkwrCol; col < kOrloGridCols; ++col) {
+            cells.push_back(GetOrloGridCell(*session.Result()->Merged(),
+                                            static_cast<int>(session.Result()->PageCount()), 97,
+                                            col)
+                                .m_strText);
+        }
+        return std::make_tuple(end, m_prompt.Texts(), session.Result()->TabNames(), a.m_bPass,
+                               a.m_strReason, a.m_nClkwr, cells);
+    };
+    const auto plain = run({});
+    std::vector<std::wstring> names;
+    std::vector<size_t> indexes;
+    const auto withProgress = run([&](size_t i, size_t n, const std::wstring& name) {
+        EXPECT_EQ(n, 5u);
+        indexes.push_back(i);
+        names.push_back(name);
+    });
+    EXPECT_TRUE(plain == withProgress);
+    EXPECT_EQ(std::get<0>(plain), EOrloScanEnd::Scanned);
+    EXPECT_EQ(indexes, (std::vector<size_t>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"b000.txt", L"b001.txt", L"b002.txt", L"hot.txt",
+                                                L"zz_not_orlo.txt"}));
 }

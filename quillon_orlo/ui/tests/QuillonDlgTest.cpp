@@ -6,6 +6,8 @@
 #include "MFCPageOrlo.h"
 #include "MFCPageOrloMain.h"
 #include "OrloGrid.h"
+#include "PassShareBar.h"
+#include "PassShareView.h"
 #include "SettingsFile.h"
 #include "TextUtil.h"
 
@@ -20,6 +22,8 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QToolTip>
 #include <QSettings>
 #include <QTabBar>
 #include <QTest>
@@ -528,3 +532,50 @@ TEST_F(CQuillonDlgTest, ResizingMovesTheRightColumnAndGrowsBoxesTabsAndPages) {
 }
 
 } // namespace
+
+TEST_F(CQuillonDlgTest, StatisticsTabHasThePassShareViewAndTipsNameTheLogsThatDidNotPass) {
+    CQuillonDlg dlg;
+    ScanSamples(dlg);
+    CMFCPageOrloMain* page = dlg.MainPage();
+    ASSERT_NE(page, nullptr);
+    ASSERT_NE(page->ShareView(), nullptr);
+    CPassShareView& view = *page->ShareView();
+    EXPECT_TRUE(view.Bar()->StrictButton()->isChecked());
+    EXPECT_EQ(dlg.Pages()[1]->Grid(), nullptr); // log pages are built on demand, without one
+    const orlo::OrloPageList& list = *dlg.Session().Result();
+    int row = -1;
+    int col = -1;
+    SPassShare share;
+    for (int r = 1; r < orlo::kOrloGridRows && row < 0; ++r) {
+        for (int c = orlo::kOrloFirstClkwrCol; c < orlo::kOrloGridCols; ++c) {
+            const SPassShare s = orlo::GetOrloCellShare(list, r, c);
+            if (s.m_nPassed > 0 && s.m_nPassed < s.m_nLogs) {
+                row = r;
+                col = c;
+                share = s;
+                break;
+            }
+        }
+    }
+    ASSERT_GE(row, 0) << "no clkwr passed in some logs and failed in others";
+    CGridCtrl& grid = *page->Grid();
+    const auto colour = [&] {
+        grid.EnsureVisible(row, col);
+        const QImage image = grid.viewport()->grab().toImage();
+        const QRect rect = grid.GetCellRect(row, col);
+        return image.pixelColor(rect.left() + 3, rect.top() + 3);
+    };
+    const QColor strict = colour();
+    EXPECT_EQ(strict, QColor(255, 255, 0)); // the strict view: passed in some logs, yellow
+    const QString tip = view.ToolTip(row, col);
+    EXPECT_EQ(tip, QString::fromStdWString(PassShareToolTip(share)));
+    EXPECT_TRUE(tip.contains(QString::fromStdWString(share.m_vecFailedLogs.front())));
+    QTest::mouseClick(view.Bar()->ShareButton(), Qt::LeftButton);
+    EXPECT_EQ(colour(), CPassShareBar::ToQColor(PassShareColor(share.Share())));
+    const QPoint inside = grid.GetCellRect(row, col).center();
+    QHelpEvent help(QEvent::ToolTip, inside, grid.viewport()->mapToGlobal(inside));
+    QApplication::sendEvent(grid.viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), tip);
+    QTest::mouseClick(view.Bar()->StrictButton(), Qt::LeftButton);
+    EXPECT_EQ(colour(), strict);
+}

@@ -1,5 +1,7 @@
 // End-to-end runs of the built sondex-cli on the bundled samples and on small folders.
 
+#include "StderrCapture.h"
+
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
@@ -10,6 +12,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <vector>
 #include <sys/wait.h>
 
 namespace fs = std::filesystem;
@@ -63,6 +66,28 @@ json RunJson(const std::string& args, int expectedCode) {
 }
 
 const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "sondex";
+
+// With standard error on a terminal the run writes "file i/n name" before the same text it
+// writes to a pipe; on a pipe there are no progress lines.
+void ExpectProgressOnlyOnATerminal(const std::vector<std::string>& args,
+                                   const std::vector<std::string>& names) {
+    int piped = -1;
+    const std::string plain = testsupport::RunWithStderr(args, false, piped);
+    int onTerminal = -1;
+    const std::string terminal = testsupport::RunWithStderr(args, true, onTerminal);
+    EXPECT_EQ(piped, onTerminal);
+    EXPECT_EQ(plain.find("file "), std::string::npos) << plain;
+    std::string expected;
+    for (size_t i = 0; i < names.size(); ++i) {
+        expected += "file " + std::to_string(i + 1) + "/" + std::to_string(names.size()) + " " +
+                    names[i] + "\r\n";
+    }
+    std::string rest;
+    for (const char ch : plain) {
+        rest += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+    }
+    EXPECT_EQ(terminal, expected + rest);
+}
 
 class CTempFolder {
 public:
@@ -332,4 +357,13 @@ TEST(SondexCliTest, PassingLogsWithoutJudgedWidthExitZeroWithAWarning) {
     }
     EXPECT_EQ(WEXITSTATUS(pclose(pipe)), 0);
     EXPECT_EQ(err.find("no pass width was judged"), std::string::npos) << err;
+}
+
+TEST(SondexCliProgram, ProgressLinesOnlyWhenStandardErrorIsATerminal) {
+    std::vector<std::string> names;
+    for (int board = 1; board <= 6; ++board) {
+        names.push_back("K7_board0" + std::to_string(board) + ".Txt");
+    }
+    ExpectProgressOnlyOnATerminal(
+        {SONDEX_CLI_PATH, "analyse", (kSamples / "logs").string(), "--json"}, names);
 }

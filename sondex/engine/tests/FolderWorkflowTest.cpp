@@ -348,3 +348,70 @@ TEST(FolderWorkflowTest, AStoppedFolderIsNotAllPassed) {
     EXPECT_EQ(run.workflow.AnalyzeFolder(dir.Path() / "missing"), 0);
     EXPECT_FALSE(run.workflow.IsAllPassed());
 }
+
+TEST(FolderWorkflowTest, CellShareReadsEveryLogFromTheStatisticsCell) {
+    CTestConfig config;
+    CTempDir dir;
+    dir.Write("a.Txt", LogText());
+    dir.Write("b.Txt", LogText(kNarrow));
+    dir.Write("c.Txt", LogText(kAllPass, true, 3)); // its last three CA cells are missing
+    SRun run;
+    EXPECT_EQ(run.workflow.CellShare(0, 0, 0), SPassShare{}); // no statistics yet
+    ASSERT_EQ(run.workflow.AnalyzeFolder(dir.Path()), 3);
+    const CPinScanTable* merged = run.workflow.GetStatisticsDocument()->GetData()->GetTable(0);
+    const CPinScanTable* logB = run.workflow.GetDocuments()[1]->GetData()->GetTable(0);
+    const CPinScanTable* logC = run.workflow.GetDocuments()[2]->GetData()->GetTable(0);
+    ASSERT_NE(merged, nullptr);
+    std::map<std::vector<std::wstring>, int> seen; // failing names -> cells
+    merged->ForEachCell([&](int row, int col, const CPinScanTable::CellList& list) {
+        const SPassShare share = run.workflow.CellShare(0, row, col);
+        EXPECT_EQ(share.m_nLogs, 3);
+        EXPECT_EQ(share.m_nPassed + static_cast<int>(share.m_vecFailedLogs.size()), 3);
+        // As many logs failed as the strict view counts fails in the cell.
+        int fails = 0;
+        for (const auto& result : list) {
+            fails += result.GetState() == CLogDataDDR::kFail ? 1 : 0;
+        }
+        EXPECT_EQ(static_cast<int>(share.m_vecFailedLogs.size()), fails);
+        const bool bFails = !logB->CellPasses(row, col);
+        const bool cMissing = logC->GetCells(row, col) == nullptr;
+        std::vector<std::wstring> expected;
+        if (bFails) {
+            expected.push_back(L"b.Txt");
+        }
+        if (cMissing) {
+            expected.push_back(L"c.Txt");
+        }
+        EXPECT_EQ(share.m_vecFailedLogs, expected) << row << "," << col;
+        ++seen[share.m_vecFailedLogs];
+    });
+    EXPECT_GT(seen[{}], 0);
+    EXPECT_GT((seen[{L"b.Txt"}]), 0);
+    EXPECT_EQ((seen[{L"b.Txt", L"c.Txt"}]), 3);
+    EXPECT_EQ(run.workflow.CellShare(0, 9999, 9999), SPassShare{});
+    EXPECT_EQ(run.workflow.CellShare(7, 0, 0), SPassShare{});
+}
+
+TEST(FolderWorkflowTest, ProgressNamesEveryLogOnceInOrderAndChangesNothing) {
+    CTestConfig config;
+    CTempDir dir;
+    dir.Write("b.Txt", LogText(kNarrow));
+    dir.Write("A.Txt", LogText());
+    dir.Write("c.Txt", LogText(kAllPass, true, 3));
+    auto outcome = [&](const ScanProgressFn& progress) {
+        SRun run;
+        const int opened = run.workflow.AnalyzeFolder(dir.Path(), progress);
+        run.workflow.Activate(run.workflow.GetStatisticsDocument());
+        return std::make_tuple(opened, run.prompt.Texts(), run.workflow.GetFailList(),
+                               run.workflow.GetIncompleteList(), run.workflow.GetPerLogResults(),
+                               run.workflow.GetResultForm().GetRows());
+    };
+    const auto plain = outcome({});
+    std::vector<std::tuple<size_t, size_t, std::wstring>> calls;
+    const auto withProgress = outcome([&](size_t i, size_t n, const std::wstring& name) {
+        calls.emplace_back(i, n, name);
+    });
+    EXPECT_TRUE(plain == withProgress);
+    EXPECT_EQ(calls, (std::vector<std::tuple<size_t, size_t, std::wstring>>{
+                         {1, 3, L"A.Txt"}, {2, 3, L"b.Txt"}, {3, 3, L"c.Txt"}}));
+}

@@ -13,6 +13,8 @@
 #include "TextUtil.h"
 
 #include "GridCtrl.h"
+#include "PassShareBar.h"
+#include "PassShareView.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -23,7 +25,9 @@
 #include <QStyle>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
+#include <QToolTip>
 
 #include <nlohmann/json.hpp>
 
@@ -600,4 +604,56 @@ TEST_F(CSondexWindowTest, CommandLineScreenshotOfAFolderAnalysis) {
     EXPECT_GT(image.width(), 600);
     // A picture that cannot be written is a failure.
     EXPECT_NE(run(m_scratch.Path() / "missing" / "window.png"), 0);
+}
+
+TEST_F(CSondexWindowTest, StatisticsDocumentHasThePassShareViewAndTipsNameTheFailingLogs) {
+    const fs::path folder = Folder("share");
+    CopySample(folder, "K7_board04.Txt", "a.Txt"); // the failing sample log, twice
+    CopySample(folder, "K7_board04.Txt", "b.Txt");
+    CopySample(folder, "K7_board01.Txt", "c.Txt");
+    auto frame = MakeFrame();
+    ASSERT_EQ(frame->AnalyzeFolder(Q(folder)), 3);
+    CSondexView* view = frame->Frames().back()->GetView();
+    ASSERT_NE(view->ShareBar(), nullptr);
+    EXPECT_TRUE(view->ShareBar()->StrictButton()->isChecked());
+    EXPECT_EQ(frame->Frames().front()->GetView()->ShareBar(), nullptr); // a log has none
+
+    bool found = false;
+    for (const auto& [index, table] : view->GetTables()) {
+        CPassShareView* share = view->ShareView(index);
+        ASSERT_NE(share, nullptr);
+        table->GetTable()->ForEachCell([&](int tableRow, int tableCol, const CCellList& list) {
+            int fails = 0;
+            for (const CLogDataDDR r : list) {
+                fails += r.GetState() == CLogDataDDR::kFail ? 1 : 0;
+            }
+            if (found || list.size() != 3 || fails != 2) {
+                return;
+            }
+            found = true;
+            CGridCtrl* grid = table->GetGrid();
+            const QRect cell = grid->GetCellRect(tableCol, tableRow);
+            const auto colour = [&] {
+                const QImage image = grid->viewport()->grab().toImage();
+                return image.pixelColor(cell.left() + 3, cell.bottom() - 3);
+            };
+            EXPECT_EQ(colour(), QColor(255, 0, 0));
+            const QString tip = share->ToolTip(tableCol, tableRow);
+            EXPECT_EQ(tip, QStringLiteral("passed in 1 of 3 logs (33 %)\nfailed in:\na.Txt\nb.Txt"));
+
+            QTest::mouseClick(view->ShareBar()->ShareButton(), Qt::LeftButton);
+            EXPECT_TRUE(share->IsShareView());
+            EXPECT_EQ(colour(), CPassShareBar::ToQColor(PassShareColor(1.0 / 3.0)));
+            EXPECT_EQ(grid->GetItemText(tableCol, tableRow), QStringLiteral("2")); // text kept
+            QHelpEvent help(QEvent::ToolTip, cell.center(),
+                            grid->viewport()->mapToGlobal(cell.center()));
+            QApplication::sendEvent(grid->viewport(), &help);
+            EXPECT_EQ(QToolTip::text(), tip);
+
+            QTest::mouseClick(view->ShareBar()->StrictButton(), Qt::LeftButton);
+            EXPECT_FALSE(share->IsShareView());
+            EXPECT_EQ(colour(), QColor(255, 0, 0));
+        });
+    }
+    EXPECT_TRUE(found) << "no cell failed in two logs and passed in one";
 }
