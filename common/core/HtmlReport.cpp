@@ -121,6 +121,19 @@ void CHtmlReport::AddTable(const std::vector<std::vector<std::string>>& rows, bo
     m_strBody += "</table>\n";
 }
 
+void CHtmlReport::AddVerdictTable(const std::string& noteHeading,
+                                  const std::vector<SVerdictRow>& rows) {
+    m_strBody += "<table class=\"verdicts\">\n<tr><th>page</th><th>verdict</th><th>reason</th><th>" +
+                 XmlEscape(noteHeading) + "</th></tr>\n";
+    for (const SVerdictRow& row : rows) {
+        m_strBody += "<tr><td>" + XmlEscape(row.m_strName) + "</td><td class=\"word " +
+                     VerdictClass(row.m_verdict) + "\">" + XmlEscape(row.m_strWord) + "</td><td>" +
+                     XmlEscape(row.m_strReason) + "</td><td>" + XmlEscape(row.m_strNote) +
+                     "</td></tr>\n";
+    }
+    m_strBody += "</table>\n";
+}
+
 void CHtmlReport::AddChart(const CChartTable& chart) {
     m_strBody += "<div class=\"chart\">\n" + ChartSvg(chart) + "</div>\n";
 }
@@ -159,6 +172,25 @@ std::string CHtmlReport::Html() const {
     html += m_strBody;
     html += "</body>\n</html>\n";
     return html;
+}
+
+void AddRunFacts(CHtmlReport& report, const SReportRun& run) {
+    report.AddFact("tool", run.m_strTool);
+    report.AddFact("version", run.m_strProduct);
+    report.AddFact("date", run.m_strDate);
+    report.AddFact("command", run.m_strCommand);
+}
+
+void AddRunFiles(CHtmlReport& report, const SReportRun& run) {
+    std::vector<SReportFile> files;
+    for (const fs::path& path : run.m_vecSettings) {
+        files.push_back(DescribeReportFile("settings", path));
+    }
+    for (const fs::path& path : run.m_vecInputs) {
+        files.push_back(DescribeReportFile("log", path));
+    }
+    report.AddSection("Files", "files");
+    report.AddFiles(files);
 }
 
 bool WriteReportFile(const fs::path& path, const std::string& bytes, std::string& error) {

@@ -42,6 +42,16 @@ public:
     /// A plain table; the first row is its heading when heading is true.
     void AddTable(const std::vector<std::vector<std::string>>& rows, bool heading = true,
                   const std::string& cssClass = std::string());
+    /// The table of verdicts: one row per page, its name, the verdict word in its colour, the
+    /// reason and a note (pass rates), under a heading row.
+    struct SVerdictRow {
+        std::string m_strName;
+        EReportVerdict m_verdict = EReportVerdict::None;
+        std::string m_strWord;
+        std::string m_strReason;
+        std::string m_strNote;
+    };
+    void AddVerdictTable(const std::string& noteHeading, const std::vector<SVerdictRow>& rows);
     /// The chart as inline SVG, scaled to the page width.
     void AddChart(const CChartTable& chart);
     /// The files and their digests.
@@ -55,6 +65,21 @@ private:
     std::optional<std::pair<EReportVerdict, std::string>> m_verdict;
     std::string m_strBody;
 };
+
+/// What a report says about the run that made it.
+struct SReportRun {
+    std::string m_strTool;    ///< "quillon-cli"
+    std::string m_strProduct; ///< "Quillon 1.0.0"
+    std::string m_strDate;    ///< ReportTimestamp() when the run began
+    std::string m_strCommand; ///< the command line, or what the window did
+    std::vector<std::filesystem::path> m_vecInputs;   ///< the logs read
+    std::vector<std::filesystem::path> m_vecSettings; ///< settings / configuration files
+};
+
+/// The run's facts (tool, version, date, command) at the top of report.
+void AddRunFacts(CHtmlReport& report, const SReportRun& run);
+/// A section listing the settings files and the inputs with their sizes and SHA-256.
+void AddRunFiles(CHtmlReport& report, const SReportRun& run);
 
 /// Writes bytes to path (created or replaced); false with the system's reason in error.
 [[nodiscard]] bool WriteReportFile(const std::filesystem::path& path, const std::string& bytes,

@@ -23,6 +23,7 @@ struct SAnalyseOptions {
     std::optional<std::wstring> m_strSettings; ///< --settings FILE
     bool m_bAnswerYes = false;                 ///< --answer yes|no
     bool m_bJson = false;                      ///< --json
+    std::optional<std::wstring> m_strReport;   ///< --report DIR
 };
 
 /// What an analysis produced: the JSON document (messages are added by the caller), the
