@@ -24,6 +24,14 @@ int TextColumns(const std::string& text) {
     return columns;
 }
 
+// Texts on a dark background are set in white so they stay readable.
+bool IsDark(uint32_t rgb) {
+    const uint32_t r = rgb >> 16 & 0xFF;
+    const uint32_t g = rgb >> 8 & 0xFF;
+    const uint32_t b = rgb & 0xFF;
+    return r * 299 + g * 587 + b * 114 < 128 * 1000;
+}
+
 bool NeedsQuotes(const std::string& text) {
     return text.find_first_of(",\"\r\n") != std::string::npos ||
            (!text.empty() && (text.front() == ' ' || text.back() == ' '));
@@ -216,9 +224,12 @@ void WriteChartSvg(const CChartTable& table, std::ostream& out) {
             if (text.empty()) {
                 continue;
             }
-            out << "<text x=\"" << left[static_cast<size_t>(col)] + widths[static_cast<size_t>(col)] / 2
-                << "\" y=\"" << row * kRowHeight + 13 << "\" text-anchor=\"middle\">"
-                << XmlEscape(text) << "</text>\n";
+            const std::optional<uint32_t>& back = table.Cell(row, col).m_nColour;
+            out << "<text x=\""
+                << left[static_cast<size_t>(col)] + widths[static_cast<size_t>(col)] / 2
+                << "\" y=\"" << row * kRowHeight + 13 << "\" text-anchor=\"middle\""
+                << (back && IsDark(*back) ? " fill=\"#FFFFFF\"" : "") << ">" << XmlEscape(text)
+                << "</text>\n";
         }
     }
     out << "</svg>\n";

@@ -282,6 +282,17 @@ std::string QuillonReportHtml(const json& doc, const SReportRun& run) {
         if (!reason.empty()) {
             banner += ": " + reason;
         }
+        // Which boards failed, so a reader sees at once where to look.
+        std::string failing;
+        for (const json& page : pages) {
+            if (!page.value("merged", false) &&
+                VerdictOf(page.value("verdict", json())) == EReportVerdict::Fail) {
+                failing += (failing.empty() ? "" : ", ") + Str(page.value("name", json()));
+            }
+        }
+        if (!failing.empty()) {
+            banner += " — failing logs: " + failing;
+        }
     } else if (!doc.value("scanned", false)) {
         banner += ": nothing was scanned";
     }
