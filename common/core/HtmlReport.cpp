@@ -35,7 +35,7 @@ th { background: #EEF0E0; }
 .fail { background: #F8C8C8; color: #8A0A0A; }
 .none { background: #E8E8E8; color: #404040; }
 .chart { overflow-x: auto; margin: 6px 0 12px 0; }
-.chart svg { max-width: 100%; height: auto; }
+.chart svg { display: block; }
 .digest { font-family: "DejaVu Sans Mono", monospace; font-size: 12px; word-break: break-all; }
 .num { text-align: right; }
 @media print {
@@ -43,6 +43,7 @@ th { background: #EEF0E0; }
   body { margin: 0; font-size: 10pt; }
   h2 { break-after: avoid; }
   .chart { overflow: visible; break-inside: avoid; }
+  .chart svg { max-width: 100%; height: auto; }
   .banner, .word, th, .facts td:first-child { -webkit-print-color-adjust: exact;
                                               print-color-adjust: exact; }
   .chart svg { -webkit-print-color-adjust: exact; print-color-adjust: exact; }
