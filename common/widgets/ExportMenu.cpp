@@ -5,8 +5,14 @@
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
+#include <QAbstractItemView>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTextEdit>
 
 namespace {
 
@@ -29,6 +35,64 @@ QString SuggestedName(const QString& title, const QString& extension) {
 }
 
 } // namespace
+
+namespace {
+
+void AppendFormText(const QWidget& widget, QStringList& lines) {
+    if (const auto* label = qobject_cast<const QLabel*>(&widget)) {
+        if (!label->text().isEmpty()) {
+            lines << label->text();
+        }
+        return;
+    }
+    if (const auto* edit = qobject_cast<const QLineEdit*>(&widget)) {
+        lines << edit->text();
+        return;
+    }
+    if (const auto* text = qobject_cast<const QTextEdit*>(&widget)) {
+        lines << text->toPlainText();
+        return;
+    }
+    if (const auto* check = qobject_cast<const QCheckBox*>(&widget)) {
+        lines << (check->isChecked() ? QStringLiteral("[x] ") : QStringLiteral("[ ] ")) +
+                     check->text();
+        return;
+    }
+    if (const auto* view = qobject_cast<const QAbstractItemView*>(&widget)) {
+        const QAbstractItemModel* model = view->model();
+        if (model == nullptr) {
+            return;
+        }
+        QStringList heading;
+        for (int c = 0; c < model->columnCount(); ++c) {
+            heading << model->headerData(c, Qt::Horizontal).toString();
+        }
+        lines << heading.join(QLatin1Char('\t'));
+        for (int r = 0; r < model->rowCount(); ++r) {
+            QStringList row;
+            for (int c = 0; c < model->columnCount(); ++c) {
+                row << model->index(r, c).data().toString();
+            }
+            lines << row.join(QLatin1Char('\t'));
+        }
+        return;
+    }
+    for (const QObject* child : widget.children()) {
+        const auto* childWidget = qobject_cast<const QWidget*>(child);
+        if (childWidget != nullptr && !childWidget->isHidden() &&
+            qobject_cast<const QHeaderView*>(childWidget) == nullptr) {
+            AppendFormText(*childWidget, lines);
+        }
+    }
+}
+
+} // namespace
+
+QString WidgetFormText(const QWidget& form) {
+    QStringList lines;
+    AppendFormText(form, lines);
+    return lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
 
 CChartTable GridChartTable(const CGridCtrl& grid, const QString& title) {
     CChartTable table(grid.GetRowCount(), grid.GetColumnCount());

@@ -19,6 +19,10 @@ class CGridCtrl;
 /// The cells of grid as a chart table: texts, and the colours the cells have of their own.
 [[nodiscard]] CChartTable GridChartTable(const CGridCtrl& grid, const QString& title);
 
+/// What a result panel or form shows, as lines of text: its labels and boxes in layout
+/// order, and each list's heading and rows with tabs between the columns.
+[[nodiscard]] QString WidgetFormText(const QWidget& form);
+
 class CExportMenu : public QMenu {
     Q_OBJECT
 public:

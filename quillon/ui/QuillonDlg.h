@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ExportMenu.h"
 #include "PromptDlg.h"
 #include "QuillonSession.h"
 #include "SerialPortSetDlg.h"
@@ -102,6 +103,8 @@ public:
         return m_arrCaptures[size_t(set)];
     }
     [[nodiscard]] QAction* UartAction(const QString& text) const;
+    /// File ▸ Export.
+    [[nodiscard]] CExportMenu* ExportMenu() const { return m_pExportMenu; }
     /// The sort mode of the selected sort box entry (2 when none is selected).
     [[nodiscard]] int SortMode() const;
 
@@ -121,6 +124,10 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    /// Where File ▸ Export takes the chart, the result and the report from.
+    [[nodiscard]] CExportMenu::SSources ExportSources();
+    bool WriteWindowReport(const QString& folder, std::string& error);
+
     void BuildControls();
     void LoadSettings();
     void SaveSettings();
@@ -145,6 +152,7 @@ private:
     int m_nEmmcPanelType = -1; ///< the flavour whose fields the eMMC panel holds
     QWidget* m_pChartArea = nullptr;
     QTabWidget* m_pTabs = nullptr;
+    CExportMenu* m_pExportMenu = nullptr;
     QCheckBox* m_pCheckLog = nullptr;
     QComboBox* m_pSort = nullptr;
     QPushButton* m_pChartMax = nullptr;
