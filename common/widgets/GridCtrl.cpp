@@ -714,8 +714,33 @@ void CGridCtrl::paintEvent(QPaintEvent* event) {
                      QRectF(QPointF(dirty.topLeft()) * dpr, QSizeF(dirty.size()) * dpr));
 }
 
-void CGridCtrl::Render(QPainter& painter, const QRect& dirtyIn) {
+QImage CGridCtrl::RenderWhole(long long maxPixels) {
+    const int width = m_geometry.GetTotalWidth();
+    const int height = m_geometry.GetTotalHeight();
+    if (width <= 0 || height <= 0 || static_cast<long long>(width) * height > maxPixels) {
+        return QImage();
+    }
+    QImage image(width, height, QImage::Format_RGB32);
+    const int scrollX = m_geometry.GetScrollX();
+    const int scrollY = m_geometry.GetScrollY();
+    // The viewport is made as large as the grid for one paint, then put back as it was.
+    m_geometry.SetViewportSize(width, height);
+    m_geometry.SetScrollPos(0, 0);
+    m_bRenderingWhole = true;
+    {
+        QPainter painter(&image);
+        Render(painter, QRect(0, 0, width, height));
+    }
+    m_bRenderingWhole = false;
     m_geometry.SetViewportSize(viewport()->width(), viewport()->height());
+    m_geometry.SetScrollPos(scrollX, scrollY);
+    return image;
+}
+
+void CGridCtrl::Render(QPainter& painter, const QRect& dirtyIn) {
+    if (!m_bRenderingWhole) {
+        m_geometry.SetViewportSize(viewport()->width(), viewport()->height());
+    }
     const QRect view(0, 0, m_geometry.GetViewportWidth(), m_geometry.GetViewportHeight());
     const QRect dirty = dirtyIn.intersected(view);
     m_nPaintedCells = 0;

@@ -176,6 +176,9 @@ public:
     }
     /// Paints the part dirty of the grid, in viewport coordinates, with painter.
     void Render(QPainter& painter, const QRect& dirty);
+    /// The whole grid at its current zoom, every row and column and not only what is in
+    /// view; a null image when it is empty or larger than maxPixels.
+    [[nodiscard]] QImage RenderWhole(long long maxPixels);
     /// Prints every cell on pages with the "Page %d of %d" footer; returns the number of pages,
     /// 0 when nothing could be printed.
     int Print(QPrinter& printer);
@@ -243,6 +246,7 @@ private:
     void RenderArea(QPainter& painter, const QRect& clip, int firstRow, int lastRow, int firstCol,
                     int lastCol, std::vector<QLine>& lines);
     void InvalidateCellRect(int row, int col);
+    bool m_bRenderingWhole = false; ///< RenderWhole has set the viewport to the whole grid
 
     CGridGeometry m_geometry;
     CGridCellStore m_store;

@@ -1,9 +1,11 @@
 #include "QuillonCli.h"
 
 #include "AnalyzerSettings.h"
+#include "LogRead.h"
 #include "ProductFiles.h"
 #include "ProductVersion.h"
 #include "ProgramLocation.h"
+#include "QuillonReport.h"
 #include "ReadablePath.h"
 #include "SettingsFile.h"
 #include "SpLog.h"
@@ -95,6 +97,9 @@ std::optional<SAnalyseOptions> ParseAnalyseArgs(int argc, const char* const* arg
     analyse->add_option("--answer", answer, "answer to every Yes/No question (default no)")
         ->check(CLI::IsMember({"yes", "no"}));
     analyse->add_flag("--json", json, "print one JSON document instead of the text report");
+    std::string report;
+    analyse->add_option("--report", report,
+                        "also write DIR/report.html, one CSV per page and the JSON document");
 
     try {
         app.parse(argc, argv);
@@ -129,6 +134,9 @@ std::optional<SAnalyseOptions> ParseAnalyseArgs(int argc, const char* const* arg
     }
     options.m_bAnswerYes = answer == "yes";
     options.m_bJson = json;
+    if (analyse->count("--report") != 0) {
+        options.m_strReport = PathToWide(report);
+    }
     exitCode = 0;
     return options;
 }
@@ -248,6 +256,16 @@ int RunQuillonCli(int argc, const char* const* argv) {
         return kExitUsage;
     }
 
+    // The report folder is made before anything is analysed, so a wrong one costs no scan.
+    if (options->m_strReport) {
+        if (const std::string problem = PrepareReportFolder(WideToPath(*options->m_strReport));
+            !problem.empty()) {
+            WriteStderr("quillon-cli: report folder: " + problem + "\n");
+            return kExitUsage;
+        }
+    }
+    const std::string startTime = ReportTimestamp();
+
     // The batch program reads the product's settings file, not one named after itself.
     const SProductFiles files = QuillonFiles();
     // First start of an installed program: the user's folders and settings file (also
@@ -270,13 +288,42 @@ int RunQuillonCli(int argc, const char* const* argv) {
     }
     // The document goes to stdout as it is made; the text report is printed at the end.
     CStdioOutStream out(stdout);
-    std::ostream* json = options->m_bJson ? &out : nullptr;
+    // A report needs the whole document: it is then written to memory first, and printed
+    // from there when --json asks for it too.
+    std::ostringstream reportJson;
+    std::ostream* json =
+        options->m_strReport ? &reportJson : (options->m_bJson ? &out : nullptr);
     const SAnalyseOutput output =
         settingsProblem.empty()
             ? RunAnalyse(*options, prompt, json)
             : RefuseUnreadableSettings(settingsPath, settingsProblem, prompt, json);
     if (!options->m_bJson) {
         WriteStdout(output.m_strText);
+    } else if (options->m_strReport) {
+        WriteStdout(reportJson.str());
+    }
+    if (options->m_strReport) {
+        SReportRun run;
+        run.m_strTool = "quillon-cli";
+        run.m_strProduct = WideToUtf8(productinfo::kProductName) + " " +
+                           WideToUtf8(productinfo::kProductVersion);
+        run.m_strDate = startTime;
+        run.m_strCommand = ReportCommandLine(argc, argv);
+        run.m_vecSettings.push_back(settingsPath);
+        std::vector<std::wstring> logs;
+        if (!options->m_strDirectory.empty() && FindLogFiles(options->m_strDirectory, logs)) {
+            for (const std::wstring& log : logs) {
+                run.m_vecInputs.push_back(WideToPath(log));
+            }
+        }
+        const auto writeJson = [&reportJson](std::ostream& stream) { stream << reportJson.str(); };
+        std::string error;
+        if (!WriteQuillonReport(WideToPath(*options->m_strReport), writeJson, run, error)) {
+            // The verdict stands on stdout; a report that was asked for and is missing is
+            // no success of the run.
+            WriteStderr("quillon-cli: report not written: " + error + "\n");
+            return kExitNoVerdict;
+        }
     }
     return output.m_nExitCode;
 }

@@ -27,6 +27,7 @@ struct SAnalyseOptions {
     bool m_bAnswerYes = false;                 ///< --answer yes|no
     bool m_bJson = false;                      ///< --json
     bool m_bProcessEnds = false; ///< the process ends after the run: memory is left to the exit
+    std::optional<std::wstring> m_strReport;   ///< --report DIR
 };
 
 /// What an analysis produced: the JSON document, the text report and the exit status.

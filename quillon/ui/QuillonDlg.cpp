@@ -4,6 +4,9 @@
 #include "ChildDlgDDRHynix.h"
 #include "ChildDlgEMMC.h"
 #include "DlgAdjustByResolution.h"
+#include "GridCtrl.h"
+#include "HtmlReport.h"
+#include "LogRead.h"
 #include "MFCPageDDR.h"
 #include "MFCPageDDRHynix.h"
 #include "MergePageDlg.h"
@@ -11,6 +14,8 @@
 #include "ProductVersion.h"
 #include "PortDataCollectDlg.h"
 #include "PromptDlg.h"
+#include "QuillonCli.h"
+#include "QuillonReport.h"
 #include "ResultPanelDDR.h"
 #include "SettingsFile.h"
 #include "TextUtil.h"
@@ -121,6 +126,9 @@ void CQuillonDlg::BuildControls() {
     auto* layout = new QVBoxLayout(this);
 
     auto* menuBar = new QMenuBar(this);
+    QMenu* fileMenu = menuBar->addMenu(QStringLiteral("File"));
+    m_pExportMenu = new CExportMenu(ExportSources(), this);
+    fileMenu->addMenu(m_pExportMenu);
     QMenu* logTypeMenu = menuBar->addMenu(QStringLiteral("LogType"));
     for (const SLogTypeEntry& entry : kLogTypeEntries) {
         QAction* action = logTypeMenu->addAction(QString::fromLatin1(entry.m_szText));
@@ -553,6 +561,64 @@ void CQuillonDlg::OnSortChanged(int index) {
     DestroyChartPages();
     m_session.ChangeSort(SortMode());
     BuildChartPages();
+}
+
+CExportMenu::SSources CQuillonDlg::ExportSources() {
+    CExportMenu::SSources sources;
+    sources.m_grid = [this]() -> CGridCtrl* {
+        QWidget* page = m_pTabs->currentWidget();
+        return page != nullptr ? page->findChild<CGridCtrl*>() : nullptr;
+    };
+    sources.m_title = [this]() { return m_pTabs->tabText(m_pTabs->currentIndex()); };
+    sources.m_resultText = [this]() -> QString {
+        // The result panel that is shown: the DDR or Hynix panel, or the eMMC page's values.
+        for (QWidget* panel : {static_cast<QWidget*>(m_pPanelDDR),
+                               static_cast<QWidget*>(m_pPanelHynix),
+                               static_cast<QWidget*>(MergePage())}) {
+            if (panel != nullptr && panel->isVisibleTo(this)) {
+                return WidgetFormText(*panel);
+            }
+        }
+        return QString();
+    };
+    sources.m_report = [this](const QString& folder, std::string& error) {
+        return WriteWindowReport(folder, error);
+    };
+    return sources;
+}
+
+bool CQuillonDlg::WriteWindowReport(const QString& folder, std::string& error) {
+    // The report is the batch program's: the same analysis of the same folder, run again
+    // quietly (questions answered No) so that its document and report match --report.
+    SAnalyseOptions options;
+    options.m_strDirectory = m_pDirectory->text().toStdWString();
+    options.m_nLogType = m_session.LogType();
+    options.m_nSortMode = SortMode();
+    CConsolePrompt quiet(false);
+    quiet.SetEcho(false);
+    SAnalyseOutput output;
+    {
+        CScopedPrompt scope(quiet);
+        output = RunAnalyse(options, quiet);
+    }
+    SReportRun run;
+    run.m_strTool = "Quillon";
+    run.m_strProduct =
+        WideToUtf8(productinfo::kProductName) + " " + WideToUtf8(productinfo::kProductVersion);
+    run.m_strDate = ReportTimestamp();
+    run.m_strCommand = "Quillon: File > Export > Export report of " +
+                       WideToUtf8(options.m_strDirectory);
+    run.m_vecSettings.push_back(GetSettings().Path());
+    std::vector<std::wstring> logs;
+    if (!options.m_strDirectory.empty() && FindLogFiles(options.m_strDirectory, logs)) {
+        for (const std::wstring& log : logs) {
+            run.m_vecInputs.push_back(WideToPath(log));
+        }
+    }
+    const auto writeJson = [&output](std::ostream& out) {
+        out << output.m_doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    };
+    return WriteQuillonReport(WideToPath(folder.toStdWString()), writeJson, run, error);
 }
 
 void CQuillonDlg::OnLogDirectory() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChartCellsDDR.h"
+#include "ExportMenu.h"
 #include "PromptDlg.h"
 #include "QuillonSession.h"
 #include "SerialPortSetDlg.h"
@@ -106,6 +107,8 @@ public:
     /// The chart page of the scan a capture follows ("Live" tab); nullptr before the first.
     [[nodiscard]] CMFCPageDDR* LivePage() const { return m_pLivePage; }
     [[nodiscard]] QAction* UartAction(const QString& text) const;
+    /// File ▸ Export.
+    [[nodiscard]] CExportMenu* ExportMenu() const { return m_pExportMenu; }
     /// The sort mode of the selected sort box entry (2 when none is selected).
     [[nodiscard]] int SortMode() const;
 
@@ -129,6 +132,10 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    /// Where File ▸ Export takes the chart, the result and the report from.
+    [[nodiscard]] CExportMenu::SSources ExportSources();
+    bool WriteWindowReport(const QString& folder, std::string& error);
+
     void BuildControls();
     void LoadSettings();
     void SaveSettings();
@@ -161,6 +168,7 @@ private:
     int m_nEmmcPanelType = -1; ///< the flavour whose fields the eMMC panel holds
     QWidget* m_pChartArea = nullptr;
     QTabWidget* m_pTabs = nullptr;
+    CExportMenu* m_pExportMenu = nullptr;
     QCheckBox* m_pCheckLog = nullptr;
     QComboBox* m_pSort = nullptr;
     QPushButton* m_pChartMax = nullptr;

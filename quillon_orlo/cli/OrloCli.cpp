@@ -2,6 +2,7 @@
 
 #include "JsonStreamWriter.h"
 #include "LogScanOrlo.h"
+#include "OrloReport.h"
 #include "OrloSession.h"
 #include "ScanProgress.h"
 #include "ProductFiles.h"
@@ -145,6 +146,8 @@ std::optional<SOrloCliOptions> ParseOrloCliArgs(const std::vector<std::string>& 
     scan->add_option("--answer", options.strAnswer, "answer to every Yes/No question")
         ->check(CLI::IsMember({"yes", "no"}));
     scan->add_flag("--json", options.bJson, "print one JSON document");
+    scan->add_option("--report", options.report,
+                     "also write DIR/report.html, one CSV per page and the JSON document");
     const SProductFiles files =
         LocateProductFiles({productinfo::kProductNameU8, productinfo::kPackageName});
     app.footer(DescribeProductFiles(files));
@@ -183,6 +186,11 @@ std::optional<SOrloCliOptions> ParseOrloCliArgs(const std::vector<std::string>& 
             return std::nullopt;
         }
     }
+    options.strCommand = "quillon-orlo-cli";
+    for (const std::string& arg : args) {
+        const char* argv[] = {arg.c_str()};
+        options.strCommand += " " + ReportCommandLine(1, argv);
+    }
     exitCode = kExitPass;
     return options;
 }
@@ -203,6 +211,16 @@ int RunOrloScan(const SOrloCliOptions& options, std::ostream& out, std::ostream&
         err << WideToUtf8(echo.str());
         echo.str(std::wstring());
     };
+
+    // The report folder is made before anything is scanned, so a wrong one costs no scan.
+    if (options.report) {
+        if (const std::string problem = PrepareReportFolder(std::filesystem::path(*options.report));
+            !problem.empty()) {
+            err << "quillon-orlo-cli: report folder: " << problem << "\n";
+            return kExitUsage;
+        }
+    }
+    const std::string startTime = ReportTimestamp();
 
     CSettingsFile& settings = GetSettings();
     const std::filesystem::path previousSettings = settings.Path();
@@ -256,7 +274,7 @@ int RunOrloScan(const SOrloCliOptions& options, std::ostream& out, std::ostream&
 
     const OrloPageList* result = session.Result();
     const int exitCode = analysis ? (analysis->m_bPass ? kExitPass : kExitFail) : kExitNoVerdict;
-    if (options.bJson) {
+    const auto writeJson = [&](std::ostream& stream) {
         json doc;
         doc["program"] = "quillon-orlo-cli";
         doc["version"] = U8(productinfo::kProductVersion);
@@ -274,7 +292,7 @@ int RunOrloScan(const SOrloCliOptions& options, std::ostream& out, std::ostream&
                                  {"clk", analysis->m_nClkDrv},      {"clkwr", analysis->m_nClkwr}}
                           : json(nullptr);
         // The pages go out one by one as they are described.
-        CJsonStreamWriter writer(out);
+        CJsonStreamWriter writer(stream);
         writer.Object(doc, {{"pages",
                              [result](CJsonStreamWriter& w) {
                                  w.BeginArray();
@@ -293,12 +311,38 @@ int RunOrloScan(const SOrloCliOptions& options, std::ostream& out, std::ostream&
                                  }
                              }}});
         writer.EndDocument();
+    };
+    // The report is written after the verdict is out; exitCode unless it cannot be written.
+    const auto finish = [&]() -> int {
+        if (!options.report) {
+            return exitCode;
+        }
+        SReportRun run;
+        run.m_strTool = "quillon-orlo-cli";
+        run.m_strProduct = U8(productinfo::kProductName) + " " + U8(productinfo::kProductVersion);
+        run.m_strDate = startTime;
+        run.m_strCommand = options.strCommand;
+        run.m_vecSettings.push_back(settings.Path());
+        for (const std::wstring& file : session.FileList()) {
+            run.m_vecInputs.push_back(WideToPath(file));
+        }
+        std::string error;
+        if (!WriteOrloReport(std::filesystem::path(*options.report), writeJson, session, analysis,
+                             run, error)) {
+            // The verdict stands; a report that was asked for and is missing is no success.
+            err << "quillon-orlo-cli: report not written: " << error << "\n";
+            return kExitNoVerdict;
+        }
         return exitCode;
+    };
+    if (options.bJson) {
+        writeJson(out);
+        return finish();
     }
 
     if (!result) {
         out << "no verdict: " << (settingsOk ? EndWord(end) : "settingsError") << "\n";
-        return exitCode;
+        return finish();
     }
     out << "scanned " << result->PageCount() << " of " << session.FileList().size()
         << " log files (N = " << result->PageCount() << ")\n";
@@ -316,7 +360,7 @@ int RunOrloScan(const SOrloCliOptions& options, std::ostream& out, std::ostream&
             << " ctl=" << analysis->m_nCtl << " clk_drv=" << analysis->m_nClkDrv
             << " clkwr=" << analysis->m_nClkwr << "\n";
     }
-    return exitCode;
+    return finish();
 }
 
 } // namespace orlo

@@ -27,6 +27,8 @@ struct SOrloCliOptions {
     std::optional<std::string> settings;
     std::string strAnswer = "no";
     bool bJson = false;
+    std::optional<std::string> report; ///< --report DIR
+    std::string strCommand;            ///< the command line, for the report
 };
 
 /// Parses the arguments (without the program name) and checks the directories and the

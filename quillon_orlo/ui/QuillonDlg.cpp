@@ -1,8 +1,10 @@
 #include "QuillonDlg.h"
 
 #include "AboutPicture.h"
+#include "GridCtrl.h"
 #include "MFCPageOrlo.h"
 #include "MFCPageOrloMain.h"
+#include "OrloCli.h"
 #include "ProductVersion.h"
 #include "PromptDlg.h"
 #include "SettingsFile.h"
@@ -27,7 +29,9 @@
 #include <QTabBar>
 
 #include <algorithm>
+#include <filesystem>
 #include <initializer_list>
+#include <sstream>
 
 const QString CQuillonDlg::kProfileOrganisation =
     QStringLiteral("Local AppWizard-Generated Applications");
@@ -98,11 +102,59 @@ CQuillonDlg::~CQuillonDlg() {
     DestroyPages();
 }
 
+CExportMenu::SSources CQuillonDlg::ExportSources() {
+    CExportMenu::SSources sources;
+    sources.m_grid = [this]() -> CGridCtrl* {
+        const int index = m_pTabBar != nullptr ? m_pTabBar->currentIndex() : -1;
+        return index >= 0 && index < static_cast<int>(m_pages.size())
+                   ? m_pages[static_cast<size_t>(index)]->Grid()
+                   : nullptr;
+    };
+    sources.m_title = [this]() {
+        return m_pTabBar != nullptr ? m_pTabBar->tabText(m_pTabBar->currentIndex()) : QString();
+    };
+    sources.m_resultText = [this]() {
+        const CMFCPageOrloMain* page = MainPage();
+        return page != nullptr && page->VerdictShown() ? WidgetFormText(*page) : QString();
+    };
+    sources.m_report = [this](const QString& folder, std::string& error) {
+        return WriteWindowReport(folder, error);
+    };
+    return sources;
+}
+
+bool CQuillonDlg::WriteWindowReport(const QString& folder, std::string& error) {
+    // The report is the batch program's: the same scan of the same folders and settings,
+    // run again quietly (questions answered No), so it matches --report.
+    orlo::SOrloCliOptions options;
+    options.strNormal = m_pDirEdit[kNormalRow]->text().toStdString();
+    if (m_pIncludeLow->isChecked()) {
+        options.low = m_pDirEdit[kLowRow]->text().toStdString();
+    }
+    if (m_pIncludeHigh->isChecked()) {
+        options.high = m_pDirEdit[kHighRow]->text().toStdString();
+    }
+    options.settings = GetSettings().Path().string();
+    options.report = folder.toStdString();
+    options.strCommand = "QuillonOrlo: Export > Export report of " + options.strNormal;
+    std::ostringstream out;
+    std::ostringstream err;
+    (void)orlo::RunOrloScan(options, out, err);
+    if (err.str().find("report not written") != std::string::npos ||
+        !std::filesystem::exists(std::filesystem::path(options.report.value()) / "report.html")) {
+        error = err.str().empty() ? std::string("the scan wrote no report") : err.str();
+        return false;
+    }
+    return true;
+}
+
 void CQuillonDlg::CreateControls() {
     m_pMenuBar = new QMenuBar(this);
     QMenu* help = m_pMenuBar->addMenu(QStringLiteral("Help"));
     QAction* about = help->addAction(QStringLiteral("&About Quillon..."));
     connect(about, &QAction::triggered, this, &CQuillonDlg::OnAbout);
+    m_pExportMenu = new CExportMenu(ExportSources(), this);
+    m_pMenuBar->addMenu(m_pExportMenu);
     const int top = m_pMenuBar->sizeHint().height();
     m_pMenuBar->setGeometry(0, 0, kDialogWidth, top);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ExportMenu.h"
 #include "OrloSession.h"
 #include "PromptDlg.h"
 
@@ -73,6 +74,8 @@ public:
     [[nodiscard]] QGroupBox* DirGroup() const { return m_pGroup; }
     [[nodiscard]] QLabel* ClkwrLabel() const { return m_pClkwrLabel; }
     [[nodiscard]] QMenuBar* MenuBar() const { return m_pMenuBar; }
+    /// The menu bar's Export menu.
+    [[nodiscard]] CExportMenu* ExportMenu() const { return m_pExportMenu; }
 
     /// Where page i of the tab control lies in the dialog for a dialog of the given size.
     [[nodiscard]] QRect PageRect(int index, const QSize& dialogSize) const;
@@ -82,6 +85,9 @@ protected:
 
 private:
     void CreateControls();
+    /// Where Export takes the chart, the result and the report from.
+    [[nodiscard]] CExportMenu::SSources ExportSources();
+    bool WriteWindowReport(const QString& folder, std::string& error);
     void LoadProfile();
     void SaveProfile() const;
     void UpdateIncludeState();
@@ -102,6 +108,7 @@ private:
     QSize m_lastSize; // size of the last layout, for the resize deltas
 
     QMenuBar* m_pMenuBar = nullptr;
+    CExportMenu* m_pExportMenu = nullptr;
     QGroupBox* m_pGroup = nullptr;
     QLabel* m_pDirLabel[3] = {};
     QLineEdit* m_pDirEdit[3] = {};

@@ -4,6 +4,7 @@
 #include "FolderWorkflow.h"
 #include "ScanProgress.h"
 #include "ProjectConfig.h"
+#include "SondexReport.h"
 
 #include "ProductFiles.h"
 #include "ProductVersion.h"
@@ -64,6 +65,9 @@ int main(int argc, char** argv) {
     analyse->add_option("--answer", answer, "answer to every Yes/No question (default no)")
         ->check(CLI::IsMember({"yes", "no"}));
     analyse->add_flag("--json", asJson, "print one JSON document instead of the text report");
+    std::string reportDir;
+    analyse->add_option("--report", reportDir,
+                        "also write DIR/report.html, one CSV per table and the JSON document");
     const SProductFiles files =
         LocateProductFiles({productinfo::kProductNameU8, productinfo::kPackageName});
     app.footer(DescribeProductFiles(files));
@@ -80,6 +84,17 @@ int main(int argc, char** argv) {
                   << "')\n";
         return kExitUsage;
     }
+
+    // The report folder is made before anything is analysed, so a wrong one costs no scan.
+    const bool report = analyse->count("--report") != 0;
+    if (report) {
+        if (const std::string problem = PrepareReportFolder(WideToPath(Utf8ToWide(reportDir)));
+            !problem.empty()) {
+            std::cerr << "sondex-cli: report folder: " << problem << "\n";
+            return kExitUsage;
+        }
+    }
+    const std::string startTime = ReportTimestamp();
 
     // First start of an installed program: the user's folders and settings file (also
     // with another settings file named, so the log folder exists).
@@ -147,6 +162,30 @@ int main(int argc, char** argv) {
         WriteJsonReport(std::cout, run, workflow, prompt.Records());
     } else {
         std::cout << BuildTextReport(run, workflow);
+    }
+    if (report) {
+        SReportRun reportRun;
+        reportRun.m_strTool = "sondex-cli";
+        reportRun.m_strProduct =
+            WideToUtf8(productinfo::kProductName) + " " + WideToUtf8(productinfo::kProductVersion);
+        reportRun.m_strDate = startTime;
+        reportRun.m_strCommand = ReportCommandLine(argc, argv);
+        for (const fs::path& file : {run.iniPath, run.datPath}) {
+            if (!file.empty() && fs::exists(file)) {
+                reportRun.m_vecSettings.push_back(file);
+            }
+        }
+        reportRun.m_vecInputs = FindLogFiles(run.folder);
+        const auto writeJson = [&](std::ostream& out) {
+            WriteJsonReport(out, run, workflow, prompt.Records());
+        };
+        std::string error;
+        if (!WriteSondexReport(WideToPath(Utf8ToWide(reportDir)), writeJson, run, workflow,
+                               reportRun, error)) {
+            // The verdict stands; a report that was asked for and is missing is no success.
+            std::cerr << "sondex-cli: report not written: " << error << "\n";
+            return kExitNoVerdict;
+        }
     }
     return run.exitCode;
 }

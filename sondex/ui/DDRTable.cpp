@@ -1,6 +1,7 @@
 #include "DDRTable.h"
 
 #include "GridCtrl.h"
+#include "ScanTableChart.h"
 
 CDDRTable::CDDRTable(const CPinScanTable* table, CGridCtrl* grid)
     : m_pGrid(grid), m_pTable(table), m_nGridRows(table->GetColCount()),
@@ -9,34 +10,17 @@ CDDRTable::CDDRTable(const CPinScanTable* table, CGridCtrl* grid)
       m_nLastColRangeCount(table->GetLastColRangeCount()), m_rowRanges(table->GetRowRanges()),
       m_colRanges(table->GetColRanges()) {}
 
+// The cell rules live in the engine, so the exports draw what this grid shows.
 grid::Colour CellBackground(const CCellList& results) {
-    grid::Colour colour = CDDRTable::kNoResultBk;
-    for (const CLogDataDDR result : results) {
-        if (result.GetState() == CLogDataDDR::kFail) {
-            return CDDRTable::kFailBk;
-        }
-        colour = result.GetColor();
-    }
-    return colour;
+    return ScanCellColour(results);
 }
 
 QString CellText(const CCellList& results, bool statistical) {
-    if (!statistical) {
-        return QString();
-    }
-    int fails = 0;
-    for (const CLogDataDDR result : results) {
-        fails += result.GetState() == CLogDataDDR::kFail ? 1 : 0;
-    }
-    return QString::number(fails);
+    return QString::fromStdWString(ScanCellText(results, statistical));
 }
 
 QString PinNameOf(const CValueRange* range) {
-    if (range == nullptr) {
-        return QString();
-    }
-    const QStringList pieces = QString::fromStdWString(range->GetName()).split(QLatin1Char('_'));
-    return pieces.size() > 1 ? pieces[1] : QString();
+    return QString::fromStdWString(ScanPinName(range));
 }
 
 void CDDRTable::Fill() {

@@ -1,12 +1,14 @@
 #include "MainFrame.h"
 
 #include "ChildFrame.h"
+#include "DDRTable.h"
 #include "ResultFormView.h"
 #include "ResultPane.h"
 #include "SondexView.h"
 
 #include "ProjectConfig.h"
 
+#include "GridCtrl.h"
 #include "ProductVersion.h"
 #include "PromptDlg.h"
 #include "TextUtil.h"
@@ -129,6 +131,33 @@ QStringList CMainFrame::StyleNames() {
     return names;
 }
 
+CExportMenu::SSources CMainFrame::ExportSources() {
+    CExportMenu::SSources sources;
+    sources.m_grid = [this]() -> CGridCtrl* {
+        CChildFrame* frame = ActiveFrame();
+        if (frame == nullptr || !frame->HasView()) {
+            return nullptr;
+        }
+        CGridCtrl* first = nullptr;
+        for (const auto& [index, table] : frame->GetView()->GetTables()) {
+            CGridCtrl* grid = table->GetGrid();
+            if (grid != nullptr && grid->hasFocus()) {
+                return grid;
+            }
+            first = first != nullptr ? first : grid;
+        }
+        return first;
+    };
+    sources.m_title = [this]() {
+        return m_pTabBar != nullptr ? m_pTabBar->tabText(m_pTabBar->currentIndex()) : QString();
+    };
+    sources.m_resultText = [this]() {
+        const CResultFormView* form = ResultForm();
+        return form != nullptr ? WidgetFormText(*form) : QString();
+    };
+    return sources;
+}
+
 void CMainFrame::CreateMenus() {
     m_pFileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     QAction* newAction = m_pFileMenu->addAction(QStringLiteral("&New"));
@@ -139,6 +168,8 @@ void CMainFrame::CreateMenus() {
     openAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     openAction->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     connect(openAction, &QAction::triggered, this, &CMainFrame::OnFileOpen);
+    m_pExportMenu = new CExportMenu(ExportSources(), this);
+    m_pFileMenu->addMenu(m_pExportMenu);
     m_pFileMenu->addSeparator();
     // Recent files go between the two separators; the second shows only when there are any.
     m_pRecentSeparator = m_pFileMenu->addSeparator();

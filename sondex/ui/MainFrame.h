@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ExportMenu.h"
 #include "FolderWorkflow.h"
 
 #include "PromptDlg.h"
@@ -75,6 +76,8 @@ public:
     [[nodiscard]] QAction* SrAction(int sr) const { return m_srActions[static_cast<size_t>(sr)]; }
     [[nodiscard]] QMenu* WindowMenu() const { return m_pWindowMenu; }
     [[nodiscard]] QMenu* FileMenu() const { return m_pFileMenu; }
+    /// File ▸ Export.
+    [[nodiscard]] CExportMenu* ExportMenu() const { return m_pExportMenu; }
     /// The available visual styles, Fusion first; "ApplicationLook" indexes this list.
     [[nodiscard]] static QStringList StyleNames();
 
@@ -84,6 +87,9 @@ protected:
 
 private:
     void CreateMenus();
+    /// Where File ▸ Export takes the chart and the result from: the table grid of the shown
+    /// document that has the focus (else its first table), and the result form.
+    [[nodiscard]] CExportMenu::SSources ExportSources();
     void CreateStatusBar();
     void LoadSettings();
     void AddRecentFile(const QString& path);
@@ -118,6 +124,7 @@ private:
     std::function<QString(const QString&)> m_folderChooser;
     std::array<QAction*, CFolderWorkflow::kSrCount> m_srActions{};
     QMenu* m_pFileMenu = nullptr;
+    CExportMenu* m_pExportMenu = nullptr;
     QAction* m_pRecentSeparator = nullptr; ///< between the recent files and Exit
     QAction* m_pExitAction = nullptr;
     std::vector<QAction*> m_recentActions;

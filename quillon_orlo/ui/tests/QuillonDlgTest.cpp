@@ -389,7 +389,10 @@ TEST_F(CQuillonDlgTest, HelpMenuOffersTheAboutBox) {
             items.push_back(item->text().toStdString());
         }
     }
-    EXPECT_EQ(items, (std::vector<std::string>{"Help", "&About Quillon..."}));
+    EXPECT_EQ(items, (std::vector<std::string>{"Help", "&About Quillon...", "Export",
+                                               "Chart as PNG...", "Chart as SVG...",
+                                               "Cells as CSV...", "Result as text...", "",
+                                               "Export report..."}));
 
     // The item opens the about box modally over the dialog.
     QString opened;

@@ -323,7 +323,7 @@ TEST_F(CSondexWindowTest, RecentFilesAndFolderSurviveARestart) {
     {
         auto frame = MakeFrame();
         EXPECT_TRUE(frame->RecentFiles().isEmpty());
-        EXPECT_EQ(ShownActions(frame->FileMenu()), (QStringList{"&New", "&Open...", "-", "E&xit"}));
+        EXPECT_EQ(ShownActions(frame->FileMenu()), (QStringList{"&New", "&Open...", "Export", "-", "E&xit"}));
         EXPECT_TRUE(frame->ResultForm()->GetFolderText().isEmpty());
         ASSERT_EQ(frame->AnalyzeFolder(Q(folder)), 2);
         ASSERT_TRUE(frame->OpenLogFile(Q(single)));
@@ -342,9 +342,9 @@ TEST_F(CSondexWindowTest, RecentFilesAndFolderSurviveARestart) {
         }
     }
     ASSERT_NE(first, nullptr);
-    // New, Open, a separator, the recent files, a separator, Exit.
+    // New, Open, Export, a separator, the recent files, a separator, Exit.
     EXPECT_EQ(ShownActions(again->FileMenu()),
-              (QStringList{"&New", "&Open...", "-", "&1 " + Q(single), "&2 " + Q(b), "&3 " + Q(a),
+              (QStringList{"&New", "&Open...", "Export", "-", "&1 " + Q(single), "&2 " + Q(b), "&3 " + Q(a),
                            "-", "E&xit"}));
     first->trigger();
     ASSERT_EQ(again->Frames().size(), 1u);

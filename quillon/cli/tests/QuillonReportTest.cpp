@@ -1,0 +1,168 @@
+// quillon-cli --report: the HTML names every page's verdict and reason as --json gives them
+// and every input with the digest sha256sum prints, one CSV per page holds the chart's
+// rows, and a report folder that cannot be made is refused before anything is analysed.
+
+#include "QuillonReport.h"
+
+#include "ChartTable.h"
+#include "WindowsSavedText.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using testsupport::RunCommand;
+
+namespace {
+
+const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon";
+
+std::string Quote(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class QuillonReport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static std::atomic<int> counter{0};
+        m_dir = fs::temp_directory_path() /
+                ("quillon_report_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+    // Runs quillon-cli analyse on a sample folder, with extra arguments; stdout returned.
+    std::string Analyse(const std::string& sample, const std::string& extra, int& exitCode) {
+        return RunCommand(Quote(m_program) + " analyse " + Quote(kSamples / sample) + " " + extra +
+                              " 2>/dev/null",
+                          exitCode);
+    }
+    fs::path m_dir;
+    const fs::path m_program = QUILLON_CLI_PATH;
+};
+
+TEST_F(QuillonReport, VerdictsReasonsAndDigestsOfTheFailingLpddr2Samples) {
+    int jsonExit = -1;
+    const json doc = json::parse(Analyse("lpddr2_fail", "--type lpddr2 --json", jsonExit));
+    int reportExit = -1;
+    const fs::path dir = m_dir / "r";
+    (void)Analyse("lpddr2_fail", "--type lpddr2 --report " + Quote(dir), reportExit);
+    EXPECT_EQ(reportExit, jsonExit) << "--report leaves the exit code alone";
+    EXPECT_EQ(jsonExit, 1);
+    const std::string html = ReadText(dir / "report.html");
+    ASSERT_FALSE(html.empty());
+
+    ASSERT_EQ(doc["pages"].size(), 4u);
+    bool someFail = false;
+    for (const json& page : doc["pages"]) {
+        const json& verdict = page["verdict"];
+        const std::string conclusion = verdict["conclusion"];
+        const std::string word = conclusion == "PASS" ? "pass" : "fail";
+        someFail = someFail || conclusion == "FAIL";
+        const std::string row = "<tr><td>" + XmlEscape(page["name"].get<std::string>()) +
+                                "</td><td class=\"word " + word + "\">" + conclusion +
+                                "</td><td>" + XmlEscape(verdict["reason"].get<std::string>()) +
+                                "</td>";
+        EXPECT_NE(html.find(row), std::string::npos) << row;
+    }
+    EXPECT_TRUE(someFail);
+    EXPECT_NE(html.find("<div class=\"banner fail\">FAIL: " +
+                        XmlEscape(doc["pages"][0]["verdict"]["reason"].get<std::string>())),
+              std::string::npos);
+
+    int sumExit = -1;
+    const std::string sums = RunCommand(
+        "cd " + Quote(kSamples / "lpddr2_fail") + " && sha256sum *.txt", sumExit);
+    ASSERT_EQ(sumExit, 0);
+    std::istringstream lines(sums);
+    std::string digest;
+    std::string name;
+    int files = 0;
+    while (lines >> digest >> name) {
+        EXPECT_NE(html.find(name + "</td><td class=\"num\">" +
+                            std::to_string(fs::file_size(kSamples / "lpddr2_fail" / name)) +
+                            "</td><td class=\"digest\">" + digest + "</td>"),
+                  std::string::npos)
+            << name;
+        ++files;
+    }
+    EXPECT_EQ(files, 3);
+    EXPECT_NE(html.find("quillon-cli analyse"), std::string::npos) << "the command line";
+
+    // The JSON document beside it is the one --json prints.
+    EXPECT_EQ(json::parse(ReadText(dir / "quillon-cli.json"))["pages"], doc["pages"]);
+}
+
+TEST_F(QuillonReport, OneCsvPerPageWithARowPerChartRow) {
+    int exitCode = -1;
+    const json doc = json::parse(Analyse("lpddr2_fail", "--type lpddr2 --json", exitCode));
+    const fs::path dir = m_dir / "r";
+    (void)Analyse("lpddr2_fail", "--type lpddr2 --report " + Quote(dir), exitCode);
+    int index = 0;
+    for (const json& page : doc["pages"]) {
+        const fs::path csv = dir / ReportFileName(index++, page["name"], ".csv");
+        ASSERT_TRUE(fs::exists(csv)) << csv;
+        const std::string text = ReadText(csv);
+        const CChartTable chart = QuillonPageChart(doc, page);
+        EXPECT_EQ(text, ChartCsv(chart));
+        // A header row, then one record per chart row; its letters' colours after the texts.
+        ASSERT_EQ(chart.Rows(), static_cast<int>(page["chart"].size()) + 1);
+        const std::string letters = page["chart"][0];
+        for (size_t col = 0; col < letters.size(); ++col) {
+            const auto& cell = chart.Cell(1, static_cast<int>(col) + 2);
+            EXPECT_EQ(cell.m_nColour.has_value(), letters[col] != '.') << col;
+            if (page["merged"] == true) {
+                EXPECT_EQ(cell.m_strText, page["chartText"][0][col].get<std::string>());
+            }
+        }
+    }
+}
+
+TEST_F(QuillonReport, EmmcChartKeepsEveryCellWithRecords) {
+    int exitCode = -1;
+    const json doc = json::parse(Analyse("emmc_sdr50", "--type emmc-sdr50 --json", exitCode));
+    for (const json& page : doc["pages"]) {
+        const CChartTable chart = QuillonPageChart(doc, page);
+        size_t coloured = 0;
+        for (int r = 0; r < chart.Rows(); ++r) {
+            for (int c = 0; c < chart.Cols(); ++c) {
+                coloured += chart.Cell(r, c).m_nColour ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(coloured, page["cells"].size());
+    }
+    const fs::path dir = m_dir / "e";
+    int reportExit = -1;
+    (void)Analyse("emmc_sdr50", "--type emmc-sdr50 --report " + Quote(dir), reportExit);
+    EXPECT_EQ(reportExit, exitCode);
+    EXPECT_NE(ReadText(dir / "report.html").find("推荐取值"), std::string::npos);
+}
+
+TEST_F(QuillonReport, FolderThatCannotBeMadeIsRefusedFirst) {
+    std::ofstream(m_dir / "plain") << "x";
+    int exitCode = -1;
+    const std::string out = RunCommand(Quote(m_program) + " analyse " +
+                                           Quote(kSamples / "lpddr2_fail") + " --report " +
+                                           Quote(m_dir / "plain" / "r") + " 2>&1",
+                                       exitCode);
+    EXPECT_EQ(exitCode, 64);
+    EXPECT_NE(out.find("report folder"), std::string::npos) << out;
+}
+
+} // namespace

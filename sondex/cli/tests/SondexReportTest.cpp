@@ -1,0 +1,175 @@
+// sondex-cli --report: every log's verdict as --json gives it (with the failing entries as
+// the reason), the statistics verdict, every scan table's grid as CSV, and every log and
+// configuration file with the digest sha256sum prints.
+
+#include "ChartTable.h"
+#include "WindowsSavedText.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using testsupport::RunCommand;
+
+namespace {
+
+const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "sondex";
+
+std::string Quote(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class SondexReport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static std::atomic<int> counter{0};
+        m_dir = fs::temp_directory_path() /
+                ("sondex_report_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+        fs::create_directories(m_dir);
+        m_config = m_dir / "Sondex.ini";
+        fs::copy_file(kSamples / "Sondex.ini", m_config);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+    std::string Analyse(const std::string& extra, int& exitCode) {
+        return RunCommand(std::string("'") + SONDEX_CLI_PATH + "' analyse " +
+                              Quote(kSamples / "logs") + " --config " + Quote(m_config) + " " +
+                              extra + " 2>/dev/null",
+                          exitCode);
+    }
+    fs::path m_dir;
+    fs::path m_config;
+};
+
+TEST_F(SondexReport, VerdictsOfEveryLogAndDigests) {
+    int jsonExit = -1;
+    const json doc = json::parse(Analyse("--json", jsonExit));
+    const fs::path dir = m_dir / "r";
+    int reportExit = -1;
+    (void)Analyse("--report " + Quote(dir), reportExit);
+    EXPECT_EQ(reportExit, jsonExit);
+    const std::string html = ReadText(dir / "report.html");
+    ASSERT_FALSE(html.empty());
+
+    int failed = 0;
+    for (const json& log : doc["logs"]) {
+        ASSERT_TRUE(log["opened"].get<bool>());
+        const bool passed = log["passed"];
+        std::string row = "<tr><td>" + XmlEscape(log["name"].get<std::string>()) +
+                          "</td><td class=\"word " + (passed ? "pass\">Pass" : "fail\">Fail") +
+                          "</td><td>";
+        EXPECT_NE(html.find(row), std::string::npos) << row;
+        failed += passed ? 0 : 1;
+    }
+    EXPECT_GT(failed, 0) << "the samples hold a failing board";
+    const std::string verdict = doc["statistics"]["verdict"];
+    EXPECT_NE(html.find("<tr><td>StatisticalChart</td><td class=\"word " +
+                        std::string(verdict == "Pass" ? "pass" : "fail") + "\">" + verdict),
+              std::string::npos);
+
+    int sumExit = -1;
+    const std::string sums =
+        RunCommand("sha256sum " + Quote(kSamples / "logs") + "/* " + Quote(m_config), sumExit);
+    ASSERT_EQ(sumExit, 0);
+    std::istringstream lines(sums);
+    std::string digest;
+    std::string path;
+    int files = 0;
+    while (lines >> digest >> path) {
+        EXPECT_NE(html.find(XmlEscape(path) + "</td><td class=\"num\">" +
+                            std::to_string(fs::file_size(path)) + "</td><td class=\"digest\">" +
+                            digest + "</td>"),
+                  std::string::npos)
+            << path;
+        ++files;
+    }
+    EXPECT_EQ(files, static_cast<int>(doc["logs"].size()) + 1);
+    EXPECT_EQ(json::parse(ReadText(dir / "sondex-cli.json"))["logs"], doc["logs"]);
+}
+
+// Each table's CSV has one record per grid row (table column), and its data cells are
+// coloured where the document has results: red where a result failed.
+TEST_F(SondexReport, TableCsvFollowsTheCells) {
+    int exitCode = -1;
+    const json doc = json::parse(Analyse("--json", exitCode));
+    const fs::path dir = m_dir / "r";
+    (void)Analyse("--report " + Quote(dir), exitCode);
+    const json& log = doc["logs"][0];
+    const json& table = log["tables"][0];
+    const std::string name = log["name"];
+    const int statisticsTables = static_cast<int>(doc["statistics"]["tables"].size());
+    char prefix[8];
+    std::snprintf(prefix, sizeof prefix, "%02d-", statisticsTables);
+    const std::string csv = ReadText(dir / (prefix + name + "-table0.csv"));
+    std::vector<std::vector<std::string>> records;
+    std::istringstream lines(csv);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        std::vector<std::string> fields;
+        std::istringstream split(line);
+        std::string field;
+        while (std::getline(split, field, ',')) {
+            fields.push_back(field);
+        }
+        if (!line.empty() && line.back() == ',') {
+            fields.emplace_back();
+        }
+        records.push_back(fields);
+    }
+    const int gridRows = table["colCount"];
+    const int gridCols = table["rowCount"];
+    ASSERT_EQ(records.size(), static_cast<size_t>(gridRows));
+    const int nB = table["rowParamCount"];
+    const int nC = table["colParamCount"];
+    int checked = 0;
+    for (const json& cell : table["cells"]) {
+        const int row = cell["col"];
+        const int col = cell["row"];
+        if (row <= nB || col < nC) {
+            continue;
+        }
+        const auto& fields = records[static_cast<size_t>(row)];
+        ASSERT_EQ(fields.size(), static_cast<size_t>(2 * gridCols + 1));
+        bool fail = false;
+        for (const json& state : cell["states"]) {
+            fail = fail || state == 0;
+        }
+        const std::string& colour = fields[static_cast<size_t>(gridCols + 1 + col)];
+        if (fail) {
+            EXPECT_EQ(colour, "#FF0000") << row << "," << col;
+        } else {
+            EXPECT_FALSE(colour.empty()) << row << "," << col;
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 0);
+}
+
+TEST_F(SondexReport, FolderThatCannotBeMadeIsRefusedFirst) {
+    std::ofstream(m_dir / "plain") << "x";
+    int exitCode = -1;
+    (void)Analyse("--report " + Quote(m_dir / "plain" / "r"), exitCode);
+    EXPECT_EQ(exitCode, 64);
+}
+
+} // namespace
