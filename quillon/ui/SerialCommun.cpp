@@ -80,8 +80,8 @@ void CSerialCommun::OnReceive(const char* data, qint64 size) {
             bool first = false;
             {
                 std::lock_guard lock(m_handOverMutex);
-                first = m_strHandOver.empty();
-                m_strHandOver.append(piece);
+                first = m_handOver.empty();
+                m_handOver.emplace_back(piece);
             }
             delivered = true;
             // One hand-over in flight at a time; it takes whatever has joined it by then.
@@ -107,16 +107,25 @@ void CSerialCommun::DeliverWaiting() {
     // At most kHandOverBytes per call, so one call is short and the window's other events
     // (its timers, its repaints) are served between calls while a fast port floods in.
     std::string batch;
+    batch.reserve(kHandOverBytes);
     bool more = false;
     {
         std::lock_guard lock(m_handOverMutex);
-        if (m_strHandOver.size() <= kHandOverBytes) {
-            batch.swap(m_strHandOver);
-        } else {
-            batch.assign(m_strHandOver, 0, kHandOverBytes);
-            m_strHandOver.erase(0, kHandOverBytes);
-            more = true;
+        while (!m_handOver.empty()) {
+            std::string& front = m_handOver.front();
+            const size_t room = kHandOverBytes - batch.size();
+            if (front.size() > room) {
+                if (batch.empty()) {
+                    // A piece larger than one call's share goes in parts.
+                    batch.assign(front, 0, room);
+                    front.erase(0, room);
+                }
+                break;
+            }
+            batch += front;
+            m_handOver.pop_front();
         }
+        more = !m_handOver.empty();
     }
     if (more) {
         QMetaObject::invokeMethod(
@@ -146,7 +155,10 @@ int CSerialCommun::ClosePort() {
         std::string rest;
         {
             std::lock_guard lock(m_handOverMutex);
-            rest.swap(m_strHandOver);
+            for (const std::string& piece : m_handOver) {
+                rest += piece;
+            }
+            m_handOver.clear();
         }
         if (!rest.empty() && m_notify) {
             m_notify(rest.data(), qint64(rest.size()));

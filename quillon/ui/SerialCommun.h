@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <atomic>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -76,8 +77,10 @@ private:
     std::atomic<bool> m_bCaptureFileFailed{false};
     std::unique_ptr<CSerialLink> m_pLink;
     Notify m_notify;
-    std::mutex m_handOverMutex; ///< guards m_strHandOver
-    std::string m_strHandOver;  ///< received, not yet handed to the window
+    std::mutex m_handOverMutex; ///< guards m_handOver
+    /// Received, not yet handed to the window: kept as the pieces arrived, so the reader never
+    /// grows (and copies) one large block while the window waits for the lock.
+    std::deque<std::string> m_handOver;
     /// Queued hand-overs hold it weakly: one still queued when this object goes does nothing.
     std::shared_ptr<int> m_pAlive = std::make_shared<int>(0);
     mutable std::mutex m_mutex; ///< guards the captured text and the capture file
