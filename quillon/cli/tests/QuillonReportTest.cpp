@@ -109,6 +109,20 @@ TEST_F(QuillonReport, VerdictsReasonsAndDigestsOfTheFailingLpddr2Samples) {
     EXPECT_EQ(json::parse(ReadText(dir / "quillon-cli.json"))["pages"], doc["pages"]);
 }
 
+TEST_F(QuillonReport, JsonWithReportPrintsTheDocumentItWritesBeside) {
+    // The document is streamed to stdout without a report; with one it is made once and
+    // goes to both places: the bytes must not differ from a plain --json run.
+    int plainExit = -1;
+    const std::string plain = Analyse("lpddr2_fail", "--type lpddr2 --json", plainExit);
+    int bothExit = -1;
+    const fs::path dir = m_dir / "both";
+    const std::string both =
+        Analyse("lpddr2_fail", "--type lpddr2 --json --report " + Quote(dir), bothExit);
+    EXPECT_EQ(bothExit, plainExit);
+    EXPECT_EQ(both, plain);
+    EXPECT_EQ(ReadText(dir / "quillon-cli.json"), plain);
+}
+
 TEST_F(QuillonReport, OneCsvPerPageWithARowPerChartRow) {
     int exitCode = -1;
     const json doc = json::parse(Analyse("lpddr2_fail", "--type lpddr2 --json", exitCode));
