@@ -209,6 +209,20 @@ bool WriteReportFile(const fs::path& path, const std::string& bytes, std::string
     return true;
 }
 
+bool WriteReportJson(const fs::path& path, const std::function<void(std::ostream&)>& writeJson,
+                     std::string& error) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (out) {
+        writeJson(out);
+        out.flush();
+    }
+    if (!out) {
+        error = "cannot write " + path.string();
+        return false;
+    }
+    return true;
+}
+
 std::string PrepareReportFolder(const fs::path& dir) {
     std::error_code code;
     fs::create_directories(dir, code);

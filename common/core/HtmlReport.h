@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
@@ -83,6 +85,11 @@ void AddRunFiles(CHtmlReport& report, const SReportRun& run);
 
 /// Writes bytes to path (created or replaced); false with the system's reason in error.
 [[nodiscard]] bool WriteReportFile(const std::filesystem::path& path, const std::string& bytes,
+                                   std::string& error);
+
+/// Writes the run's JSON document to path through writeJson; false with a reason in error.
+[[nodiscard]] bool WriteReportJson(const std::filesystem::path& path,
+                                   const std::function<void(std::ostream&)>& writeJson,
                                    std::string& error);
 
 /// Makes dir (and its parents) and checks that a file can be created in it; the reason why

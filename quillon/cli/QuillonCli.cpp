@@ -291,8 +291,12 @@ int RunQuillonCli(int argc, const char* const* argv) {
     // A report needs the whole document: it is then written to memory first, and printed
     // from there when --json asks for it too.
     std::ostringstream reportJson;
-    std::ostream* json =
-        options->m_strReport ? &reportJson : (options->m_bJson ? &out : nullptr);
+    std::ostream* json = nullptr;
+    if (options->m_strReport) {
+        json = &reportJson;
+    } else if (options->m_bJson) {
+        json = &out;
+    }
     const SAnalyseOutput output =
         settingsProblem.empty()
             ? RunAnalyse(*options, prompt, json)

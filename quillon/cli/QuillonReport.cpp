@@ -367,16 +367,8 @@ std::string QuillonReportHtml(const json& doc, const SReportRun& run) {
 bool WriteQuillonReport(const fs::path& dir, const std::function<void(std::ostream&)>& writeJson,
                         const SReportRun& run, std::string& error) {
     const fs::path jsonPath = dir / "quillon-cli.json";
-    {
-        std::ofstream out(jsonPath, std::ios::binary | std::ios::trunc);
-        if (out) {
-            writeJson(out);
-            out.flush();
-        }
-        if (!out) {
-            error = "cannot write " + jsonPath.string();
-            return false;
-        }
+    if (!WriteReportJson(jsonPath, writeJson, error)) {
+        return false;
     }
     json doc;
     try {

@@ -86,14 +86,7 @@ void CSerialCommun::OnReceive(const char* data, qint64 size) {
             delivered = true;
             // One hand-over in flight at a time; it takes whatever has joined it by then.
             if (first) {
-                QMetaObject::invokeMethod(
-                    m_pNotifyWindow,
-                    [this, alive = std::weak_ptr<int>(m_pAlive)] {
-                        if (!alive.expired()) {
-                            DeliverWaiting();
-                        }
-                    },
-                    Qt::QueuedConnection);
+                PostDelivery();
             }
         }
     }
@@ -101,6 +94,18 @@ void CSerialCommun::OnReceive(const char* data, qint64 size) {
     if (!delivered) {
         m_nReceivedBytes += size;
     }
+}
+
+void CSerialCommun::PostDelivery() {
+    // Queued to the window's thread; a call that comes after this object is gone does nothing.
+    QMetaObject::invokeMethod(
+        m_pNotifyWindow,
+        [this, alive = std::weak_ptr<int>(m_pAlive)] {
+            if (!alive.expired()) {
+                DeliverWaiting();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void CSerialCommun::DeliverWaiting() {
@@ -128,14 +133,7 @@ void CSerialCommun::DeliverWaiting() {
         more = !m_handOver.empty();
     }
     if (more) {
-        QMetaObject::invokeMethod(
-            m_pNotifyWindow,
-            [this, alive = std::weak_ptr<int>(m_pAlive)] {
-                if (!alive.expired()) {
-                    DeliverWaiting();
-                }
-            },
-            Qt::QueuedConnection);
+        PostDelivery();
     }
     if (batch.empty()) {
         return;

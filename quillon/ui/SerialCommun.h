@@ -66,7 +66,9 @@ public:
 
 private:
     void OnReceive(const char* data, qint64 size);
-    /// Hands every waiting byte to the window (GUI thread).
+    /// Queues a hand-over of the waiting bytes to the window; DeliverWaiting (GUI thread) hands
+    /// them on, at most kHandOverBytes per call.
+    void PostDelivery();
     void DeliverWaiting();
 
     std::atomic<int> m_nCaptureDisabled{0};

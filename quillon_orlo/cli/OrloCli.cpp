@@ -32,19 +32,6 @@ std::string U8(const std::wstring& text) {
     return WideToUtf8(text);
 }
 
-const char* TemperatureWord(int temperature) {
-    switch (temperature) {
-    case kTemperatureNormal:
-        return "常温";
-    case kTemperatureLow:
-        return "低温";
-    case kTemperatureHigh:
-        return "高温";
-    default:
-        return "-";
-    }
-}
-
 // One page, its combinations written one by one.
 void WritePage(CJsonStreamWriter& writer, const CLogPageOrlo& page) {
     const json head = {{"name", U8(page.Name())}, {"temperature", page.Temperature()}};
@@ -127,6 +114,19 @@ bool CheckNamedDirectory(const char* option, const std::optional<std::string>& d
 }
 
 } // namespace
+
+const char* TemperatureWord(int temperature) {
+    switch (temperature) {
+    case kTemperatureNormal:
+        return "常温";
+    case kTemperatureLow:
+        return "低温";
+    case kTemperatureHigh:
+        return "高温";
+    default:
+        return "-";
+    }
+}
 
 std::optional<SOrloCliOptions> ParseOrloCliArgs(const std::vector<std::string>& args,
                                                 std::ostream& out, std::ostream& err,

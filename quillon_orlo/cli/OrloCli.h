@@ -40,6 +40,9 @@ struct SOrloCliOptions {
 
 /// Runs the scan of parsed options. The report goes to out, (in text mode) every message
 /// to err. Returns the exit code.
+/// "常温", "低温" or "高温" for a page's temperature, "-" for any other value.
+[[nodiscard]] const char* TemperatureWord(int temperature);
+
 int RunOrloScan(const SOrloCliOptions& options, std::ostream& out, std::ostream& err);
 
 /// ParseOrloCliArgs, then RunOrloScan when there is something to run.

@@ -1,5 +1,6 @@
 #include "OrloReport.h"
 
+#include "OrloCli.h"
 #include "OrloPageList.h"
 #include "TextUtil.h"
 
@@ -11,18 +12,6 @@ namespace orlo {
 
 namespace {
 
-std::string TemperatureName(int temperature) {
-    switch (temperature) {
-    case kTemperatureNormal:
-        return "常温";
-    case kTemperatureLow:
-        return "低温";
-    case kTemperatureHigh:
-        return "高温";
-    default:
-        return "-";
-    }
-}
 
 // The pages in tab order: the statistics page first, then the logs.
 std::vector<const CLogPageOrlo*> ReportPages(const OrloPageList& result) {
@@ -96,7 +85,7 @@ std::string OrloReportHtml(const COrloSession& session,
         for (const auto& page : result->Pages()) {
             rows.push_back({WideToUtf8(page->Name()), EReportVerdict::None, "scanned",
                             "judged with all logs on the statistics page",
-                            TemperatureName(page->Temperature()) + ", " +
+                            std::string(TemperatureWord(page->Temperature())) + ", " +
                                 std::to_string(page->Combinations().size()) + " combinations"});
         }
     }
@@ -123,9 +112,9 @@ std::string OrloReportHtml(const COrloSession& session,
         const SOrloMark mark = OrloReportMark(analysis);
         for (const CLogPageOrlo* page : ReportPages(*result)) {
             const bool merged = page == result->Merged();
-            report.AddSection(WideToUtf8(page->Name()) +
-                              (merged ? " (statistics of all logs)"
-                                      : " (" + TemperatureName(page->Temperature()) + ")"));
+            const std::string what = merged ? std::string("statistics of all logs")
+                                            : std::string(TemperatureWord(page->Temperature()));
+            report.AddSection(WideToUtf8(page->Name()) + " (" + what + ")");
             report.AddChart(OrloPageChart(*page, nPages, merged ? mark : SOrloMark()));
         }
     }
@@ -137,16 +126,8 @@ bool WriteOrloReport(const fs::path& dir, const std::function<void(std::ostream&
                      const COrloSession& session, const std::optional<SOrloAnalysis>& analysis,
                      const SReportRun& run, std::string& error) {
     const fs::path jsonPath = dir / "quillon-orlo-cli.json";
-    {
-        std::ofstream out(jsonPath, std::ios::binary | std::ios::trunc);
-        if (out) {
-            writeJson(out);
-            out.flush();
-        }
-        if (!out) {
-            error = "cannot write " + jsonPath.string();
-            return false;
-        }
+    if (!WriteReportJson(jsonPath, writeJson, error)) {
+        return false;
     }
     if (const OrloPageList* result = session.Result()) {
         const int nPages = static_cast<int>(result->PageCount());

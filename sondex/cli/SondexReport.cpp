@@ -163,16 +163,8 @@ bool WriteSondexReport(const fs::path& dir, const std::function<void(std::ostrea
                        const SCliRun& run, const CFolderWorkflow& workflow,
                        const SReportRun& report, std::string& error) {
     const fs::path jsonPath = dir / "sondex-cli.json";
-    {
-        std::ofstream out(jsonPath, std::ios::binary | std::ios::trunc);
-        if (out) {
-            writeJson(out);
-            out.flush();
-        }
-        if (!out) {
-            error = "cannot write " + jsonPath.string();
-            return false;
-        }
+    if (!WriteReportJson(jsonPath, writeJson, error)) {
+        return false;
     }
     int index = 0;
     for (const CLogDocument* document : ReportDocuments(workflow)) {

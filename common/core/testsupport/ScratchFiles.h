@@ -7,12 +7,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -46,6 +49,22 @@ inline std::vector<std::string> FolderNames(const std::filesystem::path& folder)
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+/// The path in single quotes, for a command line run through the shell.
+inline std::string ShellQuote(const std::filesystem::path& path) {
+    return "'" + path.string() + "'";
+}
+
+/// A new empty folder under the temporary folder, named after prefix, this process and a
+/// counter, so tests running side by side never share one.
+inline std::filesystem::path MakeScratchFolder(const std::string& prefix) {
+    static std::atomic<int> counter{0};
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() /
+        (prefix + "_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+    std::filesystem::create_directories(dir);
+    return dir;
 }
 
 } // namespace testsupport

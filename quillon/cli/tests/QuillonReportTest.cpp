@@ -5,6 +5,7 @@
 #include "QuillonReport.h"
 
 #include "ChartTable.h"
+#include "ScratchFiles.h"
 #include "WindowsSavedText.h"
 
 #include <gtest/gtest.h>
@@ -18,39 +19,25 @@
 
 namespace fs = std::filesystem;
 using nlohmann::json;
+using testsupport::GetBytes;
 using testsupport::RunCommand;
+using testsupport::ShellQuote;
 
 namespace {
 
 const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon";
 
-std::string Quote(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class QuillonReport : public ::testing::Test {
 protected:
-    void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("quillon_report_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(m_dir);
-    }
+    void SetUp() override { m_dir = testsupport::MakeScratchFolder("quillon_report"); }
     void TearDown() override {
         std::error_code ec;
         fs::remove_all(m_dir, ec);
     }
     // Runs quillon-cli analyse on a sample folder, with extra arguments; stdout returned.
     std::string Analyse(const std::string& sample, const std::string& extra, int& exitCode) {
-        return RunCommand(Quote(m_program) + " analyse " + Quote(kSamples / sample) + " " + extra +
-                              " 2>/dev/null",
+        return RunCommand(ShellQuote(m_program) + " analyse " + ShellQuote(kSamples / sample) +
+                              " " + extra + " 2>/dev/null",
                           exitCode);
     }
     fs::path m_dir;
@@ -62,10 +49,10 @@ TEST_F(QuillonReport, VerdictsReasonsAndDigestsOfTheFailingLpddr2Samples) {
     const json doc = json::parse(Analyse("lpddr2_fail", "--type lpddr2 --json", jsonExit));
     int reportExit = -1;
     const fs::path dir = m_dir / "r";
-    (void)Analyse("lpddr2_fail", "--type lpddr2 --report " + Quote(dir), reportExit);
+    (void)Analyse("lpddr2_fail", "--type lpddr2 --report " + ShellQuote(dir), reportExit);
     EXPECT_EQ(reportExit, jsonExit) << "--report leaves the exit code alone";
     EXPECT_EQ(jsonExit, 1);
-    const std::string html = ReadText(dir / "report.html");
+    const std::string html = GetBytes(dir / "report.html");
     ASSERT_FALSE(html.empty());
 
     ASSERT_EQ(doc["pages"].size(), 4u);
@@ -76,9 +63,8 @@ TEST_F(QuillonReport, VerdictsReasonsAndDigestsOfTheFailingLpddr2Samples) {
         const std::string word = conclusion == "PASS" ? "pass" : "fail";
         someFail = someFail || conclusion == "FAIL";
         const std::string row = "<tr><td>" + XmlEscape(page["name"].get<std::string>()) +
-                                "</td><td class=\"word " + word + "\">" + conclusion +
-                                "</td><td>" + XmlEscape(verdict["reason"].get<std::string>()) +
-                                "</td>";
+                                "</td><td class=\"word " + word + "\">" + conclusion + "</td><td>" +
+                                XmlEscape(verdict["reason"].get<std::string>()) + "</td>";
         EXPECT_NE(html.find(row), std::string::npos) << row;
     }
     EXPECT_TRUE(someFail);
@@ -87,8 +73,8 @@ TEST_F(QuillonReport, VerdictsReasonsAndDigestsOfTheFailingLpddr2Samples) {
               std::string::npos);
 
     int sumExit = -1;
-    const std::string sums = RunCommand(
-        "cd " + Quote(kSamples / "lpddr2_fail") + " && sha256sum *.txt", sumExit);
+    const std::string sums =
+        RunCommand("cd " + ShellQuote(kSamples / "lpddr2_fail") + " && sha256sum *.txt", sumExit);
     ASSERT_EQ(sumExit, 0);
     std::istringstream lines(sums);
     std::string digest;
@@ -106,7 +92,7 @@ TEST_F(QuillonReport, VerdictsReasonsAndDigestsOfTheFailingLpddr2Samples) {
     EXPECT_NE(html.find("quillon-cli analyse"), std::string::npos) << "the command line";
 
     // The JSON document beside it is the one --json prints.
-    EXPECT_EQ(json::parse(ReadText(dir / "quillon-cli.json"))["pages"], doc["pages"]);
+    EXPECT_EQ(json::parse(GetBytes(dir / "quillon-cli.json"))["pages"], doc["pages"]);
 }
 
 TEST_F(QuillonReport, JsonWithReportPrintsTheDocumentItWritesBeside) {
@@ -117,22 +103,22 @@ TEST_F(QuillonReport, JsonWithReportPrintsTheDocumentItWritesBeside) {
     int bothExit = -1;
     const fs::path dir = m_dir / "both";
     const std::string both =
-        Analyse("lpddr2_fail", "--type lpddr2 --json --report " + Quote(dir), bothExit);
+        Analyse("lpddr2_fail", "--type lpddr2 --json --report " + ShellQuote(dir), bothExit);
     EXPECT_EQ(bothExit, plainExit);
     EXPECT_EQ(both, plain);
-    EXPECT_EQ(ReadText(dir / "quillon-cli.json"), plain);
+    EXPECT_EQ(GetBytes(dir / "quillon-cli.json"), plain);
 }
 
 TEST_F(QuillonReport, OneCsvPerPageWithARowPerChartRow) {
     int exitCode = -1;
     const json doc = json::parse(Analyse("lpddr2_fail", "--type lpddr2 --json", exitCode));
     const fs::path dir = m_dir / "r";
-    (void)Analyse("lpddr2_fail", "--type lpddr2 --report " + Quote(dir), exitCode);
+    (void)Analyse("lpddr2_fail", "--type lpddr2 --report " + ShellQuote(dir), exitCode);
     int index = 0;
     for (const json& page : doc["pages"]) {
         const fs::path csv = dir / ReportFileName(index++, page["name"], ".csv");
         ASSERT_TRUE(fs::exists(csv)) << csv;
-        const std::string text = ReadText(csv);
+        const std::string text = GetBytes(csv);
         const CChartTable chart = QuillonPageChart(doc, page);
         EXPECT_EQ(text, ChartCsv(chart));
         // A header row, then one record per chart row; its letters' colours after the texts.
@@ -163,18 +149,18 @@ TEST_F(QuillonReport, EmmcChartKeepsEveryCellWithRecords) {
     }
     const fs::path dir = m_dir / "e";
     int reportExit = -1;
-    (void)Analyse("emmc_sdr50", "--type emmc-sdr50 --report " + Quote(dir), reportExit);
+    (void)Analyse("emmc_sdr50", "--type emmc-sdr50 --report " + ShellQuote(dir), reportExit);
     EXPECT_EQ(reportExit, exitCode);
-    EXPECT_NE(ReadText(dir / "report.html").find("推荐取值"), std::string::npos);
+    EXPECT_NE(GetBytes(dir / "report.html").find("推荐取值"), std::string::npos);
 }
 
 TEST_F(QuillonReport, FolderThatCannotBeMadeIsRefusedFirst) {
     std::ofstream(m_dir / "plain") << "x";
     int exitCode = -1;
-    const std::string out = RunCommand(Quote(m_program) + " analyse " +
-                                           Quote(kSamples / "lpddr2_fail") + " --report " +
-                                           Quote(m_dir / "plain" / "r") + " 2>&1",
-                                       exitCode);
+    const std::string out =
+        RunCommand(ShellQuote(m_program) + " analyse " + ShellQuote(kSamples / "lpddr2_fail") +
+                       " --report " + ShellQuote(m_dir / "plain" / "r") + " 2>&1",
+                   exitCode);
     EXPECT_EQ(exitCode, 64);
     EXPECT_NE(out.find("report folder"), std::string::npos) << out;
 }

@@ -5,6 +5,7 @@
 #include "OrloReport.h"
 
 #include "OrloCli.h"
+#include "ScratchFiles.h"
 #include "WindowsSavedText.h"
 
 #include <gtest/gtest.h>
@@ -19,41 +20,28 @@
 
 namespace fs = std::filesystem;
 using nlohmann::json;
+using testsupport::GetBytes;
 using testsupport::RunCommand;
+using testsupport::ShellQuote;
 
 namespace {
 
 const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon_orlo";
 
-std::string Quote(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class OrloReport : public ::testing::Test {
 protected:
-    void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("orlo_report_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(m_dir);
-    }
+    void SetUp() override { m_dir = testsupport::MakeScratchFolder("orlo_report"); }
     void TearDown() override {
         std::error_code ec;
         fs::remove_all(m_dir, ec);
     }
     std::string Scan(const std::string& extra, int& exitCode) {
-        return RunCommand(Quote(m_program) + " scan --normal " + Quote(kSamples / "normal") +
-                              " --low " + Quote(kSamples / "low") + " --high " +
-                              Quote(kSamples / "high") + " --settings " +
-                              Quote(kSamples / "QuillonOrlo.ini") + " " + extra + " 2>/dev/null",
-                          exitCode);
+        return RunCommand(
+            ShellQuote(m_program) + " scan --normal " + ShellQuote(kSamples / "normal") +
+                " --low " + ShellQuote(kSamples / "low") + " --high " +
+                ShellQuote(kSamples / "high") + " --settings " +
+                ShellQuote(kSamples / "QuillonOrlo.ini") + " " + extra + " 2>/dev/null",
+            exitCode);
     }
     fs::path m_dir;
     const fs::path m_program = ORLO_CLI_PATH;
@@ -64,15 +52,15 @@ TEST_F(OrloReport, VerdictRecommendedSetAndDigests) {
     const json doc = json::parse(Scan("--json", jsonExit));
     int reportExit = -1;
     const fs::path dir = m_dir / "r";
-    (void)Scan("--report " + Quote(dir), reportExit);
+    (void)Scan("--report " + ShellQuote(dir), reportExit);
     EXPECT_EQ(reportExit, jsonExit);
-    const std::string html = ReadText(dir / "report.html");
+    const std::string html = GetBytes(dir / "report.html");
     ASSERT_FALSE(html.empty());
 
     const bool pass = doc["verdict"]["pass"];
     const std::string word = pass ? "PASS" : "FAIL";
-    EXPECT_NE(html.find("<tr><td>统计图</td><td class=\"word " + std::string(pass ? "pass" : "fail") +
-                        "\">" + word + "</td><td>" +
+    EXPECT_NE(html.find("<tr><td>统计图</td><td class=\"word " +
+                        std::string(pass ? "pass" : "fail") + "\">" + word + "</td><td>" +
                         XmlEscape(doc["verdict"]["reason"].get<std::string>()) + "</td>"),
               std::string::npos);
     if (doc["best"].is_object()) {
@@ -88,11 +76,11 @@ TEST_F(OrloReport, VerdictRecommendedSetAndDigests) {
     }
 
     int sumExit = -1;
-    const std::string sums = RunCommand("sha256sum " + Quote(kSamples / "normal") + "/* " +
-                                            Quote(kSamples / "low") + "/* " +
-                                            Quote(kSamples / "high") + "/* " +
-                                            Quote(kSamples / "QuillonOrlo.ini"),
-                                        sumExit);
+    const std::string sums =
+        RunCommand("sha256sum " + ShellQuote(kSamples / "normal") + "/* " +
+                       ShellQuote(kSamples / "low") + "/* " + ShellQuote(kSamples / "high") +
+                       "/* " + ShellQuote(kSamples / "QuillonOrlo.ini"),
+                   sumExit);
     ASSERT_EQ(sumExit, 0);
     std::istringstream lines(sums);
     std::string digest;
@@ -107,7 +95,7 @@ TEST_F(OrloReport, VerdictRecommendedSetAndDigests) {
         ++files;
     }
     EXPECT_EQ(files, static_cast<int>(doc["fileCount"].get<size_t>()) + 1);
-    EXPECT_EQ(json::parse(ReadText(dir / "quillon-orlo-cli.json"))["merged"], doc["merged"]);
+    EXPECT_EQ(json::parse(GetBytes(dir / "quillon-orlo-cli.json"))["merged"], doc["merged"]);
 }
 
 // The page charts are the window's grid cells: on the statistics page the pass counts of
@@ -116,8 +104,8 @@ TEST_F(OrloReport, StatisticsChartHoldsThePassCounts) {
     int exitCode = -1;
     const json doc = json::parse(Scan("--json", exitCode));
     const fs::path dir = m_dir / "r";
-    (void)Scan("--report " + Quote(dir), exitCode);
-    const std::string csv = ReadText(dir / "00-统计图.csv");
+    (void)Scan("--report " + ShellQuote(dir), exitCode);
+    const std::string csv = GetBytes(dir / "00-统计图.csv");
     std::istringstream lines(csv);
     std::string line;
     std::vector<std::string> records;
@@ -131,8 +119,9 @@ TEST_F(OrloReport, StatisticsChartHoldsThePassCounts) {
     const int nPages = doc["N"];
     int checked = 0;
     for (const json& combination : doc["merged"]["combinations"]) {
-        const int row = 1 + 64 * combination["dqs"].get<int>() + 16 * combination["data"].get<int>() +
-                        4 * combination["ctl"].get<int>() + combination["clk"].get<int>();
+        const int row = 1 + 64 * combination["dqs"].get<int>() +
+                        16 * combination["data"].get<int>() + 4 * combination["ctl"].get<int>() +
+                        combination["clk"].get<int>();
         std::vector<std::string> fields;
         std::istringstream split(records[static_cast<size_t>(row)]);
         std::string field;
@@ -160,7 +149,7 @@ TEST_F(OrloReport, StatisticsChartHoldsThePassCounts) {
 TEST_F(OrloReport, FolderThatCannotBeMadeIsRefusedFirst) {
     std::ofstream(m_dir / "plain") << "x";
     int exitCode = -1;
-    (void)Scan("--report " + Quote(m_dir / "plain" / "r"), exitCode);
+    (void)Scan("--report " + ShellQuote(m_dir / "plain" / "r"), exitCode);
     EXPECT_EQ(exitCode, 64);
 }
 

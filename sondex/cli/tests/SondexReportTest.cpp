@@ -3,6 +3,7 @@
 // configuration file with the digest sha256sum prints.
 
 #include "ChartTable.h"
+#include "ScratchFiles.h"
 #include "WindowsSavedText.h"
 
 #include <gtest/gtest.h>
@@ -17,30 +18,18 @@
 
 namespace fs = std::filesystem;
 using nlohmann::json;
+using testsupport::GetBytes;
 using testsupport::RunCommand;
+using testsupport::ShellQuote;
 
 namespace {
 
 const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "sondex";
 
-std::string Quote(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class SondexReport : public ::testing::Test {
 protected:
     void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("sondex_report_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(m_dir);
+        m_dir = testsupport::MakeScratchFolder("sondex_report");
         m_config = m_dir / "Sondex.ini";
         fs::copy_file(kSamples / "Sondex.ini", m_config);
     }
@@ -50,8 +39,8 @@ protected:
     }
     std::string Analyse(const std::string& extra, int& exitCode) {
         return RunCommand(std::string("'") + SONDEX_CLI_PATH + "' analyse " +
-                              Quote(kSamples / "logs") + " --config " + Quote(m_config) + " " +
-                              extra + " 2>/dev/null",
+                              ShellQuote(kSamples / "logs") + " --config " + ShellQuote(m_config) +
+                              " " + extra + " 2>/dev/null",
                           exitCode);
     }
     fs::path m_dir;
@@ -63,9 +52,9 @@ TEST_F(SondexReport, VerdictsOfEveryLogAndDigests) {
     const json doc = json::parse(Analyse("--json", jsonExit));
     const fs::path dir = m_dir / "r";
     int reportExit = -1;
-    (void)Analyse("--report " + Quote(dir), reportExit);
+    (void)Analyse("--report " + ShellQuote(dir), reportExit);
     EXPECT_EQ(reportExit, jsonExit);
-    const std::string html = ReadText(dir / "report.html");
+    const std::string html = GetBytes(dir / "report.html");
     ASSERT_FALSE(html.empty());
 
     int failed = 0;
@@ -85,8 +74,8 @@ TEST_F(SondexReport, VerdictsOfEveryLogAndDigests) {
               std::string::npos);
 
     int sumExit = -1;
-    const std::string sums =
-        RunCommand("sha256sum " + Quote(kSamples / "logs") + "/* " + Quote(m_config), sumExit);
+    const std::string sums = RunCommand(
+        "sha256sum " + ShellQuote(kSamples / "logs") + "/* " + ShellQuote(m_config), sumExit);
     ASSERT_EQ(sumExit, 0);
     std::istringstream lines(sums);
     std::string digest;
@@ -101,7 +90,7 @@ TEST_F(SondexReport, VerdictsOfEveryLogAndDigests) {
         ++files;
     }
     EXPECT_EQ(files, static_cast<int>(doc["logs"].size()) + 1);
-    EXPECT_EQ(json::parse(ReadText(dir / "sondex-cli.json"))["logs"], doc["logs"]);
+    EXPECT_EQ(json::parse(GetBytes(dir / "sondex-cli.json"))["logs"], doc["logs"]);
 }
 
 // Each table's CSV has one record per grid row (table column), and its data cells are
@@ -110,14 +99,14 @@ TEST_F(SondexReport, TableCsvFollowsTheCells) {
     int exitCode = -1;
     const json doc = json::parse(Analyse("--json", exitCode));
     const fs::path dir = m_dir / "r";
-    (void)Analyse("--report " + Quote(dir), exitCode);
+    (void)Analyse("--report " + ShellQuote(dir), exitCode);
     const json& log = doc["logs"][0];
     const json& table = log["tables"][0];
     const std::string name = log["name"];
     const int statisticsTables = static_cast<int>(doc["statistics"]["tables"].size());
     char prefix[8];
     std::snprintf(prefix, sizeof prefix, "%02d-", statisticsTables);
-    const std::string csv = ReadText(dir / (prefix + name + "-table0.csv"));
+    const std::string csv = GetBytes(dir / (prefix + name + "-table0.csv"));
     std::vector<std::vector<std::string>> records;
     std::istringstream lines(csv);
     std::string line;
@@ -168,7 +157,7 @@ TEST_F(SondexReport, TableCsvFollowsTheCells) {
 TEST_F(SondexReport, FolderThatCannotBeMadeIsRefusedFirst) {
     std::ofstream(m_dir / "plain") << "x";
     int exitCode = -1;
-    (void)Analyse("--report " + Quote(m_dir / "plain" / "r"), exitCode);
+    (void)Analyse("--report " + ShellQuote(m_dir / "plain" / "r"), exitCode);
     EXPECT_EQ(exitCode, 64);
 }
 
