@@ -2,11 +2,10 @@
 
 #include "GridCtrl.h"
 #include "PassShareBar.h"
+#include "PassShareView.h"
 
 #include <QFont>
-#include <QHelpEvent>
 #include <QKeyEvent>
-#include <QToolTip>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -67,16 +66,32 @@ void CMFCPageDDR::Initialise() {
             m_pGrid->GetDefaultCell(fixedRow, fixedCol).SetFont(font);
         }
     }
-    if (m_share && m_chart.IsMergedPage()) {
-        m_pShareBar = new CPassShareBar(this);
-        layout()->addWidget(m_pShareBar);
-        m_bShareView = m_pShareBar->IsShareView();
-        connect(m_pShareBar, &CPassShareBar::ViewChanged, this, &CMFCPageDDR::SetShareView);
-    }
     layout()->addWidget(m_pGrid);
     m_pGrid->viewport()->installEventFilter(this);
     m_pGrid->installEventFilter(this);
     Fill();
+    if (m_share && m_chart.IsMergedPage()) {
+        m_pShareView = new CPassShareView(
+            *m_pGrid,
+            [this](int gridRow, int gridCol) {
+                int row = 0;
+                int col = 0;
+                return DataCell(gridRow, gridCol, row, col) && m_chart.Cell(row, col).m_bHasRecords
+                           ? m_share(row, col)
+                           : SPassShare{};
+            },
+            [this](const std::function<void(int, int)>& visit) {
+                for (int row = 0; row < m_chart.DataRowCount(); ++row) {
+                    for (int col = 0; col < m_chart.DataColCount(); ++col) {
+                        if (m_chart.Cell(row, col).m_bHasRecords) {
+                            visit(GridRow(row, m_nDriveRows), GridCol(col));
+                        }
+                    }
+                }
+            },
+            [this] { PaintStrict(); }, this);
+        static_cast<QBoxLayout*>(layout())->insertWidget(0, m_pShareView->CreateBar(this));
+    }
     // A page built while it is being shown gets its grid's size now, not at the next event.
     layout()->activate();
     if (m_bMaximised) {
@@ -136,7 +151,8 @@ void CMFCPageDDR::Fill() {
         const int title = kHeaderRows + lane * (m_nDriveRows + 1);
         grid.SetRowHeight(title, lane == 0 ? 24 : grid.GetDefaultRowHeight());
     }
-    PaintCells();
+    PaintStrict();
+    grid.Refresh();
 }
 
 void CMFCPageDDR::FillCells() {
@@ -181,37 +197,22 @@ void CMFCPageDDR::RefreshCells() {
     FillCells();
 }
 
-void CMFCPageDDR::PaintCells() {
-    if (m_pGrid == nullptr) {
-        return;
-    }
+void CMFCPageDDR::PaintStrict() {
     CGridCtrl& grid = *m_pGrid;
-    const bool share = m_bShareView && m_share;
     for (int dataRow = 0; dataRow < m_chart.DataRowCount(); ++dataRow) {
         const int row = GridRow(dataRow, m_nDriveRows);
         for (int col = 0; col < m_chart.DataColCount(); ++col) {
-            const SChartCell& cell = m_chart.Cell(dataRow, col);
-            ColorRef colour = cell.m_nColor;
-            if (share && cell.m_bHasRecords) {
-                const SPassShare logs = m_share(dataRow, col);
-                if (logs.m_nLogs > 0) {
-                    colour = PassShareColor(logs.Share());
-                }
-            }
-            grid.SetItemBkColour(row, GridCol(col), colour);
+            grid.SetItemBkColour(row, GridCol(col), m_chart.Cell(dataRow, col).m_nColor);
         }
     }
     // The best runs are marks of the strict view; the pass-share view shows shares only.
-    if (!share) {
-        for (const SBestRunMark& mark : m_vecMarks) {
-            const int row = GridRow(mark.m_nRow, m_nDriveRows);
-            const int col = GridCol(mark.m_nCol);
-            if (grid.IsValid(row, col)) {
-                grid.SetItemBkColour(row, col, mark.m_nColor);
-            }
+    for (const SBestRunMark& mark : m_vecMarks) {
+        const int row = GridRow(mark.m_nRow, m_nDriveRows);
+        const int col = GridCol(mark.m_nCol);
+        if (grid.IsValid(row, col)) {
+            grid.SetItemBkColour(row, col, mark.m_nColor);
         }
     }
-    grid.Refresh();
 }
 
 void CMFCPageDDR::SetShareSource(std::function<SPassShare(int row, int col)> share) {
@@ -219,15 +220,17 @@ void CMFCPageDDR::SetShareSource(std::function<SPassShare(int row, int col)> sha
 }
 
 void CMFCPageDDR::SetShareView(bool share) {
-    if (m_pShareBar != nullptr && m_pShareBar->IsShareView() != share) {
-        m_pShareBar->SetShareView(share); // comes back here through ViewChanged
-        return;
+    if (m_pShareView != nullptr) {
+        m_pShareView->SetShareView(share);
     }
-    if (m_bShareView == share) {
-        return;
-    }
-    m_bShareView = share;
-    PaintCells();
+}
+
+bool CMFCPageDDR::IsShareView() const {
+    return m_pShareView != nullptr && m_pShareView->IsShareView();
+}
+
+CPassShareBar* CMFCPageDDR::ShareBar() const {
+    return m_pShareView != nullptr ? m_pShareView->Bar() : nullptr;
 }
 
 bool CMFCPageDDR::DataCell(int gridRow, int gridCol, int& row, int& col) const {
@@ -245,21 +248,16 @@ bool CMFCPageDDR::DataCell(int gridRow, int gridCol, int& row, int& col) const {
 }
 
 QString CMFCPageDDR::CellToolTip(int gridRow, int gridCol) const {
-    int row = 0;
-    int col = 0;
-    if (!m_share || !m_chart.IsMergedPage() || !DataCell(gridRow, gridCol, row, col) ||
-        !m_chart.Cell(row, col).m_bHasRecords) {
-        return QString();
-    }
-    return PassShareToolTipText(m_share(row, col));
+    return m_pShareView != nullptr ? m_pShareView->ToolTip(gridRow, gridCol) : QString();
 }
 
 void CMFCPageDDR::MarkBestRuns(const std::vector<SBestRunMark>& marks) {
     m_vecMarks = marks;
-    if (m_pGrid == nullptr) {
+    if (m_pGrid == nullptr || IsShareView()) {
         return;
     }
-    PaintCells();
+    PaintStrict();
+    m_pGrid->Refresh();
 }
 
 void CMFCPageDDR::Zoom(int steps) {
@@ -281,18 +279,6 @@ void CMFCPageDDR::Zoom(int steps) {
 
 bool CMFCPageDDR::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Wheel && ZoomOnCtrlWheel(static_cast<QWheelEvent*>(event))) {
-        return true;
-    }
-    if (event->type() == QEvent::ToolTip && m_pGrid != nullptr && watched == m_pGrid->viewport()) {
-        const auto* help = static_cast<QHelpEvent*>(event);
-        const SCellId hit = m_pGrid->Geometry().HitTest(help->pos());
-        const QString text = hit.IsValid() ? CellToolTip(hit.nRow, hit.nCol) : QString();
-        if (text.isEmpty()) {
-            QToolTip::hideText();
-            event->ignore();
-        } else {
-            QToolTip::showText(help->globalPos(), text, m_pGrid->viewport());
-        }
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -11,6 +11,7 @@
 
 class CGridCtrl;
 class CPassShareBar;
+class CPassShareView;
 
 // The DDR chart page: a grid of the page's cells with two header rows (sdll_phs_dly,
 // dqs_step_dly), two header columns (byte lane, drv_stg) and per lane a title row above its
@@ -38,8 +39,8 @@ public:
     void SetShareSource(std::function<SPassShare(int row, int col)> share);
     /// Strict view (false, the default) or pass-share view (true).
     void SetShareView(bool share);
-    [[nodiscard]] bool IsShareView() const { return m_bShareView; }
-    [[nodiscard]] CPassShareBar* ShareBar() const { return m_pShareBar; }
+    [[nodiscard]] bool IsShareView() const;
+    [[nodiscard]] CPassShareBar* ShareBar() const;
     /// The tool tip of a grid cell: the share and the failing logs of a data cell of a
     /// merged page with a share source; empty otherwise.
     [[nodiscard]] QString CellToolTip(int gridRow, int gridCol) const;
@@ -64,9 +65,8 @@ private:
     void Fill();
     /// Header texts and data cells from the chart.
     void FillCells();
-    /// Background colours of the data cells for the current view (strict: the records'
-    /// colours and the best-run marks; pass share: the ramp colour of every cell with records).
-    void PaintCells();
+    /// The strict view's background colours: the records' colours and the best-run marks.
+    void PaintStrict();
     /// The data cell of a grid cell; false for header and title cells.
     [[nodiscard]] bool DataCell(int gridRow, int gridCol, int& row, int& col) const;
 
@@ -80,7 +80,6 @@ private:
     int m_nZoom = 100;
     bool m_bFilling = false;
     std::function<SPassShare(int, int)> m_share;
-    CPassShareBar* m_pShareBar = nullptr;
-    bool m_bShareView = false;
+    CPassShareView* m_pShareView = nullptr; ///< merged page with a share source only
     std::vector<SBestRunMark> m_vecMarks; ///< the marks of the last tab show
 };
