@@ -5,6 +5,7 @@
 #include "OrloReport.h"
 
 #include "OrloCli.h"
+#include "CsvRecords.h"
 #include "ScratchFiles.h"
 #include "WindowsSavedText.h"
 
@@ -21,6 +22,7 @@
 namespace fs = std::filesystem;
 using nlohmann::json;
 using testsupport::GetBytes;
+using testsupport::ParseCsv;
 using testsupport::RunCommand;
 using testsupport::ShellQuote;
 
@@ -106,15 +108,7 @@ TEST_F(OrloReport, StatisticsChartHoldsThePassCounts) {
     const fs::path dir = m_dir / "r";
     (void)Scan("--report " + ShellQuote(dir), exitCode);
     const std::string csv = GetBytes(dir / "00-统计图.csv");
-    std::istringstream lines(csv);
-    std::string line;
-    std::vector<std::string> records;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        records.push_back(line);
-    }
+    const auto records = ParseCsv(csv);
     ASSERT_EQ(records.size(), static_cast<size_t>(orlo::kOrloGridRows));
     const int nPages = doc["N"];
     int checked = 0;
@@ -122,12 +116,7 @@ TEST_F(OrloReport, StatisticsChartHoldsThePassCounts) {
         const int row = 1 + 64 * combination["dqs"].get<int>() +
                         16 * combination["data"].get<int>() + 4 * combination["ctl"].get<int>() +
                         combination["clk"].get<int>();
-        std::vector<std::string> fields;
-        std::istringstream split(records[static_cast<size_t>(row)]);
-        std::string field;
-        while (std::getline(split, field, ',')) {
-            fields.push_back(field);
-        }
+        const std::vector<std::string>& fields = records[static_cast<size_t>(row)];
         ASSERT_GE(fields.size(), static_cast<size_t>(2 * orlo::kOrloGridCols + 1));
         for (int clkwr = 0; clkwr < 32; ++clkwr) {
             const int col = orlo::kOrloFirstClkwrCol + clkwr;

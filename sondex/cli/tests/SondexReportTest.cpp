@@ -3,6 +3,7 @@
 // configuration file with the digest sha256sum prints.
 
 #include "ChartTable.h"
+#include "CsvRecords.h"
 #include "ScratchFiles.h"
 #include "WindowsSavedText.h"
 
@@ -19,6 +20,7 @@
 namespace fs = std::filesystem;
 using nlohmann::json;
 using testsupport::GetBytes;
+using testsupport::ParseCsv;
 using testsupport::RunCommand;
 using testsupport::ShellQuote;
 
@@ -107,24 +109,7 @@ TEST_F(SondexReport, TableCsvFollowsTheCells) {
     char prefix[8];
     std::snprintf(prefix, sizeof prefix, "%02d-", statisticsTables);
     const std::string csv = GetBytes(dir / (prefix + name + "-table0.csv"));
-    std::vector<std::vector<std::string>> records;
-    std::istringstream lines(csv);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        std::vector<std::string> fields;
-        std::istringstream split(line);
-        std::string field;
-        while (std::getline(split, field, ',')) {
-            fields.push_back(field);
-        }
-        if (!line.empty() && line.back() == ',') {
-            fields.emplace_back();
-        }
-        records.push_back(fields);
-    }
+    const auto records = ParseCsv(csv);
     const int gridRows = table["colCount"];
     const int gridCols = table["rowCount"];
     ASSERT_EQ(records.size(), static_cast<size_t>(gridRows));
