@@ -181,21 +181,24 @@ void CLiveScan::Tick() {
                                                            : ELiveScanEnd::Interrupted);
 }
 
+void CLiveScan::EndOrDropScan() {
+    if (m_nDataLines == 0) {
+        // A header and nothing else: no page worth keeping.
+        m_pPage.reset();
+        m_state = EState::Idle;
+        ++m_nGeneration;
+        return;
+    }
+    EndScan(m_state == EState::Closing ? ELiveScanEnd::Complete : ELiveScanEnd::Interrupted);
+}
+
 void CLiveScan::PortClosed() {
     if (m_state != EState::Idle) {
         TakeHeldBlankLines();
         if (!m_strPartial.empty()) {
             AddToScan(m_strPartial);
         }
-        if (m_nDataLines == 0) {
-            // A header and nothing else: no page worth keeping.
-            m_pPage.reset();
-            m_state = EState::Idle;
-            ++m_nGeneration;
-        } else {
-            EndScan(m_state == EState::Closing ? ELiveScanEnd::Complete
-                                               : ELiveScanEnd::Interrupted);
-        }
+        EndOrDropScan();
     }
     m_strPartial.clear();
     m_window.clear();
@@ -232,14 +235,7 @@ void CLiveScan::OnLine(std::string raw) {
     }
     if (line.m_bPlatform) {
         // The board's next banner: this scan is over, and the banner may start the next one.
-        if (m_nDataLines == 0) {
-            m_pPage.reset();
-            m_state = EState::Idle;
-            ++m_nGeneration;
-        } else {
-            EndScan(m_state == EState::Closing ? ELiveScanEnd::Complete
-                                               : ELiveScanEnd::Interrupted);
-        }
+        EndOrDropScan();
         std::vector<std::string> blanks;
         blanks.swap(m_vecHeldBlank);
         for (std::string& blank : blanks) {

@@ -126,6 +126,8 @@ private:
     /// Adds a line's bytes to the scan and places its data lines into the page.
     void AddToScan(const std::string& raw);
     void StartScan(size_t first);
+    /// Ends the scan as complete or interrupted by its state, or drops it when no data line came.
+    void EndOrDropScan();
     void EndScan(ELiveScanEnd end);
     void SaveScan(SLiveScanResult& result) const;
     [[nodiscard]] SLine Describe(std::string raw);
