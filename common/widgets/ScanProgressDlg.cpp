@@ -39,6 +39,9 @@ CScanProgressDlg::~CScanProgressDlg() {
         if (m_pFocus != nullptr) {
             m_pFocus->activateWindow();
             m_pFocus->setFocus(Qt::OtherFocusReason);
+        } else if (parentWidget() != nullptr) {
+            // Shown before the window was first activated (a start-up scan).
+            parentWidget()->window()->activateWindow();
         }
     }
 }

@@ -107,8 +107,10 @@ TEST_F(QuillonProgressTest, SameResultsAndMessagesWithTheDialogAndEveryLogHeardI
     struct SCase {
         int logType;
         const char* sample;
+        bool asks; ///< the scanner asks whether to go on with an incomplete log
     };
-    for (const SCase& c : {SCase{1, "lpddr2_fail"}, SCase{3, "hynix"}, SCase{4, "emmc_sdr50"}}) {
+    for (const SCase& c : {SCase{1, "lpddr2_fail", true}, SCase{3, "hynix", true},
+                           SCase{4, "emmc_sdr50", false}}) {
         // The samples, and one of them cut short: the scan asks whether to go on, half-way.
         const fs::path folder = Scratch(c.sample);
         fs::create_directories(folder);
@@ -131,6 +133,13 @@ TEST_F(QuillonProgressTest, SameResultsAndMessagesWithTheDialogAndEveryLogHeardI
         CProgressListener listener;
         const SWindowState shown = Analyse(c.logType, folder, 0);
         EXPECT_TRUE(plain.analysed) << c.sample;
+        // The question about the log cut short came half-way through the scan.
+        EXPECT_EQ(std::find_if(plain.messages.begin(), plain.messages.end(),
+                               [](const std::wstring& text) {
+                                   return text.find(L"不完整") != std::wstring::npos;
+                               }) != plain.messages.end(),
+                  c.asks)
+            << c.sample;
         EXPECT_FALSE(plain.tabs.empty()) << c.sample;
         EXPECT_TRUE(shown == plain) << c.sample;
         EXPECT_EQ(shown.messages, plain.messages) << c.sample;
