@@ -264,5 +264,8 @@ void AnalyseDDR(const SAnalyseOptions& options, int logType, SAnalyseOutput& out
         {"files", session.FileCount()},
         {"exitCode", output.m_nExitCode}};
     text += summary + "\n";
+    for (const STabResult& tab : results) {
+        output.m_vecChartAxes.push_back(ChartAxes(*tab.m_pChart));
+    }
     WriteAnalyseDocument(output, {PagesMember(results)});
 }

@@ -168,6 +168,9 @@ void AnalyseHynix(const SAnalyseOptions& options, int logType, SAnalyseOutput& o
         {"files", files.size()},
         {"exitCode", output.m_nExitCode}};
     text += summary + "\n";
+    for (const STabResult& tab : tabs) {
+        output.m_vecChartAxes.push_back(ChartAxes(tab.m_chart));
+    }
     WriteAnalyseDocument(output, {{"pages", [&tabs](CJsonStreamWriter& writer) {
                                        writer.BeginArray();
                                        for (const STabResult& tab : tabs) {

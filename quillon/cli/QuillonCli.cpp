@@ -322,7 +322,8 @@ int RunQuillonCli(int argc, const char* const* argv) {
         }
         const auto writeJson = [&reportJson](std::ostream& stream) { stream << reportJson.str(); };
         std::string error;
-        if (!WriteQuillonReport(WideToPath(*options->m_strReport), writeJson, run, error)) {
+        if (!WriteQuillonReport(WideToPath(*options->m_strReport), writeJson, run, error,
+                                output.m_vecChartAxes)) {
             // The verdict stands on stdout; a report that was asked for and is missing is
             // no success of the run.
             WriteStderr("quillon-cli: report not written: " + error + "\n");

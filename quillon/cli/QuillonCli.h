@@ -1,6 +1,7 @@
 #pragma once
 
 #include "JsonStreamWriter.h"
+#include "QuillonReport.h"
 
 #include <nlohmann/json.hpp>
 
@@ -41,6 +42,9 @@ struct SAnalyseOutput {
     std::ostream* m_pJson = nullptr;             ///< where the document goes, or none
     const CConsolePrompt* m_pPrompt = nullptr;   ///< whose records make "messages"
     bool m_bJsonWritten = false;                 ///< the document has been written
+    /// The chart headers of the DDR and Hynix pages, in the document's page order (the
+    /// report labels its charts with them; the document itself does not hold them).
+    std::vector<SChartAxes> m_vecChartAxes;
 };
 
 /// Exit statuses.

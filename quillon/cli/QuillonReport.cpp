@@ -1,5 +1,9 @@
 #include "QuillonReport.h"
 
+#include "ChartCellsDDR.h"
+#include "ChartCellsHynix.h"
+#include "TextUtil.h"
+
 #include <fstream>
 #include <map>
 #include <set>
@@ -42,10 +46,91 @@ bool IsEmmc(const json& doc) {
     return type.is_number_integer() && (type.get<int>() == 4 || type.get<int>() == 5);
 }
 
-// DDR and Hynix: data rows are lane-major over four lanes.
+// The letters and fail counts of data row `row` of a DDR or Hynix page into table row
+// tableRow, from column firstCol on.
+void PutLetterRow(CChartTable& table, const json& page, int row, int tableRow, int firstCol) {
+    const std::string letters = page["chart"][static_cast<size_t>(row)].get<std::string>();
+    for (int col = 0; col < static_cast<int>(letters.size()); ++col) {
+        const char letter = letters[static_cast<size_t>(col)];
+        if (letter == 'G') {
+            table.SetColour(tableRow, col + firstCol, kGreen);
+        } else if (letter == 'R') {
+            table.SetColour(tableRow, col + firstCol, kRed);
+        } else if (letter != '.') {
+            table.SetColour(tableRow, col + firstCol, kOther);
+        }
+    }
+    const json& texts = page.value("chartText", json());
+    if (texts.is_array() && static_cast<size_t>(row) < texts.size()) {
+        const json& line = texts[static_cast<size_t>(row)];
+        for (int col = 0; col < static_cast<int>(line.size()); ++col) {
+            table.SetText(tableRow, col + firstCol, Str(line[static_cast<size_t>(col)]));
+        }
+    }
+}
+
+// DDR and Hynix labelled as the window's chart page: sdll_phs_dly and dqs_step_dly over the
+// columns, then the captions of the row headers as on the page's first title row; the byte
+// lane on a lane's first row and the drive strengths before every row.
+CChartTable AxesChart(const json& page, const SChartAxes& axes) {
+    const int dataRows = static_cast<int>(page["chart"].size());
+    const int dataCols = static_cast<int>(axes.m_vecPhase.size());
+    const int headCols = static_cast<int>(axes.m_vecRowNames.size());
+    constexpr int kHeadRows = 3;
+    CChartTable table(dataRows + kHeadRows, dataCols + headCols);
+    table.SetHeaderRows(kHeadRows);
+    table.SetHeaderCols(headCols);
+    table.SetText(0, 0, "sdll_phs_dly(°)");
+    table.SetText(1, 0, "dqs_step_dly(step)");
+    for (int col = 0; col < headCols; ++col) {
+        table.SetText(2, col, axes.m_vecRowNames[static_cast<size_t>(col)]);
+    }
+    for (int col = 0; col < dataCols; ++col) {
+        table.SetText(0, col + headCols, axes.m_vecPhase[static_cast<size_t>(col)]);
+        table.SetText(1, col + headCols, axes.m_vecStep[static_cast<size_t>(col)]);
+    }
+    for (int row = 0; row < dataRows; ++row) {
+        const std::vector<std::string>& heads = axes.m_vecRows[static_cast<size_t>(row)];
+        for (int col = 0; col < headCols && col < static_cast<int>(heads.size()); ++col) {
+            table.SetText(row + kHeadRows, col, heads[static_cast<size_t>(col)]);
+        }
+        PutLetterRow(table, page, row, row + kHeadRows, headCols);
+    }
+    return table;
+}
+
+// Axes that belong to the page: one row of labels per chart row and one column label per
+// letter.
+bool AxesFit(const json& page, const SChartAxes& axes) {
+    const json& rows = page["chart"];
+    if (axes.m_vecRows.size() != rows.size() || axes.m_vecStep.size() != axes.m_vecPhase.size()) {
+        return false;
+    }
+    for (const json& row : rows) {
+        if (row.get<std::string>().size() > axes.m_vecPhase.size()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string Trimmed(const std::wstring& text) {
+    return WideToUtf8(TrimBlanks(text));
+}
+
+template <class Chart>
+SChartAxes ColumnAxes(const Chart& chart) {
+    SChartAxes axes;
+    for (int col = 0; col < chart.DataColCount(); ++col) {
+        axes.m_vecPhase.push_back(Trimmed(chart.PhaseHeader(col)));
+        axes.m_vecStep.push_back(Trimmed(chart.StepHeader(col)));
+    }
+    return axes;
+}
+
+// DDR and Hynix without axes: data rows are lane-major over four lanes.
 CChartTable LetterChart(const json& page) {
     const json& rows = page["chart"];
-    const json& texts = page.value("chartText", json());
     const int dataRows = static_cast<int>(rows.size());
     int dataCols = 0;
     for (const json& row : rows) {
@@ -65,23 +150,7 @@ CChartTable LetterChart(const json& page) {
             table.SetText(row + 1, 0, std::to_string(row / perLane));
         }
         table.SetText(row + 1, 1, std::to_string(perLane > 0 ? row % perLane : row));
-        const std::string letters = rows[static_cast<size_t>(row)].get<std::string>();
-        for (int col = 0; col < static_cast<int>(letters.size()); ++col) {
-            const char letter = letters[static_cast<size_t>(col)];
-            if (letter == 'G') {
-                table.SetColour(row + 1, col + 2, kGreen);
-            } else if (letter == 'R') {
-                table.SetColour(row + 1, col + 2, kRed);
-            } else if (letter != '.') {
-                table.SetColour(row + 1, col + 2, kOther);
-            }
-        }
-        if (texts.is_array() && static_cast<size_t>(row) < texts.size()) {
-            const json& line = texts[static_cast<size_t>(row)];
-            for (int col = 0; col < static_cast<int>(line.size()); ++col) {
-                table.SetText(row + 1, col + 2, Str(line[static_cast<size_t>(col)]));
-            }
-        }
+        PutLetterRow(table, page, row, row + 1, 2);
     }
     return table;
 }
@@ -251,10 +320,36 @@ size_t CellCount(const CChartTable& table) {
 
 } // namespace
 
-CChartTable QuillonPageChart(const json& doc, const json& page) {
+SChartAxes ChartAxes(const CChartCellsDDR& chart) {
+    SChartAxes axes = ColumnAxes(chart);
+    axes.m_vecRowNames = {"Byte", "dev_stg(ohm)"};
+    for (int row = 0; row < chart.DataRowCount(); ++row) {
+        const int perLane = chart.DriveRows();
+        axes.m_vecRows.push_back(
+            {row % perLane == 0 ? Trimmed(CChartCellsDDR::LaneLabel(row / perLane)) : "",
+             Trimmed(chart.DriveLabel(row))});
+    }
+    return axes;
+}
+
+SChartAxes ChartAxes(const CChartCellsHynix& chart) {
+    SChartAxes axes = ColumnAxes(chart);
+    axes.m_vecRowNames = {"Byte", "varro_drv_stg(ohm)", "hynix_drv_stg(ohm)"};
+    for (int row = 0; row < chart.DataRowCount(); ++row) {
+        const int perLane = chart.DriveRows();
+        axes.m_vecRows.push_back(
+            {row % perLane == 0 ? Trimmed(CChartCellsHynix::LaneLabel(row / perLane)) : "",
+             Trimmed(CChartCellsHynix::VarroDriveLabel()),
+             Trimmed(CChartCellsHynix::HynixDriveLabel())});
+    }
+    return axes;
+}
+
+CChartTable QuillonPageChart(const json& doc, const json& page, const SChartAxes* axes) {
     CChartTable table;
     if (page.value("chart", json()).is_array()) {
-        table = LetterChart(page);
+        table = axes != nullptr && AxesFit(page, *axes) ? AxesChart(page, *axes)
+                                                        : LetterChart(page);
     } else if (page.value("cells", json()).is_array()) {
         table = EmmcChart(doc, page);
     }
@@ -262,7 +357,8 @@ CChartTable QuillonPageChart(const json& doc, const json& page) {
     return table;
 }
 
-std::string QuillonReportHtml(const json& doc, const SReportRun& run) {
+std::string QuillonReportHtml(const json& doc, const SReportRun& run,
+                              const std::vector<SChartAxes>& axes) {
     const json& summary = doc.value("summary", json::object());
     const json& pages = doc.value("pages", json::array());
     CHtmlReport report(std::string("Quillon ") + LogTypeName(doc) + " report");
@@ -334,7 +430,9 @@ std::string QuillonReportHtml(const json& doc, const SReportRun& run) {
         } else {
             AddDdrPage(report, page);
         }
-        const CChartTable chart = QuillonPageChart(doc, page);
+        const size_t at = static_cast<size_t>(index - 1);
+        const CChartTable chart =
+            QuillonPageChart(doc, page, at < axes.size() ? &axes[at] : nullptr);
         if (CellCount(chart) > kMaxDrawnCells) {
             report.AddParagraph("chart of " + std::to_string(chart.Rows()) + " x " +
                                 std::to_string(chart.Cols()) +
@@ -365,7 +463,8 @@ std::string QuillonReportHtml(const json& doc, const SReportRun& run) {
 }
 
 bool WriteQuillonReport(const fs::path& dir, const std::function<void(std::ostream&)>& writeJson,
-                        const SReportRun& run, std::string& error) {
+                        const SReportRun& run, std::string& error,
+                        const std::vector<SChartAxes>& axes) {
     const fs::path jsonPath = dir / "quillon-cli.json";
     if (!WriteReportJson(jsonPath, writeJson, error)) {
         return false;
@@ -380,11 +479,13 @@ bool WriteQuillonReport(const fs::path& dir, const std::function<void(std::ostre
     }
     int index = 0;
     for (const json& page : doc.value("pages", json::array())) {
-        const CChartTable chart = QuillonPageChart(doc, page);
+        const size_t at = static_cast<size_t>(index);
+        const CChartTable chart =
+            QuillonPageChart(doc, page, at < axes.size() ? &axes[at] : nullptr);
         const fs::path csv = dir / ReportFileName(index++, Str(page.value("name", json())), ".csv");
         if (!WriteReportFile(csv, ChartCsv(chart), error)) {
             return false;
         }
     }
-    return WriteReportFile(dir / "report.html", QuillonReportHtml(doc, run), error);
+    return WriteReportFile(dir / "report.html", QuillonReportHtml(doc, run, axes), error);
 }

@@ -435,6 +435,9 @@ void CQuillonDlg::AttachShareSource(CMFCPageDDR& page, const SQuillonTab& tab) {
 }
 
 bool CQuillonDlg::OnAnalyse() {
+    if (CScanProgressDlg::IsRunning()) {
+        return false; // reached through the repaints of a running scan
+    }
     if (m_pNotice) {
         delete m_pNotice.data();
     }
@@ -447,7 +450,11 @@ bool CQuillonDlg::OnAnalyse() {
         DestroyChartPages();
         m_pTabs->hide();
     }
-    const EQuillonAnalyseEnd end = m_session.Analyse(directory, SortMode());
+    EQuillonAnalyseEnd end = EQuillonAnalyseEnd::DirEmpty;
+    {
+        CScanProgressDlg progress(this, m_nProgressDelayMs);
+        end = m_session.Analyse(directory, SortMode(), progress.Callback());
+    }
     if (end == EQuillonAnalyseEnd::DirEmpty) {
         m_pDirectory->setFocus();
         return false;
@@ -618,7 +625,8 @@ bool CQuillonDlg::WriteWindowReport(const QString& folder, std::string& error) {
     const auto writeJson = [&output](std::ostream& out) {
         out << output.m_doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     };
-    return WriteQuillonReport(WideToPath(folder.toStdWString()), writeJson, run, error);
+    return WriteQuillonReport(WideToPath(folder.toStdWString()), writeJson, run, error,
+                              output.m_vecChartAxes);
 }
 
 void CQuillonDlg::OnLogDirectory() {

@@ -4,6 +4,7 @@
 #include "ExportMenu.h"
 #include "PromptDlg.h"
 #include "QuillonSession.h"
+#include "ScanProgressDlg.h"
 #include "SerialPortSetDlg.h"
 
 #include <QDialog>
@@ -121,6 +122,8 @@ public:
     /// Replaces how the serial settings dialog is run (modal by default) and the save dialog.
     void SetPortSettingsRunner(std::function<void(CSerialPortSetDlg&)> runner);
     void SetSaveChooser(std::function<QString(const QString& start)> f);
+    /// How long Analyse scans before its progress dialog shows (see CScanProgressDlg).
+    void SetProgressDelay(int delayMs) { m_nProgressDelayMs = delayMs; }
 
 signals:
     /// The Live tab's chart shows dataLines data lines of the scan (after a repaint).
@@ -177,6 +180,7 @@ private:
     std::vector<QWidget*> m_vecChartPages;
     QPointer<CPromptDlg> m_pNotice;
     bool m_bBuildingTabs = false;
+    int m_nProgressDelayMs = CScanProgressDlg::ConfiguredDelayMs();
 
     std::function<void(CMFCPageDDR&)> m_chartMaxRunner;
     std::function<void(CMFCPageEMMC&)> m_emmcChartMaxRunner;

@@ -294,6 +294,9 @@ void CQuillonDlg::OnAbout() {
 }
 
 void CQuillonDlg::OnScan() {
+    if (CScanProgressDlg::IsRunning()) {
+        return; // reached through the repaints of a running scan
+    }
     if (m_pNotice) {
         delete m_pNotice.data();
     }
@@ -311,7 +314,11 @@ void CQuillonDlg::OnScan() {
     if (!request.m_strNormalDir.empty()) {
         DestroyPages();
     }
-    const orlo::EOrloScanEnd end = m_session.Scan(request);
+    orlo::EOrloScanEnd end = orlo::EOrloScanEnd::NormalDirEmpty;
+    {
+        CScanProgressDlg progress(this, m_nProgressDelayMs);
+        end = m_session.Scan(request, progress.Callback());
+    }
     QLineEdit* focusBox = nullptr;
     switch (end) {
     case orlo::EOrloScanEnd::NormalDirEmpty:

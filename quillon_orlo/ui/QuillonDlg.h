@@ -3,6 +3,7 @@
 #include "ExportMenu.h"
 #include "OrloSession.h"
 #include "PromptDlg.h"
+#include "ScanProgressDlg.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -52,6 +53,8 @@ public:
     /// Fills the boxes from the command line: a given low or high directory ticks its box.
     void SetDirectories(const QString& normal, const QString& low, const QString& high);
     void SetFolderChooser(FolderChooser chooser) { m_folderChooser = std::move(chooser); }
+    /// How long Scan runs before its progress dialog shows (see CScanProgressDlg).
+    void SetProgressDelay(int delayMs) { m_nProgressDelayMs = delayMs; }
 
     // What the dialog holds.
     [[nodiscard]] const orlo::COrloSession& Session() const { return m_session; }
@@ -101,6 +104,7 @@ private:
     std::vector<CMFCPageOrlo*> m_pages; // children of the dialog, in tab order
     QPointer<CPromptDlg> m_pNotice;
     FolderChooser m_folderChooser;
+    int m_nProgressDelayMs = CScanProgressDlg::ConfiguredDelayMs();
     // Stored and restored, shown nowhere.
     QString m_strNormalThreshold = QStringLiteral("70");
     QString m_strLowThreshold = QStringLiteral("70");

@@ -24,9 +24,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kExitPass = 0;
-constexpr int kExitFail = 1;
-constexpr int kExitNoVerdict = 2;
+constexpr int kExitPass = kSondexExitPass;
+constexpr int kExitNoVerdict = kSondexExitNoVerdict;
 constexpr int kExitUsage = 64;
 
 bool ParseSrList(const std::string& text, std::vector<int32_t>& out) {
@@ -126,31 +125,9 @@ int main(int argc, char** argv) {
     CScopedProjectConfig configScope(config);
 
     run.folder = WideToPath(Utf8ToWide(folder));
-    run.logFiles = FindLogFiles(run.folder).size();
     CFolderWorkflow workflow;
-    for (int sr = 0; sr < CFolderWorkflow::kSrCount; ++sr) {
-        workflow.SetSrSelected(sr, std::find(run.selectedSr.begin(), run.selectedSr.end(), sr) !=
-                                       run.selectedSr.end());
-    }
-    const int opened = workflow.AnalyzeFolder(run.folder, CTerminalProgress().Callback());
+    const int opened = AnalyseSondexFolder(run, workflow, CTerminalProgress().Callback());
     CLogDocument* stats = workflow.GetStatisticsDocument();
-    if (stats) {
-        // As the statistics document's frame becomes active after a folder analysis.
-        workflow.Activate(stats);
-        run.verdict = workflow.GetResultForm().GetVerdictText();
-    }
-    bool abandoned = false;
-    for (const auto& record : workflow.GetOpenRecords()) {
-        abandoned = abandoned || !record.opened;
-    }
-    // The exit status follows the folder's verdict (every log opened and none failed), not
-    // the form's verdict text: the form shows "Fail" for a statistics document without
-    // result entries even when every log passed.
-    if (!run.configLoaded || opened == 0 || abandoned || !stats) {
-        run.exitCode = kExitNoVerdict;
-    } else {
-        run.exitCode = workflow.IsAllPassed() ? kExitPass : kExitFail;
-    }
     if (run.exitCode == kExitPass && stats->GetResults().empty()) {
         std::cerr << "sondex-cli: warning: every log passed, but no pass width was judged "
                      "(no minimum pass width for the logs' clock or no selected SR value)\n";
@@ -170,18 +147,9 @@ int main(int argc, char** argv) {
             WideToUtf8(productinfo::kProductName) + " " + WideToUtf8(productinfo::kProductVersion);
         reportRun.m_strDate = startTime;
         reportRun.m_strCommand = ReportCommandLine(argc, argv);
-        for (const fs::path& file : {run.iniPath, run.datPath}) {
-            if (!file.empty() && fs::exists(file)) {
-                reportRun.m_vecSettings.push_back(file);
-            }
-        }
-        reportRun.m_vecInputs = FindLogFiles(run.folder);
-        const auto writeJson = [&](std::ostream& out) {
-            WriteJsonReport(out, run, workflow, prompt.Records());
-        };
         std::string error;
-        if (!WriteSondexReport(WideToPath(Utf8ToWide(reportDir)), writeJson, run, workflow,
-                               reportRun, error)) {
+        if (!WriteSondexRunReport(WideToPath(Utf8ToWide(reportDir)), run, workflow,
+                                  prompt.Records(), reportRun, error)) {
             // The verdict stands; a report that was asked for and is missing is no success.
             std::cerr << "sondex-cli: report not written: " << error << "\n";
             return kExitNoVerdict;

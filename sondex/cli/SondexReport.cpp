@@ -1,10 +1,12 @@
 #include "SondexReport.h"
 
+#include "ProjectConfig.h"
 #include "ResultForm.h"
 #include "ScanLogData.h"
 #include "ScanTableChart.h"
 #include "TextUtil.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace fs = std::filesystem;
@@ -178,4 +180,70 @@ bool WriteSondexReport(const fs::path& dir, const std::function<void(std::ostrea
         }
     }
     return WriteReportFile(dir / "report.html", SondexReportHtml(run, workflow, report), error);
+}
+
+int AnalyseSondexFolder(SCliRun& run, CFolderWorkflow& workflow, const ScanProgressFn& progress) {
+    run.logFiles = FindLogFiles(run.folder).size();
+    for (int sr = 0; sr < CFolderWorkflow::kSrCount; ++sr) {
+        workflow.SetSrSelected(sr, std::find(run.selectedSr.begin(), run.selectedSr.end(), sr) !=
+                                       run.selectedSr.end());
+    }
+    const int opened = workflow.AnalyzeFolder(run.folder, progress);
+    CLogDocument* stats = workflow.GetStatisticsDocument();
+    if (stats) {
+        // As the statistics document's frame becomes active after a folder analysis.
+        workflow.Activate(stats);
+        run.verdict = workflow.GetResultForm().GetVerdictText();
+    }
+    bool abandoned = false;
+    for (const auto& record : workflow.GetOpenRecords()) {
+        abandoned = abandoned || !record.opened;
+    }
+    // The exit status follows the folder's verdict (every log opened and none failed), not
+    // the form's verdict text: the form shows "Fail" for a statistics document without
+    // result entries even when every log passed.
+    if (!run.configLoaded || opened == 0 || abandoned || !stats) {
+        run.exitCode = kSondexExitNoVerdict;
+    } else {
+        run.exitCode = workflow.IsAllPassed() ? kSondexExitPass : kSondexExitFail;
+    }
+    return opened;
+}
+
+bool WriteSondexRunReport(const fs::path& dir, const SCliRun& run,
+                          const CFolderWorkflow& workflow,
+                          const std::vector<SPromptRecord>& messages, SReportRun report,
+                          std::string& error) {
+    for (const fs::path& file : {run.iniPath, run.datPath}) {
+        if (!file.empty() && fs::exists(file)) {
+            report.m_vecSettings.push_back(file);
+        }
+    }
+    report.m_vecInputs = FindLogFiles(run.folder);
+    const auto writeJson = [&](std::ostream& out) {
+        WriteJsonReport(out, run, workflow, messages);
+    };
+    return WriteSondexReport(dir, writeJson, run, workflow, report, error);
+}
+
+bool WriteSondexFolderReport(const fs::path& dir, const fs::path& folder,
+                             const std::vector<int32_t>& selectedSr, SReportRun report,
+                             std::string& error) {
+    const CProjectConfig& config = GetProjectConfig();
+    SCliRun run;
+    run.folder = folder;
+    run.selectedSr = selectedSr;
+    run.iniPath = config.GetIniPath();
+    run.datPath = config.GetDatPath();
+    run.sourcePath = config.GetSourcePath();
+    run.iniCompiled = config.IsCompiledFromIni();
+    run.configLoaded = !config.GetSourcePath().empty();
+    CConsolePrompt quiet(false);
+    quiet.SetEcho(false);
+    CFolderWorkflow workflow;
+    {
+        CScopedPrompt scope(quiet);
+        AnalyseSondexFolder(run, workflow);
+    }
+    return WriteSondexRunReport(dir, run, workflow, quiet.Records(), std::move(report), error);
 }

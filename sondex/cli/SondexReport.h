@@ -3,11 +3,14 @@
 #include "CliReport.h"
 #include "FolderWorkflow.h"
 #include "HtmlReport.h"
+#include "ScanProgress.h"
+#include "UserPrompt.h"
 
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 // The report of a sondex-cli folder analysis: the JSON document through the program's own
 // writer, one CSV per scan table of every document and report.html, the tables drawn cell
@@ -24,3 +27,28 @@
                                      const std::function<void(std::ostream&)>& writeJson,
                                      const SCliRun& run, const CFolderWorkflow& workflow,
                                      const SReportRun& report, std::string& error);
+
+/// Exit codes of a folder analysis: every log opened and none failed, a log failed, no
+/// verdict (no configuration, nothing opened, a log not opened, no statistics).
+enum : int { kSondexExitPass = 0, kSondexExitFail = 1, kSondexExitNoVerdict = 2 };
+
+/// The folder analysis of `sondex-cli analyse` under the installed project configuration:
+/// run.folder and run.selectedSr in; the number of log files, the verdict and the exit
+/// code out, the statistics document made the active one. Returns the number of logs opened.
+int AnalyseSondexFolder(SCliRun& run, CFolderWorkflow& workflow,
+                        const ScanProgressFn& progress = {});
+
+/// Writes the report of an analysed run into dir (which exists): report gets the existing
+/// configuration files and the folder's logs, the JSON document holds messages.
+[[nodiscard]] bool WriteSondexRunReport(const std::filesystem::path& dir, const SCliRun& run,
+                                        const CFolderWorkflow& workflow,
+                                        const std::vector<SPromptRecord>& messages,
+                                        SReportRun report, std::string& error);
+
+/// The report of `sondex-cli analyse folder --sr ... --report dir` under the installed
+/// project configuration, for a window: the folder is analysed again on its own, quietly
+/// (questions answered No, nothing echoed), so the report is the batch program's.
+[[nodiscard]] bool WriteSondexFolderReport(const std::filesystem::path& dir,
+                                           const std::filesystem::path& folder,
+                                           const std::vector<int32_t>& selectedSr,
+                                           SReportRun report, std::string& error);

@@ -7,8 +7,10 @@
 #include "SondexView.h"
 
 #include "ProjectConfig.h"
+#include "SondexReport.h"
 
 #include "GridCtrl.h"
+#include "HtmlReport.h"
 #include "ProductVersion.h"
 #include "PromptDlg.h"
 #include "TextUtil.h"
@@ -155,7 +157,26 @@ CExportMenu::SSources CMainFrame::ExportSources() {
         const CResultFormView* form = ResultForm();
         return form != nullptr ? WidgetFormText(*form) : QString();
     };
+    sources.m_report = [this](const QString& folder, std::string& error) {
+        return WriteWindowReport(folder, error);
+    };
     return sources;
+}
+
+bool CMainFrame::WriteWindowReport(const QString& folder, std::string& error) {
+    if (m_strAnalysedFolder.isEmpty()) {
+        error = "no log folder has been analysed yet (LogDir chooses one)";
+        return false;
+    }
+    SReportRun run;
+    run.m_strTool = "Sondex";
+    run.m_strProduct =
+        WideToUtf8(productinfo::kProductName) + " " + WideToUtf8(productinfo::kProductVersion);
+    run.m_strDate = ReportTimestamp();
+    run.m_strCommand =
+        "Sondex: File > Export > Export report of " + m_strAnalysedFolder.toStdString();
+    return WriteSondexFolderReport(ToPath(folder), ToPath(m_strAnalysedFolder),
+                                   m_workflow.GetSelectedSr(), run, error);
 }
 
 void CMainFrame::CreateMenus() {
@@ -437,11 +458,18 @@ void CMainFrame::OnFrameActivated(CChildFrame* frame) {
 }
 
 int CMainFrame::AnalyzeFolder(const QString& folder) {
+    if (CScanProgressDlg::IsRunning()) {
+        return 0; // reached through the repaints of a running scan
+    }
     // While hidden, the tabs are neither laid out nor shown one by one as the documents of
     // a folder come; the window shows the result once.
     CloseAllFrames();
     m_pTabBar->hide();
-    const int opened = m_workflow.AnalyzeFolder(ToPath(folder));
+    int opened = 0;
+    {
+        CScanProgressDlg progress(this, m_nProgressDelayMs);
+        opened = m_workflow.AnalyzeFolder(ToPath(folder), progress.Callback());
+    }
     ResultForm()->ShowModel(m_workflow.GetResultForm());
     // The documents are added without each becoming the shown one in turn: the last (the
     // statistics) is shown and refreshed, the others' grids are built when their tab is
@@ -461,6 +489,7 @@ int CMainFrame::AnalyzeFolder(const QString& folder) {
         }
         m_frames.back()->GetView()->setFocus();
     }
+    m_strAnalysedFolder = folder;
     if (opened > 0) {
         const QStringList before = m_recentFiles;
         for (const auto& record : m_workflow.GetOpenRecords()) {

@@ -4,6 +4,7 @@
 #include "FolderWorkflow.h"
 
 #include "PromptDlg.h"
+#include "ScanProgressDlg.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -60,6 +61,8 @@ public:
     /// Replaces the folder browser (tests answer it instead of a user). It is given the
     /// start folder and returns the chosen folder, empty when cancelled.
     void SetFolderChooser(std::function<QString(const QString&)> chooser);
+    /// How long a folder analysis runs before its progress dialog shows (see CScanProgressDlg).
+    void SetProgressDelay(int delayMs) { m_nProgressDelayMs = delayMs; }
 
     [[nodiscard]] CFolderWorkflow& Workflow() { return m_workflow; }
     [[nodiscard]] const std::vector<CChildFrame*>& Frames() const { return m_frames; }
@@ -90,6 +93,9 @@ private:
     /// Where File ▸ Export takes the chart and the result from: the table grid of the shown
     /// document that has the focus (else its first table), and the result form.
     [[nodiscard]] CExportMenu::SSources ExportSources();
+    /// "Export report...": the report sondex-cli analyse --report writes for the folder
+    /// analysed last, with the SR values of the menu.
+    bool WriteWindowReport(const QString& folder, std::string& error);
     void CreateStatusBar();
     void LoadSettings();
     void AddRecentFile(const QString& path);
@@ -121,6 +127,7 @@ private:
     std::vector<CChildFrame*> m_frames; ///< opening order
     QStringList m_recentFiles;          ///< newest first
     QString m_strChosenFolder;          ///< the folder last chosen in the browser
+    QString m_strAnalysedFolder;        ///< the folder of the last folder analysis
     std::function<QString(const QString&)> m_folderChooser;
     std::array<QAction*, CFolderWorkflow::kSrCount> m_srActions{};
     QMenu* m_pFileMenu = nullptr;
@@ -132,4 +139,5 @@ private:
     QActionGroup* m_pStyleGroup = nullptr;
     bool m_bAddingFolder = false;            ///< no refresh while a folder's frames are added
     CChildFrame* m_pLastRefreshed = nullptr; ///< frame of the last refresh
+    int m_nProgressDelayMs = CScanProgressDlg::ConfiguredDelayMs();
 };

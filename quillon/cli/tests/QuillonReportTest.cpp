@@ -5,11 +5,13 @@
 #include "QuillonReport.h"
 
 #include "ChartTable.h"
+#include "CsvRecords.h"
 #include "ScratchFiles.h"
 #include "WindowsSavedText.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +22,7 @@
 namespace fs = std::filesystem;
 using nlohmann::json;
 using testsupport::GetBytes;
+using testsupport::ParseCsv;
 using testsupport::RunCommand;
 using testsupport::ShellQuote;
 
@@ -109,26 +112,68 @@ TEST_F(QuillonReport, JsonWithReportPrintsTheDocumentItWritesBeside) {
     EXPECT_EQ(GetBytes(dir / "quillon-cli.json"), plain);
 }
 
-TEST_F(QuillonReport, OneCsvPerPageWithARowPerChartRow) {
-    int exitCode = -1;
-    const json doc = json::parse(Analyse("lpddr2_fail", "--type lpddr2 --json", exitCode));
-    const fs::path dir = m_dir / "r";
-    (void)Analyse("lpddr2_fail", "--type lpddr2 --report " + ShellQuote(dir), exitCode);
-    int index = 0;
-    for (const json& page : doc["pages"]) {
-        const fs::path csv = dir / ReportFileName(index++, page["name"], ".csv");
-        ASSERT_TRUE(fs::exists(csv)) << csv;
-        const std::string text = GetBytes(csv);
-        const CChartTable chart = QuillonPageChart(doc, page);
-        EXPECT_EQ(text, ChartCsv(chart));
-        // A header row, then one record per chart row; its letters' colours after the texts.
-        ASSERT_EQ(chart.Rows(), static_cast<int>(page["chart"].size()) + 1);
-        const std::string letters = page["chart"][0];
-        for (size_t col = 0; col < letters.size(); ++col) {
-            const auto& cell = chart.Cell(1, static_cast<int>(col) + 2);
-            EXPECT_EQ(cell.m_nColour.has_value(), letters[col] != '.') << col;
-            if (page["merged"] == true) {
-                EXPECT_EQ(cell.m_strText, page["chartText"][0][col].get<std::string>());
+TEST_F(QuillonReport, OneCsvPerPageWithARowPerChartRowLabelledByParameterValues) {
+    struct SCase {
+        const char* sample;
+        const char* type;
+        std::vector<std::string> captions; ///< the header columns, as the window names them
+    };
+    const SCase cases[] = {
+        {"lpddr2_fail", "lpddr2", {"Byte", "dev_stg(ohm)"}},
+        {"hynix", "hynix", {"Byte", "varro_drv_stg(ohm)", "hynix_drv_stg(ohm)"}},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.sample);
+        int exitCode = -1;
+        const json doc = json::parse(
+            Analyse(c.sample, std::string("--type ") + c.type + " --json", exitCode));
+        const fs::path dir = m_dir / c.sample;
+        (void)Analyse(c.sample, std::string("--type ") + c.type + " --report " + ShellQuote(dir),
+                      exitCode);
+        const size_t heads = c.captions.size();
+        int index = 0;
+        for (const json& page : doc["pages"]) {
+            const fs::path csv = dir / ReportFileName(index++, page["name"], ".csv");
+            ASSERT_TRUE(fs::exists(csv)) << csv;
+            const auto records = ParseCsv(GetBytes(csv));
+            // sdll_phs_dly, dqs_step_dly and the captions over the header columns, then one
+            // record per chart row: its labels, its texts, an empty field and its colours.
+            ASSERT_EQ(records.size(), page["chart"].size() + 3);
+            EXPECT_EQ(records[0][0], "sdll_phs_dly(°)");
+            EXPECT_EQ(records[1][0], "dqs_step_dly(step)");
+            EXPECT_EQ(std::vector<std::string>(records[2].begin(), records[2].begin() + heads),
+                      c.captions);
+            const std::string letters = page["chart"][0];
+            const size_t cols = heads + letters.size();
+            // Values, not indices: a column's dqs_step_dly is its sub-column less 3, and the
+            // sub-columns of one column share its sdll_phs_dly.
+            size_t subCols = 1;
+            while (heads + subCols < cols && records[0][heads + subCols] == records[0][heads]) {
+                ++subCols;
+            }
+            for (size_t col = 0; col < letters.size(); ++col) {
+                EXPECT_EQ(records[1][heads + col], std::to_string(int(col % subCols) - 3)) << col;
+                EXPECT_EQ(records[0][heads + col], records[0][heads + col - col % subCols]) << col;
+                const std::string& colour = records[3][cols + 1 + heads + col];
+                EXPECT_EQ(colour.empty(), letters[col] == '.') << col;
+                EXPECT_EQ(colour == "#00FF00", letters[col] == 'G') << col;
+                if (page["merged"] == true) {
+                    EXPECT_EQ(records[3][heads + col], page["chartText"][0][col].get<std::string>());
+                }
+            }
+            // Every best run (byte, sdll_phs_dly, dqs_step_dly, drv_stg, ...) is on a column
+            // its sdll_phs_dly labels and, on DDR pages, a row its drv_stg labels.
+            for (const json& best : page["bestRecords"]) {
+                const std::string phase = std::to_string(best[1].get<int>());
+                const std::string drive = std::to_string(best[3].get<int>());
+                bool rowFound = heads != 2;
+                for (size_t row = 3; row < records.size(); ++row) {
+                    rowFound = rowFound || records[row][1] == drive;
+                }
+                EXPECT_TRUE(rowFound) << drive;
+                EXPECT_NE(std::find(records[0].begin() + heads, records[0].begin() + cols, phase),
+                          records[0].begin() + cols)
+                    << phase;
             }
         }
     }

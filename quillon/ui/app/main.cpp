@@ -72,26 +72,40 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &dialog, [&dialog] { dialog.OnOpenCapture(); });
     }
     bool analysed = true;
+    int status = 0;
+    // The screenshot is queued only once the start-up analysis has returned: the scan may
+    // run the event loop for its progress dialog, and a timer queued beside it would fire
+    // half-way. It is then taken after the result has been laid out and painted.
+    const auto queueScreenshot = [&dialog, &analysed, &status, &line] {
+        if (!line->m_strScreenshot) {
+            return;
+        }
+        const QString file = QString::fromStdString(*line->m_strScreenshot);
+        // A capture gets a second for the data to come in.
+        QTimer::singleShot(line->m_strCapturePort ? 1000 : 0, &dialog,
+                           [&dialog, &analysed, &status, file] {
+                               QApplication::sendPostedEvents();
+                               dialog.repaint();
+                               const bool saved = dialog.grab().save(file, "PNG");
+                               if (!saved) {
+                                   std::fprintf(stderr, "Quillon: could not save %s\n",
+                                                file.toLocal8Bit().data());
+                               }
+                               status = saved && analysed ? 0 : 1;
+                               dialog.done(0);
+                               QApplication::exit(status);
+                           });
+    };
     if (line->m_strDirectory) {
         dialog.DirectoryBox()->setText(QString::fromStdString(*line->m_strDirectory));
-        QTimer::singleShot(0, &dialog, [&dialog, &analysed] { analysed = dialog.OnAnalyse(); });
+        QTimer::singleShot(0, &dialog, [&dialog, &analysed, &queueScreenshot] {
+            analysed = dialog.OnAnalyse();
+            queueScreenshot();
+        });
+    } else {
+        queueScreenshot();
     }
     if (line->m_strScreenshot) {
-        const QString file = QString::fromStdString(*line->m_strScreenshot);
-        int status = 0;
-        // Queued after the Analyse run above; the window is painted before it is grabbed. A
-        // capture gets a second for the data to come in.
-        QTimer::singleShot(line->m_strCapturePort ? 1000 : 0, &dialog, [&dialog, &analysed, &status, file] {
-            QApplication::sendPostedEvents();
-            dialog.repaint();
-            const bool saved = dialog.grab().save(file, "PNG");
-            if (!saved) {
-                std::fprintf(stderr, "Quillon: could not save %s\n", file.toLocal8Bit().data());
-            }
-            status = saved && analysed ? 0 : 1;
-            dialog.done(0);
-            QApplication::exit(status);
-        });
         app.exec();
         return status;
     }

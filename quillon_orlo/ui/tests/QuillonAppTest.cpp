@@ -1,8 +1,16 @@
 #include "QuillonApp.h"
 
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
+
+#include <sys/wait.h>
 
 namespace {
 
@@ -54,5 +62,46 @@ INSTANTIATE_TEST_SUITE_P(
         SLineCase{"folderAndNormal", {"--normal", "n", "m"}, false, "", "", "", ""},
         SLineCase{"twoFolders", {"n", "m"}, false, "", "", "", ""}),
     [](const ::testing::TestParamInfo<SLineCase>& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+#ifdef ORLO_PATH
+// The real program, copied into a scratch folder beside the bundled settings so that what
+// a scan writes back stays there, on the offscreen platform.
+int RunProgram(const QString& folder, const QString& shot, const char* progressDelay) {
+    const QString program = QDir(folder).filePath(QStringLiteral("QuillonOrlo"));
+    if (!QFile::exists(program)) {
+        QFile::copy(QStringLiteral(ORLO_PATH), program);
+        QFile::copy(QDir(QStringLiteral(ORLO_SAMPLES_DIR)).filePath(QStringLiteral("QuillonOrlo.ini")),
+                    QDir(folder).filePath(QStringLiteral("QuillonOrlo.ini")));
+    }
+    const QString samples = QStringLiteral(ORLO_SAMPLES_DIR);
+    const std::string command =
+        std::string(progressDelay != nullptr ? "SUITE_PROGRESS_DELAY_MS=" : "") +
+        (progressDelay != nullptr ? std::string(progressDelay) + " " : std::string()) +
+        "QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME='" + folder.toStdString() + "/config' '" +
+        program.toStdString() + "' --normal '" + samples.toStdString() + "/normal' --low '" +
+        samples.toStdString() + "/low' --high '" + samples.toStdString() + "/high' --screenshot '" +
+        shot.toStdString() + "' >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(QuillonOrloProgram, ScreenshotAfterTheStartUpScanIsTheSameWithTheProgressDialog) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString plain = dir.filePath(QStringLiteral("plain.png"));
+    const QString shown = dir.filePath(QStringLiteral("shown.png"));
+    ASSERT_EQ(RunProgram(dir.path(), plain, nullptr), 0);
+    // From the first log on the dialog shows and the event loop runs during the scan.
+    ASSERT_EQ(RunProgram(dir.path(), shown, "0"), 0);
+    const QImage picture(plain);
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_GT(picture.width(), 600);
+    EXPECT_EQ(QImage(shown), picture);
+}
+#endif
 
 } // namespace

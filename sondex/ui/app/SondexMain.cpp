@@ -62,10 +62,17 @@ int main(int argc, char** argv) {
         frame.setGeometry(screen->availableGeometry());
     }
     frame.showMaximized();
-    frame.OpenPaths(parser.positionalArguments());
-
-    if (!shotFile.isEmpty()) {
-        int status = 1;
+    int status = 0;
+    // The logs and folders of the command line are opened once the window shows; a
+    // screenshot is queued only after they are (a long scan runs the event loop for its
+    // progress dialog, and a timer queued beside it would fire half-way), and taken once the
+    // result has been laid out and painted.
+    const QStringList paths = parser.positionalArguments();
+    QTimer::singleShot(0, &frame, [&frame, &shotFile, &status, paths] {
+        frame.OpenPaths(paths);
+        if (shotFile.isEmpty()) {
+            return;
+        }
         QTimer::singleShot(300, &frame, [&frame, &shotFile, &status] {
             const QPixmap picture = frame.grab();
             status = !picture.isNull() && picture.save(shotFile) ? 0 : 1;
@@ -74,7 +81,10 @@ int main(int argc, char** argv) {
             }
             QApplication::exit(status);
         });
-        return QApplication::exec() == 0 ? status : 1;
+    });
+    const int code = QApplication::exec();
+    if (!shotFile.isEmpty()) {
+        return code == 0 ? status : 1;
     }
-    return QApplication::exec();
+    return code;
 }

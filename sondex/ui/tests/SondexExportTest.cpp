@@ -1,5 +1,6 @@
 // File ▸ Export of the Sondex window: the shown document's table as a whole-grid PNG and as
-// CSV cell for cell as the grid holds it, and the result form as text.
+// CSV cell for cell as the grid holds it, the result form as text, and the report that
+// sondex-cli analyse --report writes for the same folder.
 
 #include "SondexWindowTestSupport.h"
 
@@ -10,8 +11,14 @@
 #include "ResultFormView.h"
 #include "SondexView.h"
 
+#include "TextUtil.h"
+
 #include <QImage>
 
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -63,6 +70,61 @@ TEST_F(SondexExportTest, ShownTableAsPictureAndCsvAndTheResultForm) {
     const std::string form = ReadBytes(result);
     EXPECT_NE(form.find("PassWidth"), std::string::npos) << form;
     EXPECT_TRUE(m_prompt.Records().empty());
+}
+
+std::set<std::string> FileNames(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+TEST_F(SondexExportTest, ReportIsTheBatchProgramsReportOfTheAnalysedFolder) {
+    // Two SR values ticked in the menu: the report is made with them, as --sr 0,2 does.
+    const fs::path logs = kSamples / "logs";
+    auto frame = MakeFrame();
+    frame->SrAction(2)->trigger();
+    ASSERT_GT(frame->AnalyzeFolder(Q(logs)), 0);
+    m_prompt.Clear();
+    const fs::path folder = m_scratch.Path() / "window-report";
+    frame->ExportMenu()->SetFolderChooser([folder](const QString&) { return Q(folder); });
+    frame->ExportMenu()->OnReport();
+    ASSERT_EQ(m_prompt.Records().size(), 1u);
+    EXPECT_EQ(WideToUtf8(m_prompt.Records()[0].text),
+              "The report is in " + (folder / "report.html").string() + ".");
+
+    const fs::path cli = m_scratch.Path() / "cli-report";
+    const std::string command = "'" + std::string(SONDEX_CLI_PATH) + "' analyse '" +
+                                logs.string() + "' --sr 0,2 --config '" +
+                                (m_scratch.Path() / "Sondex.ini").string() + "' --report '" +
+                                cli.string() + "' >/dev/null 2>&1";
+    (void)std::system(command.c_str());
+    const auto window = nlohmann::json::parse(ReadBytes(folder / "sondex-cli.json"));
+    const auto batch = nlohmann::json::parse(ReadBytes(cli / "sondex-cli.json"));
+    ASSERT_TRUE(batch.is_object());
+    EXPECT_EQ(window, batch);
+    EXPECT_EQ(FileNames(folder), FileNames(cli));
+    for (const std::string& name : FileNames(cli)) {
+        if (name.ends_with(".csv")) {
+            EXPECT_EQ(ReadBytes(folder / name), ReadBytes(cli / name)) << name;
+        }
+    }
+    const std::string html = ReadBytes(folder / "report.html");
+    EXPECT_NE(html.find("Export report of " + logs.string()), std::string::npos);
+    EXPECT_NE(html.find("K7_board04.Txt"), std::string::npos);
+}
+
+TEST_F(SondexExportTest, ReportBeforeAnyFolderAnalysisSaysWhy) {
+    auto frame = MakeFrame();
+    const fs::path folder = m_scratch.Path() / "early";
+    frame->ExportMenu()->SetFolderChooser([folder](const QString&) { return Q(folder); });
+    frame->ExportMenu()->OnReport();
+    ASSERT_EQ(m_prompt.Records().size(), 1u);
+    EXPECT_EQ(WideToUtf8(m_prompt.Records()[0].text),
+              "Cannot write the report: no log folder has been analysed yet (LogDir chooses "
+              "one)");
+    EXPECT_FALSE(fs::exists(folder / "report.html"));
 }
 
 } // namespace
