@@ -51,6 +51,7 @@ struct SSettingsMemo {
         m_time = time;
         m_vecTexts.clear();
         m_vecNumbers.clear();
+        m_checkLogFile.reset();
     }
 
     std::wstring Text(std::wstring_view section, std::wstring_view key,
@@ -82,6 +83,16 @@ struct SSettingsMemo {
         return value;
     }
 
+    // Read through the settings object, whose flag follows every read of the file.
+    bool CheckLogFile() {
+        Check();
+        if (!m_checkLogFile) {
+            ++m_nFileReads;
+            m_checkLogFile = GetSettings().ReadCheckLogFile();
+        }
+        return *m_checkLogFile;
+    }
+
     bool m_bKnown = false;
     fs::path m_path;
     bool m_bExists = false;
@@ -89,6 +100,7 @@ struct SSettingsMemo {
     fs::file_time_type m_time{};
     std::vector<SText> m_vecTexts;
     std::vector<SNumber> m_vecNumbers;
+    std::optional<bool> m_checkLogFile;
     int m_nFileReads = 0;
 };
 
@@ -245,6 +257,9 @@ bool WriteLogType(int logType) {
 }
 
 bool ReadCheckLogFile() {
+    if (g_pRunMemo != nullptr) {
+        return g_pRunMemo->CheckLogFile();
+    }
     return GetSettings().ReadCheckLogFile();
 }
 

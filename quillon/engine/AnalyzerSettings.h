@@ -45,7 +45,7 @@ void ReadBestRow(int kind, int& selectedRow);
 [[nodiscard]] int ReadLogType();
 /// Writes LogType/Type as "%d".
 bool WriteLogType(int logType);
-/// IsCheckLogFile/Enable, default 1, read now.
+/// IsCheckLogFile/Enable, default 1, read now (once in a CSettingsRun).
 [[nodiscard]] bool ReadCheckLogFile();
 
 /// ResultPrompt/Prompt when ResultPrompt/Enabel (default 0) is not 0.
@@ -56,7 +56,7 @@ bool WriteLogType(int logType);
 [[nodiscard]] int ParseDecimalInt(std::wstring_view text);
 
 /// One run of a batch program: while an object of this class is alive, the analyzer keys
-/// above (row sets, rows, MinPassRate, MinPassNum) are read from the settings file once and
+/// above (row sets, rows, MinPassRate, MinPassNum, IsCheckLogFile) are read from the settings file once and
 /// then taken from memory, as long as the file keeps its path, size and modification time;
 /// any change of the three reads them again. Messages and results stay those of a read at
 /// every use. The windows hold none: there the user may edit the file between two clicks.

@@ -131,6 +131,7 @@ struct SAllKeys {
     int bestDdr1 = 99, bestDdr2 = 99, bestDdr3 = 99;
     int verdictDdr1 = 0, verdictDdr2 = 0;
     int rate = 0, passNum = 0;
+    bool checkLogFile = true;
 
     static SAllKeys Read() {
         SAllKeys k;
@@ -143,6 +144,7 @@ struct SAllKeys {
         k.verdictDdr2 = analyzer::ReadVerdictRow(kDdrKindDDR2);
         k.rate = analyzer::ReadMinPassRate();
         k.passNum = analyzer::ReadMinPassNum();
+        k.checkLogFile = analyzer::ReadCheckLogFile();
         return k;
     }
     bool operator==(const SAllKeys&) const = default;
@@ -156,7 +158,9 @@ TEST_F(AnalyzerSettings, RunReadsEveryKeyOnceWithTheSameValues) {
     Set(L"CheckRow", L"Row_DDR1", L"43");
     Set(L"CheckRow", L"Row_DDR2", L"60");
     Set(L"MinPassRate", L"Rate", L"75");
+    Set(L"IsCheckLogFile", L"Enable", L"0");
     const SAllKeys outside = SAllKeys::Read();
+    EXPECT_FALSE(outside.checkLogFile);
     EXPECT_EQ(outside.ddr2, (std::set<int>{48, 60, 80}));
     EXPECT_EQ(outside.bestDdr1, 3);
     EXPECT_EQ(outside.rate, 75);
@@ -167,8 +171,8 @@ TEST_F(AnalyzerSettings, RunReadsEveryKeyOnceWithTheSameValues) {
         EXPECT_EQ(SAllKeys::Read(), outside);
     }
     // Two row sets, three best rows, Row_DDR2 once more with the verdict's default, Rate,
-    // MinPassNum: each read from the file once.
-    EXPECT_EQ(run.FileReads(), 8);
+    // MinPassNum, IsCheckLogFile: each read from the file once.
+    EXPECT_EQ(run.FileReads(), 9);
 }
 
 TEST_F(AnalyzerSettings, RunShowsTheRowMessageAtEveryUse) {
