@@ -12,6 +12,10 @@
 #include <bit>
 #include <climits>
 #include <cstdint>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <iterator>
 #include <new>
 #include <type_traits>
@@ -99,6 +103,35 @@ bool HasSignature(std::string_view bytes) {
     return found;
 }
 
+// Visits, in ascending order, every position in [from, to) whose byte is a or b, until
+// visit(position) answers true; true then. Data lines are short and come by the hundred
+// thousand: 16 bytes are tested at a time, inline.
+template <typename Visit>
+bool FindEitherByte(const char* data, size_t from, size_t to, char a, char b, Visit&& visit) {
+    size_t i = from;
+#if defined(__SSE2__)
+    const __m128i va = _mm_set1_epi8(a);
+    const __m128i vb = _mm_set1_epi8(b);
+    for (; i + 16 <= to; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb))));
+        while (mask != 0) {
+            if (visit(i + static_cast<size_t>(std::countr_zero(mask)))) {
+                return true;
+            }
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i < to; ++i) {
+        if ((data[i] == a || data[i] == b) && visit(i)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // For each byte, the items whose names start with it (bit i: kItemNames[i]).
 constexpr std::array<unsigned char, 256> ItemStarts() {
     std::array<unsigned char, 256> table{};
@@ -110,23 +143,50 @@ constexpr std::array<unsigned char, 256> ItemStarts() {
 constexpr std::array<unsigned char, 256> kItemStarts = ItemStarts();
 constexpr unsigned kAllItems = (1u << kItemCount) - 1;
 
+// Every name fits in 8 bytes: a candidate is compared as one little-endian word, masked to
+// the name's length.
+struct SItemWord {
+    uint64_t m_nWord;
+    uint64_t m_nMask;
+};
+constexpr std::array<SItemWord, kItemCount> ItemWords() {
+    std::array<SItemWord, kItemCount> words{};
+    for (size_t i = 0; i < kItemCount; ++i) {
+        for (size_t k = 0; k < kItemNames[i].size(); ++k) {
+            words[i].m_nWord |= uint64_t{static_cast<unsigned char>(kItemNames[i][k])} << (8 * k);
+            words[i].m_nMask |= uint64_t{0xFF} << (8 * k);
+        }
+    }
+    return words;
+}
+constexpr std::array<SItemWord, kItemCount> kItemWords = ItemWords();
+static_assert(std::endian::native == std::endian::little, "item words are little-endian");
+
 // True when the piece holds all five item names; positions gets where each first occurs.
 // One pass over the piece finds them all.
 bool FindOrloItems(std::string_view piece, ItemPositions& positions) {
+    static_assert(kItemStarts['c'] != 0 && kItemStarts['d'] != 0 &&
+                      (kItemStarts['c'] | kItemStarts['d']) == kAllItems,
+                  "every name starts with c or d");
     unsigned found = 0;
     const size_t n = piece.size();
-    for (size_t at = 0; at < n && found != kAllItems; ++at) {
-        unsigned candidates = kItemStarts[static_cast<unsigned char>(piece[at])] & ~found;
+    const char* data = piece.data();
+    FindEitherByte(data, 0, n, 'c', 'd', [&](size_t at) {
+        unsigned candidates = kItemStarts[static_cast<unsigned char>(data[at])] & ~found;
+        // The 8 bytes from here (fewer at the end of the piece, the rest zero).
+        uint64_t word = 0;
+        std::memcpy(&word, data + at, std::min<size_t>(8, n - at));
         while (candidates != 0) {
             const auto i = static_cast<size_t>(std::countr_zero(candidates));
             candidates &= candidates - 1;
-            const std::string_view name = kItemNames[i];
-            if (n - at >= name.size() && piece.compare(at, name.size(), name) == 0) {
+            const SItemWord& item = kItemWords[i];
+            if (n - at >= kItemNames[i].size() && (word & item.m_nMask) == item.m_nWord) {
                 positions[i] = at;
                 found |= 1u << i;
             }
         }
-    }
+        return found == kAllItems;
+    });
     return found == kAllItems;
 }
 
@@ -139,34 +199,45 @@ bool PassMarkOf(std::basic_string_view<Ch> line, int& pass) {
     if (end == std::basic_string_view<Ch>::npos) {
         return false;
     }
-    const auto lower = [](Ch c) {
-        const auto u = static_cast<uint32_t>(static_cast<std::make_unsigned_t<Ch>>(c));
-        return u - 'A' < 26u ? u + 32 : u;
+    // Letters compare without regard to case: c | 0x20 is a given lower-case letter only for
+    // that letter and its capital.
+    const auto letter = [](Ch c) {
+        return static_cast<uint32_t>(static_cast<std::make_unsigned_t<Ch>>(c)) | 0x20u;
     };
     const auto wordAt = [&](size_t start, const char* word) {
         for (size_t k = 0; k < 4; ++k) {
-            if (lower(line[start + k]) != static_cast<uint32_t>(word[k])) {
+            if (letter(line[start + k]) != static_cast<uint32_t>(word[k])) {
                 return false;
             }
         }
         return true;
     };
-    // Both words have 'a' second: only the places of 'a' and 'A' are tried.
+    // Both words have 'a' second: only the places of 'a' and 'A' are tried; "pass" anywhere
+    // wins.
     bool sawFail = false;
-    for (size_t at = 1; at + 3 <= end; ++at) {
-        if (lower(line[at]) != 'a') {
-            continue;
+    const auto tryAt = [&](size_t at) {
+        if (at == 0 || at + 3 > end) {
+            return false; // no room for a word around this 'a'
         }
         if (wordAt(at - 1, "pass")) {
-            pass = 1;
             return true;
         }
         sawFail = sawFail || wordAt(at - 1, "fail");
+        return false;
+    };
+    bool sawPass = false;
+    if constexpr (std::is_same_v<Ch, char>) {
+        sawPass = FindEitherByte(line.data(), 0, end, 'a', 'A', tryAt);
+    } else {
+        for (size_t at = 0; at < end && !sawPass; ++at) {
+            sawPass = letter(line[at]) == 'a' && tryAt(at);
+        }
     }
-    if (sawFail) {
-        pass = 0;
+    if (sawPass || sawFail) {
+        pass = sawPass ? 1 : 0;
+        return true;
     }
-    return sawFail;
+    return false;
 }
 
 // The decimal value of an item found at keyPos: the text from one character after the name
