@@ -28,6 +28,9 @@ constexpr std::string_view kItemNames[] = {"clkwr", "dqs_drv", "data_drv", "ctl"
 constexpr size_t kItemCount = std::size(kItemNames);
 using ItemPositions = std::array<size_t, kItemCount>;
 
+// Most combinations a page is given room for before it is read.
+constexpr size_t kOrloReserveCombinations = 4096;
+
 void ShowOpenFailed(const std::wstring& path) {
     GetPrompt().Show(FormatW(L"open file %ls failed !", path.c_str()));
 }
@@ -175,7 +178,11 @@ bool FindOrloItems(std::string_view piece, ItemPositions& positions) {
         unsigned candidates = kItemStarts[static_cast<unsigned char>(data[at])] & ~found;
         // The 8 bytes from here (fewer at the end of the piece, the rest zero).
         uint64_t word = 0;
-        std::memcpy(&word, data + at, std::min<size_t>(8, n - at));
+        if (n - at >= 8) {
+            std::memcpy(&word, data + at, 8);
+        } else {
+            std::memcpy(&word, data + at, n - at);
+        }
         while (candidates != 0) {
             const auto i = static_cast<size_t>(std::countr_zero(candidates));
             candidates &= candidates - 1;
@@ -372,6 +379,7 @@ bool CLogScanOrlo::Scan() {
     m_pResult = std::make_unique<OrloPageList>();
     std::wstring failed;
     std::string bytes;
+    size_t combinations = 0; // of the last page read
     for (const std::wstring& path : m_fileList) {
         std::wstring name = path; // a bare file name is its own name
         GetFileNameOfPath(path, name);
@@ -380,6 +388,9 @@ bool CLogScanOrlo::Scan() {
                        name);
         }
         auto page = std::make_unique<CLogPageOrlo>(name);
+        // Logs of one scan hold about as many combinations each; the hint is bounded so
+        // that one odd log cannot make every page after it big.
+        page->Reserve(std::min<size_t>(combinations, kOrloReserveCombinations));
 
         // One read serves the signature check and the data lines.
         bool isOrlo = false;
@@ -398,8 +409,10 @@ bool CLogScanOrlo::Scan() {
             m_pResult.reset();
             return false;
         }
+        combinations = page->Combinations().size();
+        page->ShrinkToFit();
         LogDebug(L"%ls: %d combinations, temperature %d", page->Name().c_str(),
-                 static_cast<int>(page->Combinations().size()), page->Temperature());
+                 static_cast<int>(combinations), page->Temperature());
         m_pResult->Append(std::move(page));
     }
 
