@@ -201,8 +201,23 @@ bool FindOrloItems(std::string_view piece, ItemPositions& positions) {
 // regard to case, gives 1, otherwise "fail" gives 0.
 template <typename Ch>
 bool PassMarkOf(std::basic_string_view<Ch> line, int& pass) {
-    constexpr Ch marker[] = {':', ')', ')', ')', ')', ')', ')'};
-    const size_t end = line.find(std::basic_string_view<Ch>(marker, std::size(marker)));
+    static constexpr Ch marker[] = {':', ')', ')', ')', ')', ')', ')'};
+    constexpr size_t markerSize = std::size(marker);
+    size_t end = std::basic_string_view<Ch>::npos;
+    if constexpr (std::is_same_v<Ch, char>) {
+        // The marker starts at a ':', which data lines hold only there.
+        const char* data = line.data();
+        const size_t starts = line.size() >= markerSize ? line.size() - markerSize + 1 : 0;
+        FindEitherByte(data, 0, starts, ':', ':', [&](size_t at) {
+            if (std::memcmp(data + at, marker, markerSize) != 0) {
+                return false;
+            }
+            end = at;
+            return true;
+        });
+    } else {
+        end = line.find(std::basic_string_view<Ch>(marker, markerSize));
+    }
     if (end == std::basic_string_view<Ch>::npos) {
         return false;
     }
