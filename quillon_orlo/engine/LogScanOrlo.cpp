@@ -40,8 +40,9 @@ void ShowLineEndingError(const std::wstring& path) {
         FormatW(L"文件格式错误，请更改文件 %ls 为windows行尾结束符(CR/LF)", path.c_str()));
 }
 
-// Reads a whole log into bytes (kept between logs: a scan reads many files of one size).
-// A file too big for memory counts as unreadable rather than ending the program.
+// Reads a whole log into bytes; a scan passes the same buffer for every log, as they are of
+// about one size. A file too big for memory counts as unreadable rather than ending the
+// program.
 bool ReadOrloBytes(const std::wstring& path, std::string& bytes) {
     try {
         return ReadFileBytes(WideToPath(path), bytes);
