@@ -56,10 +56,11 @@ bool WriteLogType(int logType);
 [[nodiscard]] int ParseDecimalInt(std::wstring_view text);
 
 /// One run of a batch program: while an object of this class is alive, the analyzer keys
-/// above (row sets, rows, MinPassRate, MinPassNum, IsCheckLogFile) are read from the settings file once and
-/// then taken from memory, as long as the file keeps its path, size and modification time;
-/// any change of the three reads them again. Messages and results stay those of a read at
-/// every use. The windows hold none: there the user may edit the file between two clicks.
+/// above (row sets, rows, MinPassRate, MinPassNum, IsCheckLogFile) are read from the settings
+/// file once and then taken from memory, as long as the file keeps its path, size and
+/// modification time; any change of the three reads them again. Messages and results stay
+/// those of a read at every use. The windows hold none: there the user may edit the file
+/// between two clicks.
 class CSettingsRun {
 public:
     CSettingsRun();
