@@ -55,6 +55,8 @@ bool WriteLogType(int logType);
 /// decimal digits; no digits give 0. Numbers beyond 32 bits are held at the 32-bit limits.
 [[nodiscard]] int ParseDecimalInt(std::wstring_view text);
 
+struct SSettingsMemo; // what a run keeps
+
 /// One run of a batch program: while an object of this class is alive, the analyzer keys
 /// above (row sets, rows, MinPassRate, MinPassNum, IsCheckLogFile) are read from the settings
 /// file once and then taken from memory, as long as the file keeps its path, size and
@@ -72,7 +74,7 @@ public:
     [[nodiscard]] int FileReads() const;
 
 private:
-    std::unique_ptr<struct SSettingsMemo> m_pMemo;
+    std::unique_ptr<SSettingsMemo> m_pMemo;
     SSettingsMemo* m_pOuter; // the run this one is nested in (restored at its end)
 };
 
