@@ -178,6 +178,9 @@ SAnalyseOutput RunAnalyse(const SAnalyseOptions& options, CConsolePrompt& prompt
 
 SAnalyseOutput RunAnalyse(const SAnalyseOptions& options, CConsolePrompt& prompt,
                           std::ostream* json) {
+    // A batch run reads the analyzer keys once, not again for every page and verdict (a
+    // change of the file during the run is still seen).
+    const analyzer::CSettingsRun settingsRun;
     SAnalyseOutput output;
     output.m_pJson = json;
     output.m_pPrompt = &prompt;

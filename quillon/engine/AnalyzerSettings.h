@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -7,7 +8,8 @@
 #include <vector>
 
 // The analyzer keys of the settings file. Every value is read from the file at the moment
-// it is needed, with its default; nothing is cached.
+// it is needed, with its default; only while a CSettingsRun is alive are the keys read once
+// and then kept (see there).
 
 namespace analyzer {
 
@@ -43,7 +45,7 @@ void ReadBestRow(int kind, int& selectedRow);
 [[nodiscard]] int ReadLogType();
 /// Writes LogType/Type as "%d".
 bool WriteLogType(int logType);
-/// IsCheckLogFile/Enable, default 1, read now.
+/// IsCheckLogFile/Enable, default 1, read now (once in a CSettingsRun).
 [[nodiscard]] bool ReadCheckLogFile();
 
 /// ResultPrompt/Prompt when ResultPrompt/Enabel (default 0) is not 0.
@@ -52,6 +54,29 @@ bool WriteLogType(int logType);
 /// A decimal integer as the design's conversions read it: leading blanks, an optional sign,
 /// decimal digits; no digits give 0. Numbers beyond 32 bits are held at the 32-bit limits.
 [[nodiscard]] int ParseDecimalInt(std::wstring_view text);
+
+struct SSettingsMemo; // what a run keeps
+
+/// One run of a batch program: while an object of this class is alive, the analyzer keys
+/// above (row sets, rows, MinPassRate, MinPassNum, IsCheckLogFile) are read from the settings
+/// file once and then taken from memory, as long as the file keeps its path, size and
+/// modification time; any change of the three reads them again. Messages and results stay
+/// those of a read at every use. The windows hold none: there the user may edit the file
+/// between two clicks.
+class CSettingsRun {
+public:
+    CSettingsRun();
+    ~CSettingsRun();
+    CSettingsRun(const CSettingsRun&) = delete;
+    CSettingsRun& operator=(const CSettingsRun&) = delete;
+
+    /// How many times a key was read from the file itself (not from memory) in this run.
+    [[nodiscard]] int FileReads() const;
+
+private:
+    std::unique_ptr<SSettingsMemo> m_pMemo;
+    SSettingsMemo* m_pOuter; // the run this one is nested in (restored at its end)
+};
 
 /// The row-key messages.
 inline constexpr const wchar_t* kRowMessageDDR1 =

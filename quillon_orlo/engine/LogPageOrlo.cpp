@@ -42,6 +42,10 @@ DrvCombination& CLogPageOrlo::Append(const DrvCombination& combination) {
                                     combination.m_nCtl, combination.m_nClkDrv)) {
         return *held; // each combination is held once
     }
+    return AppendNew(combination);
+}
+
+DrvCombination& CLogPageOrlo::AppendNew(const DrvCombination& combination) {
     m_index.emplace(combination.Key(), m_combinations.size());
     m_nLastHit = m_combinations.size();
     m_combinations.push_back(combination);
@@ -52,7 +56,7 @@ DrvCombination& CLogPageOrlo::FindOrAppend(int dqsDrv, int dataDrv, int ctl, int
     if (DrvCombination* held = Find(dqsDrv, dataDrv, ctl, clkDrv)) {
         return *held;
     }
-    return Append(DrvCombination(dqsDrv, dataDrv, ctl, clkDrv));
+    return AppendNew(DrvCombination(dqsDrv, dataDrv, ctl, clkDrv));
 }
 
 void AddRecord(CLogPageOrlo& page, int dqsDrv, int dataDrv, int ctl, int clkDrv, int clkwr,

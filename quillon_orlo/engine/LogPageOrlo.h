@@ -72,8 +72,16 @@ public:
     DrvCombination& Append(const DrvCombination& combination);
     /// The combination with these drive values, appended (with fresh entries) when missing.
     DrvCombination& FindOrAppend(int dqsDrv, int dataDrv, int ctl, int clkDrv);
+    /// Room for count combinations, so that a page filled line by line is not moved as it
+    /// grows (the logs of one scan hold about as many combinations each).
+    void Reserve(size_t count) { m_combinations.reserve(count); }
+    /// Gives back room reserved beyond the combinations held.
+    void ShrinkToFit() { m_combinations.shrink_to_fit(); }
 
 private:
+    // Appends a combination known not to be held yet.
+    DrvCombination& AppendNew(const DrvCombination& combination);
+
     std::wstring m_strName;
     int m_nTemperature;
     std::vector<DrvCombination> m_combinations;

@@ -63,7 +63,7 @@ public:
 
 private:
     // Reads one signed log into page; false abandons the scan.
-    bool ReadPage(const std::wstring& path, std::wstring& text, CLogPageOrlo& page);
+    bool ReadPage(const std::wstring& path, std::string_view bytes, CLogPageOrlo& page);
 
     std::unique_ptr<OrloPageList> m_pResult;
 };

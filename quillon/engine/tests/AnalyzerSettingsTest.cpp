@@ -1,6 +1,8 @@
 #include "AnalyzerSettings.h"
 #include "DdrTestSupport.h"
 
+#include <chrono>
+
 using namespace ddrtest;
 
 namespace {
@@ -119,6 +121,117 @@ TEST_F(AnalyzerSettings, VerdictRowKeys) {
     Set(L"CheckRow", L"Row_DDR3", L"1");
     EXPECT_EQ(analyzer::ReadVerdictRow(kDdrKindDDR3), 0); // DDR3 always the first row
     EXPECT_TRUE(Texts().empty());
+}
+
+namespace {
+
+// Every analyzer key read the way a scan and its verdicts read them.
+struct SAllKeys {
+    std::set<int> ddr1, ddr2;
+    int bestDdr1 = 99, bestDdr2 = 99, bestDdr3 = 99;
+    int verdictDdr1 = 0, verdictDdr2 = 0;
+    int rate = 0, passNum = 0;
+    bool checkLogFile = true;
+
+    static SAllKeys Read() {
+        SAllKeys k;
+        (void)analyzer::ReadRowSet(kDdrKindDDR1, k.ddr1);
+        (void)analyzer::ReadRowSet(kDdrKindDDR2, k.ddr2);
+        analyzer::ReadBestRow(kDdrKindDDR1, k.bestDdr1);
+        analyzer::ReadBestRow(kDdrKindDDR2, k.bestDdr2);
+        analyzer::ReadBestRow(kDdrKindDDR3, k.bestDdr3);
+        k.verdictDdr1 = analyzer::ReadVerdictRow(kDdrKindDDR1);
+        k.verdictDdr2 = analyzer::ReadVerdictRow(kDdrKindDDR2);
+        k.rate = analyzer::ReadMinPassRate();
+        k.passNum = analyzer::ReadMinPassNum();
+        k.checkLogFile = analyzer::ReadCheckLogFile();
+        return k;
+    }
+    bool operator==(const SAllKeys&) const = default;
+};
+
+} // namespace
+
+TEST_F(AnalyzerSettings, RunReadsEveryKeyOnceWithTheSameValues) {
+    Set(L"CalcPageRow", L"PageRowDDR1", L"33,39");
+    Set(L"CalcPageRow", L"PageRowDDR2", L"48,60,80");
+    Set(L"CheckRow", L"Row_DDR1", L"43");
+    Set(L"CheckRow", L"Row_DDR2", L"60");
+    Set(L"MinPassRate", L"Rate", L"75");
+    Set(L"IsCheckLogFile", L"Enable", L"0");
+    const SAllKeys outside = SAllKeys::Read();
+    EXPECT_FALSE(outside.checkLogFile);
+    EXPECT_EQ(outside.ddr2, (std::set<int>{48, 60, 80}));
+    EXPECT_EQ(outside.bestDdr1, 3);
+    EXPECT_EQ(outside.rate, 75);
+    EXPECT_EQ(outside.passNum, 40); // missing: the default
+
+    const analyzer::CSettingsRun run;
+    for (int page = 0; page < 20; ++page) {
+        EXPECT_EQ(SAllKeys::Read(), outside);
+    }
+    // Two row sets, three best rows, Row_DDR2 once more with the verdict's default, Rate,
+    // MinPassNum, IsCheckLogFile: each read from the file once.
+    EXPECT_EQ(run.FileReads(), 9);
+}
+
+TEST_F(AnalyzerSettings, RunShowsTheRowMessageAtEveryUse) {
+    Set(L"CheckRow", L"Row_DDR1", L"32");
+    const analyzer::CSettingsRun run;
+    int row = 7;
+    analyzer::ReadBestRow(kDdrKindDDR1, row);
+    analyzer::ReadBestRow(kDdrKindDDR1, row);
+    EXPECT_EQ(row, 7);
+    EXPECT_EQ(Texts(),
+              (std::vector<std::wstring>{analyzer::kRowMessageDDR1, analyzer::kRowMessageDDR1}));
+    EXPECT_EQ(run.FileReads(), 1);
+}
+
+TEST_F(AnalyzerSettings, RunReadsAgainWhenTheFileChanges) {
+    Set(L"MinPassRate", L"Rate", L"70");
+    const analyzer::CSettingsRun run;
+    EXPECT_EQ(analyzer::ReadMinPassRate(), 70);
+    // Another size.
+    Set(L"MinPassRate", L"Rate", L"100");
+    EXPECT_EQ(analyzer::ReadMinPassRate(), 100);
+    // The same size with another modification time.
+    const auto before = fs::last_write_time(m_settings);
+    Set(L"MinPassRate", L"Rate", L"101");
+    fs::last_write_time(m_settings, before + std::chrono::seconds(2));
+    EXPECT_EQ(analyzer::ReadMinPassRate(), 101);
+    // The file removed: the defaults.
+    fs::remove(m_settings);
+    EXPECT_EQ(analyzer::ReadMinPassRate(), 60);
+    // Another settings file.
+    const fs::path other = m_dir / "Other.ini";
+    ASSERT_TRUE(ini::WriteString(other, L"MinPassRate", L"Rate", L"55"));
+    GetSettings().SetPath(other);
+    EXPECT_EQ(analyzer::ReadMinPassRate(), 55);
+    GetSettings().SetPath(m_settings);
+    EXPECT_EQ(analyzer::ReadMinPassRate(), 60);
+    EXPECT_EQ(run.FileReads(), 6); // once for each state of the file
+}
+
+TEST_F(AnalyzerSettings, OutsideARunEveryReadGoesToTheFile) {
+    Set(L"MinPassRate", L"Rate", L"70");
+    {
+        const analyzer::CSettingsRun outer;
+        {
+            const analyzer::CSettingsRun inner;
+            EXPECT_EQ(analyzer::ReadMinPassRate(), 70);
+            EXPECT_EQ(inner.FileReads(), 1);
+        }
+        EXPECT_EQ(outer.FileReads(), 0);
+        EXPECT_EQ(analyzer::ReadMinPassRate(), 70);
+        EXPECT_EQ(analyzer::ReadMinPassRate(), 70);
+        EXPECT_EQ(outer.FileReads(), 1); // the outer run is in force again
+    }
+    // A hand edit of the same size and time is seen at the next read, as a window needs it
+    // after an edit between two clicks.
+    const auto time = fs::last_write_time(m_settings);
+    Set(L"MinPassRate", L"Rate", L"71");
+    fs::last_write_time(m_settings, time);
+    EXPECT_EQ(analyzer::ReadMinPassRate(), 71);
 }
 
 TEST_F(AnalyzerSettings, SwapMapTable) {

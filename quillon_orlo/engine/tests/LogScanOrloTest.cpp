@@ -1,5 +1,6 @@
 #include "LogScanOrlo.h"
 
+#include "LogRead.h"
 #include "OrloFixture.h"
 #include "UserPrompt.h"
 
@@ -354,4 +355,163 @@ TEST(ReadOrloDataLines, LargeFileWithoutLineFeedIsRefused) {
     EXPECT_FALSE(ReadOrloDataLines(path, lines));
     EXPECT_EQ(prompt.Texts(), std::vector<std::wstring>{LineEndingMessage(path)});
     EXPECT_GT(lines.size(), 1000u); // the pieces holding all five names were still data lines
+}
+
+namespace {
+
+// The reader as it was before it worked on bytes: the log widened whole, cut into pieces of
+// 1023 characters, each name searched on its own, the shared field reader. The byte reader
+// must agree with it on any input.
+struct SReferenceRead {
+    bool header = false;
+    bool lineFeed = false;
+    std::vector<std::wstring> dataLines;
+    CLogPageOrlo page;
+};
+
+SReferenceRead ReferenceRead(const std::string& bytes) {
+    SReferenceRead ref;
+    std::wstring text;
+    std::vector<std::wstring_view> pieces;
+    LogBytesToPieces(bytes, text, pieces);
+    for (size_t i = 0; i < pieces.size() && i < 10 && !ref.header; ++i) {
+        const std::wstring_view p = pieces[i];
+        ref.header = p.find(L"DDR") != p.npos && p.find(L"SCAN") != p.npos &&
+                     p.find(L"TOOL") != p.npos && p.find(L"VER1.0") != p.npos;
+    }
+    const std::wstring_view all = text;
+    const wchar_t* names[] = {L"clkwr", L"dqs_drv", L"data_drv", L"ctl", L"clk_drv"};
+    for (size_t pos = 0; pos < all.size();) {
+        const size_t limit = std::min(all.size(), pos + 1023);
+        const size_t lf = all.substr(pos, limit - pos).find(L'\n');
+        const size_t end = lf != all.npos ? pos + lf + 1 : limit;
+        const std::wstring_view piece = all.substr(pos, end - pos);
+        pos = end;
+        ref.lineFeed = ref.lineFeed || piece.back() == L'\n';
+        size_t at[5];
+        bool data = true;
+        for (size_t i = 0; i < 5 && data; ++i) {
+            at[i] = piece.find(names[i]);
+            data = at[i] != piece.npos;
+        }
+        if (!data) {
+            continue;
+        }
+        ref.dataLines.emplace_back(piece);
+        const size_t marker = piece.find(L":))))))");
+        if (marker == piece.npos) {
+            continue;
+        }
+        int pass = 0;
+        if (ContainsNoCaseAscii(piece.substr(0, marker), L"pass")) {
+            pass = 1;
+        } else if (!ContainsNoCaseAscii(piece.substr(0, marker), L"fail")) {
+            continue;
+        }
+        int values[5] = {};
+        for (size_t i = 0; i < 5; ++i) {
+            ReadFieldValue(names[i], piece.substr(at[i]), values[i]);
+        }
+        AddRecord(ref.page, values[1], values[2], values[3], values[4], values[0], pass);
+    }
+    return ref;
+}
+
+std::vector<std::string> PageSummary(const CLogPageOrlo& page) {
+    std::vector<std::string> rows;
+    for (const DrvCombination& c : page.Combinations()) {
+        std::string row = Format("%d/%d/%d/%d:", c.m_nDqsDrv, c.m_nDataDrv, c.m_nCtl, c.m_nClkDrv);
+        for (const ClkwrEntry& e : c.m_entries) {
+            row += Format(" %d,%d", e.m_nState, e.m_nPassCount);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// Header check, data lines and the parsed page of one log, by the reader and by the
+// reference, with the same messages.
+void ExpectSameAsReference(const CTempDir& dir, const std::string& bytes, const std::string& what) {
+    SCOPED_TRACE(what);
+    const SReferenceRead ref = ReferenceRead(bytes);
+    CRecordingPrompt prompt;
+    CScopedPrompt guard(prompt);
+    const std::wstring path = dir.Write("log.txt", bytes);
+    EXPECT_EQ(CheckOrloHeader(path), ref.header);
+    std::vector<std::wstring> lines;
+    EXPECT_EQ(ReadOrloDataLines(path, lines), ref.lineFeed && !ref.dataLines.empty());
+    EXPECT_EQ(lines, ref.dataLines);
+    EXPECT_EQ(prompt.Records().empty(), ref.lineFeed);
+    if (!ref.header) {
+        return;
+    }
+    CLogScanOrlo scanner;
+    scanner.m_fileList = {path};
+    const bool scanned = scanner.Scan();
+    EXPECT_EQ(scanned, ref.lineFeed && !ref.dataLines.empty());
+    if (scanned) {
+        const auto result = scanner.TakeResult();
+        EXPECT_EQ(PageSummary(*result->Pages()[0]), PageSummary(ref.page));
+    }
+}
+
+} // namespace
+
+TEST_F(CLogScanOrloTest, ItemNamesValuesAndMarksAsTheLineReaderDeliversThem) {
+    CSettingsGuard settings(m_dir, "[IsCheckLogFile]\nEnable=0\n");
+    const std::string banner = "DDR SCAN TOOL VER1.0\r\n";
+    const std::string cases[] = {
+        // Names in another order, as parts of other words, twice (the first counts).
+        "clk_drv=3, ctl=2, data_drv=1, dqs_drv=0, clkwr=5 pass :))))))",
+        "xclkwr=5, ydqs_drv=1, zdata_drv=2, wctl=3, vclk_drv=4 fail :))))))",
+        "clkwr=5, clkwr=6, dqs_drv=1, data_drv=1, ctl=1, clk_drv=1 pass :))))))",
+        "clk_clkwr=4, ctlclkwr=3, dqs_drv=1, data_drv=2, clk_drv=7, PaSs:))))))",
+        "cclk_drv=1, cctl=2, ddata_drv=3, ddqs_drv=4, cclkwr=5 FAIL :))))))",
+        // Bytes above 127, a lone CR and signs inside values.
+        "clkwr=\xb5"
+        "7, dqs_drv=1\r2, data_drv=-3, ctl=4-5, clk_drv=--6 pass :))))))",
+        "clkwr=99999999999, dqs_drv=-99999999999, data_drv=, ctl,clk_drv pass :))))))",
+        // A name at the very end of the line, the mark after the marker, no marker.
+        "dqs_drv=1, data_drv=1, ctl=1, clk_drv=1 pass :)))))) clkwr",
+        "clkwr=1, dqs_drv=1, data_drv=1, ctl=1, clk_drv=1 :)))))) pass",
+        "clkwr=2, dqs_drv=1, data_drv=1, ctl=1, clk_drv=1 pass :)))))",
+        "clkwr=3, dqs_drv=1, data_drv=1, ctl=1, clk_drv=1 fai:)))))) l pass",
+    };
+    for (const std::string& line : cases) {
+        ExpectSameAsReference(m_dir, banner + line + "\r\n" + line, line);
+        ExpectSameAsReference(m_dir, banner + line + "\r\r\n" + line + "\n", line + " (CR CR LF)");
+    }
+    // Lines about the length of a piece: the LF is the 1024th character or the first of the
+    // next piece, and a name may be cut by the piece end.
+    const std::string line = DataLine(9, 1, 2, 3, 4, true);
+    for (const size_t length : {1021u, 1022u, 1023u, 1024u, 1025u, 2046u, 2047u}) {
+        for (const size_t cut : {0u, 5u, 40u}) {
+            const std::string padded =
+                std::string(length - line.size() - cut, 'x') + line + std::string(cut, 'y');
+            ExpectSameAsReference(m_dir, banner + padded + "\r\n" + line + "\r\n",
+                                  Format("line of %zu, %zu after the data", length, cut));
+        }
+    }
+    // Header pieces: the signature after long lines and cut by the end of a 511 piece.
+    ExpectSameAsReference(m_dir, std::string(1022, 'h') + "\r\n" + banner + line + "\r\n",
+                          "banner after two pieces");
+    ExpectSameAsReference(m_dir, std::string(497, 'h') + banner + line + "\r\n",
+                          "banner cut by the piece end");
+}
+
+TEST_F(CLogScanOrloTest, RandomTextReadsAsTheLineReaderDeliversIt) {
+    CSettingsGuard settings(m_dir, "[IsCheckLogFile]\nEnable=0\n");
+    const std::string fragments[] = {
+        "clkwr=", "dqs_drv=", "data_drv=", "ctl=", "clk_drv=", "clk", "c", "d", "_drv", "1", "23",
+        "-", ",", " ", "pass", "PASS", "fail", "FaIl", ":))))))", ":)))))", "\r", "\n", "\r\n",
+        "\xb5", "\xff", "DDR SCAN TOOL VER1.0", std::string(500, 'x'), std::string(1000, 'z')};
+    std::mt19937 random(19);
+    for (int file = 0; file < 150; ++file) {
+        std::string bytes;
+        const int count = 1 + static_cast<int>(random() % 80);
+        for (int i = 0; i < count; ++i) {
+            bytes += fragments[random() % std::size(fragments)];
+        }
+        ExpectSameAsReference(m_dir, bytes, Format("random file %d", file));
+    }
 }
