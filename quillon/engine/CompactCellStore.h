@@ -20,10 +20,13 @@ using CellList = std::vector<CLogDataBase*>;
 namespace quillon {
 
 /// The cells of one block: record pointers grouped by key, in key order, the records of a key
-/// in the order they were added. A log adds its records in any order and they are sorted
-/// once; a merged page appends whole key groups log after log. Records lie in one array,
-/// each key holding a slice of it with room to grow, so neither a log of a million lines nor
-/// a statistics page over hundreds of logs makes one heap object per key.
+/// in the order they were added, so neither a log of a million lines nor a statistics page
+/// over hundreds of logs makes one heap object per key. Two layouts:
+/// - a log's cells, added in any order and sorted once: each record beside its key in two
+///   parallel arrays (16 bytes a record), a key's records next to each other;
+/// - a merged page's cells, which gain records key by key log after log: one entry per key
+///   with a slice of the record array that has room to grow (the log layout turns into this
+///   one when records join it after it was read).
 ///
 /// Lazily built index: a const reader (Find, VisitGroups, MakeMap, the counts) first folds
 /// records added since the last read into the groups, so only the mutable members below
@@ -38,7 +41,9 @@ public:
     /// Deletes every group and record pointer (the records themselves belong to the page).
     void Clear();
 
-    [[nodiscard]] bool Empty() const { return m_vecPending.empty() && m_vecGroups.empty(); }
+    [[nodiscard]] bool Empty() const {
+        return m_vecPending.empty() && m_vecKeys.empty() && m_vecGroups.empty();
+    }
     /// Number of distinct keys.
     [[nodiscard]] size_t KeyCount() const;
     /// Number of record pointers over all keys.
@@ -64,13 +69,12 @@ private:
         CellKey key;
         CLogDataBase* pRecord;
     };
-    /// A key's slice of the record array: m_nCount records from m_nStart, room for
-    /// m_nCapacity.
+    /// A key's slice of the record array: m_nCount records from m_nStart, with room for
+    /// SliceSize(m_nCount).
     struct SGroup {
         CellKey key;
+        uint32_t m_nStart;
         uint32_t m_nCount;
-        uint32_t m_nCapacity;
-        size_t m_nStart;
     };
     /// One group of the merge plan: the key, its group in this store (or none) and the
     /// records to append.
@@ -83,25 +87,49 @@ private:
         size_t nAppend;
     };
 
+    /// The room of a slice of count records: exact up to 2 (most keys of a log), else the
+    /// next power of two, so a key gaining a record per merged log moves a logarithmic number
+    /// of times.
+    [[nodiscard]] static size_t SliceSize(size_t count);
     /// Folds the pending records into the groups.
     void Fold() const;
-    /// Carries out a merge plan: groups in plan order, grown where their slice is full.
+    /// Turns the log layout into slices (no change in the other layouts).
+    void ToSlices() const;
+    /// Carries out a merge plan: groups in plan order, moved where their slice is full.
     void Apply(const std::vector<SPlanStep>& plan) const;
+    /// Calls visit(key, records, count) for every key of either layout, pending records aside.
+    template <class F> void ForEachGroup(F&& visit) const;
     [[nodiscard]] const SGroup* FindGroup(const CellKey& key) const;
 
     // Mutable for the lazily built index only (see the class comment).
-    mutable std::vector<SEntry> m_vecPending;   ///< added since the last fold
-    mutable bool m_bPendingSorted = true;       ///< the pending keys arrived in order
-    mutable std::vector<SGroup> m_vecGroups;    ///< by key
-    mutable std::vector<CLogDataBase*> m_vecRecords; ///< the slices of every group
-    mutable size_t m_nUnused = 0; ///< slots of the record array no group uses any more
+    mutable std::vector<SEntry> m_vecPending;        ///< added since the last fold
+    mutable bool m_bPendingSorted = true;            ///< the pending keys arrived in order
+    mutable std::vector<CellKey> m_vecKeys;          ///< log layout: the key of each record
+    mutable std::vector<SGroup> m_vecGroups;         ///< slice layout: the groups by key
+    mutable std::vector<CLogDataBase*> m_vecRecords; ///< the records of either layout
+    mutable size_t m_nUnused = 0; ///< slots of the record array no slice uses any more
 };
 
-template <class F> void CCompactCellStore::VisitGroups(F&& visit) const {
-    Fold();
+template <class F> void CCompactCellStore::ForEachGroup(F&& visit) const {
+    if (!m_vecKeys.empty()) {
+        for (size_t i = 0; i < m_vecKeys.size();) {
+            size_t j = i + 1;
+            while (j < m_vecKeys.size() && m_vecKeys[j] == m_vecKeys[i]) {
+                ++j;
+            }
+            visit(m_vecKeys[i], m_vecRecords.data() + i, j - i);
+            i = j;
+        }
+        return;
+    }
     for (const SGroup& group : m_vecGroups) {
         visit(group.key, m_vecRecords.data() + group.m_nStart, static_cast<size_t>(group.m_nCount));
     }
+}
+
+template <class F> void CCompactCellStore::VisitGroups(F&& visit) const {
+    Fold();
+    ForEachGroup(visit);
 }
 
 template <class Missing, class Fresh>
@@ -113,29 +141,29 @@ void CCompactCellStore::MergeGroups(const CCompactCellStore& source, Missing&& m
         return;
     }
     Fold();
+    ToSlices();
     source.Fold();
     std::vector<SPlanStep> plan;
-    plan.reserve(std::max(m_vecGroups.size(), source.m_vecGroups.size()));
+    plan.reserve(m_vecGroups.size());
     auto target = m_vecGroups.cbegin();
     const auto targetEnd = m_vecGroups.cend();
     const auto missingStep = [&](const SGroup& group) {
         CLogDataBase* fill = missing(group.key);
         plan.push_back({group.key, &group, fill, fill != nullptr ? 1u : 0u, nullptr, 0});
     };
-    for (const SGroup& from : source.m_vecGroups) {
-        for (; target != targetEnd && target->key < from.key; ++target) {
+    source.ForEachGroup([&](const CellKey& key, CLogDataBase* const* records, size_t count) {
+        for (; target != targetEnd && target->key < key; ++target) {
             missingStep(*target);
         }
-        CLogDataBase* const* records = source.m_vecRecords.data() + from.m_nStart;
-        if (target != targetEnd && target->key == from.key) {
-            plan.push_back({from.key, &*target, nullptr, 0, records, from.m_nCount});
+        if (target != targetEnd && target->key == key) {
+            plan.push_back({key, &*target, nullptr, 0, records, count});
             ++target;
-            continue;
+            return;
         }
-        const std::pair<CLogDataBase*, size_t> prefix = fresh(from.key);
-        plan.push_back({from.key, nullptr, prefix.first, prefix.first != nullptr ? prefix.second : 0,
-                        records, from.m_nCount});
-    }
+        const std::pair<CLogDataBase*, size_t> prefix = fresh(key);
+        plan.push_back(
+            {key, nullptr, prefix.first, prefix.first != nullptr ? prefix.second : 0, records, count});
+    });
     for (; target != targetEnd; ++target) {
         missingStep(*target);
     }

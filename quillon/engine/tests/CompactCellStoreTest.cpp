@@ -138,6 +138,21 @@ TEST(CompactCellStore, RecordsAddedAfterAReadJoinTheirKeys) {
     EXPECT_EQ(store.RecordCount(), 5u);
 }
 
+TEST(CompactCellStore, RecordsAddedAfterAReadJoinKeysOfManyRecords) {
+    CRecords records;
+    CCompactCellStore store;
+    for (int id = 0; id < 5; ++id) {
+        store.Add({id % 2, 0}, records[id]);
+    }
+    EXPECT_EQ(Digest(store), "0/0:0,2,4 1/0:1,3");
+    for (int id = 5; id < 12; ++id) {
+        store.Add({0, 0}, records[id]);
+        EXPECT_EQ(store.Find({0, 0}).size(), static_cast<size_t>(id - 1));
+    }
+    EXPECT_EQ(Digest(store), "0/0:0,2,4,5,6,7,8,9,10,11 1/0:1,3");
+    EXPECT_EQ(store.KeyCount(), 2u);
+}
+
 TEST(CompactCellStore, ClearEmptiesTheStore) {
     CRecords records;
     CCompactCellStore store;
@@ -175,6 +190,9 @@ TEST(CompactCellStore, MergeGroupsTable) {
          {{{0, 0}, 1}, {{0, 1}, 2}, {{0, 1}, 3}}, false, 2, "0/0:0,1 0/1:101,101,2,3"},
         {"an empty source fills every key", {{{0, 0}, 0}, {{0, 1}, 1}}, {}, true, 0,
          "0/0:0,100 0/1:1,100"},
+        {"a target key of three records keeps them before the new one",
+         {{{0, 0}, 0}, {{1, 0}, 1}, {{0, 0}, 2}, {{0, 0}, 3}}, {{{0, 0}, 4}}, true, 0,
+         "0/0:0,2,3,4 1/0:1,100"},
         {"interleaved keys", {{{0, 0}, 0}, {{4, 0}, 1}}, {{{2, 0}, 2}, {{4, 0}, 3}, {{6, 0}, 4}},
          true, 1, "0/0:0,100 2/0:101,2 4/0:1,3 6/0:101,4"},
     };
