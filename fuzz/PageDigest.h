@@ -29,12 +29,13 @@ inline std::wstring PageDigest(const CLogPageBase& page) {
                 continue;
             }
             digest += FormatW(L"[%d,%d]", row, col);
-            for (const auto& [key, cells] : block->m_mapCells) {
+            block->VisitCells([&digest](const CellKey& key, CLogDataBase* const* records,
+                                        size_t count) {
                 digest += FormatW(L" %d/%d:", key.first, key.second);
-                for (const CLogDataBase* record : cells) {
-                    digest += FormatW(L"%x,", static_cast<unsigned>(record->GetColor()));
+                for (size_t i = 0; i < count; ++i) {
+                    digest += FormatW(L"%x,", static_cast<unsigned>(records[i]->GetColor()));
                 }
-            }
+            });
             digest += L'\n';
         }
     }

@@ -31,7 +31,6 @@ void CChartCellsDDR::Build(const CLogPageBase& page) {
 
     m_vecCells.assign(static_cast<size_t>(DataRowCount()) * static_cast<size_t>(DataColCount()),
                       SChartCell{});
-    const auto* ddrPage = dynamic_cast<const CLogPageDDR*>(&page);
     for (int lane = 0; lane < m_nLanes; ++lane) {
         const int byte = swap.Swap(lane);
         for (int c = 0; c < m_nColumns; ++c) {
@@ -46,18 +45,9 @@ void CChartCellsDDR::Build(const CLogPageBase& page) {
                     }
                 }
             };
-            if (ddrPage != nullptr) {
-                // A log page's cells are read where they lie, without making its key maps.
-                ddrPage->VisitBlockCells(c, byte, fill);
-                continue;
-            }
             // Looked up without creating blocks: showing a page must not change it.
-            const SLogBlock* block = page.FindBlock(byte, c);
-            if (block == nullptr) {
-                continue;
-            }
-            for (const auto& [key, list] : block->m_mapCells) {
-                fill(key, list.data(), list.size());
+            if (const SLogBlock* block = page.FindBlock(byte, c)) {
+                block->VisitCells(fill);
             }
         }
     }

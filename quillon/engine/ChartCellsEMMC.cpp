@@ -27,10 +27,8 @@ SChartCell CChartCellsEMMC::Cell(const CLogPageBase& page, int col, int row, int
     if (const auto* emmc = dynamic_cast<const CLogPageEMMC*>(&page)) {
         list = emmc->CellRecords(col, row, inCol, inRow); // no cell map is filled for this
     } else if (const SLogBlock* block = page.FindBlock(row, col)) {
-        const auto it = block->m_mapCells.find({inCol, inRow});
-        if (it != block->m_mapCells.end()) {
-            list = it->second;
-        }
+        const auto records = block->Find({inCol, inRow});
+        list.assign(records.begin(), records.end());
     }
     if (list.empty()) {
         return cell;

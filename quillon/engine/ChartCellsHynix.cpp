@@ -43,14 +43,14 @@ void CChartCellsHynix::Build(const CLogPageBase& page) {
             if (block == nullptr) {
                 continue;
             }
-            const auto it = block->m_mapCells.find({col % m_nSubColumns - 3, kVarroDrvStg});
-            if (it == block->m_mapCells.end() || it->second.empty()) {
+            const auto records = block->Find({col % m_nSubColumns - 3, kVarroDrvStg});
+            if (records.empty()) {
                 continue;
             }
             SChartCell& cell = m_vecCells[static_cast<size_t>(row) * DataColCount() + col];
             cell.m_bHasRecords = true;
             int fails = 0;
-            for (const CLogDataBase* record : it->second) {
+            for (const CLogDataBase* record : records) {
                 const ColorRef color = record->GetColor();
                 if (m_bMerged) {
                     if (color == kColorFail) {

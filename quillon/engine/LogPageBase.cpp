@@ -54,21 +54,6 @@ void CLogPageBase::TakeBlockFields(SLogBlock& target, const SLogBlock& source) {
     target.m_nCenterRow = source.m_nCenterRow;
 }
 
-void CLogPageBase::MergeBlock(SLogBlock& target, const SLogBlock& source,
-                              const std::function<std::unique_ptr<CLogDataBase>()>& makeFail) {
-    if (target.m_mapCells.empty()) {
-        TakeBlockFields(target, source);
-    }
-    MergeCellGroups(
-        target,
-        [&](auto&& visit) {
-            for (const auto& [key, list] : source.m_mapCells) {
-                visit(key, list.begin(), list.end());
-            }
-        },
-        makeFail);
-}
-
 SRunRecord FindLongestRun(const std::vector<bool>& passes) {
     int length = 0;
     int best = 0;

@@ -1,29 +1,46 @@
 #pragma once
 
 #include "BestParam.h"
+#include "CompactCellStore.h"
 #include "LogDataBase.h"
 
-#include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
-/// Key of a cell inside a block: DDR (dqs_step_dly, drv_stg), eMMC (in-block column value,
-/// in-block row value); ordered by the first value, then the second.
-using CellKey = std::pair<int, int>;
-/// The records of one key (one per data line that hit it; the merged page one per log).
-/// The pointers are owned by the page that made the records.
-using CellList = std::vector<CLogDataBase*>;
+class CLogPageBase;
 
-/// One block of a page: the cells of one (column, byte lane) or, for eMMC, one (column
-/// value, row value).
-struct SLogBlock {
-    std::map<CellKey, CellList> m_mapCells;
+/// One block of a page as its readers see it: the cells of one (column, byte lane) or, for
+/// eMMC, one (column value, row value), with the block's sizes and best-point fields.
+/// Read-only: only the page that holds it changes it (through CLogPageBase).
+class SLogBlock {
+public:
+    [[nodiscard]] int SubColCount() const { return m_nSubColCount; }
+    [[nodiscard]] int SubRowCount() const { return m_nSubRowCount; }
+    /// Written by the eMMC best-point search only.
+    [[nodiscard]] int GoodCount() const { return m_nGoodCount; }
+    [[nodiscard]] int CenterCol() const { return m_nCenterCol; }
+    [[nodiscard]] int CenterRow() const { return m_nCenterRow; }
+
+    [[nodiscard]] const quillon::CCompactCellStore& Cells() const { return m_cells; }
+    /// The records of key (empty when it has none).
+    [[nodiscard]] std::span<CLogDataBase* const> Find(const CellKey& key) const {
+        return m_cells.Find(key);
+    }
+    /// Calls visit(key, records, count) for every key holding records, in key order.
+    template <class F> void VisitCells(F&& visit) const { m_cells.VisitGroups(visit); }
+    /// The cells as a key map, made on request.
+    [[nodiscard]] std::map<CellKey, CellList> MakeMap() const { return m_cells.MakeMap(); }
+
+private:
+    friend class CLogPageBase;
+
+    quillon::CCompactCellStore m_cells;
     int m_nSubColCount = 0;
     int m_nSubRowCount = 0;
-    // Written by the eMMC best-point search only.
     int m_nGoodCount = 0;
     int m_nCenterCol = 0;
     int m_nCenterRow = 0;
@@ -94,18 +111,21 @@ protected:
     CLogDataBase* Adopt(std::unique_ptr<CLogDataBase> record);
     /// Deletes every adopted record.
     void FreeOwnedRecords() { m_vecOwnedRecords.clear(); }
-    /// The statistics merge of one block: an empty target becomes a copy of source;
-    /// otherwise every target key gets source's records, or one record from makeFail
-    /// (adopted by this page) when source lacks the key, and source's other keys are added.
-    void MergeBlock(SLogBlock& target, const SLogBlock& source,
-                    const std::function<std::unique_ptr<CLogDataBase>()>& makeFail);
+    /// The writable cells and fields of a block the page holds.
+    [[nodiscard]] static quillon::CCompactCellStore& CellsOf(SLogBlock& block) {
+        return block.m_cells;
+    }
+    static void SetBlockSizes(SLogBlock& block, int subRowCount, int subColCount) {
+        block.m_nSubRowCount = subRowCount;
+        block.m_nSubColCount = subColCount;
+    }
+    static void SetGoodCount(SLogBlock& block, int goodCount) { block.m_nGoodCount = goodCount; }
+    static void SetCentre(SLogBlock& block, int col, int row) {
+        block.m_nCenterCol = col;
+        block.m_nCenterRow = row;
+    }
     /// The sizes and best-point fields of source, which an empty merge target takes over.
     static void TakeBlockFields(SLogBlock& target, const SLogBlock& source);
-    /// The walk of MergeBlock over a source given as key groups in key order:
-    /// forEachGroup(visit) calls visit(key, first, last) once per source key with the range
-    /// of its records. The caller copies the block's sizes when target was empty.
-    template <class ForEachGroup, class MakeFail>
-    void MergeCellGroups(SLogBlock& target, ForEachGroup&& forEachGroup, MakeFail&& makeFail);
 
     /// The end of a DDR or Hynix analysis: the weakest lane (lowest rate, the lowest lane of
     /// equal rates), nRowPassNum from the run of its verdict row (rowsPerLane rows a lane);
@@ -126,33 +146,6 @@ protected:
 private:
     std::vector<std::unique_ptr<CLogDataBase>> m_vecOwnedRecords;
 };
-
-template <class ForEachGroup, class MakeFail>
-void CLogPageBase::MergeCellGroups(SLogBlock& target, ForEachGroup&& forEachGroup,
-                                   MakeFail&& makeFail) {
-    auto& cells = target.m_mapCells;
-    // The first log's keys are taken as they are; later, a key the merged block holds and
-    // this log lacks counts as failed in it.
-    const bool first = cells.empty();
-    auto cursor = cells.begin();
-    forEachGroup([&](const CellKey& key, auto begin, auto end) {
-        while (!first && cursor != cells.end() && cursor->first < key) {
-            cursor->second.push_back(Adopt(makeFail()));
-            ++cursor;
-        }
-        if (cursor != cells.end() && cursor->first == key) {
-            cursor->second.insert(cursor->second.end(), begin, end);
-            ++cursor;
-            return;
-        }
-        // A key only this log has joins with this log's records (before the cursor, so the
-        // walk does not visit it).
-        cells.emplace_hint(cursor, key, CellList(begin, end));
-    });
-    for (; !first && cursor != cells.end(); ++cursor) {
-        cursor->second.push_back(Adopt(makeFail()));
-    }
-}
 
 /// True when name a sorts before name b: names compare by their UTF-16 code units, as the
 /// platform compares its wide strings (a character beyond U+FFFF as its surrogate pair).

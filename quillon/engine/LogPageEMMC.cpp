@@ -36,55 +36,12 @@ CLogDataEMMC* CLogPageEMMC::SharedRecord(int32_t errorCode, int32_t mode) {
     return record.get();
 }
 
-const CLogPageEMMC::SCompactBlock* CLogPageEMMC::FindCompact(int colValue, int rowValue) const {
-    const auto it = m_mapCompact.find({colValue, rowValue});
-    if (it == m_mapCompact.end()) {
-        return nullptr;
-    }
-    SCompactBlock& compact = it->second;
-    if (!compact.bSorted) {
-        std::stable_sort(
-            compact.cells.begin(), compact.cells.end(),
-            [](const SCompactCell& a, const SCompactCell& b) { return a.key < b.key; });
-        compact.bSorted = true;
-    }
-    return &compact;
-}
-
-void CLogPageEMMC::FillCellMap(const BlockKey& key, SLogBlock& block) const {
-    const SCompactBlock* compact = FindCompact(key.first, key.second);
-    if (compact == nullptr || compact->cells.empty()) {
-        return;
-    }
-    // The map is filled in key order, so every insertion goes at its end.
-    for (const SCompactCell& cell : compact->cells) {
-        auto it = block.m_mapCells.end();
-        if (!block.m_mapCells.empty() && std::prev(it)->first == cell.key) {
-            std::prev(it)->second.push_back(cell.pRecord);
-        } else {
-            block.m_mapCells.emplace_hint(it, cell.key, CellList{cell.pRecord});
-        }
-    }
-    m_mapCompact.erase(key);
-    m_pLastCompact = nullptr;
-}
-
-void CLogPageEMMC::FillAllCellMaps() {
-    for (auto& [key, block] : m_mapBlocks) {
-        FillCellMap(key, block);
-    }
-    m_mapCompact.clear();
-    m_pLastCompact = nullptr;
-}
-
 bool CLogPageEMMC::GetCells(int byte, int columnIndex, const CellKey& key, CellList& out) {
-    SLogBlock& block = m_mapBlocks[{columnIndex, byte}];
-    FillCellMap({columnIndex, byte}, block);
-    const auto it = block.m_mapCells.find(key);
-    if (it == block.m_mapCells.end()) {
+    const auto records = m_mapBlocks[{columnIndex, byte}].Find(key);
+    if (records.empty()) {
         return false;
     }
-    out = it->second;
+    out.assign(records.begin(), records.end());
     return true;
 }
 
@@ -99,11 +56,7 @@ bool CLogPageEMMC::GetBlock(int byte, int columnIndex, SLogBlock& out) const {
 
 const SLogBlock* CLogPageEMMC::FindBlock(int byte, int columnIndex) const {
     const auto it = m_mapBlocks.find({columnIndex, byte});
-    if (it == m_mapBlocks.end()) {
-        return nullptr;
-    }
-    FillCellMap(it->first, it->second);
-    return &it->second;
+    return it == m_mapBlocks.end() ? nullptr : &it->second;
 }
 
 CellList CLogPageEMMC::CellRecords(int colValue, int rowValue, int inCol, int inRow) const {
@@ -111,31 +64,15 @@ CellList CLogPageEMMC::CellRecords(int colValue, int rowValue, int inCol, int in
     if (block == m_mapBlocks.end()) {
         return {};
     }
-    const CellKey key{inCol, inRow};
-    const auto cell = block->second.m_mapCells.find(key);
-    if (cell != block->second.m_mapCells.end()) {
-        return cell->second;
-    }
-    const SCompactBlock* compact = FindCompact(colValue, rowValue);
-    if (compact == nullptr) {
-        return {};
-    }
-    auto range = std::equal_range(
-        compact->cells.begin(), compact->cells.end(), SCompactCell{key, nullptr},
-        [](const SCompactCell& a, const SCompactCell& b) { return a.key < b.key; });
-    CellList out;
-    for (auto it = range.first; it != range.second; ++it) {
-        out.push_back(it->pRecord);
-    }
-    return out;
+    const auto records = block->second.Find({inCol, inRow});
+    return CellList(records.begin(), records.end());
 }
 
 void CLogPageEMMC::Clear() {
     for (auto& [key, block] : m_mapBlocks) {
-        block.m_mapCells.clear();
+        CellsOf(block).Clear();
     }
-    m_mapCompact.clear();
-    m_pLastCompact = nullptr;
+    m_pLastBlock = nullptr;
     m_mapRecords.clear();
     m_nRecordCount = 0;
 }
@@ -149,8 +86,7 @@ void CLogPageEMMC::CreateBlocks() {
         for (int r = 0; r < m_nPageSizeRow; ++r) {
             const auto [it, added] = m_mapBlocks.try_emplace({c, r});
             if (added) {
-                it->second.m_nSubColCount = m_nSubColCount;
-                it->second.m_nSubRowCount = m_nSubRowCount;
+                SetBlockSizes(it->second, m_nSubRowCount, m_nSubColCount);
             }
         }
     }
@@ -159,25 +95,17 @@ void CLogPageEMMC::CreateBlocks() {
 bool CLogPageEMMC::AddCell(int colValue, int rowValue, int inCol, int inRow, int32_t errorCode) {
     const BlockKey blockKey{colValue, rowValue};
     CLogDataEMMC* record = SharedRecord(errorCode, m_nLogMode);
-    const auto block = m_mapBlocks.find(blockKey);
-    if (block == m_mapBlocks.end()) {
-        return false;
-    }
-    ++m_nRecordCount;
-    if (!block->second.m_mapCells.empty() || m_nMergedLogs > 0) {
-        block->second.m_mapCells[{inCol, inRow}].push_back(record);
-        return true;
-    }
-    if (m_pLastCompact == nullptr || m_lastBlockKey != blockKey) {
-        m_pLastCompact = &m_mapCompact[blockKey];
+    // Consecutive lines mostly hit one block: it is kept until another is named.
+    if (m_pLastBlock == nullptr || m_lastBlockKey != blockKey) {
+        const auto block = m_mapBlocks.find(blockKey);
+        if (block == m_mapBlocks.end()) {
+            return false;
+        }
+        m_pLastBlock = &block->second;
         m_lastBlockKey = blockKey;
     }
-    std::vector<SCompactCell>& cells = m_pLastCompact->cells;
-    const CellKey key{inCol, inRow};
-    if (!cells.empty() && key < cells.back().key) {
-        m_pLastCompact->bSorted = false;
-    }
-    cells.push_back({key, record});
+    ++m_nRecordCount;
+    CellsOf(*m_pLastBlock).Add({inCol, inRow}, record);
     return true;
 }
 
@@ -186,7 +114,6 @@ void CLogPageEMMC::MergeFrom(const CLogPageBase& other) {
     if (page == nullptr || page == this) {
         return;
     }
-    FillAllCellMaps();
     int subRows = 0;
     int subCols = 0;
     int pageRows = 0;
@@ -211,47 +138,31 @@ void CLogPageEMMC::MergeFrom(const CLogPageBase& other) {
             }
             auto [it, added] = m_mapBlocks.try_emplace({c, r});
             SLogBlock& target = it->second;
-            if (added || (target.m_nSubColCount == 0 && target.m_nSubRowCount == 0)) {
-                target.m_nSubColCount = found ? sourceBlock->second.m_nSubColCount : subCols;
-                target.m_nSubRowCount = found ? sourceBlock->second.m_nSubRowCount : subRows;
+            if (added || (target.SubColCount() == 0 && target.SubRowCount() == 0)) {
+                SetBlockSizes(target, found ? sourceBlock->second.SubRowCount() : subRows,
+                              found ? sourceBlock->second.SubColCount() : subCols);
             }
-            auto& cells = target.m_mapCells;
-            // One walk over both key orders: keys the merged block holds before this log
-            // are those before the cursor.
-            auto cursor = cells.begin();
-            auto visit = [&](const CellKey& key, CLogDataBase* const* records, size_t count) {
-                while (cursor != cells.end() && cursor->first < key) {
-                    if (passMarks) {
-                        // Records mark passing cells: this log did not pass there.
-                        cursor->second.push_back(noResult);
-                        ++m_nRecordCount;
-                    }
-                    ++cursor;
+            // Records mark passing cells in mode 0: a log without a key did not pass there,
+            // and a key first seen now did not pass in any log merged before.
+            size_t nAdded = 0;
+            const auto missing = [&](const CellKey&) -> CLogDataBase* {
+                if (!passMarks) {
+                    return nullptr;
                 }
-                if (cursor != cells.end() && cursor->first == key) {
-                    cursor->second.insert(cursor->second.end(), records, records + count);
-                    ++cursor;
-                    return;
-                }
-                CellList list;
-                if (passMarks) {
-                    // A cell first seen now did not pass in any log merged before.
-                    list.reserve(static_cast<size_t>(earlierLogs) + count);
-                    list.assign(static_cast<size_t>(earlierLogs), noResult);
-                    m_nRecordCount += static_cast<size_t>(earlierLogs);
-                }
-                list.insert(list.end(), records, records + count);
-                cells.emplace_hint(cursor, key, std::move(list));
+                ++nAdded;
+                return noResult;
             };
-            if (found) {
-                page->VisitCells(c, r, visit);
-            }
-            if (passMarks) {
-                for (; cursor != cells.end(); ++cursor) {
-                    cursor->second.push_back(noResult);
-                    ++m_nRecordCount;
+            const auto fresh = [&](const CellKey&) {
+                if (!passMarks) {
+                    return std::pair<CLogDataBase*, size_t>{nullptr, 0};
                 }
-            }
+                nAdded += static_cast<size_t>(earlierLogs);
+                return std::pair<CLogDataBase*, size_t>{noResult, static_cast<size_t>(earlierLogs)};
+            };
+            static const quillon::CCompactCellStore noCells;
+            CellsOf(target).MergeGroups(found ? sourceBlock->second.Cells() : noCells, missing,
+                                        fresh);
+            m_nRecordCount += nAdded;
         }
     }
     ++m_nMergedLogs;
@@ -274,6 +185,12 @@ bool CLogPageEMMC::IsCellGood(const CLogDataBase* const* records, size_t count, 
 }
 
 SEmmcBlockScore CLogPageEMMC::ScoreBlock(int colValue, int rowValue) const {
+    CEmmcCellGrid grid;
+    return ScoreBlockIn(grid, colValue, rowValue);
+}
+
+SEmmcBlockScore CLogPageEMMC::ScoreBlockIn(CEmmcCellGrid& grid, int colValue,
+                                           int rowValue) const {
     // The block's mode is the one stored in its first record; a block without any scores 0.
     int32_t mode = -1;
     VisitCells(colValue, rowValue, [&](const CellKey&, CLogDataBase* const* records, size_t) {
@@ -285,7 +202,6 @@ SEmmcBlockScore CLogPageEMMC::ScoreBlock(int colValue, int rowValue) const {
     if (mode < 0) {
         return {};
     }
-    CEmmcCellGrid& grid = m_grid;
     const bool passMarks = mode == 0;
     grid.Reset(m_nSubColCount, m_nSubRowCount, !passMarks);
     VisitCells(colValue, rowValue,
@@ -316,7 +232,7 @@ SEmmcBlockScore CLogPageEMMC::ScoreBlock(int colValue, int rowValue) const {
 
 std::optional<SEmmcBestPoint> CLogPageEMMC::SearchBestPoint() {
     for (auto& [key, block] : m_mapBlocks) {
-        block.m_nGoodCount = 0;
+        SetGoodCount(block, 0);
     }
     std::vector<SEmmcCandidate> candidates;
     std::vector<int32_t> scores;
@@ -327,11 +243,10 @@ std::optional<SEmmcBestPoint> CLogPageEMMC::SearchBestPoint() {
             if (it == m_mapBlocks.end()) {
                 continue;
             }
-            const SEmmcBlockScore score = ScoreBlock(c, r);
-            it->second.m_nGoodCount = score.nCount;
+            const SEmmcBlockScore score = ScoreBlockIn(m_grid, c, r);
+            SetGoodCount(it->second, score.nCount);
             if (score.centre) {
-                it->second.m_nCenterCol = (*score.centre)[0];
-                it->second.m_nCenterRow = (*score.centre)[1];
+                SetCentre(it->second, (*score.centre)[0], (*score.centre)[1]);
             }
             scores[static_cast<size_t>(c)] = score.nCount;
         }
@@ -347,8 +262,8 @@ std::optional<SEmmcBestPoint> CLogPageEMMC::SearchBestPoint() {
     point.nScore = best->nScore;
     const auto block = m_mapBlocks.find({best->nCol, best->nRow});
     if (block != m_mapBlocks.end()) {
-        point.nInCol = block->second.m_nCenterCol;
-        point.nInRow = block->second.m_nCenterRow;
+        point.nInCol = block->second.CenterCol();
+        point.nInRow = block->second.CenterRow();
     }
     return point;
 }

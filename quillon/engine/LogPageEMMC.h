@@ -13,11 +13,9 @@
 // block keyed by (in-block column value, in-block row value). Also the merged statistics
 // page "统计图" of an eMMC scan.
 //
-// A full DDR50 log holds about a million cells, so a log page keeps its cells compactly: one
-// (key, record) pair per data line in a vector per block, sorted once, and one shared record
-// per error code. The block map (block sizes, good-cell counts, centres) is always there;
-// its cell maps are filled only when a caller asks for a block's map (FindBlock, GetBlock).
-// The merged page keeps its cells in the block maps.
+// A full DDR50 log holds about a million cells: each block keeps its cells in a compact cell
+// store (one pointer per data line, sorted once) and the page keeps one shared record per
+// error code.
 
 class CLogPageEMMC : public CLogPageBase {
 public:
@@ -39,7 +37,6 @@ public:
     void MergeFrom(const CLogPageBase& other) override;
     bool GetBlock(int byte, int columnIndex, SLogBlock& out) const override;
     void Clear() override;
-    /// The block with its cell map (filled from the compact cells on first request).
     [[nodiscard]] const SLogBlock* FindBlock(int byte, int columnIndex) const override;
     /// The best-point search (its record is discarded; the blocks keep counts and centres).
     void AnalyseForSort() override { (void)SearchBestPoint(); }
@@ -59,14 +56,13 @@ public:
     [[nodiscard]] int GetMergedLogCount() const { return m_nMergedLogs; }
     /// Records stored: one per accepted data line, plus the merge's "no result" records.
     [[nodiscard]] size_t GetRecordCount() const { return m_nRecordCount; }
-    /// The blocks (sizes, counts, centres); cell maps may be empty on a log page: read cells
-    /// with VisitCells or CellRecords.
+    /// The blocks (sizes, counts, centres, cells).
     [[nodiscard]] const BlockMap& Blocks() const { return m_mapBlocks; }
 
     /// Calls visit(key, records, count) for every key of block (colValue, rowValue) that
     /// holds records, in (in-block column, in-block row) order.
     template <class F> void VisitCells(int colValue, int rowValue, F&& visit) const;
-    /// The records of one cell (empty when it has none), without filling any cell map.
+    /// The records of one cell (empty when it has none).
     [[nodiscard]] CellList CellRecords(int colValue, int rowValue, int inCol, int inRow) const;
 
     /// Whether a cell counts as good: mode 0 when it has records that all say "no error",
@@ -85,62 +81,25 @@ public:
     std::optional<SEmmcBestPoint> SearchBestPoint();
 
 private:
-    struct SCompactCell {
-        CellKey key;
-        CLogDataBase* pRecord;
-    };
-    struct SCompactBlock {
-        std::vector<SCompactCell> cells;
-        bool bSorted = true;
-    };
-
     /// The page's one record of (code, mode).
     CLogDataEMMC* SharedRecord(int32_t errorCode, int32_t mode);
-    const SCompactBlock* FindCompact(int colValue, int rowValue) const;
-    /// Fills the cell map of one block from its compact cells (once).
-    void FillCellMap(const BlockKey& key, SLogBlock& block) const;
-    /// Moves every compact cell into the cell maps (before the page is merged into).
-    void FillAllCellMaps();
+    /// The score of a block, worked out in grid.
+    [[nodiscard]] SEmmcBlockScore ScoreBlockIn(CEmmcCellGrid& grid, int colValue,
+                                               int rowValue) const;
 
-    mutable BlockMap m_mapBlocks;
-    mutable std::map<BlockKey, SCompactBlock> m_mapCompact;
+    BlockMap m_mapBlocks;
     std::map<std::pair<int32_t, int32_t>, std::unique_ptr<CLogDataEMMC>> m_mapRecords;
     size_t m_nRecordCount = 0;
     int32_t m_nLogMode = -1;
     int m_nMergedLogs = 0;
-    mutable SCompactBlock* m_pLastCompact = nullptr; // the block the last line went to
+    SLogBlock* m_pLastBlock = nullptr; ///< the block the last line went to
     BlockKey m_lastBlockKey{-1, -1};
-    mutable CEmmcCellGrid m_grid; // reused by every block score
+    CEmmcCellGrid m_grid; ///< reused by every block score of a search
 };
 
 template <class F> void CLogPageEMMC::VisitCells(int colValue, int rowValue, F&& visit) const {
     const auto block = m_mapBlocks.find({colValue, rowValue});
-    if (block == m_mapBlocks.end()) {
-        return;
-    }
-    if (!block->second.m_mapCells.empty()) {
-        for (const auto& [key, list] : block->second.m_mapCells) {
-            if (!list.empty()) {
-                visit(key, list.data(), list.size());
-            }
-        }
-        return;
-    }
-    const SCompactBlock* compact = FindCompact(colValue, rowValue);
-    if (compact == nullptr) {
-        return;
-    }
-    // Equal keys lie together (in arrival order) once the block is sorted.
-    std::vector<CLogDataBase*> records;
-    const auto& cells = compact->cells;
-    for (size_t i = 0; i < cells.size();) {
-        size_t j = i;
-        records.clear();
-        while (j < cells.size() && cells[j].key == cells[i].key) {
-            records.push_back(cells[j].pRecord);
-            ++j;
-        }
-        visit(cells[i].key, records.data(), records.size());
-        i = j;
+    if (block != m_mapBlocks.end()) {
+        block->second.VisitCells(visit);
     }
 }

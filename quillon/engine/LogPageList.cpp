@@ -3,6 +3,7 @@
 #include "LogPageEMMC.h"
 
 #include <algorithm>
+#include <span>
 
 void CLogPageList::AddPage(std::unique_ptr<CLogPageBase> page) {
     if (page != nullptr) {
@@ -79,15 +80,14 @@ void CLogPageList::Free() {
 namespace {
 
 // The records a log page holds for one cell, without changing the page.
-const CellList* LogRecords(const CLogPageBase& page, int byte, int columnIndex,
-                           const CellKey& key, bool& hasBlock) {
+std::span<CLogDataBase* const> LogRecords(const CLogPageBase& page, int byte, int columnIndex,
+                                          const CellKey& key, bool& hasBlock) {
     const SLogBlock* block = page.FindBlock(byte, columnIndex);
     hasBlock = block != nullptr;
     if (block == nullptr) {
-        return nullptr;
+        return {};
     }
-    const auto it = block->m_mapCells.find(key);
-    return it == block->m_mapCells.end() || it->second.empty() ? nullptr : &it->second;
+    return block->Find(key);
 }
 
 bool RecordFails(const CLogDataBase* record) {
@@ -139,33 +139,33 @@ SPassShare CLogPageList::CellShare(int byte, int columnIndex, const CellKey& key
     if (block == nullptr) {
         return share;
     }
-    const auto cell = block->m_mapCells.find(key);
-    if (cell == block->m_mapCells.end()) {
+    const auto records = block->Find(key);
+    if (records.empty()) {
         return share;
     }
-    const CellList& records = cell->second;
     // The merge appended, log by log, either the log's own records or (for a log that has
-    // the block but lacks the key, once the key is known) one fail record of its own.
+    // the block but lacks the key, once the key is known) one fail record.
     size_t pos = 0;
     for (const auto& page : m_vecPages) {
         if (pos >= records.size()) {
             break;
         }
         bool hasBlock = false;
-        const CellList* own = LogRecords(*page, byte, columnIndex, key, hasBlock);
+        const auto own = LogRecords(*page, byte, columnIndex, key, hasBlock);
         size_t length = 0;
-        if (own != nullptr) {
-            if (pos + own->size() > records.size() ||
-                !std::equal(own->begin(), own->end(), records.begin() + pos)) {
+        if (!own.empty()) {
+            if (pos + own.size() > records.size() ||
+                !std::equal(own.begin(), own.end(), records.begin() + static_cast<std::ptrdiff_t>(pos))) {
                 continue; // not merged at this cell (outside the page size it was merged with)
             }
-            length = own->size();
+            length = own.size();
         } else if (hasBlock && pos > 0) {
             length = 1;
         } else {
             continue;
         }
-        const bool failed = std::any_of(records.begin() + pos, records.begin() + pos + length,
+        const auto first = records.begin() + static_cast<std::ptrdiff_t>(pos);
+        const bool failed = std::any_of(first, first + static_cast<std::ptrdiff_t>(length),
                                         [](const CLogDataBase* r) { return RecordFails(r); });
         pos += length;
         ++share.m_nLogs;

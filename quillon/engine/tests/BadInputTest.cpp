@@ -137,10 +137,9 @@ TEST_F(BadInputQuillonTest, DdrLongLinesAndNulBytesStillGiveTheirCell) {
             // dxn=0, drv_stg=31, sdll_phs_dly=36 (column 0), dqs_step_dly=-3, pass.
             const SLogBlock* block = page.FindBlock(0, 0);
             ASSERT_NE(block, nullptr);
-            const auto cell = block->m_mapCells.find({-3, 31});
-            ASSERT_NE(cell, block->m_mapCells.end());
-            ASSERT_EQ(cell->second.size(), 1u);
-            EXPECT_EQ(cell->second[0]->GetColor(), kColorPass);
+            const auto cell = block->Find({-3, 31});
+            ASSERT_EQ(cell.size(), 1u);
+            EXPECT_EQ(cell[0]->GetColor(), kColorPass);
             EXPECT_EQ(page.GetColumnValue(0), 36);
         }
     }

@@ -63,7 +63,7 @@ TEST(EmmcBestPoint, ModeOneBlockOf231CellsHasCentre30_15) {
     const auto point = page->SearchBestPoint();
     ASSERT_TRUE(point);
     EXPECT_EQ(point->Values(), (std::array<int32_t, 7>{0, 0, 30, 15, 0, 0, 231}));
-    EXPECT_EQ(page->FindBlock(0, 0)->m_nGoodCount, 231);
+    EXPECT_EQ(page->FindBlock(0, 0)->GoodCount(), 231);
 }
 
 TEST(EmmcBestPoint, ModeZeroRectangleOf15CellsHasCentre7_3) {
@@ -223,8 +223,8 @@ TEST(EmmcBestPoint, PageSearchCandidates40And44And46) {
         EXPECT_EQ(point->nCol, expectedCol);
         EXPECT_EQ(point->nScore, expectedScore);
         const SLogBlock* block = page->FindBlock(point->nRow, point->nCol);
-        EXPECT_EQ(point->nInCol, block->m_nCenterCol);
-        EXPECT_EQ(point->nInRow, block->m_nCenterRow);
+        EXPECT_EQ(point->nInCol, block->CenterCol());
+        EXPECT_EQ(point->nInRow, block->CenterRow());
     }
 }
 
@@ -244,12 +244,12 @@ TEST(EmmcBestPoint, SearchingTwiceGivesTheSameCountsAndRecord) {
     const auto first = page->SearchBestPoint();
     std::vector<int> counts;
     for (const auto& [key, block] : page->Blocks()) {
-        counts.push_back(block.m_nGoodCount);
+        counts.push_back(block.GoodCount());
     }
     const auto second = page->SearchBestPoint();
     std::vector<int> again;
     for (const auto& [key, block] : page->Blocks()) {
-        again.push_back(block.m_nGoodCount);
+        again.push_back(block.GoodCount());
     }
     ASSERT_TRUE(first && second);
     EXPECT_EQ(*first, *second);

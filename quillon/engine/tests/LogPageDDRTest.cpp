@@ -272,8 +272,8 @@ TEST_F(LogPageDDR, ColumnIndexIsThePositionAmongValuesSeenSoFar) {
     EXPECT_EQ(page->GetColumnValue(1), -1);
     const SLogBlock* block = page->FindBlock(0, 0);
     ASSERT_NE(block, nullptr);
-    EXPECT_EQ(block->m_mapCells.size(), 2u);
-    EXPECT_EQ(block->m_nSubColCount, 0); // made by add cell
+    EXPECT_EQ(block->Cells().KeyCount(), 2u);
+    EXPECT_EQ(block->SubColCount(), 0); // made by add cell
 }
 
 TEST_F(LogPageDDR, PassFlagCellsAndPageSizeChange) {
@@ -290,14 +290,14 @@ TEST_F(LogPageDDR, PassFlagCellsAndPageSizeChange) {
     ASSERT_TRUE(page->AddCell(90, 0, {0, 34}, 1));
     EXPECT_FALSE(page->AddCell(108, 0, {0, 34}, 1)); // column 4 of 4
     ASSERT_NE(page->FindBlock(5, 0), nullptr);
-    EXPECT_EQ(page->FindBlock(5, 0)->m_mapCells.size(), 1u);
-    EXPECT_EQ(page->FindBlock(3, 0)->m_mapCells.size(), 2u);
+    EXPECT_EQ(page->FindBlock(5, 0)->Cells().KeyCount(), 1u);
+    EXPECT_EQ(page->FindBlock(3, 0)->Cells().KeyCount(), 2u);
     CellList cells;
     ASSERT_TRUE(page->GetCells(3, 1, {0, 34}, cells));
     ASSERT_EQ(cells.size(), 1u);
     EXPECT_EQ(cells[0]->GetColor(), kColorFail);
     page->Clear();
-    EXPECT_TRUE(page->FindBlock(3, 0)->m_mapCells.empty());
+    EXPECT_TRUE(page->FindBlock(3, 0)->Cells().Empty());
 }
 
 TEST_F(LogPageDDR, FinishCreatesMissingBlocksOnly) {
@@ -307,12 +307,12 @@ TEST_F(LogPageDDR, FinishCreatesMissingBlocksOnly) {
     ASSERT_TRUE(page->AddCell(36, 1, {0, 34}, std::make_unique<CLogDataDDR>(1)));
     page->Finish();
     EXPECT_EQ(page->Blocks().size(), 28u);
-    EXPECT_EQ(page->FindBlock(1, 0)->m_nSubRowCount, 0);
-    EXPECT_EQ(page->FindBlock(2, 3)->m_nSubRowCount, 5);
-    EXPECT_EQ(page->FindBlock(2, 3)->m_nSubColCount, 8);
+    EXPECT_EQ(page->FindBlock(1, 0)->SubRowCount(), 0);
+    EXPECT_EQ(page->FindBlock(2, 3)->SubRowCount(), 5);
+    EXPECT_EQ(page->FindBlock(2, 3)->SubColCount(), 8);
     SLogBlock copy;
     EXPECT_TRUE(page->GetBlock(1, 0, copy));
-    EXPECT_EQ(copy.m_mapCells.size(), 1u);
+    EXPECT_EQ(copy.Cells().KeyCount(), 1u);
     EXPECT_FALSE(page->GetBlock(0, 7, copy));
     EXPECT_EQ(page->FindBlock(0, 7), nullptr); // get block creates nothing
     CellList cells;
@@ -358,7 +358,7 @@ TEST_F(LogPageDDR, ComparisonsByWeakestValueAndName) {
 TEST_F(LogPageDDR, ClearDeletesRecordsAndRowSets) {
     auto page = MakePage(L"a.txt", kDdr2, AllPass());
     page->Clear();
-    EXPECT_TRUE(page->FindBlock(0, 0)->m_mapCells.empty());
+    EXPECT_TRUE(page->FindBlock(0, 0)->Cells().Empty());
     EXPECT_TRUE(page->GetRowSetDDR1().empty());
     EXPECT_TRUE(page->GetRowSetDDR2().empty());
     EXPECT_EQ(page->GetRowSetDDR3(), (std::set<int>{34, 40}));
@@ -376,9 +376,9 @@ namespace {
 std::string BlockDigest(const CLogPageDDR& page) {
     std::ostringstream out;
     for (const auto& [blockKey, block] : page.Blocks()) {
-        out << '[' << blockKey.first << ',' << blockKey.second << ' ' << block.m_nSubRowCount << 'x'
-            << block.m_nSubColCount << ']';
-        for (const auto& [key, list] : block.m_mapCells) {
+        out << '[' << blockKey.first << ',' << blockKey.second << ' ' << block.SubRowCount() << 'x'
+            << block.SubColCount() << ']';
+        for (const auto& [key, list] : block.MakeMap()) {
             out << ' ' << key.first << '/' << key.second << ':';
             for (const CLogDataBase* record : list) {
                 const auto* ddr = dynamic_cast<const CLogDataDDR*>(record);

@@ -50,9 +50,9 @@ TEST(LogPageEMMC, CellsArriveInAnyOrderAndReadInKeyOrder) {
     // The block map a caller asks for holds the same cells.
     const SLogBlock* block = page->FindBlock(0, 1);
     ASSERT_NE(block, nullptr);
-    ASSERT_EQ(block->m_mapCells.size(), 3u);
-    EXPECT_EQ(Letters(block->m_mapCells.at({2, 0})), L"WC");
-    EXPECT_EQ(block->m_nSubColCount, 8);
+    ASSERT_EQ(block->Cells().KeyCount(), 3u);
+    EXPECT_EQ(Letters(block->MakeMap().at({2, 0})), L"WC");
+    EXPECT_EQ(block->SubColCount(), 8);
     // Cells added afterwards go to the map and are seen by every reader.
     ASSERT_TRUE(page->AddCell(1, 0, 1, 0, kEmmcWriteError));
     EXPECT_EQ(Keys(*page, 1, 0), (std::vector<CellKey>{{0, 0}, {0, 1}, {1, 0}, {2, 0}}));
@@ -61,7 +61,7 @@ TEST(LogPageEMMC, CellsArriveInAnyOrderAndReadInKeyOrder) {
     EXPECT_EQ(Letters(cells), L"W");
     SLogBlock copy;
     EXPECT_TRUE(page->GetBlock(0, 1, copy));
-    EXPECT_EQ(copy.m_mapCells.size(), 4u);
+    EXPECT_EQ(copy.Cells().KeyCount(), 4u);
     EXPECT_FALSE(page->GetBlock(5, 5, copy));
 }
 

@@ -362,7 +362,7 @@ TEST_F(LogScanDDR, ValuesWithoutDigitsReadAsZero) {
     EXPECT_EQ(page->GetColumnValue(0), 36);
     const SLogBlock* block = page->FindBlock(0, 0);
     ASSERT_NE(block, nullptr);
-    EXPECT_EQ(block->m_mapCells.at({0, 34}).size(), 2u);
+    EXPECT_EQ(block->Find({0, 34}).size(), 2u);
 }
 
 TEST_F(LogScanDDR, LongLinesAndLfOnlyEndings) {
@@ -380,7 +380,7 @@ TEST_F(LogScanDDR, LongLinesAndLfOnlyEndings) {
     const CLogPageBase* page = scanner->GetPageList()->GetPage(0);
     const SLogBlock* block = page->FindBlock(3, 6);
     ASSERT_NE(block, nullptr);
-    EXPECT_EQ(block->m_mapCells.at({4, 34}).size(), 2u);
+    EXPECT_EQ(block->Find({4, 34}).size(), 2u);
 }
 
 TEST_F(LogScanDDR, EmptyFileListScansNothing) {

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -49,18 +50,27 @@ protected:
         scan.SetSortMode(sortMode);
     }
 
-    static const CellList* Cells(const CLogPageBase& page, int col, int row, int inCol, int inRow) {
+    // The records of a cell; none when the cell has no records.
+    static std::optional<CellList> Cells(const CLogPageBase& page, int col, int row, int inCol,
+                                         int inRow) {
         const SLogBlock* block = page.FindBlock(row, col);
         if (block == nullptr) {
-            return nullptr;
+            return std::nullopt;
         }
-        const auto it = block->m_mapCells.find({inCol, inRow});
-        return it == block->m_mapCells.end() ? nullptr : &it->second;
+        const auto records = block->Find({inCol, inRow});
+        if (records.empty()) {
+            return std::nullopt;
+        }
+        return CellList(records.begin(), records.end());
     }
 
-    static std::wstring Letters(const CellList* list) {
+    static bool IsGood(const std::optional<CellList>& list, int32_t mode) {
+        return CLogPageEMMC::IsCellGood(list ? &*list : nullptr, mode);
+    }
+
+    static std::wstring Letters(const std::optional<CellList>& list) {
         std::wstring text;
-        if (list != nullptr) {
+        if (list) {
             for (const CLogDataBase* record : *list) {
                 text += EmmcRecordLetter(dynamic_cast<const CLogDataEMMC&>(*record).GetErrorCode());
             }
@@ -93,8 +103,8 @@ TEST_F(LogScanEMMCTest, Sdr50LineMakesAWriteErrorRecord) {
     EXPECT_EQ(page->GetPageSizeRow(), 4);
     EXPECT_EQ(page->GetSubColCount(), 64);
     EXPECT_EQ(page->GetSubRowCount(), 64);
-    const CellList* cells = Cells(*page, 2, 1, 0x3F, 0x10);
-    ASSERT_NE(cells, nullptr);
+    const auto cells = Cells(*page, 2, 1, 0x3F, 0x10);
+    ASSERT_TRUE(cells);
     ASSERT_EQ(cells->size(), 1u);
     EXPECT_EQ(cells->front()->GetColor(), 0x00FFFFu);
     EXPECT_EQ(Letters(cells), L"W");
@@ -112,9 +122,9 @@ TEST_F(LogScanEMMCTest, Ddr50DropsReadFlagsAndKeepsNoErrorFlags) {
     EXPECT_EQ(scan.GetLogMode(), 0);
     auto list = scan.TakePageList();
     const CLogPageBase& page = *list->GetPage(0);
-    EXPECT_EQ(Cells(page, 5, 0, 2, 1), nullptr);
-    const CellList* cells = Cells(page, 5, 0, 3, 1);
-    ASSERT_NE(cells, nullptr);
+    EXPECT_FALSE(Cells(page, 5, 0, 2, 1));
+    const auto cells = Cells(page, 5, 0, 3, 1);
+    ASSERT_TRUE(cells);
     EXPECT_EQ(cells->front()->GetColor(), 0x00FF00u);
 }
 
@@ -268,9 +278,9 @@ TEST_F(LogScanEMMCTest, ModeZeroMergeFailsACellMissingFromALaterLog) {
     EXPECT_EQ(Letters(Cells(merged, 0, 0, 1, 0)), L"Y-");
     EXPECT_EQ(Letters(Cells(merged, 0, 0, 2, 0)), L"-Y");
     EXPECT_EQ(Letters(Cells(merged, 0, 0, 3, 0)), L"YY");
-    EXPECT_FALSE(CLogPageEMMC::IsCellGood(Cells(merged, 0, 0, 1, 0), 0));
-    EXPECT_FALSE(CLogPageEMMC::IsCellGood(Cells(merged, 0, 0, 2, 0), 0));
-    EXPECT_TRUE(CLogPageEMMC::IsCellGood(Cells(merged, 0, 0, 3, 0), 0));
+    EXPECT_FALSE(IsGood(Cells(merged, 0, 0, 1, 0), 0));
+    EXPECT_FALSE(IsGood(Cells(merged, 0, 0, 2, 0), 0));
+    EXPECT_TRUE(IsGood(Cells(merged, 0, 0, 3, 0), 0));
     // "No result" is black by the colour table's last row.
     EXPECT_EQ(Cells(merged, 0, 0, 1, 0)->back()->GetColor(), 0x000000u);
     // The log pages are untouched by the merge.
@@ -290,7 +300,7 @@ TEST_F(LogScanEMMCTest, ModeOneMergeCollectsOnlyTheErrorsThatExist) {
     const CLogPageBase& merged = *list->GetMergedPage();
     EXPECT_EQ(Letters(Cells(merged, 0, 0, 1, 0)), L"WC");
     EXPECT_EQ(Letters(Cells(merged, 0, 0, 9, 0)), L"RRR");
-    EXPECT_TRUE(CLogPageEMMC::IsCellGood(Cells(merged, 0, 0, 2, 0), 1));
+    EXPECT_TRUE(IsGood(Cells(merged, 0, 0, 2, 0), 1));
 }
 
 TEST_F(LogScanEMMCTest, ModeZeroMergedBlockScoresOnlyCellsGoodInEveryLog) {
