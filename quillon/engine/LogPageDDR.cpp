@@ -168,7 +168,7 @@ bool CLogPageDDR::CellPasses(int row, int position, const std::set<int>& rowSet)
     }
     const int byte = row / n;
     const int ordinal = row % n;
-    const int drvStg = GetDrvStgRegistry().ValueOfOrdinal(ordinal);
+    const int drvStg = DrvStgs().ValueOfOrdinal(ordinal);
     if (rowSet.count(drvStg) == 0) {
         return false;
     }
@@ -228,7 +228,7 @@ bool CLogPageDDR::Analyse(RateMap& rates, std::vector<SBestParam>& bestParams, i
     rates.clear();
     bestParams.clear();
     rowPassNum = 0;
-    const CDrvStgRegistry& registry = GetDrvStgRegistry();
+    const CDrvStgRegistry& registry = DrvStgs();
     const int kind = registry.GetDDRKind();
     analyzer::ReadBestRow(kind, m_nFabsRow);
 

@@ -43,7 +43,7 @@ bool CLogPageDDRHynix::CellPasses(int row, int position) const {
     if (n <= 0 || sub <= 0 || row < 0 || position < 0) {
         return false;
     }
-    const int drvStg = GetDrvStgRegistry().ValueOfOrdinal(row % n);
+    const int drvStg = DrvStgs().ValueOfOrdinal(row % n);
     const auto block = m_mapBlocks.find({position / sub, row / n});
     if (block == m_mapBlocks.end()) {
         return false;
@@ -66,7 +66,7 @@ bool CLogPageDDRHynix::Analyse(std::map<int, double>& rates, std::vector<SBestPa
     rates.clear();
     bestParams.clear();
     rowPassNum = 0;
-    const CDrvStgRegistry& registry = GetDrvStgRegistry();
+    const CDrvStgRegistry& registry = DrvStgs();
     const int kind = registry.GetDDRKind();
     // Kind -1 (for example only drv_stg 48) reads no setting: fabsRow keeps its value.
     analyzer::ReadBestRow(kind, m_nFabsRow);

@@ -163,6 +163,8 @@ bool CLogScanDDR::Scan() {
         m_pPageList.reset();
         return false;
     }
+    // From here on the pages read the scan's own drive strengths and lane map.
+    m_pPageList->TakeScanSnapshot();
     m_pPageList->AnalyseAndSort(m_nSortMode);
     (void)m_pPageList->BuildMergedPage();
     return true;

@@ -53,7 +53,8 @@ SJudged Judge(CLogPageDDR& page) {
     out.m_vecColors = chart.ColorRows();
     out.m_bAnalysed = page.Analyse(out.m_rates, out.m_vecBest, out.m_nRowPassNum);
     CResultPanelDDRModel panel;
-    panel.ShowPage(out.m_vecBest, out.m_rates, out.m_nRowPassNum, GetDrvStgRegistry().GetDDRKind());
+    panel.ShowPage(out.m_vecBest, out.m_rates, out.m_nRowPassNum, GetDrvStgRegistry().GetDDRKind(),
+                   page.LaneSwap());
     out.m_bPassed = panel.Passed();
     out.m_strConclusion = panel.Conclusion();
     return out;
