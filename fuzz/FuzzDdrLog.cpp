@@ -67,7 +67,7 @@ SRun RunOnce(const std::vector<std::wstring>& files, int logType, int sortMode,
         std::vector<SBestParam> best;
         int rowPassNum = 0;
         const bool analysed = page->Analyse(rates, best, rowPassNum);
-        panel.ShowPage(best, rates, rowPassNum, kind);
+        panel.ShowPage(best, rates, rowPassNum, kind, page->LaneSwap());
         CChartCellsDDR chart;
         chart.Build(*page);
         run.m_strDigest += FormatW(L"%d %d %zu %d|", analysed ? 1 : 0, rowPassNum, best.size(),

@@ -1,5 +1,7 @@
 #include "DiagDataBase.h"
 
+#include <QDialog>
+#include <QKeyEvent>
 #include <QWheelEvent>
 
 bool CDiagDataBase::ZoomOnCtrlWheel(QWheelEvent* wheel) {
@@ -11,5 +13,18 @@ bool CDiagDataBase::ZoomOnCtrlWheel(QWheelEvent* wheel) {
         Zoom(steps);
     }
     wheel->accept();
+    return true;
+}
+
+bool CDiagDataBase::TakeCloseKey(QDialog& page, QKeyEvent* key, bool ownWindow) {
+    const int code = key->key();
+    if (code != Qt::Key_Return && code != Qt::Key_Enter && code != Qt::Key_Escape) {
+        return false;
+    }
+    if (ownWindow) {
+        page.accept();
+    } else {
+        key->accept(); // an embedded page does not close
+    }
     return true;
 }

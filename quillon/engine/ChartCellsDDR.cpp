@@ -12,25 +12,15 @@
 #include <cstdint>
 
 void CChartCellsDDR::Build(const CLogPageBase& page) {
-    m_nLanes = std::max(page.GetPageSizeRow(), 0);
-    m_nColumns = std::max(page.GetPageSizeCol(), 0);
-    m_nDriveRows = std::max(page.GetSubRowCount(), 0);
-    m_nSubColumns = std::max(page.GetSubColCount(), 0);
-    m_bMerged = page.GetName() == kMergedPageName;
-
-    const CDrvStgRegistry& registry = GetDrvStgRegistry();
-    const CLaneSwapMap& swap = GetLaneSwapMap();
-    m_vecColumnValues.assign(static_cast<size_t>(m_nColumns), -1);
-    for (int c = 0; c < m_nColumns; ++c) {
-        m_vecColumnValues[static_cast<size_t>(c)] = page.GetColumnValue(c);
-    }
+    Reset(page);
+    m_registry = page.DrvStgs();
+    m_swap = page.LaneSwap();
+    const CLaneSwapMap& swap = m_swap;
     m_vecDriveValues.assign(static_cast<size_t>(m_nDriveRows), -1);
     for (int r = 0; r < m_nDriveRows; ++r) {
-        m_vecDriveValues[static_cast<size_t>(r)] = registry.ValueOfOrdinal(r);
+        m_vecDriveValues[static_cast<size_t>(r)] = m_registry.ValueOfOrdinal(r);
     }
 
-    m_vecCells.assign(static_cast<size_t>(DataRowCount()) * static_cast<size_t>(DataColCount()),
-                      SChartCell{});
     for (int lane = 0; lane < m_nLanes; ++lane) {
         const int byte = swap.Swap(lane);
         for (int c = 0; c < m_nColumns; ++c) {
@@ -55,9 +45,7 @@ void CChartCellsDDR::Build(const CLogPageBase& page) {
 
 void CChartCellsDDR::FillCell(int lane, int r, int c, int s, CLogDataBase* const* records,
                               size_t count) {
-    SChartCell& cell = m_vecCells[static_cast<size_t>(lane * m_nDriveRows + r) *
-                                      static_cast<size_t>(DataColCount()) +
-                                  static_cast<size_t>(c * m_nSubColumns + s)];
+    SChartCell& cell = CellAt(lane * m_nDriveRows + r, c * m_nSubColumns + s);
     cell.m_bHasRecords = true;
     if (m_bMerged) {
         // The statistics page counts the logs in which the cell failed.
@@ -75,33 +63,6 @@ void CChartCellsDDR::FillCell(int lane, int r, int c, int s, CLogDataBase* const
     }
 }
 
-const SChartCell& CChartCellsDDR::Cell(int row, int col) const {
-    static const SChartCell empty;
-    if (row < 0 || col < 0 || row >= DataRowCount() || col >= DataColCount()) {
-        return empty;
-    }
-    return m_vecCells[static_cast<size_t>(row) * static_cast<size_t>(DataColCount()) +
-                      static_cast<size_t>(col)];
-}
-
-std::wstring CChartCellsDDR::PhaseHeader(int col) const {
-    if (m_nSubColumns <= 0 || col < 0 || col >= DataColCount()) {
-        return std::wstring();
-    }
-    return FormatW(L"%3d", m_vecColumnValues[static_cast<size_t>(col / m_nSubColumns)]);
-}
-
-std::wstring CChartCellsDDR::StepHeader(int col) const {
-    if (m_nSubColumns <= 0 || col < 0 || col >= DataColCount()) {
-        return std::wstring();
-    }
-    return FormatW(L"%3d", col % m_nSubColumns - 3);
-}
-
-std::wstring CChartCellsDDR::LaneLabel(int lane) {
-    return FormatW(L"%3d", lane);
-}
-
 std::wstring CChartCellsDDR::DriveLabel(int row) const {
     if (m_nDriveRows <= 0 || row < 0 || row >= DataRowCount()) {
         return std::wstring();
@@ -109,41 +70,11 @@ std::wstring CChartCellsDDR::DriveLabel(int row) const {
     return FormatW(L"%3d", m_vecDriveValues[static_cast<size_t>(row % m_nDriveRows)]);
 }
 
-std::string CChartCellsDDR::ColorRow(int row) const {
-    std::string text;
-    text.reserve(static_cast<size_t>(std::max(DataColCount(), 0)));
-    for (int col = 0; col < DataColCount(); ++col) {
-        const SChartCell& cell = Cell(row, col);
-        if (!cell.m_bHasRecords || cell.m_nColor == kColorNoData) {
-            text += '.';
-        } else if (cell.m_nColor == kColorPass) {
-            text += 'G';
-        } else if (cell.m_nColor == kColorFail) {
-            text += 'R';
-        } else {
-            text += '?';
-        }
-    }
-    return text;
-}
-
-std::vector<std::string> CChartCellsDDR::ColorRows() const {
-    std::vector<std::string> rows;
-    for (int row = 0; row < DataRowCount(); ++row) {
-        rows.push_back(ColorRow(row));
-    }
-    return rows;
-}
-
-std::vector<std::vector<std::wstring>> CChartCellsDDR::TextRows() const {
-    return ChartTextRows(*this);
-}
-
 std::vector<SBestRunMark>
 CChartCellsDDR::BestRunMarks(const std::map<int, SBestParam>& bestRecords) const {
     std::vector<SBestRunMark> marks;
-    const CDrvStgRegistry& registry = GetDrvStgRegistry();
-    const CLaneSwapMap& swap = GetLaneSwapMap();
+    const CDrvStgRegistry& registry = m_registry;
+    const CLaneSwapMap& swap = m_swap;
     const int cols = DataColCount();
     for (int lane = 0; lane < m_nLanes; ++lane) {
         const auto it = bestRecords.find(swap.Swap(lane));
@@ -178,7 +109,7 @@ SPassShare CChartCellsDDR::Share(const CLogPageList& list, int row, int col) con
     }
     const int lane = row / m_nDriveRows;
     const int ordinal = row % m_nDriveRows;
-    return list.CellShare(GetLaneSwapMap().Swap(lane), col / m_nSubColumns,
-                          CellKey(col % m_nSubColumns - 3,
-                                  m_vecDriveValues[static_cast<size_t>(ordinal)]));
+    return list.CellShare(
+        m_swap.Swap(lane), col / m_nSubColumns,
+        CellKey(col % m_nSubColumns - 3, m_vecDriveValues[static_cast<size_t>(ordinal)]));
 }

@@ -4,38 +4,8 @@
 #include "LogPageList.h"
 #include "TextUtil.h"
 
-namespace {
-
-char ColorLetter(const SChartCell& cell) {
-    if (!cell.m_bHasRecords) {
-        return '.';
-    }
-    switch (cell.m_nColor) {
-    case kColorPass:
-        return 'G';
-    case kColorFail:
-        return 'R';
-    default:
-        return '?';
-    }
-}
-
-} // namespace
-
 void CChartCellsHynix::Build(const CLogPageBase& page) {
-    page.GetPageSize(m_nLanes, m_nColumns);
-    page.GetBlockSize(m_nDriveRows, m_nSubColumns);
-    m_nLanes = std::max(m_nLanes, 0);
-    m_nColumns = std::max(m_nColumns, 0);
-    m_nDriveRows = std::max(m_nDriveRows, 0);
-    m_nSubColumns = std::max(m_nSubColumns, 0);
-    m_bMerged = page.GetName() == kMergedPageName;
-    m_vecColumnValues.clear();
-    for (int c = 0; c < m_nColumns; ++c) {
-        m_vecColumnValues.push_back(page.GetColumnValue(c));
-    }
-    m_vecCells.assign(static_cast<size_t>(DataRowCount()) * static_cast<size_t>(DataColCount()),
-                      SChartCell{});
+    Reset(page);
     for (int row = 0; row < DataRowCount(); ++row) {
         const int lane = row / m_nDriveRows;
         for (int col = 0; col < DataColCount(); ++col) {
@@ -47,7 +17,7 @@ void CChartCellsHynix::Build(const CLogPageBase& page) {
             if (records.empty()) {
                 continue;
             }
-            SChartCell& cell = m_vecCells[static_cast<size_t>(row) * DataColCount() + col];
+            SChartCell& cell = CellAt(row, col);
             cell.m_bHasRecords = true;
             int fails = 0;
             for (const CLogDataBase* record : records) {
@@ -69,54 +39,11 @@ void CChartCellsHynix::Build(const CLogPageBase& page) {
     }
 }
 
-const SChartCell& CChartCellsHynix::Cell(int row, int col) const {
-    static const SChartCell empty;
-    if (row < 0 || col < 0 || row >= DataRowCount() || col >= DataColCount()) {
-        return empty;
-    }
-    return m_vecCells[static_cast<size_t>(row) * DataColCount() + col];
-}
-
-std::wstring CChartCellsHynix::PhaseHeader(int col) const {
-    const int index = m_nSubColumns > 0 ? col / m_nSubColumns : -1;
-    const int value = index >= 0 && index < static_cast<int>(m_vecColumnValues.size())
-                          ? m_vecColumnValues[static_cast<size_t>(index)]
-                          : -1;
-    return FormatW(L"%3d", value);
-}
-
-std::wstring CChartCellsHynix::StepHeader(int col) const {
-    return FormatW(L"%3d", m_nSubColumns > 0 ? col % m_nSubColumns - 3 : 0);
-}
-
-std::wstring CChartCellsHynix::LaneLabel(int lane) {
-    return FormatW(L"%3d", lane);
-}
 std::wstring CChartCellsHynix::VarroDriveLabel() {
     return FormatW(L"%3d", kVarroDrvStg);
 }
 std::wstring CChartCellsHynix::HynixDriveLabel() {
     return FormatW(L"%3d", kHynixDrvStg);
-}
-
-std::string CChartCellsHynix::ColorRow(int row) const {
-    std::string text;
-    for (int col = 0; col < DataColCount(); ++col) {
-        text.push_back(ColorLetter(Cell(row, col)));
-    }
-    return text;
-}
-
-std::vector<std::string> CChartCellsHynix::ColorRows() const {
-    std::vector<std::string> rows;
-    for (int row = 0; row < DataRowCount(); ++row) {
-        rows.push_back(ColorRow(row));
-    }
-    return rows;
-}
-
-std::vector<std::vector<std::wstring>> CChartCellsHynix::TextRows() const {
-    return ChartTextRows(*this);
 }
 
 bool CHynixChartZoom::Zoom(int step, std::vector<int>& rowHeights, std::vector<int>& colWidths) {

@@ -5,6 +5,7 @@
 #include "LaneSwapMap.h"
 #include "LogRead.h"
 #include "LogScanDDR.h"
+#include "ScanSnapshot.h"
 #include "TextUtil.h"
 
 #include <cerrno>
@@ -373,6 +374,8 @@ void CLiveScan::EndScan(ELiveScanEnd end) {
     result.m_strDdrClock = m_strDdrClock;
     result.m_strBoardSn = m_strBoardSn;
     m_pPage->Finish();
+    // A finished scan keeps its drive strengths and lane map: the next scan empties them.
+    m_pPage->SetScanSnapshot(CScanSnapshot::TakeProcessWide());
     result.m_bAnalysed = m_pPage->Analyse(result.m_rates, result.m_vecBest, result.m_nRowPassNum);
     result.m_nDdrKind = GetDrvStgRegistry().GetDDRKind();
     result.m_pPage = std::move(m_pPage);

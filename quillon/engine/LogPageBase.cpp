@@ -1,12 +1,21 @@
 #include "LogPageBase.h"
 
 #include "AnalyzerSettings.h"
+#include "ScanSnapshot.h"
 #include "SpLog.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
 bool IsNameBefore(const std::wstring& a, const std::wstring& b) {
     return ToUtf16(a) < ToUtf16(b);
+}
+
+const CDrvStgRegistry& CLogPageBase::DrvStgs() const {
+    return m_pScanSnapshot != nullptr ? m_pScanSnapshot->DrvStgs() : GetDrvStgRegistry();
+}
+
+const CLaneSwapMap& CLogPageBase::LaneSwap() const {
+    return m_pScanSnapshot != nullptr ? m_pScanSnapshot->LaneSwap() : GetLaneSwapMap();
 }
 
 // The base comparisons answer true, as the design's base page does; every page class that is

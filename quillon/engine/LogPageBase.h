@@ -12,6 +12,9 @@
 #include <vector>
 
 class CLogPageBase;
+class CDrvStgRegistry;
+class CLaneSwapMap;
+class CScanSnapshot;
 
 /// One block of a page as its readers see it: the cells of one (column, byte lane) or, for
 /// eMMC, one (column value, row value), with the block's sizes and best-point fields.
@@ -100,6 +103,17 @@ public:
     /// for a class that cannot be merged.
     [[nodiscard]] virtual std::unique_ptr<CLogPageBase> CreateMergePage() const { return nullptr; }
 
+    /// The registry and swap map of the scan that made this page, kept by its page list from
+    /// the end of that scan; a page outside a finished scan has none.
+    void SetScanSnapshot(std::shared_ptr<const CScanSnapshot> snapshot) {
+        m_pScanSnapshot = std::move(snapshot);
+    }
+    /// The drive strengths the page is analysed and drawn with: its scan's, or the
+    /// process-wide registry while its scan is still running (or without a page list).
+    [[nodiscard]] const CDrvStgRegistry& DrvStgs() const;
+    /// The byte-lane swap map the page is drawn with, chosen as DrvStgs.
+    [[nodiscard]] const CLaneSwapMap& LaneSwap() const;
+
     [[nodiscard]] int GetSubColCount() const { return m_nSubColCount; }
     [[nodiscard]] int GetSubRowCount() const { return m_nSubRowCount; }
     [[nodiscard]] int GetPageSizeCol() const { return m_nPageSizeCol; }
@@ -145,6 +159,7 @@ protected:
 
 private:
     std::vector<std::unique_ptr<CLogDataBase>> m_vecOwnedRecords;
+    std::shared_ptr<const CScanSnapshot> m_pScanSnapshot;
 };
 
 /// True when name a sorts before name b: names compare by their UTF-16 code units, as the

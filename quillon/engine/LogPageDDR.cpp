@@ -43,7 +43,7 @@ bool CLogPageDDR::CellPasses(int row, int position, const std::set<int>& rowSet)
     if (n <= 0 || sub <= 0 || row < 0 || position < 0) {
         return false;
     }
-    const int drvStg = GetDrvStgRegistry().ValueOfOrdinal(row % n);
+    const int drvStg = DrvStgs().ValueOfOrdinal(row % n);
     if (rowSet.count(drvStg) == 0) {
         return false;
     }

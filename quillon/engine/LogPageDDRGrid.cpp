@@ -100,7 +100,7 @@ bool CLogPageDDRGrid::Analyse(RateMap& rates, std::vector<SBestParam>& bestParam
     rates.clear();
     bestParams.clear();
     rowPassNum = 0;
-    const CDrvStgRegistry& registry = GetDrvStgRegistry();
+    const CDrvStgRegistry& registry = DrvStgs();
     const int kind = registry.GetDDRKind();
     // Kind -1 (for example only drv_stg 48) reads no setting: fabsRow keeps its value.
     analyzer::ReadBestRow(kind, m_nFabsRow);

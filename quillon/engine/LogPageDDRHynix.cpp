@@ -12,7 +12,7 @@ bool CLogPageDDRHynix::CellPasses(int row, int position) const {
     if (n <= 0 || sub <= 0 || row < 0 || position < 0) {
         return false;
     }
-    const int drvStg = GetDrvStgRegistry().ValueOfOrdinal(row % n);
+    const int drvStg = DrvStgs().ValueOfOrdinal(row % n);
     return KeyPassesAt(position / sub, row / n, {position % sub - 3, drvStg});
 }
 

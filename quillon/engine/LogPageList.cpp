@@ -7,7 +7,20 @@
 
 void CLogPageList::AddPage(std::unique_ptr<CLogPageBase> page) {
     if (page != nullptr) {
+        if (m_pScanSnapshot != nullptr) {
+            page->SetScanSnapshot(m_pScanSnapshot);
+        }
         m_vecPages.push_back(std::move(page));
+    }
+}
+
+void CLogPageList::TakeScanSnapshot() {
+    m_pScanSnapshot = CScanSnapshot::TakeProcessWide();
+    for (const auto& page : m_vecPages) {
+        page->SetScanSnapshot(m_pScanSnapshot);
+    }
+    if (m_pMergedPage != nullptr) {
+        m_pMergedPage->SetScanSnapshot(m_pScanSnapshot);
     }
 }
 
@@ -60,6 +73,9 @@ bool CLogPageList::BuildMergedPage() {
     std::unique_ptr<CLogPageBase> merged = m_vecPages.front()->CreateMergePage();
     if (merged == nullptr) {
         return false;
+    }
+    if (m_pScanSnapshot != nullptr) {
+        merged->SetScanSnapshot(m_pScanSnapshot);
     }
     for (const auto& page : m_vecPages) {
         merged->MergeFrom(*page);

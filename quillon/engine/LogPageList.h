@@ -2,6 +2,7 @@
 
 #include "LogPageBase.h"
 #include "PassShare.h"
+#include "ScanSnapshot.h"
 
 #include <memory>
 #include <string>
@@ -32,6 +33,13 @@ public:
     /// The statistics page "统计图", or nullptr.
     [[nodiscard]] CLogPageBase* GetMergedPage() const { return m_pMergedPage.get(); }
 
+    /// Keeps a copy of the process-wide drive-strength registry and byte-lane swap map, as a
+    /// successful scan leaves them, for every page of the list (and those added or merged
+    /// later): their analysis and drawing read the copy from then on.
+    void TakeScanSnapshot();
+    /// The copy TakeScanSnapshot kept; nullptr before.
+    [[nodiscard]] const CScanSnapshot* ScanSnapshot() const { return m_pScanSnapshot.get(); }
+
     /// Modes 0 and 1 analyse every page first (in list order) and sort by the weakest
     /// value; mode 2 sorts by name without analysing. Pages that compare equal keep their
     /// order. Any other mode leaves the order unchanged.
@@ -53,4 +61,5 @@ public:
 private:
     std::vector<std::unique_ptr<CLogPageBase>> m_vecPages;
     std::unique_ptr<CLogPageBase> m_pMergedPage;
+    std::shared_ptr<const CScanSnapshot> m_pScanSnapshot;
 };

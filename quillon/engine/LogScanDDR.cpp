@@ -157,13 +157,7 @@ bool CLogScanDDR::Scan() {
         m_pPageList->AddPage(std::move(page));
     }
 
-    if (!ConfirmSkippedFiles(
-            FormatW(L"扫描失败\n%ls\n不是Varro\\Kestin\\Pellam的log，跳过扫描失败文件继续分析?",
-                    failedFiles.c_str()))) {
-        m_pPageList.reset();
-        return false;
-    }
-    m_pPageList->AnalyseAndSort(m_nSortMode);
-    (void)m_pPageList->BuildMergedPage();
-    return true;
+    return FinishScan(
+        FormatW(L"扫描失败\n%ls\n不是Varro\\Kestin\\Pellam的log，跳过扫描失败文件继续分析?",
+                failedFiles.c_str()));
 }

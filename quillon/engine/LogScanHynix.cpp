@@ -16,6 +16,10 @@ bool IsHynixLog(const std::wstring& path) {
         GetPrompt().Show(FormatW(L"open file %ls failed !", path.c_str()));
         return false;
     }
+    return IsHynixLogPieces(pieces);
+}
+
+bool IsHynixLogPieces(const std::vector<std::wstring_view>& pieces) {
     constexpr size_t kDetectPieces = 11;
     for (size_t i = 0; i < pieces.size() && i < kDetectPieces; ++i) {
         if (pieces[i].find(L"HYNIX") != std::wstring_view::npos &&
@@ -33,12 +37,14 @@ CLogScanHynix::CLogScanHynix() {
 }
 
 void CLogScanHynix::AddDataLines(CLogPageDDRHynix& page,
-                                 const std::vector<std::wstring>& dataLines) const {
+                                 const std::vector<std::wstring_view>& dataLines,
+                                 const std::vector<SKeyHits>& hits) const {
     CDrvStgRegistry& registry = GetDrvStgRegistry();
-    int lineNumber = 0;
-    for (const std::wstring& line : dataLines) {
-        const int j = lineNumber++;
-        const SDdrDataLine data = ReadDdrDataLine(line);
+    for (size_t index = 0; index < dataLines.size(); ++index) {
+        const int j = static_cast<int>(index);
+        const std::wstring_view line = dataLines[index];
+        const SDdrDataLine data =
+            index < hits.size() ? ReadDdrDataLine(line, hits[index]) : ReadDdrDataLine(line);
         registry.Register(data.m_nDrvStg);
         // As for DDR logs: a line without a pass or fail mark says nothing about its cell.
         if (!data.m_bMarked) {
@@ -60,21 +66,32 @@ bool CLogScanHynix::Scan() {
     GetDrvStgRegistry().Clear();
     m_pPageList = std::make_unique<CLogPageList>();
     std::wstring failedFiles;
-    std::vector<std::wstring> dataLines;
-    std::vector<std::wstring> otherLines;
+    // Each file is read once: the detection looks at its first pieces, the line reader then
+    // splits the same pieces. The lines are views into text.
+    std::wstring text;
+    std::vector<std::wstring_view> pieces;
+    std::vector<std::wstring_view> dataLines;
+    std::vector<std::wstring_view> otherLines;
+    std::vector<SKeyHits> hits;
     for (const std::wstring& path : m_vecFileList) {
         ReportProgress(static_cast<size_t>(&path - m_vecFileList.data()));
         auto page = std::make_unique<CLogPageDDRHynix>();
         std::wstring name = path;
         (void)GetFileNameOfPath(path, name);
-        if (!IsHynixLog(path)) {
+        if (!ReadLogPieces(path, text, pieces)) {
+            GetPrompt().Show(FormatW(L"open file %ls failed !", path.c_str()));
+            failedFiles += FormatW(L"File: \"%ls\"\n", path.c_str());
+            continue;
+        }
+        if (!IsHynixLogPieces(pieces)) {
             failedFiles += FormatW(L"File: \"%ls\"\n", path.c_str());
             continue;
         }
         dataLines.clear();
         otherLines.clear();
-        if (!SplitLogLines(path, kDdrKeyDxn, kDdrKeyDrvStg, kDdrKeySdllPhsDly, kDdrKeyDqsStepDly,
-                           dataLines, otherLines)) {
+        hits.clear();
+        if (!SplitLogPieceViews(path, pieces, kDdrKeyDxn, kDdrKeyDrvStg, kDdrKeySdllPhsDly,
+                                kDdrKeyDqsStepDly, dataLines, otherLines, &hits)) {
             m_pPageList.reset();
             GetPrompt().Show(FormatW(
                 L"scan log file \"%ls\" failed, please check log file is correct", path.c_str()));
@@ -91,16 +108,10 @@ bool CLogScanHynix::Scan() {
         page->SetPageSize(m_nPageSizeRow, m_nPageSizeCol);
         page->SetBlockSize(m_nDrvStgRowCount, m_nSubColCount);
         page->Finish(); // the empty blocks come before the cells for Hynix logs
-        AddDataLines(*page, dataLines);
+        AddDataLines(*page, dataLines, hits);
         m_pPageList->AddPage(std::move(page));
     }
 
-    if (!ConfirmSkippedFiles(FormatW(L"扫描失败\n%ls\n不是Hynix的log，跳过扫描失败文件继续分析?",
-                                     failedFiles.c_str()))) {
-        m_pPageList.reset();
-        return false;
-    }
-    m_pPageList->AnalyseAndSort(m_nSortMode);
-    (void)m_pPageList->BuildMergedPage();
-    return true;
+    return FinishScan(
+        FormatW(L"扫描失败\n%ls\n不是Hynix的log，跳过扫描失败文件继续分析?", failedFiles.c_str()));
 }

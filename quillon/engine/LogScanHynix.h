@@ -3,9 +3,11 @@
 #include "LogScanItf.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CLogPageDDRHynix;
+struct SKeyHits;
 
 /// The data lines a Hynix log needs before its completeness question is skipped.
 inline constexpr size_t kHynixRequiredDataLines = 224;
@@ -14,6 +16,8 @@ inline constexpr size_t kHynixRequiredDataLines = 224;
 /// both "HYNIX" and "lpddr2". A file that cannot be read shows "open file %s failed !" and
 /// is not a Hynix log.
 [[nodiscard]] bool IsHynixLog(const std::wstring& path);
+/// The detection of IsHynixLog on the pieces of a file already read.
+[[nodiscard]] bool IsHynixLogPieces(const std::vector<std::wstring_view>& pieces);
 
 /// The scanner of the "Hynix Log" type: every Hynix LPDDR2 log becomes a CLogPageDDRHynix.
 /// The page geometry defaults to the Hynix one (4 lanes, 7 columns, 8 sub-columns, one
@@ -27,5 +31,6 @@ public:
     bool Scan() override;
 
 private:
-    void AddDataLines(CLogPageDDRHynix& page, const std::vector<std::wstring>& dataLines) const;
+    void AddDataLines(CLogPageDDRHynix& page, const std::vector<std::wstring_view>& dataLines,
+                      const std::vector<SKeyHits>& hits) const;
 };

@@ -15,6 +15,18 @@ bool CLogScanItf::ConfirmSkippedFiles(const std::wstring& question) const {
     return GetPrompt().AskYesNo(question, std::wstring());
 }
 
+bool CLogScanItf::FinishScan(const std::wstring& question) {
+    if (!ConfirmSkippedFiles(question)) {
+        m_pPageList.reset();
+        return false;
+    }
+    // From here on the pages read the scan's own drive strengths and lane map.
+    m_pPageList->TakeScanSnapshot();
+    m_pPageList->AnalyseAndSort(m_nSortMode);
+    (void)m_pPageList->BuildMergedPage();
+    return true;
+}
+
 void CLogScanItf::ReportProgress(size_t index) const {
     if (!m_progress || index >= m_vecFileList.size()) {
         return;

@@ -49,6 +49,11 @@ protected:
     /// is not 0 and fewer pages than paths were accepted, asks question (Yes/No). False when
     /// the answer is No (the caller abandons the scan).
     bool ConfirmSkippedFiles(const std::wstring& question) const;
+    /// The end of a DDR or Hynix scan after its last file: the completeness question above
+    /// (No drops the page list and gives false), then the page list keeps the scan's
+    /// drive-strength registry and lane map, analyses and sorts its pages by the sort mode
+    /// and builds the merged page.
+    bool FinishScan(const std::wstring& question);
     /// Reports the file at index of the file list (0 for the first) to the progress callback.
     void ReportProgress(size_t index) const;
 

@@ -96,7 +96,8 @@ bool CQuillonSession::ScanDdr(std::vector<std::wstring> files, int sortMode) {
     }
     m_pPages = scanner.TakePageList();
     // From here on the log type is the kind the drive strengths of the logs name.
-    m_nLogType = GetDrvStgRegistry().GetDDRKind();
+    const CScanSnapshot* snapshot = m_pPages->ScanSnapshot();
+    m_nLogType = (snapshot != nullptr ? snapshot->DrvStgs() : GetDrvStgRegistry()).GetDDRKind();
     m_strProject = scanner.GetProject();
     m_strDdrType = scanner.GetDdrType();
     m_strDdrClock = scanner.GetDdrClock();
@@ -203,7 +204,8 @@ const SQuillonTabView& CQuillonSession::ShowTab(int index) {
             std::map<int, double> rates;
             m_view.m_bShown = true;
             m_view.m_bAnalysed = hynix->Analyse(rates, m_view.m_vecBest, m_view.m_nRowPassNum);
-            m_hynixPanel.ShowPage(m_view.m_vecBest, rates, m_view.m_nRowPassNum);
+            m_hynixPanel.ShowPage(m_view.m_vecBest, rates, m_view.m_nRowPassNum, m_nLogType,
+                                  hynix->LaneSwap());
         }
         return m_view;
     }
@@ -215,7 +217,7 @@ const SQuillonTabView& CQuillonSession::ShowTab(int index) {
     RateMap rates;
     m_view.m_bShown = true;
     m_view.m_bAnalysed = page->Analyse(rates, m_view.m_vecBest, m_view.m_nRowPassNum);
-    m_panel.ShowPage(m_view.m_vecBest, rates, m_view.m_nRowPassNum, m_nLogType);
+    m_panel.ShowPage(m_view.m_vecBest, rates, m_view.m_nRowPassNum, m_nLogType, page->LaneSwap());
     m_view.m_vecMarks = tab.m_chart.BestRunMarks(page->GetBestRecords());
     if (index == 0) {
         m_bStatisticsVerdict = m_panel.VerdictMade();

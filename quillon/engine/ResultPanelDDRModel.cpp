@@ -2,9 +2,9 @@
 
 #include "AnalyzerSettings.h"
 #include "DrvStgRegistry.h"
-#include "LaneSwapMap.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
+#include "VerdictHynix.h"
 
 #include <cmath>
 
@@ -33,18 +33,43 @@ CResultPanelDDRModel::SStoredList CResultPanelDDRModel::DefaultStoredList() {
     return stored;
 }
 
-CResultPanelDDRModel::CResultPanelDDRModel() {
+CResultPanelDDRModel::CResultPanelDDRModel(ELanePanel variant)
+    : m_variant(variant),
+      m_verdict(variant == ELanePanel::Hynix ? HynixVerdictTexts() : DdrVerdictTexts()) {
     LoadStored(DefaultStoredList());
+}
+
+const std::array<CResultPanelDDRModel::SColumn, 4>& CResultPanelDDRModel::Columns() const {
+    static const std::array<SColumn, 4> ddr = {
+        {{L"BYTE", 40}, {L"drv_stg", 60}, {L"sdll_phs_dly", 90}, {L"dqs_step_dly", 90}}};
+    static const std::array<SColumn, 4> hynix = {{{L"BYTE", 37},
+                                                  {L"varro_drv_stg/hynix_drv_stg", 175},
+                                                  {L"sdll_phs_dly", 84},
+                                                  {L"dqs_step_dly", 84}}};
+    return m_variant == ELanePanel::Hynix ? hynix : ddr;
+}
+
+const wchar_t* CResultPanelDDRModel::ProfileSection(ELanePanel variant) {
+    return variant == ELanePanel::Hynix ? L"CChildDlgDDRHynix" : L"CChildDlgDDR";
+}
+
+std::wstring CResultPanelDDRModel::ProfileKey(int item, int col) {
+    static const wchar_t* const names[4] = {L"BYTE", L"drv_stg", L"sdll_phs_dly", L"dqs_step_dly"};
+    if (col < kColByte || col > kColDqsStepDly) {
+        return {};
+    }
+    return FormatW(L"item%d_%ls", item, names[col]);
 }
 
 void CResultPanelDDRModel::LoadStored(const SStoredList& stored) {
     m_nDdrKind = stored.m_nLogType;
-    m_vecBestList.clear();
+    m_vecStoredRecords.clear();
     // Exactly four records, whatever was saved: a missing item reads its key defaults.
     for (size_t i = 0; i < 4; ++i) {
-        m_vecBestList.push_back(
+        m_vecStoredRecords.push_back(
             RecordFromTexts(i < stored.m_vecRows.size() ? stored.m_vecRows[i] : kDefaultRow));
     }
+    m_vecBestList = m_vecStoredRecords;
     FillRows();
 }
 
@@ -56,10 +81,8 @@ CResultPanelDDRModel::SStoredList CResultPanelDDRModel::StoredList() const {
 }
 
 void CResultPanelDDRModel::ShowPage(const std::vector<SBestParam>& bestParams,
-                                    const std::map<int, double>& rates, int rowPassNum,
-                                    int ddrKind) {
-    const CLaneSwapMap& swap = GetLaneSwapMap();
-
+                                    const std::map<int, double>& rates, int rowPassNum, int ddrKind,
+                                    const CLaneSwapMap& swap) {
     // Row b shows the record measured on lane swap(b), relabelled b. A swapped position past
     // the end of the list (a lane without a record, or a swap map naming lane 4 or more)
     // gives no row instead of reading beyond the list.
@@ -74,6 +97,9 @@ void CResultPanelDDRModel::ShowPage(const std::vector<SBestParam>& bestParams,
         shown.m_nByte = b;
         m_vecBestList.push_back(shown);
     }
+    if (m_vecBestList.empty() && m_variant == ELanePanel::Hynix) {
+        m_vecBestList = m_vecStoredRecords; // no best parameters: the stored items stay shown
+    }
 
     m_mapRates.clear();
     for (const auto& [lane, rate] : rates) {
@@ -84,7 +110,9 @@ void CResultPanelDDRModel::ShowPage(const std::vector<SBestParam>& bestParams,
     }
 
     m_nRowPassNum = rowPassNum;
-    m_nDdrKind = ddrKind;
+    if (m_variant == ELanePanel::DDR) {
+        m_nDdrKind = ddrKind; // the Hynix list keeps the kind it was stored with
+    }
     m_bShown = true;
 
     for (int lane = 0; lane < 4; ++lane) {
@@ -140,17 +168,24 @@ void CResultPanelDDRModel::Reset(const SStoredList& stored) {
     }
 }
 
+CResultPanelDDRModel::RowTexts CResultPanelDDRModel::RowOf(const SBestParam& record) const {
+    if (m_variant == ELanePanel::Hynix) {
+        // The drive-strength column names the pair of parts, whatever the record holds.
+        return {FormatW(L"%d", record.m_nByte), FormatW(L"%d/%d", 48, 34),
+                FormatW(L"%d", record.m_nSdllPhsDly), FormatW(L"%d", record.m_nDqsStepDly)};
+    }
+    if (m_nDdrKind == kDdrKindDDR1) {
+        // DDR1 images take only the drive strength: the other columns are placeholders.
+        return {L"0xFF", FormatW(L"%d", record.m_nDrvStg), L"X", L"X"};
+    }
+    return {FormatW(L"%d", record.m_nByte), FormatW(L"%d", record.m_nDrvStg),
+            FormatW(L"%d", record.m_nSdllPhsDly), FormatW(L"%d", record.m_nDqsStepDly)};
+}
+
 void CResultPanelDDRModel::FillRows() {
     m_vecRows.clear();
     for (const SBestParam& record : m_vecBestList) {
-        if (m_nDdrKind == kDdrKindDDR1) {
-            // DDR1 images take only the drive strength: the other columns are placeholders.
-            m_vecRows.push_back({L"0xFF", FormatW(L"%d", record.m_nDrvStg), L"X", L"X"});
-        } else {
-            m_vecRows.push_back({FormatW(L"%d", record.m_nByte), FormatW(L"%d", record.m_nDrvStg),
-                                 FormatW(L"%d", record.m_nSdllPhsDly),
-                                 FormatW(L"%d", record.m_nDqsStepDly)});
-        }
+        m_vecRows.push_back(RowOf(record));
     }
 }
 
@@ -165,10 +200,13 @@ bool CResultPanelDDRModel::IsEditable(int col) const {
     if (col < kColByte || col > kColDqsStepDly) {
         return false;
     }
+    if (m_variant == ELanePanel::Hynix) {
+        return col != kColDrvStg;
+    }
     return m_nDdrKind == kDdrKindDDR1 ? col == kColDrvStg : true;
 }
 
-const std::vector<std::wstring>& CResultPanelDDRModel::Choices(int col) {
+const std::vector<std::wstring>& CResultPanelDDRModel::Choices(int col) const {
     static const std::vector<std::wstring> bytes = {L"0", L"1", L"2", L"3"};
     static const std::vector<std::wstring> drives = {L"31", L"33", L"34", L"39", L"40",
                                                      L"43", L"48", L"60", L"64", L"80"};
@@ -177,6 +215,9 @@ const std::vector<std::wstring>& CResultPanelDDRModel::Choices(int col) {
     static const std::vector<std::wstring> steps = {L"-3", L"-2", L"-1", L"0",
                                                     L"1",  L"2",  L"3",  L"4"};
     static const std::vector<std::wstring> none;
+    if (!IsEditable(col)) {
+        return none;
+    }
     switch (col) {
     case kColByte:
         return bytes;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BestParam.h"
+#include "LaneSwapMap.h"
 #include "LogDataBase.h"
 #include "VerdictDDR.h"
 
@@ -9,16 +10,28 @@
 #include <string>
 #include <vector>
 
-// The state and rules of the DDR result panel, kept apart from its window: the lane-swapped
-// rates and best parameters of the shown page, the rate texts and box colours, the rows of
-// the best-parameter list as shown and edited, the verdict, and the records Write bin takes
-// from the list. The panel widget paints this model and forwards edits to it; the batch
-// program drives it the same way.
+// The state and rules of a lane-result panel (the DDR result panel and its Hynix variant),
+// kept apart from its window: the lane-swapped rates and best parameters of the shown page,
+// the rate texts and box colours, the rows of the best-parameter list as shown and edited,
+// the verdict, and the records Write bin takes from the list. The panel widget paints this
+// model and forwards edits to it; the batch program drives it the same way.
+
+/// Which panel a lane-result model is. The Hynix variant differs only where these hooks say:
+/// its columns and profile section, a drive-strength column that always shows "48/34" and
+/// cannot be edited, a DDR kind that stays as stored, the stored items shown when a page
+/// gives no best parameters, and the verdict's texts.
+enum class ELanePanel { DDR, Hynix };
 
 class CResultPanelDDRModel {
 public:
     enum EColumn : int { kColByte = 0, kColDrvStg = 1, kColSdllPhsDly = 2, kColDqsStepDly = 3 };
     using RowTexts = std::array<std::wstring, 4>; ///< BYTE, drv_stg, sdll_phs_dly, dqs_step_dly
+
+    /// A list column: its title and width in pixels.
+    struct SColumn {
+        const wchar_t* szTitle;
+        int nWidth;
+    };
 
     /// What the per-user profile keeps of the list ("logtype" and item%d_* keys).
     struct SStoredList {
@@ -29,7 +42,17 @@ public:
     [[nodiscard]] static SStoredList DefaultStoredList();
 
     /// Starts with the list of the profile's defaults.
-    CResultPanelDDRModel();
+    explicit CResultPanelDDRModel(ELanePanel variant = ELanePanel::DDR);
+
+    [[nodiscard]] ELanePanel Variant() const { return m_variant; }
+    /// DDR: "BYTE" 40, "drv_stg" 60, "sdll_phs_dly" 90, "dqs_step_dly" 90; Hynix: "BYTE" 37,
+    /// "varro_drv_stg/hynix_drv_stg" 175, "sdll_phs_dly" 84, "dqs_step_dly" 84.
+    [[nodiscard]] const std::array<SColumn, 4>& Columns() const;
+    /// The profile section of the list: "CChildDlgDDR" or "CChildDlgDDRHynix".
+    [[nodiscard]] const wchar_t* ProfileSection() const { return ProfileSection(m_variant); }
+    [[nodiscard]] static const wchar_t* ProfileSection(ELanePanel variant);
+    /// "item%d_BYTE", "item%d_drv_stg", "item%d_sdll_phs_dly", "item%d_dqs_step_dly".
+    [[nodiscard]] static std::wstring ProfileKey(int item, int col);
 
     /// Loads the list from stored texts: exactly four records (missing rows give the row
     /// defaults), every text read as a decimal integer; the rows are shown for the stored
@@ -38,10 +61,12 @@ public:
     /// The list as the profile saves it: the DDR kind and every row's texts.
     [[nodiscard]] SStoredList StoredList() const;
 
-    /// Shows the analysis of a page: best records and rates relabelled through the byte-lane
-    /// swap map, the rate texts, the list rows, the verdict and the rate box colours.
+    /// Shows the analysis of a page: best records and rates relabelled through swap (the
+    /// byte-lane swap map of the page's scan), the rate texts, the list rows, the verdict and
+    /// the rate box colours. The Hynix variant keeps its stored DDR kind, and shows the
+    /// stored items when the page gives no best parameters.
     void ShowPage(const std::vector<SBestParam>& bestParams, const std::map<int, double>& rates,
-                  int rowPassNum, int ddrKind);
+                  int rowPassNum, int ddrKind, const CLaneSwapMap& swap);
     /// Empties the list and the rates, reloads the list from stored, empties the conclusion
     /// and the rate texts; the reason stays.
     void Reset(const SStoredList& stored);
@@ -59,10 +84,12 @@ public:
     [[nodiscard]] int RowCount() const { return static_cast<int>(m_vecRows.size()); }
     [[nodiscard]] const std::vector<RowTexts>& Rows() const { return m_vecRows; }
     [[nodiscard]] std::wstring CellText(int row, int col) const;
-    /// DDR1 lists edit only the drive strength; others every column.
+    /// DDR1 lists edit only the drive strength; other DDR lists every column; Hynix lists all
+    /// but the drive strength.
     [[nodiscard]] bool IsEditable(int col) const;
-    /// The choice list the in-place editor offers for a column.
-    [[nodiscard]] static const std::vector<std::wstring>& Choices(int col);
+    /// The choice list the in-place editor offers for a column; none for a column that
+    /// cannot be edited.
+    [[nodiscard]] const std::vector<std::wstring>& Choices(int col) const;
     /// A finished edit: accepted as typed; a drive strength goes into every row. False when
     /// the cell does not exist or its column cannot be edited.
     bool EditCell(int row, int col, const std::wstring& text);
@@ -87,6 +114,7 @@ public:
     /// The verdict's text when the last page gave no verdict ("analyzer failed", ...).
     [[nodiscard]] const std::wstring& NoVerdictText() const { return m_verdict.GetNoVerdictText(); }
     [[nodiscard]] int ResultCode() const { return m_nResultCode; }
+    /// True after a PASS, false after a FAIL (the result prompt reads the DDR panel's).
     [[nodiscard]] bool Passed() const { return m_bPassed; }
     /// Text colour of the conclusion once a page was shown: 0 red, 1 orange, 2 green, else
     /// white.
@@ -101,8 +129,12 @@ public:
 private:
     void FillRows();
     void Judge();
+    /// The row of a record as the list shows it.
+    [[nodiscard]] RowTexts RowOf(const SBestParam& record) const;
 
+    ELanePanel m_variant;
     std::vector<SBestParam> m_vecBestList;
+    std::vector<SBestParam> m_vecStoredRecords; ///< the stored items as records
     std::map<int, double> m_mapRates;
     int m_nRowPassNum = 0;
     int m_nDdrKind = -1;

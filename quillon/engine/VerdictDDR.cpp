@@ -7,6 +7,19 @@
 
 #include <cmath>
 
+const SVerdictTexts& DdrVerdictTexts() {
+    static const SVerdictTexts texts = {
+        L"the min pass rate of Byte%d does not reach the standard(less than %d%%)",
+        nullptr,
+        L"the continuous pass length:%d in Byte that pass rate is minmum does not reach the "
+        L"standard(less than:%d)",
+        nullptr,
+        L"drv_stg:通过率最小的Byte中连续最长Pass单元格数目%d不达标(小于%d)",
+        L"pass rate does not reach the standard",
+    };
+    return texts;
+}
+
 bool CVerdictDDR::Judge(const std::map<int, double>& rates, int rowPassNum) {
     m_strNoVerdictText.clear();
     if (rates.empty()) {
@@ -28,14 +41,17 @@ bool CVerdictDDR::Judge(const std::map<int, double>& rates, int rowPassNum) {
     const int minRate = analyzer::ReadMinPassRate();
     if (minRate < 0 || minRate > 100) {
         GetPrompt().Show(L"conclusion standard parameters configurate error");
-        m_strNoVerdictText = L"pass rate does not reach the standard";
+        m_strNoVerdictText = m_pTexts->szRateSettingText;
         return false;
     }
     const bool ratePassed = static_cast<double>(minRate) < minimum * 100.0;
     if (!ratePassed) {
-        reason = FormatW(L"the min pass rate of Byte%d does not reach the standard(less than %d%%)",
-                         lane, minRate);
-        LogInfo(L"%ls", reason.c_str());
+        reason = FormatW(m_pTexts->szRateReason, lane, minRate);
+        if (m_pTexts->szRateLog != nullptr) {
+            LogInfo(m_pTexts->szRateLog, lane, minimum * 100.0);
+        } else {
+            LogInfo(L"%ls", reason.c_str());
+        }
     }
 
     const int minPassNum = analyzer::ReadMinPassNum();
@@ -46,14 +62,15 @@ bool CVerdictDDR::Judge(const std::map<int, double>& rates, int rowPassNum) {
     }
     const bool lengthPassed = rowPassNum >= minPassNum;
     if (!lengthPassed) {
-        reason = FormatW(L"the continuous pass length:%d in Byte that pass rate is minmum does not "
-                         L"reach the standard(less than:%d)",
-                         rowPassNum, minPassNum);
-        LogInfo(L"%ls", reason.c_str());
+        reason = FormatW(m_pTexts->szLengthReason, rowPassNum, minPassNum);
+        if (m_pTexts->szLengthLog != nullptr) {
+            LogInfo(m_pTexts->szLengthLog, rowPassNum, minPassNum);
+        } else {
+            LogInfo(L"%ls", reason.c_str());
+        }
     }
     if (rowPassNum == 0) {
-        LogInfo(L"drv_stg:通过率最小的Byte中连续最长Pass单元格数目%d不达标(小于%d)", rowPassNum,
-                minPassNum);
+        LogInfo(m_pTexts->szZeroRowLog, rowPassNum, minPassNum);
         m_strNoVerdictText = L"analyzer failed";
         return false;
     }

@@ -1,19 +1,11 @@
 #include "MFCPageDDR.h"
 
 #include "GridCtrl.h"
-#include "PassShareBar.h"
-#include "PassShareView.h"
-
-#include <QFont>
-#include <QKeyEvent>
-#include <QVBoxLayout>
-#include <QWheelEvent>
 
 #include <climits>
 
 namespace {
 
-constexpr int kHeaderRows = 2;
 constexpr int kHeaderCols = 2;
 constexpr int kZoomMin = 80;
 constexpr int kZoomMax = 120;
@@ -21,83 +13,9 @@ constexpr int kZoomMax = 120;
 } // namespace
 
 CMFCPageDDR::CMFCPageDDR(const CChartCellsDDR& chart, bool maximised, QWidget* parent)
-    : QDialog(parent), m_chart(chart), m_bMaximised(maximised) {
-    if (!m_bMaximised) {
-        // Embedded in a tab the page is a plain child, not a window of its own.
-        setWindowFlags(Qt::Widget);
-    } else {
-        setWindowTitle(QStringLiteral("Chart Max"));
-        setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
-    }
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-}
+    : CDdrGridPage(chart, kHeaderCols, maximised, parent), m_chart(chart) {}
 
 CMFCPageDDR::~CMFCPageDDR() = default;
-
-int CMFCPageDDR::GridRow(int dataRow, int driveRows) {
-    if (driveRows <= 0) {
-        return -1;
-    }
-    const int lane = dataRow / driveRows;
-    const int ordinal = dataRow % driveRows;
-    return kHeaderRows + lane * (driveRows + 1) + 1 + ordinal;
-}
-
-void CMFCPageDDR::Initialise() {
-    if (m_pGrid != nullptr) {
-        return;
-    }
-    m_nDriveRows = m_chart.DriveRows();
-    m_nSubCols = m_chart.SubColumns();
-    m_nPageRows = m_chart.Lanes();
-    m_nPageCols = m_chart.Columns();
-    m_pGrid = new CGridCtrl(0, 0, 0, 0, this);
-    m_pGrid->SetFlavour(CGridCtrl::EFlavour::Older);
-    m_pGrid->SetEditable(false);
-    // The dialog font of the charts; where it is not installed the CJK face stands in.
-    QFont font;
-    font.setFamilies(
-        {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Zen Hei")});
-    font.setPixelSize(11);
-    m_pGrid->setFont(font);
-    for (bool fixedRow : {false, true}) {
-        for (bool fixedCol : {false, true}) {
-            m_pGrid->GetDefaultCell(fixedRow, fixedCol).SetFont(font);
-        }
-    }
-    layout()->addWidget(m_pGrid);
-    m_pGrid->viewport()->installEventFilter(this);
-    m_pGrid->installEventFilter(this);
-    Fill();
-    if (m_share && m_chart.IsMergedPage()) {
-        m_pShareView = new CPassShareView(
-            *m_pGrid,
-            [this](int gridRow, int gridCol) {
-                int row = 0;
-                int col = 0;
-                return DataCell(gridRow, gridCol, row, col) && m_chart.Cell(row, col).m_bHasRecords
-                           ? m_share(row, col)
-                           : SPassShare{};
-            },
-            [this](const std::function<void(int, int)>& visit) {
-                for (int row = 0; row < m_chart.DataRowCount(); ++row) {
-                    for (int col = 0; col < m_chart.DataColCount(); ++col) {
-                        if (m_chart.Cell(row, col).m_bHasRecords) {
-                            visit(GridRow(row, m_nDriveRows), GridCol(col));
-                        }
-                    }
-                }
-            },
-            [this] { PaintStrict(); }, this);
-        static_cast<QBoxLayout*>(layout())->insertWidget(0, m_pShareView->CreateBar(this));
-    }
-    // A page built while it is being shown gets its grid's size now, not at the next event.
-    layout()->activate();
-    if (m_bMaximised) {
-        setWindowState(windowState() | Qt::WindowMaximized);
-    }
-}
 
 void CMFCPageDDR::Fill() {
     CGridCtrl& grid = *m_pGrid;
@@ -198,13 +116,8 @@ void CMFCPageDDR::RefreshCells() {
 }
 
 void CMFCPageDDR::PaintStrict() {
+    CDdrGridPage::PaintStrict();
     CGridCtrl& grid = *m_pGrid;
-    for (int dataRow = 0; dataRow < m_chart.DataRowCount(); ++dataRow) {
-        const int row = GridRow(dataRow, m_nDriveRows);
-        for (int col = 0; col < m_chart.DataColCount(); ++col) {
-            grid.SetItemBkColour(row, GridCol(col), m_chart.Cell(dataRow, col).m_nColor);
-        }
-    }
     // The best runs are marks of the strict view; the pass-share view shows shares only.
     for (const SBestRunMark& mark : m_vecMarks) {
         const int row = GridRow(mark.m_nRow, m_nDriveRows);
@@ -213,42 +126,6 @@ void CMFCPageDDR::PaintStrict() {
             grid.SetItemBkColour(row, col, mark.m_nColor);
         }
     }
-}
-
-void CMFCPageDDR::SetShareSource(std::function<SPassShare(int row, int col)> share) {
-    m_share = std::move(share);
-}
-
-void CMFCPageDDR::SetShareView(bool share) {
-    if (m_pShareView != nullptr) {
-        m_pShareView->SetShareView(share);
-    }
-}
-
-bool CMFCPageDDR::IsShareView() const {
-    return m_pShareView != nullptr && m_pShareView->IsShareView();
-}
-
-CPassShareBar* CMFCPageDDR::ShareBar() const {
-    return m_pShareView != nullptr ? m_pShareView->Bar() : nullptr;
-}
-
-bool CMFCPageDDR::DataCell(int gridRow, int gridCol, int& row, int& col) const {
-    if (m_nDriveRows <= 0 || gridRow < kHeaderRows || gridCol < kHeaderCols) {
-        return false;
-    }
-    const int inLanes = gridRow - kHeaderRows;
-    const int ordinal = inLanes % (m_nDriveRows + 1) - 1;
-    if (ordinal < 0) {
-        return false; // a lane's title row
-    }
-    row = inLanes / (m_nDriveRows + 1) * m_nDriveRows + ordinal;
-    col = gridCol - kHeaderCols;
-    return row < m_chart.DataRowCount() && col < m_chart.DataColCount();
-}
-
-QString CMFCPageDDR::CellToolTip(int gridRow, int gridCol) const {
-    return m_pShareView != nullptr ? m_pShareView->ToolTip(gridRow, gridCol) : QString();
 }
 
 void CMFCPageDDR::MarkBestRuns(const std::vector<SBestRunMark>& marks) {
@@ -275,24 +152,4 @@ void CMFCPageDDR::Zoom(int steps) {
     m_pGrid->SetColumnWidth(1, 50);
     m_pGrid->AddToColumnWidths(2, steps, 2, INT_MAX);
     m_pGrid->Refresh();
-}
-
-bool CMFCPageDDR::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Wheel && ZoomOnCtrlWheel(static_cast<QWheelEvent*>(event))) {
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void CMFCPageDDR::keyPressEvent(QKeyEvent* event) {
-    const int key = event->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-        if (m_bMaximised) {
-            accept();
-        } else {
-            event->accept(); // an embedded page does not close
-        }
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

@@ -1,94 +1,17 @@
 #include "MFCPageDDRHynix.h"
 
 #include "GridCtrl.h"
-#include "PassShareBar.h"
-#include "PassShareView.h"
-
-#include <QFont>
-#include <QBoxLayout>
-#include <QKeyEvent>
-#include <QVBoxLayout>
-#include <QWheelEvent>
 
 namespace {
 
-constexpr int kHeaderRows = 2;
 constexpr int kHeaderCols = 3;
-
-QFont ChartFont() {
-    // The dialog font of the charts; where it is not installed the CJK face stands in.
-    QFont font;
-    font.setFamilies(
-        {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Zen Hei")});
-    font.setPixelSize(11);
-    return font;
-}
 
 } // namespace
 
 CMFCPageDDRHynix::CMFCPageDDRHynix(const CChartCellsHynix& chart, QWidget* parent)
-    : QDialog(parent), m_chart(chart) {
-    // Embedded in a tab the page is a plain child, not a window of its own.
-    setWindowFlags(Qt::Widget);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-}
+    : CDdrGridPage(chart, kHeaderCols, false, parent), m_chart(chart) {}
 
 CMFCPageDDRHynix::~CMFCPageDDRHynix() = default;
-
-int CMFCPageDDRHynix::GridRow(int dataRow, int driveRows) {
-    if (driveRows <= 0) {
-        return -1;
-    }
-    return kHeaderRows + (dataRow / driveRows) * (driveRows + 1) + 1 + dataRow % driveRows;
-}
-
-void CMFCPageDDRHynix::Initialise() {
-    if (m_pGrid != nullptr) {
-        return;
-    }
-    m_nDriveRows = m_chart.DriveRows();
-    m_nSubCols = m_chart.SubColumns();
-    m_nPageRows = m_chart.Lanes();
-    m_nPageCols = m_chart.Columns();
-    m_pGrid = new CGridCtrl(0, 0, 0, 0, this);
-    m_pGrid->SetFlavour(CGridCtrl::EFlavour::Older);
-    m_pGrid->SetEditable(false);
-    const QFont font = ChartFont();
-    m_pGrid->setFont(font);
-    for (bool fixedRow : {false, true}) {
-        for (bool fixedCol : {false, true}) {
-            m_pGrid->GetDefaultCell(fixedRow, fixedCol).SetFont(font);
-        }
-    }
-    layout()->addWidget(m_pGrid);
-    m_pGrid->viewport()->installEventFilter(this);
-    m_pGrid->installEventFilter(this);
-    Fill();
-    if (m_share && m_chart.IsMergedPage()) {
-        m_pShareView = new CPassShareView(
-            *m_pGrid,
-            [this](int gridRow, int gridCol) {
-                int row = 0;
-                int col = 0;
-                return DataCell(gridRow, gridCol, row, col) && m_chart.Cell(row, col).m_bHasRecords
-                           ? m_share(row, col)
-                           : SPassShare{};
-            },
-            [this](const std::function<void(int, int)>& visit) {
-                for (int row = 0; row < m_chart.DataRowCount(); ++row) {
-                    for (int col = 0; col < m_chart.DataColCount(); ++col) {
-                        if (m_chart.Cell(row, col).m_bHasRecords) {
-                            visit(GridRow(row, m_nDriveRows), GridCol(col));
-                        }
-                    }
-                }
-            },
-            [this] { PaintStrict(); }, this);
-        static_cast<QBoxLayout*>(layout())->insertWidget(0, m_pShareView->CreateBar(this));
-    }
-    layout()->activate();
-}
 
 void CMFCPageDDRHynix::Fill() {
     CGridCtrl& grid = *m_pGrid;
@@ -160,33 +83,6 @@ void CMFCPageDDRHynix::Fill() {
     grid.Refresh();
 }
 
-void CMFCPageDDRHynix::PaintStrict() {
-    for (int row = 0; row < m_chart.DataRowCount(); ++row) {
-        for (int col = 0; col < m_chart.DataColCount(); ++col) {
-            m_pGrid->SetItemBkColour(GridRow(row, m_nDriveRows), GridCol(col),
-                                     m_chart.Cell(row, col).m_nColor);
-        }
-    }
-}
-
-void CMFCPageDDRHynix::SetShareSource(std::function<SPassShare(int row, int col)> share) {
-    m_share = std::move(share);
-}
-
-bool CMFCPageDDRHynix::DataCell(int gridRow, int gridCol, int& row, int& col) const {
-    if (m_nDriveRows <= 0 || gridRow < kHeaderRows || gridCol < kHeaderCols) {
-        return false;
-    }
-    const int inLanes = gridRow - kHeaderRows;
-    const int ordinal = inLanes % (m_nDriveRows + 1) - 1;
-    if (ordinal < 0) {
-        return false; // a byte's title row
-    }
-    row = inLanes / (m_nDriveRows + 1) * m_nDriveRows + ordinal;
-    col = gridCol - kHeaderCols;
-    return row < m_chart.DataRowCount() && col < m_chart.DataColCount();
-}
-
 void CMFCPageDDRHynix::Zoom(int steps) {
     if (m_pGrid == nullptr) {
         return;
@@ -209,20 +105,4 @@ void CMFCPageDDRHynix::Zoom(int steps) {
         m_pGrid->SetColumnWidth(int(col), widths[col]);
     }
     m_pGrid->Refresh();
-}
-
-bool CMFCPageDDRHynix::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Wheel && ZoomOnCtrlWheel(static_cast<QWheelEvent*>(event))) {
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void CMFCPageDDRHynix::keyPressEvent(QKeyEvent* event) {
-    const int key = event->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-        event->accept(); // an embedded page does not close
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

@@ -220,14 +220,7 @@ bool CMFCPageEMMC::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMFCPageEMMC::keyPressEvent(QKeyEvent* event) {
-    const int key = event->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-        if (m_bMaximised) {
-            accept();
-        } else {
-            event->accept(); // an embedded page does not close
-        }
-        return;
+    if (!TakeCloseKey(*this, event, m_bMaximised)) {
+        QDialog::keyPressEvent(event);
     }
-    QDialog::keyPressEvent(event);
 }

@@ -772,7 +772,7 @@ void CQuillonDlg::OnLiveScanEnded(CPortDataCollectDlg* capture) {
 void CQuillonDlg::ShowLiveResultInPanel(const SLiveScanResult& result) {
     // The verdict of the scan, as its log tab will give it after the next Analyse.
     m_session.Panel().ShowPage(result.m_vecBest, result.m_rates, result.m_nRowPassNum,
-                               result.m_nDdrKind);
+                               result.m_nDdrKind, result.m_pPage->LaneSwap());
     if (m_pPanelDDR != nullptr) {
         m_pPanelDDR->Refresh();
     }

@@ -15,10 +15,6 @@
 
 namespace {
 
-const QString kSection = QStringLiteral("CChildDlgDDR");
-const char* const kColumnKeys[4] = {"BYTE", "drv_stg", "sdll_phs_dly", "dqs_step_dly"};
-constexpr int kColumnWidths[4] = {40, 60, 90, 90};
-
 QColor ToColor(ColorRef colour) {
     return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
 }
@@ -49,9 +45,10 @@ CResultPanelDDR::CResultPanelDDR(CResultPanelDDRModel& model, QWidget* parent)
     auto* bestLayout = new QHBoxLayout(best);
     m_pList = new CEditListCtrl(best);
     int listWidth = 0;
-    for (int col = 0; col < 4; ++col) {
-        m_pList->InsertColumn(col, QString::fromLatin1(kColumnKeys[col]), kColumnWidths[col]);
-        listWidth += kColumnWidths[col];
+    int col = 0;
+    for (const auto& column : m_model.Columns()) {
+        m_pList->InsertColumn(col++, QString::fromWCharArray(column.szTitle), column.nWidth);
+        listWidth += column.nWidth;
     }
     m_pList->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_pList->verticalHeader()->setDefaultSectionSize(20);
@@ -90,13 +87,15 @@ CResultPanelDDR::CResultPanelDDR(CResultPanelDDRModel& model, QWidget* parent)
     Refresh();
 }
 
-CResultPanelDDRModel::SStoredList CResultPanelDDR::LoadStored(QSettings& profile) {
+CResultPanelDDRModel::SStoredList CResultPanelDDR::LoadStored(QSettings& profile,
+                                                              ELanePanel variant) {
     CResultPanelDDRModel::SStoredList stored = CResultPanelDDRModel::DefaultStoredList();
-    profile.beginGroup(kSection);
+    profile.beginGroup(QString::fromWCharArray(CResultPanelDDRModel::ProfileSection(variant)));
     stored.m_nLogType = profile.value(QStringLiteral("logtype"), -1).toInt();
     for (int item = 0; item < 4; ++item) {
         for (int col = 0; col < 4; ++col) {
-            const QString key = QStringLiteral("item%1_%2").arg(item).arg(kColumnKeys[col]);
+            const QString key =
+                QString::fromStdWString(CResultPanelDDRModel::ProfileKey(item, col));
             std::wstring& text = stored.m_vecRows[size_t(item)][size_t(col)];
             text = profile.value(key, QString::fromStdWString(text)).toString().toStdWString();
         }
@@ -106,18 +105,19 @@ CResultPanelDDRModel::SStoredList CResultPanelDDR::LoadStored(QSettings& profile
 }
 
 void CResultPanelDDR::LoadProfile(QSettings& profile) {
-    m_model.LoadStored(LoadStored(profile));
+    m_model.LoadStored(LoadStored(profile, m_model.Variant()));
     Refresh();
 }
 
 void CResultPanelDDR::SaveProfile(QSettings& profile) const {
     const CResultPanelDDRModel::SStoredList stored = m_model.StoredList();
-    profile.beginGroup(kSection);
+    profile.beginGroup(QString::fromWCharArray(m_model.ProfileSection()));
     profile.setValue(QStringLiteral("logtype"), stored.m_nLogType);
     for (size_t item = 0; item < stored.m_vecRows.size(); ++item) {
         for (int col = 0; col < 4; ++col) {
-            profile.setValue(QStringLiteral("item%1_%2").arg(item).arg(kColumnKeys[col]),
-                             QString::fromStdWString(stored.m_vecRows[item][size_t(col)]));
+            profile.setValue(
+                QString::fromStdWString(CResultPanelDDRModel::ProfileKey(int(item), col)),
+                QString::fromStdWString(stored.m_vecRows[item][size_t(col)]));
         }
     }
     profile.endGroup();
@@ -160,6 +160,9 @@ void CResultPanelDDR::Refresh() {
         QPalette palette = m_pConclusion->palette();
         palette.setColor(QPalette::WindowText, ToColor(m_model.ConclusionColor()));
         m_pConclusion->setPalette(palette);
+    } else {
+        m_pConclusion->setFont(QFont());
+        m_pConclusion->setPalette(QPalette());
     }
     m_pReason->setText(QString::fromStdWString(m_model.ReasonLabel()));
     m_pReason->setVisible(m_model.ReasonVisible());
@@ -169,7 +172,7 @@ void CResultPanelDDR::OnChoiceRequest(int column, QStringList* choices) {
     if (choices == nullptr || !m_model.IsEditable(column)) {
         return;
     }
-    for (const std::wstring& choice : CResultPanelDDRModel::Choices(column)) {
+    for (const std::wstring& choice : m_model.Choices(column)) {
         choices->append(QString::fromStdWString(choice));
     }
 }

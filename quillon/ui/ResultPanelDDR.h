@@ -14,22 +14,25 @@ class QSettings;
 
 // The DDR result panel at the top right of the main dialog: the pass rate of each byte lane,
 // the editable best-parameter list that Write bin takes, and the verdict. It paints a
-// CResultPanelDDRModel (the session's) and forwards the list's edits to it.
+// lane-result model (the session's) and forwards the list's edits to it; the columns, the
+// profile section and what can be edited come from the model, so the Hynix panel is this
+// panel on the Hynix model.
 class CResultPanelDDR : public QWidget {
     Q_OBJECT
 public:
     CResultPanelDDR(CResultPanelDDRModel& model, QWidget* parent = nullptr);
 
-    /// The list as stored in the profile section "CChildDlgDDR" (defaults where keys are
-    /// missing).
-    [[nodiscard]] static CResultPanelDDRModel::SStoredList LoadStored(QSettings& profile);
+    /// The list as stored in the profile section of variant ("CChildDlgDDR" for DDR;
+    /// defaults where keys are missing).
+    [[nodiscard]] static CResultPanelDDRModel::SStoredList
+    LoadStored(QSettings& profile, ELanePanel variant = ELanePanel::DDR);
     /// Loads the model's list from the profile and repaints.
     void LoadProfile(QSettings& profile);
     /// Writes "logtype" and every row's four texts.
     void SaveProfile(QSettings& profile) const;
 
-    /// Paints the model: rate texts and box colours, list rows and editable columns,
-    /// conclusion and reason.
+    /// Paints the model: rate texts and box colours (once a page was shown), list rows and
+    /// editable columns, conclusion and reason.
     void Refresh();
 
     [[nodiscard]] CEditListCtrl* List() const { return m_pList; }

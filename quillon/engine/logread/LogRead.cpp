@@ -307,6 +307,13 @@ bool SplitLogLineViews(const std::wstring& path, std::wstring_view key1, std::ws
         ShowOpenFailed(path);
         return false;
     }
+    return SplitLogPieceViews(path, pieces, key1, key2, key3, key4, dataLines, otherLines, hits);
+}
+
+bool SplitLogPieceViews(const std::wstring& path, const std::vector<std::wstring_view>& pieces,
+                        std::wstring_view key1, std::wstring_view key2, std::wstring_view key3,
+                        std::wstring_view key4, std::vector<std::wstring_view>& dataLines,
+                        std::vector<std::wstring_view>& otherLines, std::vector<SKeyHits>* hits) {
     bool sawLineFeed = false;
     bool sawData = false;
     try {

@@ -44,6 +44,15 @@ bool SplitLogLineViews(const std::wstring& path, std::wstring_view key1, std::ws
                        std::vector<std::wstring_view>& otherLines,
                        std::vector<SKeyHits>* hits = nullptr);
 
+/// SplitLogLineViews on the pieces of path already read (ReadLogPieces), for a scanner that
+/// looks at a log before it splits it: the same split, messages and result, without reading
+/// the file again.
+bool SplitLogPieceViews(const std::wstring& path, const std::vector<std::wstring_view>& pieces,
+                        std::wstring_view key1, std::wstring_view key2, std::wstring_view key3,
+                        std::wstring_view key4, std::vector<std::wstring_view>& dataLines,
+                        std::vector<std::wstring_view>& otherLines,
+                        std::vector<SKeyHits>* hits = nullptr);
+
 /// Reads "project", "ddr type" and "ddr clk" from the first 11 lines; values not found keep
 /// what they held. Shows "open file %s failed !" and returns false only when the file
 /// cannot be read.

@@ -1,5 +1,8 @@
+#include "ChartCellsDDR.h"
 #include "ChartCellsHynix.h"
+#include "DrvStgRegistry.h"
 #include "LogDataDDRHynix.h"
+#include "LogPageDDR.h"
 #include "LogPageDDRHynix.h"
 #include "LogPageList.h"
 
@@ -7,11 +10,13 @@
 
 namespace {
 
-// A Hynix page of one lane and one column: step s passes when pass(s).
-std::unique_ptr<CLogPageDDRHynix> Page(const std::wstring& name, const std::vector<int>& flags) {
+// A Hynix page of one lane and columns columns (cells in the first only): step s passes when
+// pass(s).
+std::unique_ptr<CLogPageDDRHynix> Page(const std::wstring& name, const std::vector<int>& flags,
+                                       int columns = 1) {
     auto page = std::make_unique<CLogPageDDRHynix>();
     page->SetName(name);
-    page->SetPageSize(1, 1);
+    page->SetPageSize(1, columns);
     page->SetBlockSize(1, 8);
     page->Finish();
     for (size_t s = 0; s < flags.size(); ++s) {
@@ -46,7 +51,7 @@ TEST(ChartCellsHynix, MergedPageCountsFailingLogs) {
 }
 
 TEST(ChartCellsHynix, LogPageShowsTheLastRecordWithoutText) {
-    auto a = Page(L"a.txt", {1, 0});
+    auto a = Page(L"a.txt", {1, 0}, 2);
     CChartCellsHynix cells;
     cells.Build(*a);
     EXPECT_FALSE(cells.IsMergedPage());
@@ -54,6 +59,8 @@ TEST(ChartCellsHynix, LogPageShowsTheLastRecordWithoutText) {
     EXPECT_EQ(CChartCellsHynix::VarroDriveLabel(), L" 48");
     EXPECT_EQ(CChartCellsHynix::HynixDriveLabel(), L" 34");
     EXPECT_EQ(cells.PhaseHeader(8), L" -1"); // column 1 has no value
+    EXPECT_TRUE(cells.PhaseHeader(16).empty()); // outside the grid, as on the DDR chart
+    EXPECT_TRUE(cells.StepHeader(16).empty());
 }
 
 TEST(ChartCellsHynix, ZoomStepsAndLimits) {
@@ -93,4 +100,40 @@ TEST(ChartCellsHynix, ShareNamesTheLogsThatFailedACell) {
     EXPECT_EQ(missing.m_nLogs, 3);
     EXPECT_EQ(missing.m_vecFailedLogs, (std::vector<std::wstring>{L"b.txt", L"c.txt"}));
     EXPECT_EQ(cells.Share(list, 0, 3), SPassShare{});
+}
+
+// The chart strings of both DDR-grid charts say what the chart shows: a cell drawn white,
+// with or without records, is '.'.
+TEST(ChartColorLetter, OneRuleForDdrAndHynixCharts) {
+    const struct {
+        SChartCell cell;
+        char letter;
+    } cases[] = {
+        {{kColorNoData, L"", false}, '.'}, {{kColorNoData, L"", true}, '.'},
+        {{kColorPass, L"", true}, 'G'},    {{kColorFail, L"2", true}, 'R'},
+        {{0x00FFFF, L"", true}, '?'},      {{kColorPass, L"", false}, '.'},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ChartColorLetter(c.cell), c.letter);
+    }
+    // A record whose flag is neither pass nor fail is drawn white.
+    auto hynix = Page(L"a.txt", {1, 2});
+    CChartCellsHynix hynixChart;
+    hynixChart.Build(*hynix);
+    EXPECT_EQ(hynixChart.Cell(0, 1), (SChartCell{kColorNoData, L"", true}));
+    EXPECT_EQ(hynixChart.ColorRow(0), "G.......");
+
+    CLogPageDDR ddr;
+    ddr.SetName(L"a.txt");
+    ddr.SetPageSize(1, 1);
+    ddr.SetBlockSize(1, 8);
+    GetDrvStgRegistry().Clear();
+    GetDrvStgRegistry().Register(48);
+    ASSERT_TRUE(ddr.AddCell(36, 0, {-3, 48}, 1));
+    ASSERT_TRUE(ddr.AddCell(36, 0, {-2, 48}, 2));
+    ddr.Finish();
+    CChartCellsDDR ddrChart;
+    ddrChart.Build(ddr);
+    EXPECT_EQ(ddrChart.Cell(0, 1), (SChartCell{kColorNoData, L"", true}));
+    EXPECT_EQ(ddrChart.ColorRow(0), hynixChart.ColorRow(0));
 }

@@ -42,14 +42,15 @@ SBestParam Record(int byte, int sdll, int dqs, int drv) {
 } // namespace
 
 TEST_F(ChildDlgDDRHynixModelTest, ColumnsAndStoredDefaults) {
-    const auto& columns = CChildDlgDDRHynixModel::Columns();
+    const CChildDlgDDRHynixModel model;
+    const auto& columns = model.Columns();
     EXPECT_STREQ(columns[0].szTitle, L"BYTE");
     EXPECT_EQ(columns[0].nWidth, 37);
     EXPECT_STREQ(columns[1].szTitle, L"varro_drv_stg/hynix_drv_stg");
     EXPECT_EQ(columns[1].nWidth, 175);
     EXPECT_EQ(columns[2].nWidth, 84);
     EXPECT_EQ(columns[3].nWidth, 84);
-    EXPECT_STREQ(CChildDlgDDRHynixModel::ProfileSection(), L"CChildDlgDDRHynix");
+    EXPECT_STREQ(model.ProfileSection(), L"CChildDlgDDRHynix");
     EXPECT_EQ(CChildDlgDDRHynixModel::ProfileKey(2, 1), L"item2_drv_stg");
     EXPECT_EQ(CChildDlgDDRHynixModel::ProfileKey(0, 3), L"item0_dqs_step_dly");
     const auto stored = CChildDlgDDRHynixModel::DefaultStoredList();
@@ -65,7 +66,7 @@ TEST_F(ChildDlgDDRHynixModelTest, RowsShowTheDriveStrengthPair) {
     EXPECT_EQ(model.Rows()[0][1], L"48/34"); // whatever the record holds (stored "30")
     model.ShowPage(
         {Record(0, 90, 0, 48), Record(1, 72, 1, 48), Record(2, 90, 0, 48), Record(3, 108, -1, 48)},
-        {{0, 1.0}, {1, 0.5}, {2, 0.75}, {3, 1.0}}, 56);
+        {{0, 1.0}, {1, 0.5}, {2, 0.75}, {3, 1.0}}, 56, 3, GetLaneSwapMap());
     ASSERT_EQ(model.RowCount(), 4);
     EXPECT_EQ(model.Rows()[1], (CChildDlgDDRHynixModel::RowTexts{L"1", L"48/34", L"72", L"1"}));
     EXPECT_EQ(model.RateTexts()[1], L"50.0%");
@@ -83,7 +84,7 @@ TEST_F(ChildDlgDDRHynixModelTest, NoBestParametersKeepTheStoredItems) {
     CChildDlgDDRHynixModel::SStoredList stored = CChildDlgDDRHynixModel::DefaultStoredList();
     stored.m_vecRows[0] = {L"2", L"48", L"126", L"3"};
     model.LoadStored(stored);
-    model.ShowPage({}, {{0, 1.0}, {1, 1.0}, {2, 1.0}, {3, 1.0}}, 56);
+    model.ShowPage({}, {{0, 1.0}, {1, 1.0}, {2, 1.0}, {3, 1.0}}, 56, 3, GetLaneSwapMap());
     ASSERT_EQ(model.RowCount(), 4);
     EXPECT_EQ(model.Rows()[0], (CChildDlgDDRHynixModel::RowTexts{L"2", L"48/34", L"126", L"3"}));
     EXPECT_EQ(model.Conclusion(), L"PASS");
@@ -91,9 +92,9 @@ TEST_F(ChildDlgDDRHynixModelTest, NoBestParametersKeepTheStoredItems) {
 
 TEST_F(ChildDlgDDRHynixModelTest, EditingAddAndDelete) {
     CChildDlgDDRHynixModel model;
-    EXPECT_FALSE(CChildDlgDDRHynixModel::IsEditable(CChildDlgDDRHynixModel::kColDrvStg));
-    EXPECT_TRUE(CChildDlgDDRHynixModel::Choices(CChildDlgDDRHynixModel::kColDrvStg).empty());
-    EXPECT_EQ(CChildDlgDDRHynixModel::Choices(CChildDlgDDRHynixModel::kColSdllPhsDly).size(), 7u);
+    EXPECT_FALSE(model.IsEditable(CChildDlgDDRHynixModel::kColDrvStg));
+    EXPECT_TRUE(model.Choices(CChildDlgDDRHynixModel::kColDrvStg).empty());
+    EXPECT_EQ(model.Choices(CChildDlgDDRHynixModel::kColSdllPhsDly).size(), 7u);
     EXPECT_FALSE(model.EditCell(0, CChildDlgDDRHynixModel::kColDrvStg, L"34"));
     EXPECT_TRUE(model.EditCell(0, CChildDlgDDRHynixModel::kColSdllPhsDly, L"144"));
     EXPECT_EQ(model.Rows()[0][2], L"144");
@@ -103,4 +104,42 @@ TEST_F(ChildDlgDDRHynixModelTest, EditingAddAndDelete) {
     EXPECT_FALSE(model.DeleteRow(9));
     EXPECT_EQ(model.RowCount(), 4);
     EXPECT_EQ(model.StoredList().m_vecRows.size(), 4u);
+}
+
+// The Hynix panel is the DDR panel with its hooks: the same API and the same shown flag,
+// reason label and pass flag; the stored DDR kind stays as stored.
+TEST_F(ChildDlgDDRHynixModelTest, SharesTheDdrPanelRulesBesideItsHooks) {
+    CRecordingPrompt prompt;
+    CScopedPrompt scoped(prompt);
+    CChildDlgDDRHynixModel model;
+    CChildDlgDDRHynixModel::SStoredList stored = CChildDlgDDRHynixModel::DefaultStoredList();
+    stored.m_nLogType = 1;
+    model.LoadStored(stored);
+    EXPECT_EQ(model.Variant(), ELanePanel::Hynix);
+    EXPECT_FALSE(model.Shown());
+    const std::vector<SBestParam> best = {Record(0, 90, 0, 48), Record(1, 72, 1, 48),
+                                          Record(2, 90, 0, 48), Record(3, 108, -1, 48)};
+    model.ShowPage(best, {{0, 0.5}, {1, 1.0}, {2, 1.0}, {3, 1.0}}, 56, 3, GetLaneSwapMap());
+    EXPECT_TRUE(model.Shown());
+    EXPECT_FALSE(model.Passed());
+    EXPECT_TRUE(model.ReasonVisible());
+    const std::wstring reason = model.ReasonLabel();
+    EXPECT_EQ(reason, model.Reason());
+    model.ShowPage(best, {{0, 1.0}, {1, 1.0}, {2, 1.0}, {3, 1.0}}, 56, 3, GetLaneSwapMap());
+    EXPECT_TRUE(model.Passed());
+    EXPECT_TRUE(model.Reason().empty());
+    EXPECT_EQ(model.ReasonLabel(), reason); // a PASS leaves the label as it was
+    EXPECT_EQ(model.StoredList().m_nLogType, 1);
+    EXPECT_EQ(model.DdrKind(), 1);
+    std::vector<SBestParam> records;
+    ASSERT_TRUE(model.BuildWriteRecords(records));
+    EXPECT_EQ(records[3].m_nSdllPhsDly, 108);
+    // The DDR panel takes the kind of each page it shows.
+    CResultPanelDDRModel ddr;
+    EXPECT_EQ(ddr.Variant(), ELanePanel::DDR);
+    EXPECT_STREQ(ddr.ProfileSection(), L"CChildDlgDDR");
+    EXPECT_EQ(ddr.Columns()[1].nWidth, 60);
+    ddr.ShowPage(best, {{0, 1.0}, {1, 1.0}, {2, 1.0}, {3, 1.0}}, 56, 2, GetLaneSwapMap());
+    EXPECT_EQ(ddr.DdrKind(), 2);
+    EXPECT_EQ(ddr.Rows()[0][CResultPanelDDRModel::kColDrvStg], L"48");
 }

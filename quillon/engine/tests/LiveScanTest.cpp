@@ -53,7 +53,8 @@ SJudged Judge(CLogPageDDR& page) {
     out.m_vecColors = chart.ColorRows();
     out.m_bAnalysed = page.Analyse(out.m_rates, out.m_vecBest, out.m_nRowPassNum);
     CResultPanelDDRModel panel;
-    panel.ShowPage(out.m_vecBest, out.m_rates, out.m_nRowPassNum, GetDrvStgRegistry().GetDDRKind());
+    panel.ShowPage(out.m_vecBest, out.m_rates, out.m_nRowPassNum, GetDrvStgRegistry().GetDDRKind(),
+                   page.LaneSwap());
     out.m_bPassed = panel.Passed();
     out.m_strConclusion = panel.Conclusion();
     return out;
@@ -373,3 +374,25 @@ INSTANTIATE_TEST_SUITE_P(Names, LiveScanNameTest,
                                          SNameCase{"SN 12/\xb5", false, "SN_12__.Txt"}));
 
 } // namespace
+
+// The next scan empties the process-wide registry and lane map; a finished scan's page still
+// shows and judges what it did when it ended.
+TEST_F(LiveScanTest, FinishedScanKeepsItsResultsUnderTheNextScan) {
+    FeedInChunks(*m_pLive, SampleBytes("lpddr2_pass/P7_VR2-0013.txt"), 3);
+    ASSERT_EQ(m_pLive->Results().size(), 1u);
+    CLogPageDDR& page = *m_pLive->Results()[0].m_pPage;
+    const SJudged before = Judge(page);
+    CChartCellsDDR chart;
+    chart.Build(page);
+    const std::wstring driveLabel = chart.DriveLabel(0);
+    FeedInChunks(*m_pLive, SampleBytes("ddr3/PM9_PL3-0302.txt"), 4);
+    ASSERT_EQ(m_pLive->Results().size(), 2u);
+    EXPECT_EQ(GetDrvStgRegistry().GetDDRKind(), kDdrKindDDR3); // the registry moved on
+    const SJudged after = Judge(page);
+    EXPECT_EQ(after.m_vecColors, before.m_vecColors);
+    EXPECT_EQ(after.m_rates, before.m_rates);
+    EXPECT_EQ(after.m_vecBest, before.m_vecBest);
+    EXPECT_EQ(after.m_nRowPassNum, before.m_nRowPassNum);
+    chart.Build(page);
+    EXPECT_EQ(chart.DriveLabel(0), driveLabel);
+}

@@ -81,7 +81,8 @@ TEST_F(ResultPanelDDRModelTest, StartsWithTheStoredDefaults) {
     for (const auto& row : model.Rows()) {
         EXPECT_EQ(row, (CResultPanelDDRModel::RowTexts{L"0", L"30", L"36", L"-3"}));
     }
-    const auto& drives = CResultPanelDDRModel::Choices(CResultPanelDDRModel::kColDrvStg);
+    const auto& drives = model.Choices(CResultPanelDDRModel::kColDrvStg);
+    EXPECT_EQ(drives.size(), 10u);
     EXPECT_EQ(std::find(drives.begin(), drives.end(), L"30"), drives.end());
     EXPECT_EQ(model.Conclusion(), L"ScanAnalyseResult");
     EXPECT_FALSE(model.Shown());
@@ -90,7 +91,8 @@ TEST_F(ResultPanelDDRModelTest, StartsWithTheStoredDefaults) {
 
 TEST_F(ResultPanelDDRModelTest, RateTextsAndTheGreyWeakestBox) {
     CResultPanelDDRModel model;
-    model.ShowPage(FourLanes(), Rates{{0, 0.61}, {1, 0.955}, {2, 0.80}, {3, 1.0}}, 50, 1);
+    model.ShowPage(FourLanes(), Rates{{0, 0.61}, {1, 0.955}, {2, 0.80}, {3, 1.0}}, 50, 1,
+                   GetLaneSwapMap());
     EXPECT_EQ(model.RateTexts(),
               (std::array<std::wstring, 4>{L"61.0%", L"95.5%", L"80.0%", L"100.0%"}));
     EXPECT_EQ(model.RateBoxColors(),
@@ -99,15 +101,17 @@ TEST_F(ResultPanelDDRModelTest, RateTextsAndTheGreyWeakestBox) {
 
 TEST_F(ResultPanelDDRModelTest, EqualMinimaGreyTheFirstLane) {
     CResultPanelDDRModel model;
-    model.ShowPage(FourLanes(), Rates{{0, 0.9}, {1, 0.7}, {2, 0.9}, {3, 0.7}}, 50, 1);
+    model.ShowPage(FourLanes(), Rates{{0, 0.9}, {1, 0.7}, {2, 0.9}, {3, 0.7}}, 50, 1,
+                   GetLaneSwapMap());
     EXPECT_EQ(model.RateBoxColors(),
               (std::array<ColorRef, 4>{0xFFFFFF, 0xF0F0F0, 0xFFFFFF, 0xFFFFFF}));
 }
 
 TEST_F(ResultPanelDDRModelTest, MissingLaneKeepsItsPreviousText) {
     CResultPanelDDRModel model;
-    model.ShowPage(FourLanes(), Rates{{0, 0.5}, {1, 0.6}, {2, 0.7}, {3, 0.8}}, 50, 1);
-    model.ShowPage(FourLanes(), Rates{{0, 0.9}, {1, 0.9}, {3, 0.9}}, 50, 1);
+    model.ShowPage(FourLanes(), Rates{{0, 0.5}, {1, 0.6}, {2, 0.7}, {3, 0.8}}, 50, 1,
+                   GetLaneSwapMap());
+    model.ShowPage(FourLanes(), Rates{{0, 0.9}, {1, 0.9}, {3, 0.9}}, 50, 1, GetLaneSwapMap());
     EXPECT_EQ(model.RateTexts(),
               (std::array<std::wstring, 4>{L"90.0%", L"90.0%", L"70.0%", L"90.0%"}));
 }
@@ -115,7 +119,8 @@ TEST_F(ResultPanelDDRModelTest, MissingLaneKeepsItsPreviousText) {
 TEST_F(ResultPanelDDRModelTest, SwapMapRelabelsBestRecordsAndRates) {
     Swap("1023");
     CResultPanelDDRModel model;
-    model.ShowPage(FourLanes(), Rates{{0, 0.61}, {1, 0.955}, {2, 0.80}, {3, 1.0}}, 50, 1);
+    model.ShowPage(FourLanes(), Rates{{0, 0.61}, {1, 0.955}, {2, 0.80}, {3, 1.0}}, 50, 1,
+                   GetLaneSwapMap());
     ASSERT_EQ(model.BestList().size(), 4u);
     // Row labelled 0 shows what lane 1 measured.
     EXPECT_EQ(model.BestList()[0], Best(0, 54, -2, 40, 2, 51));
@@ -131,7 +136,8 @@ TEST_F(ResultPanelDDRModelTest, SwapMapRelabelsBestRecordsAndRates) {
 TEST_F(ResultPanelDDRModelTest, SwapToALaneWithoutRecordDropsTheRow) {
     Swap("0006");
     CResultPanelDDRModel model;
-    model.ShowPage(FourLanes(), Rates{{0, 0.7}, {1, 0.8}, {2, 0.9}, {3, 0.95}}, 50, 1);
+    model.ShowPage(FourLanes(), Rates{{0, 0.7}, {1, 0.8}, {2, 0.9}, {3, 0.95}}, 50, 1,
+                   GetLaneSwapMap());
     ASSERT_EQ(model.BestList().size(), 3u);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(model.BestList()[static_cast<size_t>(i)].m_nByte, i);
@@ -145,7 +151,7 @@ TEST_F(ResultPanelDDRModelTest, LaneWithoutBestRecordShortensTheList) {
     CResultPanelDDRModel model;
     const std::vector<SBestParam> three = {Best(0, 36, -3, 40), Best(1, 54, -2, 40),
                                            Best(3, 90, 0, 40)};
-    model.ShowPage(three, Rates{{0, 0.9}, {1, 0.9}, {2, 0.9}, {3, 0.9}}, 50, 1);
+    model.ShowPage(three, Rates{{0, 0.9}, {1, 0.9}, {2, 0.9}, {3, 0.9}}, 50, 1, GetLaneSwapMap());
     // Lane 3 would read position 3 of a list of three: left out.
     ASSERT_EQ(model.BestList().size(), 2u);
     std::vector<SBestParam> records;
@@ -159,7 +165,7 @@ TEST_F(ResultPanelDDRModelTest, Ddr1ListShowsPlaceholdersAndEditsOnlyTheDriveStr
     CResultPanelDDRModel model;
     std::vector<SBestParam> best = {Best(0, 72, 1, 31), Best(1, 72, 1, 31), Best(2, 90, 0, 31),
                                     Best(3, 90, 0, 31)};
-    model.ShowPage(best, Rates{{0, 0.9}, {1, 0.9}, {2, 0.9}, {3, 0.9}}, 50, 0);
+    model.ShowPage(best, Rates{{0, 0.9}, {1, 0.9}, {2, 0.9}, {3, 0.9}}, 50, 0, GetLaneSwapMap());
     for (const auto& row : model.Rows()) {
         EXPECT_EQ(row, (CResultPanelDDRModel::RowTexts{L"0xFF", L"31", L"X", L"X"}));
     }
@@ -179,7 +185,8 @@ TEST_F(ResultPanelDDRModelTest, Ddr1ListShowsPlaceholdersAndEditsOnlyTheDriveStr
 
 TEST_F(ResultPanelDDRModelTest, DriveStrengthEditGoesIntoEveryRow) {
     CResultPanelDDRModel model;
-    model.ShowPage(FourLanes(), Rates{{0, 0.9}, {1, 0.9}, {2, 0.9}, {3, 0.9}}, 50, 1);
+    model.ShowPage(FourLanes(), Rates{{0, 0.9}, {1, 0.9}, {2, 0.9}, {3, 0.9}}, 50, 1,
+                   GetLaneSwapMap());
     ASSERT_TRUE(model.EditCell(2, CResultPanelDDRModel::kColDrvStg, L"48"));
     ASSERT_TRUE(model.EditCell(2, CResultPanelDDRModel::kColSdllPhsDly, L"126"));
     for (int row = 0; row < 4; ++row) {
@@ -199,7 +206,8 @@ TEST_F(ResultPanelDDRModelTest, DriveStrengthEditGoesIntoEveryRow) {
 
 TEST_F(ResultPanelDDRModelTest, WriteRecordsReadTextsAsDecimalIntegers) {
     CResultPanelDDRModel model;
-    model.ShowPage(FourLanes(), Rates{{0, 0.9}, {1, 0.9}, {2, 0.9}, {3, 0.9}}, 50, 1);
+    model.ShowPage(FourLanes(), Rates{{0, 0.9}, {1, 0.9}, {2, 0.9}, {3, 0.9}}, 50, 1,
+                   GetLaneSwapMap());
     ASSERT_TRUE(model.EditCell(0, CResultPanelDDRModel::kColSdllPhsDly, L"  72ohm"));
     ASSERT_TRUE(model.EditCell(0, CResultPanelDDRModel::kColDqsStepDly, L"-2x"));
     ASSERT_TRUE(model.EditCell(0, CResultPanelDDRModel::kColByte, L"abc"));
@@ -225,7 +233,8 @@ TEST_F(ResultPanelDDRModelTest, WriteRecordsNeedExactlyFourRows) {
 
 TEST_F(ResultPanelDDRModelTest, VerdictPassFailAndNone) {
     CResultPanelDDRModel model;
-    model.ShowPage(FourLanes(), Rates{{0, 0.95}, {1, 0.61}, {2, 0.80}, {3, 0.99}}, 45, 1);
+    model.ShowPage(FourLanes(), Rates{{0, 0.95}, {1, 0.61}, {2, 0.80}, {3, 0.99}}, 45, 1,
+                   GetLaneSwapMap());
     EXPECT_TRUE(model.VerdictMade());
     EXPECT_EQ(model.Conclusion(), L"PASS");
     EXPECT_EQ(model.ResultCode(), 2);
@@ -233,7 +242,8 @@ TEST_F(ResultPanelDDRModelTest, VerdictPassFailAndNone) {
     EXPECT_FALSE(model.ReasonVisible());
     EXPECT_EQ(model.ConclusionColor(), 0x00FF00u);
 
-    model.ShowPage(FourLanes(), Rates{{0, 0.95}, {1, 0.61}, {2, 0.80}, {3, 0.99}}, 39, 1);
+    model.ShowPage(FourLanes(), Rates{{0, 0.95}, {1, 0.61}, {2, 0.80}, {3, 0.99}}, 39, 1,
+                   GetLaneSwapMap());
     EXPECT_EQ(model.Conclusion(), L"FAIL");
     EXPECT_EQ(model.ConclusionColor(), 0x0000FFu);
     const std::wstring reason = L"the continuous pass length:39 in Byte that pass rate is minmum "
@@ -243,14 +253,16 @@ TEST_F(ResultPanelDDRModelTest, VerdictPassFailAndNone) {
     EXPECT_EQ(model.ReasonLabel(), reason);
 
     // nRowPassNum 0: no verdict, the FAIL stays on show.
-    model.ShowPage(FourLanes(), Rates{{0, 0.95}, {1, 0.61}, {2, 0.80}, {3, 0.99}}, 0, 1);
+    model.ShowPage(FourLanes(), Rates{{0, 0.95}, {1, 0.61}, {2, 0.80}, {3, 0.99}}, 0, 1,
+                   GetLaneSwapMap());
     EXPECT_FALSE(model.VerdictMade());
     EXPECT_EQ(model.Conclusion(), L"FAIL");
     EXPECT_EQ(model.NoVerdictText(), L"analyzer failed");
     EXPECT_FALSE(model.Passed());
 
     // A later PASS empties the reason but leaves the label showing the last one.
-    model.ShowPage(FourLanes(), Rates{{0, 0.95}, {1, 0.61}, {2, 0.80}, {3, 0.99}}, 45, 1);
+    model.ShowPage(FourLanes(), Rates{{0, 0.95}, {1, 0.61}, {2, 0.80}, {3, 0.99}}, 45, 1,
+                   GetLaneSwapMap());
     EXPECT_EQ(model.Conclusion(), L"PASS");
     EXPECT_TRUE(model.Reason().empty());
     EXPECT_EQ(model.ReasonLabel(), reason);
@@ -258,7 +270,8 @@ TEST_F(ResultPanelDDRModelTest, VerdictPassFailAndNone) {
 
 TEST_F(ResultPanelDDRModelTest, ResetReloadsTheListAndKeepsTheReason) {
     CResultPanelDDRModel model;
-    model.ShowPage(FourLanes(), Rates{{0, 0.5}, {1, 0.9}, {2, 0.9}, {3, 0.9}}, 45, 1);
+    model.ShowPage(FourLanes(), Rates{{0, 0.5}, {1, 0.9}, {2, 0.9}, {3, 0.9}}, 45, 1,
+                   GetLaneSwapMap());
     ASSERT_EQ(model.Conclusion(), L"FAIL");
     const std::wstring reason = model.ReasonLabel();
 
@@ -278,7 +291,8 @@ TEST_F(ResultPanelDDRModelTest, ResetReloadsTheListAndKeepsTheReason) {
 
 TEST_F(ResultPanelDDRModelTest, StoredListRoundTrip) {
     CResultPanelDDRModel model;
-    model.ShowPage(FourLanes(), Rates{{0, 0.9}, {1, 0.9}, {2, 0.9}, {3, 0.9}}, 50, 1);
+    model.ShowPage(FourLanes(), Rates{{0, 0.9}, {1, 0.9}, {2, 0.9}, {3, 0.9}}, 50, 1,
+                   GetLaneSwapMap());
     ASSERT_TRUE(model.EditCell(0, CResultPanelDDRModel::kColDrvStg, L"60"));
     const auto stored = model.StoredList();
     EXPECT_EQ(stored.m_nLogType, 1);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -146,4 +147,44 @@ TEST_F(VerdictHynixTest, NoVerdictCases) {
         EXPECT_EQ(verdict.GetNoVerdictText(), c.text) << c.what;
         EXPECT_EQ(verdict.GetConclusion(), L"PASS") << c.what;
     }
+}
+
+// One weakest-lane rule for both panels: a rate that is not a number passes nothing, so it
+// is the weakest lane (before, the Hynix verdict passed over it and judged the others).
+TEST_F(VerdictHynixTest, NotANumberRateCountsAsZeroForDdrAndHynix) {
+    CRecordingPrompt prompt;
+    CScopedPrompt scoped(prompt);
+    const std::map<int, double> rates = {{0, 0.9}, {1, std::nan("")}, {2, 0.95}, {3, 0.99}};
+    CVerdictDDR ddr;
+    CVerdictHynix hynix;
+    const struct {
+        CVerdictDDR* verdict;
+        std::wstring reason;
+    } cases[] = {
+        {&ddr, L"the min pass rate of Byte1 does not reach the standard(less than 60%)"},
+        {&hynix, L"the min pass rate of Byte1 does not reach the standard(less than60%)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.verdict == &ddr ? "DDR" : "Hynix");
+        ASSERT_TRUE(c.verdict->Judge(rates, 50));
+        EXPECT_EQ(c.verdict->GetConclusion(), L"FAIL");
+        EXPECT_EQ(c.verdict->GetReason(), c.reason);
+        EXPECT_EQ(c.verdict->GetWeakestLane(), 1);
+        EXPECT_FALSE(c.verdict->IsPassed());
+    }
+    // Every lane not a number: the first lane is the weakest, and it fails.
+    ASSERT_TRUE(hynix.Judge({{0, std::nan("")}, {1, std::nan("")}}, 50));
+    EXPECT_EQ(hynix.GetWeakestLane(), 0);
+    EXPECT_EQ(hynix.GetConclusion(), L"FAIL");
+}
+
+TEST_F(VerdictHynixTest, PassFlagFollowsTheVerdictAsForDdr) {
+    CRecordingPrompt prompt;
+    CScopedPrompt scoped(prompt);
+    CVerdictHynix verdict;
+    EXPECT_FALSE(verdict.IsPassed());
+    ASSERT_TRUE(verdict.Judge({{0, 0.9}, {1, 0.9}}, 50));
+    EXPECT_TRUE(verdict.IsPassed());
+    ASSERT_TRUE(verdict.Judge({{0, 0.5}, {1, 0.9}}, 50));
+    EXPECT_FALSE(verdict.IsPassed());
 }

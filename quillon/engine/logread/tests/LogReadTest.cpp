@@ -646,3 +646,50 @@ TEST(SplitLogLineViews, ViewsAndKeywordPositions) {
     EXPECT_TRUE(ReadFieldValue(step, kDataLine, value));
     EXPECT_EQ(value, -3);
 }
+
+// A scanner that looks at a log's pieces before splitting them reads the file once: the split
+// of pieces already read gives what the file reader gives, messages included.
+TEST(SplitLogPieceViews, AgreesWithTheFileReader) {
+    const std::string data = WideToUtf8(kDataLine);
+    const std::pair<const char*, std::string> cases[] = {
+        {"crlf", "Varro\r\n" + data + "\r\n" + data + "\r\n"},
+        {"no line feed", data},
+        {"no data line", "Varro\r\nhello\r\n"},
+        {"long line", std::string(600, 'x') + data + "\r\n"},
+    };
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        CTempDir dir;
+        const std::wstring path = dir.Write("a.txt", bytes);
+        CRecordingPrompt fileReader;
+        std::wstring fileText;
+        std::vector<std::wstring_view> fileData, fileOther;
+        std::vector<SKeyHits> fileHits;
+        bool fileResult = false;
+        {
+            CScopedPrompt guard(fileReader);
+            fileResult =
+                SplitLogLineViews(path, L"dxn", L"drv_stg", L"sdll_phs_dly", L"dqs_step_dly",
+                                  fileText, fileData, fileOther, &fileHits);
+        }
+        CRecordingPrompt pieceReader;
+        std::wstring text;
+        std::vector<std::wstring_view> pieces, pieceData, pieceOther;
+        std::vector<SKeyHits> pieceHits;
+        ASSERT_TRUE(ReadLogPieces(path, text, pieces));
+        {
+            CScopedPrompt guard(pieceReader);
+            EXPECT_EQ(SplitLogPieceViews(path, pieces, L"dxn", L"drv_stg", L"sdll_phs_dly",
+                                         L"dqs_step_dly", pieceData, pieceOther, &pieceHits),
+                      fileResult);
+        }
+        EXPECT_EQ(pieceData, fileData);
+        EXPECT_EQ(pieceOther, fileOther);
+        ASSERT_EQ(pieceHits.size(), fileHits.size());
+        for (size_t i = 0; i < pieceHits.size(); ++i) {
+            EXPECT_TRUE(std::equal(std::begin(pieceHits[i].m_nPos), std::end(pieceHits[i].m_nPos),
+                                   std::begin(fileHits[i].m_nPos)));
+        }
+        EXPECT_EQ(pieceReader.Texts(), fileReader.Texts());
+    }
+}
