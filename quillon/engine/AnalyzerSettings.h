@@ -49,10 +49,6 @@ bool WriteLogType(int logType);
 /// ResultPrompt/Prompt when ResultPrompt/Enabel (default 0) is not 0.
 [[nodiscard]] std::optional<std::wstring> ReadResultPrompt();
 
-/// A decimal integer as the design's conversions read it: leading blanks, an optional sign,
-/// decimal digits; no digits give 0. Numbers beyond 32 bits are held at the 32-bit limits.
-[[nodiscard]] int ParseDecimalInt(std::wstring_view text);
-
 /// The row-key messages.
 inline constexpr const wchar_t* kRowMessageDDR1 =
     L"specify row is not correct，please select in row:\"31、33、39、43、48、55、64\"";

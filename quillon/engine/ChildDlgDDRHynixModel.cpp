@@ -2,6 +2,7 @@
 
 #include "AnalyzerSettings.h"
 #include "LaneSwapMap.h"
+#include "NumberText.h"
 #include "ResultPanelDDRModel.h"
 #include "TextUtil.h"
 
@@ -14,10 +15,10 @@ constexpr ColorRef kColorWeakestBox = 0xF0F0F0; // RGB (240, 240, 240), as the D
 
 SBestParam RecordFromTexts(const CChildDlgDDRHynixModel::RowTexts& texts) {
     SBestParam record;
-    record.m_nByte = analyzer::ParseDecimalInt(texts[0]);
-    record.m_nDrvStg = analyzer::ParseDecimalInt(texts[1]);
-    record.m_nSdllPhsDly = analyzer::ParseDecimalInt(texts[2]);
-    record.m_nDqsStepDly = analyzer::ParseDecimalInt(texts[3]);
+    record.m_nByte = ParseDecimalInt(texts[0]);
+    record.m_nDrvStg = ParseDecimalInt(texts[1]);
+    record.m_nSdllPhsDly = ParseDecimalInt(texts[2]);
+    record.m_nDqsStepDly = ParseDecimalInt(texts[3]);
     return record;
 }
 
