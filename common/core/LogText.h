@@ -9,6 +9,9 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 // Scan logs as text: finding them in a folder and reading a log the way a text-mode line
 // read of a 512-character buffer delivers it. A CR directly followed by LF is read as LF (a
@@ -188,4 +191,73 @@ template <class Ch>
         ++end;
     }
     return line.substr(begin, end - begin);
+}
+
+/// First occurrence of key in a log line (case-sensitive), or npos. The scans search a few
+/// keys in each of up to a million short lines, so the search runs inline, a register's width
+/// of starts at a time tested on the key's first and last characters together, so that nearly
+/// only real matches reach the full comparison, with no library call per line.
+template <class Ch>
+[[nodiscard]] inline size_t FindInLogLine(std::basic_string_view<Ch> line,
+                                          std::basic_string_view<Ch> key) {
+    const size_t m = key.size();
+    const size_t n = line.size();
+    if (m == 0) {
+        return 0;
+    }
+    if (n < m) {
+        return std::basic_string_view<Ch>::npos;
+    }
+    const Ch* const data = line.data();
+    const size_t last = n - m; // the last start at which the key fits
+    const auto matchesAt = [&](size_t start) {
+        for (size_t k = 1; k + 1 < m; ++k) {
+            if (data[start + k] != key[k]) {
+                return false;
+            }
+        }
+        return true;
+    };
+    size_t i = 0;
+#if defined(__SSE2__)
+    if constexpr (sizeof(Ch) == 1 || sizeof(Ch) == 4) {
+        constexpr size_t kLanes = 16 / sizeof(Ch);
+        const auto equalAt = [](__m128i a, __m128i b, __m128i x, __m128i y) -> unsigned {
+            if constexpr (sizeof(Ch) == 1) {
+                return static_cast<unsigned>(_mm_movemask_epi8(
+                    _mm_and_si128(_mm_cmpeq_epi8(a, x), _mm_cmpeq_epi8(b, y))));
+            } else {
+                return static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(
+                    _mm_and_si128(_mm_cmpeq_epi32(a, x), _mm_cmpeq_epi32(b, y)))));
+            }
+        };
+        __m128i first;
+        __m128i lastChar;
+        if constexpr (sizeof(Ch) == 1) {
+            first = _mm_set1_epi8(static_cast<char>(key[0]));
+            lastChar = _mm_set1_epi8(static_cast<char>(key[m - 1]));
+        } else {
+            first = _mm_set1_epi32(static_cast<int>(key[0]));
+            lastChar = _mm_set1_epi32(static_cast<int>(key[m - 1]));
+        }
+        for (; i + kLanes - 1 <= last; i += kLanes) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + m - 1));
+            unsigned mask = equalAt(a, b, first, lastChar);
+            while (mask != 0) {
+                const size_t start = i + static_cast<size_t>(__builtin_ctz(mask));
+                if (matchesAt(start)) {
+                    return start;
+                }
+                mask &= mask - 1;
+            }
+        }
+    }
+#endif
+    for (; i <= last; ++i) {
+        if (data[i] == key[0] && data[i + m - 1] == key[m - 1] && matchesAt(i)) {
+            return i;
+        }
+    }
+    return std::basic_string_view<Ch>::npos;
 }

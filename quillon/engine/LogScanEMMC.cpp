@@ -8,10 +8,6 @@
 #include "UserPrompt.h"
 
 #include <cstdint>
-#include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -19,53 +15,6 @@
 #include <system_error>
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// First occurrence of name in a log line. Four names are searched in each of a million short
-// lines, so the search runs inline, sixteen starts at a time on the name's first and last
-// bytes together, with no library call per line.
-size_t FindName(std::string_view line, std::string_view name) {
-    const size_t m = name.size();
-    const size_t n = line.size();
-    if (m == 0) {
-        return 0;
-    }
-    if (n < m) {
-        return std::string_view::npos;
-    }
-    const char* const data = line.data();
-    const size_t last = n - m; // the last start at which the name fits
-    const auto matchesAt = [&](size_t start) {
-        return m <= 2 || std::memcmp(data + start + 1, name.data() + 1, m - 2) == 0;
-    };
-    size_t i = 0;
-#if defined(__SSE2__)
-    const __m128i first = _mm_set1_epi8(name[0]);
-    const __m128i lastByte = _mm_set1_epi8(name[m - 1]);
-    for (; i + 15 <= last; i += 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + m - 1));
-        auto mask = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, lastByte))));
-        while (mask != 0) {
-            const size_t start = i + static_cast<size_t>(__builtin_ctz(mask));
-            if (matchesAt(start)) {
-                return start;
-            }
-            mask &= mask - 1;
-        }
-    }
-#endif
-    for (; i <= last; ++i) {
-        if (data[i] == name[0] && data[i + m - 1] == name[m - 1] && matchesAt(i)) {
-            return i;
-        }
-    }
-    return std::string_view::npos;
-}
-
-} // namespace
 
 void CLogScanEMMC::SetTags(const SEmmcTags& tags) {
     m_tags = tags;
@@ -112,7 +61,7 @@ bool CLogScanEMMC::ReadLog(const std::wstring& path, CLogPageEMMC& page) {
         }
         size_t at[4];
         for (int i = 0; i < 4; ++i) {
-            at[i] = FindName(piece, *names[i]);
+            at[i] = FindInLogLine(piece, std::string_view(*names[i]));
             if (at[i] == std::string_view::npos) {
                 return true;
             }

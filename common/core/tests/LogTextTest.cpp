@@ -158,6 +158,51 @@ TEST(HexFieldText, Table) {
     }
 }
 
+TEST(FindInLogLine, FindsTheFirstOccurrenceAsAPlainSearchDoes) {
+    struct SCase {
+        const char* line;
+        const char* key;
+    };
+    const SCase cases[] = {
+        {"CP=0x0 WD=0x1 RP=0x2 RN=0x3 (W)\n", "RN"},
+        {"CP=0x0 WD=0x1 RP=0x2 RN=0x3 (W)\n", "CP"},
+        {"CP=0x0 WD=0x1 RP=0x2 RN=0x3 (W)\n", "XX"},
+        {"dxn=1, drv_stg=2, sdll_phs_dly=3, dqs_step_dly=4 pass", "dqs_step_dly"},
+        {"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaab", "ab"},
+        {"abababababababababababababababababc", "abc"},
+        {"k", "k"},
+        {"", "k"},
+        {"short", "longer key"},
+        {"key at the end of a line longer than sixteen: key", "key:"},
+        {"same first and last: axa aya", "aya"},
+        {"any", ""},
+    };
+    for (const SCase& c : cases) {
+        const std::string_view line(c.line);
+        const std::string_view key(c.key);
+        EXPECT_EQ(FindInLogLine(line, key), line.find(key)) << c.line << " / " << c.key;
+        const std::wstring wideLine(line.begin(), line.end());
+        const std::wstring wideKey(key.begin(), key.end());
+        EXPECT_EQ(FindInLogLine(std::wstring_view(wideLine), std::wstring_view(wideKey)),
+                  line.find(key))
+            << c.line << " / " << c.key;
+    }
+    // Every start position and every line length around the register widths.
+    std::mt19937 rng(3);
+    for (int round = 0; round < 2000; ++round) {
+        std::string line(rng() % 70, 'a');
+        for (char& c : line) {
+            c = static_cast<char>('a' + rng() % 3);
+        }
+        std::string key(1 + rng() % 4, 'a');
+        for (char& c : key) {
+            c = static_cast<char>('a' + rng() % 3);
+        }
+        ASSERT_EQ(FindInLogLine(std::string_view(line), std::string_view(key)), line.find(key))
+            << line << " / " << key;
+    }
+}
+
 class FindLogFilesTest : public ::testing::Test {
 protected:
     void SetUp() override { m_dir = testsupport::MakeScratchFolder("logtext"); }

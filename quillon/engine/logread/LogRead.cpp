@@ -133,55 +133,6 @@ bool TakeHeaderValue(std::wstring& piece, std::wstring_view word, std::wstring& 
     return true;
 }
 
-// First occurrence of key in line. Data lines are short and searched by the hundred
-// thousand: four starts are tested at a time on the key's first and last characters
-// together, so that nearly only real matches reach the full comparison, with no library call
-// per candidate.
-size_t FindKey(std::wstring_view line, std::wstring_view key) {
-    const size_t m = key.size();
-    const size_t n = line.size();
-    if (m == 0) {
-        return 0;
-    }
-    if (n < m) {
-        return std::wstring_view::npos;
-    }
-    const wchar_t* data = line.data();
-    const size_t last = n - m; // the last start at which the key fits
-    const auto matchesAt = [&](size_t start) {
-        for (size_t k = 1; k + 1 < m; ++k) {
-            if (data[start + k] != key[k]) {
-                return false;
-            }
-        }
-        return true;
-    };
-    size_t i = 0;
-#if defined(__SSE2__)
-    const __m128i first = _mm_set1_epi32(static_cast<int>(key[0]));
-    const __m128i lastChar = _mm_set1_epi32(static_cast<int>(key[m - 1]));
-    for (; i + 3 <= last; i += 4) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + m - 1));
-        unsigned mask = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(
-            _mm_and_si128(_mm_cmpeq_epi32(a, first), _mm_cmpeq_epi32(b, lastChar)))));
-        while (mask != 0) {
-            const size_t start = i + static_cast<size_t>(__builtin_ctz(mask));
-            if (matchesAt(start)) {
-                return start;
-            }
-            mask &= mask - 1;
-        }
-    }
-#endif
-    for (; i <= last; ++i) {
-        if (data[i] == key[0] && data[i + m - 1] == key[m - 1] && matchesAt(i)) {
-            return i;
-        }
-    }
-    return std::wstring_view::npos;
-}
-
 // Start of a field's value text: one character after the end of the key found at pos. npos
 // when the key is missing or nothing follows the separator.
 size_t FieldStartAt(size_t pos, size_t keySize, std::wstring_view line) {
@@ -404,7 +355,7 @@ bool ReadDecimalAt(std::wstring_view line, size_t start, int& value) {
 } // namespace
 
 bool ReadFieldValue(std::wstring_view key, std::wstring_view line, int& value) {
-    return ReadDecimalAt(line, FieldStartAt(FindKey(line, key), key.size(), line), value);
+    return ReadDecimalAt(line, FieldStartAt(FindInLogLine(line, key), key.size(), line), value);
 }
 
 bool ReadFieldValueAt(std::wstring_view line, size_t keyPos, size_t keySize, int& value) {
@@ -418,11 +369,11 @@ bool ReadFieldValue(const CKeySearch& key, std::wstring_view line, int& value) {
 CKeySearch::CKeySearch(std::wstring_view key) : m_strKey(key) {}
 
 size_t CKeySearch::Find(std::wstring_view text) const {
-    return FindKey(text, m_strKey);
+    return FindInLogLine(text, std::wstring_view(m_strKey));
 }
 
 bool ReadFieldHex(std::wstring_view key, std::wstring_view line, int& value) {
-    const size_t pos = FindKey(line, key);
+    const size_t pos = FindInLogLine(line, key);
     if (pos == std::wstring_view::npos) {
         return false;
     }
