@@ -25,8 +25,8 @@ inline constexpr size_t kLogPieceChars = 511;
 /// in ascending order of their upper-cased names (then exact names); an entry so named that
 /// is a directory is searched the same way in its place. A folder reached a second time (a
 /// link back up the tree) is not searched again. Empty when folder cannot be listed.
-[[nodiscard]] std::vector<std::filesystem::path> FindLogFilesUnder(
-    const std::filesystem::path& folder);
+[[nodiscard]] std::vector<std::filesystem::path>
+FindLogFilesUnder(const std::filesystem::path& folder);
 
 /// FindLogFilesUnder with folder put in front of every path.
 [[nodiscard]] std::vector<std::filesystem::path> FindLogFiles(const std::filesystem::path& folder);
@@ -53,7 +53,7 @@ private:
     /// text holds at most one LF, at its end.
     template <class OnPiece> bool FeedLine(std::string_view text, OnPiece& onPiece);
 
-    std::string m_strCarry; ///< start of a piece whose end has not been fed yet
+    std::string m_strCarry;    ///< start of a piece whose end has not been fed yet
     bool m_bPendingCr = false; ///< a chunk ended in CR: the next byte tells whether it stays
 };
 
@@ -224,11 +224,11 @@ template <class Ch>
         constexpr size_t kLanes = 16 / sizeof(Ch);
         const auto equalAt = [](__m128i a, __m128i b, __m128i x, __m128i y) -> unsigned {
             if constexpr (sizeof(Ch) == 1) {
-                return static_cast<unsigned>(_mm_movemask_epi8(
-                    _mm_and_si128(_mm_cmpeq_epi8(a, x), _mm_cmpeq_epi8(b, y))));
+                return static_cast<unsigned>(
+                    _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, x), _mm_cmpeq_epi8(b, y))));
             } else {
-                return static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(
-                    _mm_and_si128(_mm_cmpeq_epi32(a, x), _mm_cmpeq_epi32(b, y)))));
+                return static_cast<unsigned>(_mm_movemask_ps(
+                    _mm_castsi128_ps(_mm_and_si128(_mm_cmpeq_epi32(a, x), _mm_cmpeq_epi32(b, y)))));
             }
         };
         __m128i first;

@@ -130,7 +130,8 @@ template <class Ch>
         return std::nullopt;
     }
     if (rule.eRange == EHexRange::kWord) {
-        const auto word = static_cast<uint32_t>(magnitude > 0xFFFFFFFFull ? 0xFFFFFFFFull : magnitude);
+        const auto word =
+            static_cast<uint32_t>(magnitude > 0xFFFFFFFFull ? 0xFFFFFFFFull : magnitude);
         return negative ? 0u - word : word;
     }
     const uint64_t limit = negative ? 0x80000000ull : 0x7FFFFFFFull;
@@ -145,8 +146,7 @@ template <class Ch>
 /// the sign it allows, hexadecimal digits up to the first other character. The 32 bits of
 /// the value (an int32 result as its two's complement); nothing when no digit was read.
 /// Byte text and wide text read alike. Inline: the eMMC scan reads four per log line.
-[[nodiscard]] inline std::optional<uint32_t> ParseHex(std::string_view text,
-                                                      const SHexRule& rule) {
+[[nodiscard]] inline std::optional<uint32_t> ParseHex(std::string_view text, const SHexRule& rule) {
     return numbertext_detail::ParseHexChars(text, rule);
 }
 [[nodiscard]] inline std::optional<uint32_t> ParseHex(std::wstring_view text,

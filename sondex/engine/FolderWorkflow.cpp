@@ -140,8 +140,7 @@ void CFolderWorkflow::Activate(CLogDocument* document) {
     }
     m_form.Clear();
     m_form.SetResults(document->GetResults(), shown);
-    m_form.SetParameters(ParseDecimalInt(document->GetHeader().clock),
-                         document->GetHeader().tcnt);
+    m_form.SetParameters(ParseDecimalInt(document->GetHeader().clock), document->GetHeader().tcnt);
     if (!statistics) {
         m_form.SetTitle(document->GetTitle());
         m_form.Show();

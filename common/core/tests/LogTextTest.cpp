@@ -72,7 +72,8 @@ TEST(LogPieceCutter, Table) {
     };
     for (const SCase& c : cases) {
         EXPECT_EQ(PlainPieces(c.bytes), c.pieces) << c.what;
-        for (size_t chunk : {size_t(1), size_t(2), size_t(3), size_t(7), size_t(512), size_t(4096)}) {
+        for (size_t chunk :
+             {size_t(1), size_t(2), size_t(3), size_t(7), size_t(512), size_t(4096)}) {
             EXPECT_EQ(CutInChunks(c.bytes, chunk), c.pieces) << c.what << ", chunks of " << chunk;
         }
     }
@@ -143,9 +144,11 @@ TEST(HexFieldText, Table) {
         const char* text;
     };
     const SCase cases[] = {
-        {"K=0x1F,L", 1, "0x1F"}, {"K=0x1F:x", 1, "0x1F"}, {"K=0x1F y", 1, "0x1F"},
-        {"K=0x1F\n", 1, "0x1F"}, {"K=0x1F", 1, "0x1F"},   {"K:0x2", 1, "0x2"},
-        {"K=", 1, ""},           {"K", 1, ""},            {"K= 0x1", 1, ""},
+        {"K=0x1F,L", 1, "0x1F"}, {"K=0x1F:x", 1, "0x1F"},
+        {"K=0x1F y", 1, "0x1F"}, {"K=0x1F\n", 1, "0x1F"},
+        {"K=0x1F", 1, "0x1F"},   {"K:0x2", 1, "0x2"},
+        {"K=", 1, ""},           {"K", 1, ""},
+        {"K= 0x1", 1, ""},
     };
     for (const SCase& c : cases) {
         EXPECT_EQ(HexFieldText(std::string_view(c.line), c.nameEnd), c.text) << c.line;

@@ -145,7 +145,10 @@ TEST(NumberText, HexTable) {
 
 TEST(NumberText, HexDigitsBeyondAsciiAreNoDigits) {
     EXPECT_FALSE(ParseHex(L"0x\uFF11", kHexPrinted).has_value());
-    EXPECT_FALSE(ParseHex(L"\u3000" L"1", kHexConversion).has_value());
+    EXPECT_FALSE(ParseHex(L"\u3000"
+                          L"1",
+                          kHexConversion)
+                     .has_value());
 }
 
 } // namespace

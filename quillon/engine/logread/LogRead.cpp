@@ -377,7 +377,8 @@ bool ReadFieldHex(std::wstring_view key, std::wstring_view line, int& value) {
     if (pos == std::wstring_view::npos) {
         return false;
     }
-    const std::optional<uint32_t> bits = ParseHex(HexFieldText(line, pos + key.size()), kHexPrinted);
+    const std::optional<uint32_t> bits =
+        ParseHex(HexFieldText(line, pos + key.size()), kHexPrinted);
     if (!bits) {
         return false;
     }
