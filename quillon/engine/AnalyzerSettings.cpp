@@ -1,6 +1,7 @@
 #include "AnalyzerSettings.h"
 
 #include "DrvStgRegistry.h"
+#include "NumberText.h"
 #include "SettingsFile.h"
 #include "UserPrompt.h"
 
@@ -265,29 +266,6 @@ bool ReadCheckLogFile() {
 
 std::optional<std::wstring> ReadResultPrompt() {
     return GetSettings().ReadResultPrompt(kResultPromptDefaultQuillon);
-}
-
-int ParseDecimalInt(std::wstring_view text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == L' ' || text[i] == L'\t' || text[i] == L'\r' ||
-                               text[i] == L'\n' || text[i] == L'\v' || text[i] == L'\f')) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) {
-        negative = text[i] == L'-';
-        ++i;
-    }
-    long long number = 0;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-        if (number <= static_cast<long long>(INT_MAX) + 1) {
-            number = number * 10 + (text[i] - L'0');
-        }
-    }
-    if (negative) {
-        number = -number;
-    }
-    return static_cast<int>(std::clamp<long long>(number, INT_MIN, INT_MAX));
 }
 
 } // namespace analyzer

@@ -51,10 +51,6 @@ bool WriteLogType(int logType);
 /// ResultPrompt/Prompt when ResultPrompt/Enabel (default 0) is not 0.
 [[nodiscard]] std::optional<std::wstring> ReadResultPrompt();
 
-/// A decimal integer as the design's conversions read it: leading blanks, an optional sign,
-/// decimal digits; no digits give 0. Numbers beyond 32 bits are held at the 32-bit limits.
-[[nodiscard]] int ParseDecimalInt(std::wstring_view text);
-
 struct SSettingsMemo; // what a run keeps
 
 /// One run of a batch program: while an object of this class is alive, the analyzer keys

@@ -1,5 +1,6 @@
 #include "ChildDlgEMMCModel.h"
 
+#include "NumberText.h"
 #include "SpLog.h"
 #include "TextUtil.h"
 
@@ -167,27 +168,5 @@ std::wstring CChildDlgEMMCModel::CleanField(std::wstring_view text) {
 }
 
 uint32_t CChildDlgEMMCModel::ParseMaximum(std::wstring_view text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == L' ' || text[i] == L'\t')) {
-        ++i;
-    }
-    if (i + 1 < text.size() && text[i] == L'0' && (text[i + 1] == L'x' || text[i + 1] == L'X')) {
-        i += 2;
-    }
-    uint64_t value = 0;
-    for (; i < text.size(); ++i) {
-        const wchar_t c = text[i];
-        uint32_t digit = 0;
-        if (c >= L'0' && c <= L'9') {
-            digit = static_cast<uint32_t>(c - L'0');
-        } else if (c >= L'a' && c <= L'f') {
-            digit = static_cast<uint32_t>(c - L'a' + 10);
-        } else if (c >= L'A' && c <= L'F') {
-            digit = static_cast<uint32_t>(c - L'A' + 10);
-        } else {
-            break;
-        }
-        value = std::min<uint64_t>(value * 16 + digit, 0xFFFFFFFFull);
-    }
-    return static_cast<uint32_t>(value);
+    return ParseHex(text, kHexTypedMaximum).value_or(0);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "LogText.h"
+#include "NumberText.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,14 +32,16 @@ enum EEmmcErrorCode : int32_t {
 /// 2 it marks both (all four); -1 any other combination of non-empty tags.
 [[nodiscard]] int32_t EmmcLogMode(const SEmmcTags& tags);
 
-/// Reads "0x%X" as the hexadecimal field reader does: the text must start with "0x"; then an
-/// optional sign, an optional second "0x", hexadecimal digits (held at 0xFFFFFFFF; a negative
-/// number wraps). Nothing when no digit follows.
+/// The value of the field whose name was found at pos (nameLength characters): its field text
+/// read as "0x%X". 0 when it cannot be read. Inline: the scan reads four per line.
 template <class Ch>
-[[nodiscard]] std::optional<uint32_t> ParseEmmcHex(std::basic_string_view<Ch> text);
+[[nodiscard]] inline uint32_t ReadEmmcValueAt(std::basic_string_view<Ch> line, size_t pos,
+                                              size_t nameLength) {
+    return ParseHex(HexFieldText(line, pos + nameLength), kHexPrinted).value_or(0);
+}
 
-/// The value after the first occurrence of name: one separator character is skipped, the
-/// text runs to the first ':', blank, LF, ',' or the end. 0 when it cannot be read.
+/// The value after the first occurrence of name, as ReadEmmcValueAt reads it; 0 when the
+/// name does not occur.
 template <class Ch>
 [[nodiscard]] uint32_t ReadEmmcValue(std::basic_string_view<Ch> line,
                                      std::basic_string_view<Ch> name);

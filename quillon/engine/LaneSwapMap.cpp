@@ -1,6 +1,7 @@
 #include "LaneSwapMap.h"
 
 #include "AnalyzerSettings.h"
+#include "NumberText.h"
 #include "SettingsFile.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
@@ -15,7 +16,7 @@ void CLaneSwapMap::Rebuild() {
         const std::wstring text = GetSettings().ReadString(L"SwapByte", key, def, 10);
         // Only a value holding a lower-case 'e' names a lane, by its last character.
         if (text.find(L'e') != std::wstring::npos) {
-            lanes[i] = analyzer::ParseDecimalInt(std::wstring_view(text).substr(text.size() - 1));
+            lanes[i] = ParseDecimalInt(std::wstring_view(text).substr(text.size() - 1));
         }
         sum += lanes[i];
     }

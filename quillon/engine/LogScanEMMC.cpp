@@ -1,47 +1,20 @@
 #include "LogScanEMMC.h"
 
-#include "FileUtil.h"
 #include "LogPageEMMC.h"
 #include "LogRead.h"
+#include "LogText.h"
 #include "SpLog.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
-#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string_view>
+#include <system_error>
 
-namespace {
-
-// The value after a name found at pos: one separator skipped, up to ':', blank, LF or ','.
-uint32_t ValueAt(std::string_view line, size_t pos, size_t nameLength) {
-    const size_t begin = pos + nameLength + 1;
-    if (begin > line.size()) {
-        return 0;
-    }
-    size_t end = begin;
-    while (end < line.size()) {
-        const char c = line[end];
-        if (c == ':' || c == ' ' || c == '\n' || c == ',') {
-            break;
-        }
-        ++end;
-    }
-    return ParseEmmcHex(line.substr(begin, end - begin)).value_or(0);
-}
-
-// Text-mode reading of a log: a CR directly followed by LF is dropped, a lone CR stays.
-void DropCrBeforeLf(std::string& bytes) {
-    const size_t n = bytes.size();
-    size_t out = 0;
-    for (size_t i = 0; i < n; ++i) {
-        if (bytes[i] == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
-            continue;
-        }
-        bytes[out++] = bytes[i];
-    }
-    bytes.resize(out);
-}
-
-} // namespace
+namespace fs = std::filesystem;
 
 void CLogScanEMMC::SetTags(const SEmmcTags& tags) {
     m_tags = tags;
@@ -56,12 +29,19 @@ void CLogScanEMMC::SetSizes(const SEmmcSizes& sizes) {
 }
 
 bool CLogScanEMMC::ReadLog(const std::wstring& path, CLogPageEMMC& page) {
-    std::string& bytes = m_strBytes;
-    if (!ReadFileBytes(WideToPath(path), bytes)) {
+    // The log is read in chunks: a full-size log is tens of megabytes, which the scan
+    // need not hold at once.
+    const fs::path file = WideToPath(path);
+    std::error_code ec;
+    std::ifstream in;
+    if (fs::is_regular_file(file, ec)) {
+        in.open(file, std::ios::binary);
+    }
+    if (!in.is_open()) {
         GetPrompt().Show(FormatW(L"open file %ls failed !", path.c_str()));
         return false;
     }
-    DropCrBeforeLf(bytes);
+    const uint64_t size = fs::file_size(file, ec);
 
     // Log lines are single-byte text: names that hold a wider character match no line.
     const std::optional<std::string> names[4] = {
@@ -72,35 +52,25 @@ bool CLogScanEMMC::ReadLog(const std::wstring& path, CLogPageEMMC& page) {
 
     bool sawLineFeed = false;
     bool sawData = false;
-    const std::string_view text(bytes);
-    size_t pos = 0;
-    while (pos < text.size()) {
-        // One piece as a 511-character line read delivers it: up to and with an LF, or 511.
-        const size_t limit = std::min(text.size(), pos + kLogPieceChars);
-        const size_t lf = text.find('\n', pos);
-        const size_t end = (lf != std::string_view::npos && lf < limit) ? lf + 1 : limit;
-        const std::string_view piece = text.substr(pos, end - pos);
-        pos = end;
+    const auto readPiece = [&](std::string_view piece) {
         if (piece.back() == '\n') {
             sawLineFeed = true;
         }
         if (!namesUsable) {
-            continue;
+            return true;
         }
         size_t at[4];
-        bool isData = true;
-        for (int i = 0; i < 4 && isData; ++i) {
-            at[i] = piece.find(*names[i]);
-            isData = at[i] != std::string_view::npos;
-        }
-        if (!isData) {
-            continue;
+        for (int i = 0; i < 4; ++i) {
+            at[i] = FindInLogLine(piece, std::string_view(*names[i]));
+            if (at[i] == std::string_view::npos) {
+                return true;
+            }
         }
         sawData = true;
-        const uint32_t row = ValueAt(piece, at[0], names[0]->size());
-        const uint32_t col = ValueAt(piece, at[1], names[1]->size());
-        const uint32_t inRow = ValueAt(piece, at[2], names[2]->size());
-        const uint32_t inCol = ValueAt(piece, at[3], names[3]->size());
+        const uint32_t row = ReadEmmcValueAt(piece, at[0], names[0]->size());
+        const uint32_t col = ReadEmmcValueAt(piece, at[1], names[1]->size());
+        const uint32_t inRow = ReadEmmcValueAt(piece, at[2], names[2]->size());
+        const uint32_t inCol = ReadEmmcValueAt(piece, at[3], names[3]->size());
         const SEmmcFlagResult flag = ReadEmmcFlag<char>(piece, tags);
         int32_t code = 0;
         if (flag.eKind == EEmmcFlag::kCode) {
@@ -109,12 +79,17 @@ bool CLogScanEMMC::ReadLog(const std::wstring& path, CLogPageEMMC& page) {
         } else if (flag.eKind == EEmmcFlag::kNoParen) {
             code = m_nLastCode;
         } else {
-            continue; // a flag that matches no tag drops the line
+            return true; // a flag that matches no tag drops the line
         }
         // Values are held as the block keys' 32-bit integers; a row or column value beyond
         // the page has no block and the line is dropped.
         (void)page.AddCell(static_cast<int>(col), static_cast<int>(row), static_cast<int>(inCol),
                            static_cast<int>(inRow), code);
+        return true;
+    };
+    if (CutLogStream(in, ec ? UINT64_MAX : size, readPiece) == ELogStreamEnd::kFailed) {
+        GetPrompt().Show(FormatW(L"open file %ls failed !", path.c_str()));
+        return false;
     }
     if (!sawLineFeed) {
         GetPrompt().Show(
@@ -161,12 +136,10 @@ bool CLogScanEMMC::Scan() {
         page->CreateBlocks();
         if (!ReadLog(path, *page)) {
             LogError(L"scan EMMC log failed: %ls", path.c_str());
-            std::string().swap(m_strBytes);
             return false; // the pages made so far go with the list
         }
         pages->AddPage(std::move(page));
     }
-    std::string().swap(m_strBytes);
     m_pPageList = std::move(pages);
     m_pPageList->AnalyseAndSort(m_nSortMode);
     (void)m_pPageList->BuildMergedPage();

@@ -51,5 +51,4 @@ private:
     SEmmcNames m_names;
     int32_t m_nLogMode = -1;
     int32_t m_nLastCode = 0; ///< error code last matched in this scan (lines without a flag)
-    std::string m_strBytes;  ///< one log's bytes; kept between the logs of a scan to reuse its room
 };

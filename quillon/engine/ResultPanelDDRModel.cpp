@@ -2,6 +2,7 @@
 
 #include "AnalyzerSettings.h"
 #include "DrvStgRegistry.h"
+#include "NumberText.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
 #include "VerdictHynix.h"
@@ -18,10 +19,10 @@ constexpr ColorRef kColorWeakestBox = 0xF0F0F0; // RGB (240, 240, 240)
 
 SBestParam RecordFromTexts(const CResultPanelDDRModel::RowTexts& texts) {
     SBestParam record;
-    record.m_nByte = analyzer::ParseDecimalInt(texts[CResultPanelDDRModel::kColByte]);
-    record.m_nDrvStg = analyzer::ParseDecimalInt(texts[CResultPanelDDRModel::kColDrvStg]);
-    record.m_nSdllPhsDly = analyzer::ParseDecimalInt(texts[CResultPanelDDRModel::kColSdllPhsDly]);
-    record.m_nDqsStepDly = analyzer::ParseDecimalInt(texts[CResultPanelDDRModel::kColDqsStepDly]);
+    record.m_nByte = ParseDecimalInt(texts[CResultPanelDDRModel::kColByte]);
+    record.m_nDrvStg = ParseDecimalInt(texts[CResultPanelDDRModel::kColDrvStg]);
+    record.m_nSdllPhsDly = ParseDecimalInt(texts[CResultPanelDDRModel::kColSdllPhsDly]);
+    record.m_nDqsStepDly = ParseDecimalInt(texts[CResultPanelDDRModel::kColDqsStepDly]);
     return record;
 }
 

@@ -4,8 +4,6 @@
 #include "TextUtil.h"
 
 #include <algorithm>
-#include <climits>
-#include <cwctype>
 
 namespace orlo {
 
@@ -30,14 +28,15 @@ bool ReadPairEntry(const wchar_t* section, const std::wstring& pairKey,
     if (parts.size() != 2) {
         return false;
     }
-    first = ParseOrloNumber(parts[0]);
-    second = ParseOrloNumber(parts[1]);
-    value = ParseOrloNumber(number);
+    first = ParseDecimalInt(parts[0], kOrloNumberBlanks);
+    second = ParseDecimalInt(parts[1], kOrloNumberBlanks);
+    value = ParseDecimalInt(number, kOrloNumberBlanks);
     return true;
 }
 
 int ReadOrloLimitValue(const wchar_t* section, const wchar_t* key) {
-    return ParseOrloNumber(GetSettings().ReadString(section, key, L"", kValueBufferChars));
+    return ParseDecimalInt(GetSettings().ReadString(section, key, L"", kValueBufferChars),
+                           kOrloNumberBlanks);
 }
 
 // Window lengths of the combinations of listed blocks, summed per block, in page order.
@@ -65,29 +64,6 @@ bool IsBrokenRowCandidate(const DrvCombination& c) {
 }
 
 } // namespace
-
-int ParseOrloNumber(std::wstring_view text) {
-    size_t i = 0;
-    while (i < text.size() && std::iswspace(static_cast<wint_t>(text[i]))) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) {
-        negative = text[i] == L'-';
-        ++i;
-    }
-    long long value = 0;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-        value = value * 10 + (text[i] - L'0');
-        if (value > static_cast<long long>(INT_MAX) + 1) {
-            value = static_cast<long long>(INT_MAX) + 1;
-        }
-    }
-    if (negative) {
-        value = -value;
-    }
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
-}
 
 std::vector<std::wstring> SplitOrloPair(std::wstring_view text) {
     std::vector<std::wstring> parts;

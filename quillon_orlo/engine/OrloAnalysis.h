@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LogPageOrlo.h"
+#include "NumberText.h"
 
 #include <map>
 #include <string>
@@ -34,9 +35,9 @@ inline constexpr int kMaxOrloClkwrLimits = 16;
 /// Block sums, ordered by dqs_drv and then data_drv.
 using OrloBlockSums = std::map<std::pair<int, int>, int>;
 
-/// A decimal number as the settings file's limits are read: leading blanks and one sign,
-/// digits up to the first other character, 0 without digits (saturates at the int range).
-[[nodiscard]] int ParseOrloNumber(std::wstring_view text);
+/// The blanks that may open a number of the settings file's lists and limits: they are read
+/// as the C conversion reads them, which skips the white space of the current locale.
+inline constexpr ELeadingBlanks kOrloNumberBlanks = ELeadingBlanks::kLocaleSpace;
 
 /// Splits a pair value such as "4/5" at every "/": empty parts count, but nothing follows a
 /// final slash ("4/5/" gives 4 and 5, "/5" gives "" and 5, "4//5" three parts).

@@ -3,59 +3,13 @@
 #include "ProjectConfig.h"
 #include "SondexText.h"
 
+#include "NumberText.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
 #include <algorithm>
-#include <set>
 
 namespace fs = std::filesystem;
-
-namespace {
-
-bool EndsWithTxt(const std::wstring& name) {
-    return name.size() >= 4 &&
-           EqualsNoCase(std::wstring_view(name).substr(name.size() - 4), L".txt");
-}
-
-void CollectLogFiles(const fs::path& folder, std::vector<fs::path>& out,
-                     std::set<fs::path>& visited) {
-    std::error_code ec;
-    const fs::path canonical = fs::weakly_canonical(folder, ec);
-    // A folder reached twice (a link back up the tree) is searched once.
-    if (!visited.insert(ec ? folder : canonical).second) {
-        return;
-    }
-    std::vector<std::pair<std::wstring, fs::directory_entry>> entries;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::wstring name = PathToWide(it->path().filename());
-        if (EndsWithTxt(name)) {
-            entries.emplace_back(name, *it);
-        }
-    }
-    std::sort(entries.begin(), entries.end(), [](const auto& x, const auto& y) {
-        const std::wstring ux = ToUpperAscii(x.first);
-        const std::wstring uy = ToUpperAscii(y.first);
-        return ux != uy ? ux < uy : x.first < y.first;
-    });
-    for (const auto& [name, entry] : entries) {
-        std::error_code e;
-        if (entry.is_directory(e)) {
-            CollectLogFiles(entry.path(), out, visited);
-        } else {
-            out.push_back(entry.path());
-        }
-    }
-}
-
-} // namespace
-
-std::vector<fs::path> FindLogFiles(const fs::path& folder) {
-    std::vector<fs::path> out;
-    std::set<fs::path> visited;
-    CollectLogFiles(folder, out, visited);
-    return out;
-}
 
 void CFolderWorkflow::SetSrSelected(int sr, bool selected) {
     if (sr >= 0 && sr < kSrCount) {
@@ -186,8 +140,7 @@ void CFolderWorkflow::Activate(CLogDocument* document) {
     }
     m_form.Clear();
     m_form.SetResults(document->GetResults(), shown);
-    m_form.SetParameters(sondex::ParseDecimalPrefix(document->GetHeader().clock),
-                         document->GetHeader().tcnt);
+    m_form.SetParameters(ParseDecimalInt(document->GetHeader().clock), document->GetHeader().tcnt);
     if (!statistics) {
         m_form.SetTitle(document->GetTitle());
         m_form.Show();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LogDocument.h"
+#include "LogText.h" // the folder search the workflow and its callers use
 #include "PassShare.h"
 #include "ScanProgress.h"
 #include "ResultForm.h"
@@ -10,11 +11,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-/// The log files of a folder: entries whose names end in ".Txt" (any case), in ascending
-/// order of their upper-cased names (then exact names); an entry so named that is itself
-/// a folder is searched the same way.
-[[nodiscard]] std::vector<std::filesystem::path> FindLogFiles(const std::filesystem::path& folder);
 
 /// One log of the last folder analysis as the open went.
 struct SLogOpenRecord {

@@ -4,6 +4,7 @@
 
 #include "FileUtil.h"
 #include "IniFile.h"
+#include "NumberText.h"
 #include "ProgramLocation.h"
 #include "SafeFileWriter.h"
 #include "SpLog.h"
@@ -51,8 +52,10 @@ bool ParseRangeValues(const std::wstring& text, std::vector<int32_t>& values) {
         if (pieces.size() < 2) {
             return false;
         }
-        const auto first = static_cast<int32_t>(sondex::ParseHexWord(pieces[0]));
-        const auto last = static_cast<int32_t>(sondex::ParseHexWord(pieces[1]));
+        const auto first =
+            static_cast<int32_t>(ParseHex(pieces[0], kHexPrintedUnsigned).value_or(0));
+        const auto last =
+            static_cast<int32_t>(ParseHex(pieces[1], kHexPrintedUnsigned).value_or(0));
         const int64_t count = int64_t(last) - int64_t(first) + 1;
         if (count > CValueRange::kMaxValues) {
             return false;
@@ -67,7 +70,7 @@ bool ParseRangeValues(const std::wstring& text, std::vector<int32_t>& values) {
         return false;
     }
     for (const auto& piece : pieces) {
-        values.push_back(static_cast<int32_t>(sondex::ParseHexWord(piece)));
+        values.push_back(static_cast<int32_t>(ParseHex(piece, kHexPrintedUnsigned).value_or(0)));
     }
     return true;
 }

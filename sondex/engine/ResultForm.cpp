@@ -2,6 +2,7 @@
 
 #include "SondexText.h"
 
+#include "NumberText.h"
 #include "TextUtil.h"
 
 std::vector<SResultRow> BuildResultRows(const ResultMap& results) {
@@ -14,7 +15,7 @@ std::vector<SResultRow> BuildResultRows(const ResultMap& results) {
         SResultRow row;
         row.type = text.substr(hash + 1);
         row.passWidth = width;
-        row.result = sondex::ParseDecimalPrefix(text) != 0 ? L"Pass" : L"Fail";
+        row.result = ParseDecimalInt(text) != 0 ? L"Pass" : L"Fail";
         rows.push_back(std::move(row));
     }
     return rows;

@@ -5,6 +5,8 @@
 #include "ScanLogData.h"
 #include "SondexText.h"
 
+#include "LogText.h"
+#include "NumberText.h"
 #include "SpLog.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
@@ -29,6 +31,11 @@ std::wstring UpperBytes(std::string_view text) {
         }
     }
     return out;
+}
+
+// Header codes are read as a base-16 C conversion into an int32.
+int32_t HexCode(std::string_view text) {
+    return static_cast<int32_t>(ParseHex(text, kHexConversion).value_or(0));
 }
 
 std::string_view StripChar(std::string_view text, char c) {
@@ -71,7 +78,6 @@ int CScanLogReader::ReadLog() {
     m_nStatus = kStatusOk;
     m_strBlock.clear();
     m_blocks.clear();
-    m_strCarry.clear();
     m_bDirect = false;
     m_bDecided = false;
     m_bBlockOpen = false;
@@ -90,67 +96,11 @@ int CScanLogReader::ReadLog() {
         return kStatusOpenFailed;
     }
 
-    // Text-mode reading: CR LF becomes LF; the file is cut into pieces that end after a
-    // line break or after kPieceChars characters. The file is streamed, so a huge or
-    // binary file costs no more memory than the blocks it yields.
-    // The buffer is no larger than the file (a small log costs no large zeroed block);
-    // its bytes are written by the read before they are looked at.
-    constexpr size_t kChunkChars = size_t(1) << 18;
+    // The file is streamed, so a huge or binary file costs no more memory than the blocks
+    // it yields; a read error ends the log where it happened.
     const auto fileSize = fs::file_size(m_path, ec);
-    const size_t chunkSize =
-        ec ? kChunkChars : std::clamp<size_t>(static_cast<size_t>(fileSize), 1, kChunkChars);
-    const auto chunkBuffer = std::make_unique_for_overwrite<char[]>(chunkSize);
-    char* const chunk = chunkBuffer.get();
-    bool pendingCr = false;
-    bool stop = false;
-    while (!stop && in) {
-        in.read(chunk, static_cast<std::streamsize>(chunkSize));
-        const auto got = static_cast<size_t>(in.gcount());
-        if (got == 0) {
-            break;
-        }
-        if (pendingCr) {
-            pendingCr = false;
-            if (chunk[0] != '\n') {
-                stop = !FeedText("\r");
-            }
-        }
-        size_t i = 0;
-        while (!stop && i < got) {
-            const void* lf = std::memchr(chunk + i, '\n', got - i);
-            if (!lf) {
-                size_t e = got;
-                if (chunk[e - 1] == '\r') {
-                    pendingCr = true; // the next chunk tells whether a line feed follows
-                    --e;
-                }
-                if (e > i) {
-                    stop = !FeedText(std::string_view(chunk + i, e - i));
-                }
-                break;
-            }
-            // One line: only a CR right before its LF is dropped. The LF is written over
-            // that CR, so the converted line stays in place in the buffer.
-            const auto at = static_cast<size_t>(static_cast<const char*>(lf) - chunk);
-            size_t last = at;
-            if (at > i && chunk[at - 1] == '\r') {
-                chunk[at - 1] = '\n';
-                last = at - 1;
-            }
-            stop = !FeedText(std::string_view(chunk + i, last - i + 1));
-            i = at + 1;
-        }
-    }
-    if (!stop) {
-        if (pendingCr) {
-            m_strCarry.push_back('\r');
-        }
-        // The carry holds fewer than kPieceChars characters, so a final CR still fits.
-        if (!m_strCarry.empty()) {
-            stop = !ClassifyPiece(m_strCarry);
-        }
-    }
-    m_strCarry.clear();
+    (void)CutLogStream(in, ec ? UINT64_MAX : fileSize,
+                       [this](std::string_view piece) { return ClassifyPiece(piece); });
     if (m_bDirect) {
         m_bTablesParsed = m_pTarget->EndParse();
     }
@@ -163,32 +113,6 @@ int CScanLogReader::ReadLog() {
         return kStatusNoBlock;
     }
     return m_bStartSeen && m_bEndSeen ? kStatusOk : kStatusIncomplete;
-}
-
-bool CScanLogReader::FeedText(std::string_view text) {
-    // text holds at most one line break, at its end.
-    while (!text.empty()) {
-        const size_t room = kPieceChars - m_strCarry.size();
-        const bool lineEnds = text.back() == '\n' && text.size() <= room;
-        if (!lineEnds && text.size() < room) {
-            m_strCarry.append(text);
-            return true;
-        }
-        const size_t take = lineEnds ? text.size() : room;
-        bool go = true;
-        if (m_strCarry.empty()) {
-            go = ClassifyPiece(text.substr(0, take));
-        } else {
-            m_strCarry.append(text.substr(0, take));
-            go = ClassifyPiece(m_strCarry);
-            m_strCarry.clear();
-        }
-        if (!go) {
-            return false;
-        }
-        text.remove_prefix(take);
-    }
-    return true;
 }
 
 bool CScanLogReader::ClassifyPiece(std::string_view piece) {
@@ -229,7 +153,7 @@ bool CScanLogReader::ClassifyPiece(std::string_view piece) {
         return ReadHeaderLine(text);
     }
     if (piece.size() >= 2 && piece[0] == '0' && (piece[1] == 'x' || piece[1] == 'X')) {
-        const auto value = static_cast<uint32_t>(sondex::ParseHexSaturating(StripChar(piece, ' ')));
+        const uint32_t value = ParseHex(StripChar(piece, ' '), kHexConversion).value_or(0);
         if (value == kStartMarker) {
             m_bStartSeen = true;
         } else if (value == kBlockSeparator) {
@@ -321,11 +245,11 @@ bool CScanLogReader::ReadHeaderLine(std::string_view text) {
         return true;
     }
     case 2:
-        m_header.clock = std::to_wstring(sondex::ParseHexSaturating(text));
+        m_header.clock = std::to_wstring(HexCode(text));
         return true;
     case 3:
         // "0x" and eight digits come first; the step follows them.
-        m_header.tcnt = text.size() > 10 ? sondex::ParseHexSaturating(text.substr(10)) : 0;
+        m_header.tcnt = text.size() > 10 ? HexCode(text.substr(10)) : 0;
         return true;
     default:
         return true;

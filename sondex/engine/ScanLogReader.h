@@ -26,8 +26,6 @@ public:
     static constexpr uint32_t kStartMarker = 0x73747172;
     static constexpr uint32_t kBlockSeparator = 0x434F4E54;
     static constexpr uint32_t kEndMarker = 0x656E6464;
-    /// A longer line arrives as several pieces.
-    static constexpr size_t kPieceChars = 511;
 
     explicit CScanLogReader(std::filesystem::path path);
 
@@ -58,8 +56,6 @@ private:
     /// One piece of the file as read in text mode; false to stop reading (status set).
     bool ClassifyPiece(std::string_view piece);
     bool ReadHeaderLine(std::string_view text);
-    /// A converted run of the file (CR LF already LF) cut into pieces.
-    bool FeedText(std::string_view text);
     /// A record line of the current block.
     void AddRecordPiece(std::string_view piece);
     /// Opens the block for a record line when none is open; true when its lines go to the
@@ -75,7 +71,6 @@ private:
     int m_nStatus = kStatusOk;
     std::string m_strBlock;
     std::vector<std::string> m_blocks;
-    std::string m_strCarry; ///< start of a piece whose end has not been read yet
 
     CScanLogData* m_pTarget = nullptr;
     std::vector<int32_t> m_targetSr;

@@ -1,5 +1,7 @@
 #include "SondexText.h"
 
+#include "NumberText.h"
+
 #include <climits>
 #include <cstring>
 
@@ -9,19 +11,6 @@ namespace {
 template <typename Ch> bool IsSpace(Ch c) {
     return c == Ch(' ') || c == Ch('\t') || c == Ch('\n') || c == Ch('\r') || c == Ch('\v') ||
            c == Ch('\f');
-}
-
-template <typename Ch> int HexDigit(Ch c) {
-    if (c >= Ch('0') && c <= Ch('9')) {
-        return static_cast<int>(c - Ch('0'));
-    }
-    if (c >= Ch('a') && c <= Ch('f')) {
-        return static_cast<int>(c - Ch('a')) + 10;
-    }
-    if (c >= Ch('A') && c <= Ch('F')) {
-        return static_cast<int>(c - Ch('A')) + 10;
-    }
-    return -1;
 }
 
 template <typename Ch> std::basic_string_view<Ch> Trim(std::basic_string_view<Ch> text) {
@@ -34,59 +23,6 @@ template <typename Ch> std::basic_string_view<Ch> Trim(std::basic_string_view<Ch
         --e;
     }
     return text.substr(b, e - b);
-}
-
-template <typename Ch> int32_t HexSaturating(std::basic_string_view<Ch> t) {
-    size_t i = 0;
-    while (i < t.size() && IsSpace(t[i])) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < t.size() && (t[i] == Ch('+') || t[i] == Ch('-'))) {
-        negative = t[i] == Ch('-');
-        ++i;
-    }
-    // The prefix counts only when a digit follows it, as the C conversion reads it.
-    if (i + 2 < t.size() + 0 && t[i] == Ch('0') && (t[i + 1] == Ch('x') || t[i + 1] == Ch('X')) &&
-        HexDigit(t[i + 2]) >= 0) {
-        i += 2;
-    }
-    int64_t value = 0;
-    const int64_t limit = negative ? int64_t(INT32_MAX) + 1 : int64_t(INT32_MAX);
-    for (; i < t.size(); ++i) {
-        const int d = HexDigit(t[i]);
-        if (d < 0) {
-            break;
-        }
-        value = value * 16 + d;
-        if (value > limit) {
-            value = limit;
-        }
-    }
-    return static_cast<int32_t>(negative ? -value : value);
-}
-
-template <typename Ch> uint32_t HexWord(std::basic_string_view<Ch> t) {
-    if (t.size() < 2 || t[0] != Ch('0') || t[1] != Ch('x')) {
-        return 0;
-    }
-    size_t i = 2;
-    if (i + 2 < t.size() && t[i] == Ch('0') && (t[i + 1] == Ch('x') || t[i + 1] == Ch('X')) &&
-        HexDigit(t[i + 2]) >= 0) {
-        i += 2;
-    }
-    uint64_t value = 0;
-    for (; i < t.size(); ++i) {
-        const int d = HexDigit(t[i]);
-        if (d < 0) {
-            break;
-        }
-        value = value * 16 + static_cast<uint64_t>(d);
-        if (value > UINT32_MAX) {
-            value = UINT32_MAX;
-        }
-    }
-    return static_cast<uint32_t>(value);
 }
 
 // The byte splitter runs once per record line and field: one pass, no searching twice.
@@ -179,45 +115,11 @@ std::vector<std::wstring> SplitTrimmed(std::wstring_view text, wchar_t separator
     return out;
 }
 
-int32_t ParseHexSaturating(std::string_view text) {
-    return HexSaturating(text);
-}
-int32_t ParseHexSaturating(std::wstring_view text) {
-    return HexSaturating(text);
-}
-uint32_t ParseHexWord(std::string_view text) {
-    return HexWord(text);
-}
-uint32_t ParseHexWord(std::wstring_view text) {
-    return HexWord(text);
-}
-
-int32_t ParseDecimalPrefix(std::wstring_view t) {
-    size_t i = 0;
-    while (i < t.size() && IsSpace(t[i])) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < t.size() && (t[i] == L'+' || t[i] == L'-')) {
-        negative = t[i] == L'-';
-        ++i;
-    }
-    int64_t value = 0;
-    const int64_t limit = negative ? int64_t(INT32_MAX) + 1 : int64_t(INT32_MAX);
-    for (; i < t.size() && t[i] >= L'0' && t[i] <= L'9'; ++i) {
-        value = value * 10 + (t[i] - L'0');
-        if (value > limit) {
-            value = limit;
-        }
-    }
-    return static_cast<int32_t>(negative ? -value : value);
-}
-
 int32_t ParseCodeNumber(std::wstring_view text) {
     if (text.size() >= 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X')) {
-        return ParseHexSaturating(text.substr(2));
+        return static_cast<int32_t>(ParseHex(text.substr(2), kHexConversion).value_or(0));
     }
-    return ParseDecimalPrefix(text);
+    return ParseDecimalInt(text);
 }
 
 SSegmentNumber ExtractSegmentNumber(std::wstring_view key, int segment) {

@@ -36,22 +36,6 @@ private:
     bool m_bDone = false;
 };
 
-/// Base-16 string-to-integer conversion: leading white space, an optional sign and an
-/// optional "0x"/"0X" are skipped, digits are read up to the first non-hexadecimal
-/// character; the value saturates at 0x7FFFFFFF (or at -0x80000000 when negative).
-[[nodiscard]] int32_t ParseHexSaturating(std::string_view text);
-[[nodiscard]] int32_t ParseHexSaturating(std::wstring_view text);
-
-/// A leading signed decimal number (white space skipped), saturating at the int32 range;
-/// 0 when there is none.
-[[nodiscard]] int32_t ParseDecimalPrefix(std::wstring_view text);
-
-/// The value of "0x%X" read from text: only a lower-case "0x" prefix gives a value; the
-/// hexadecimal digits behind it (after an optional second prefix, as %X allows) are read
-/// as an unsigned number that saturates at 0xFFFFFFFF. Anything else reads as 0.
-[[nodiscard]] uint32_t ParseHexWord(std::string_view text);
-[[nodiscard]] uint32_t ParseHexWord(std::wstring_view text);
-
 /// A code or number of the configuration and of the log's first two header lines: the
 /// text is upper-cased; behind a "0X" prefix it is hexadecimal, otherwise a signed
 /// decimal number at its start (0 when there is none).

@@ -1,6 +1,8 @@
 #include "LogRead.h"
 
 #include "FileUtil.h"
+#include "LogText.h"
+#include "NumberText.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
@@ -12,7 +14,6 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#include <cwctype>
 #include <filesystem>
 #include <new>
 #include <system_error>
@@ -62,48 +63,30 @@ void WidenBytes(const unsigned char* __restrict src, size_t count, wchar_t* __re
     }
 }
 
-// Bytes become characters of the same value; a CR directly followed by LF is dropped, as a
-// text-mode read delivers CR LF as LF (a lone CR stays). The text is then cut into the pieces
-// a line read of 511 characters delivers: each ends after an LF or after 511 characters,
-// whichever comes first; at most maxPieces pieces. One pass, line by line: line ends are
-// found in the bytes and every line is widened in one plain copy.
-void BytesToLogPieces(std::string_view bytes, std::wstring& text,
+// The pieces of a log's bytes (changed in place by the cutter), each widened into text: bytes
+// become characters of the same value. At most maxPieces pieces.
+void BytesToLogPieces(char* bytes, size_t size, std::wstring& text,
                       std::vector<std::wstring_view>& pieces, size_t maxPieces = SIZE_MAX) {
     pieces.clear();
     // Sized once for the whole file (never grown below, so the pieces' views stay valid);
     // a buffer kept from a log of the same size is not cleared first, as all of it that is
     // kept is written again.
-    if (text.size() < bytes.size()) {
-        text.resize(bytes.size());
+    if (text.size() < size) {
+        text.resize(size);
     }
     wchar_t* const base = text.data();
     wchar_t* out = base;
-    const char* const data = bytes.data();
-    const size_t n = bytes.size();
-    size_t pos = 0;
-    while (pos < n && pieces.size() < maxPieces) {
-        const void* found = std::memchr(data + pos, '\n', n - pos);
-        const size_t lf =
-            found != nullptr ? static_cast<size_t>(static_cast<const char*>(found) - data) : n;
-        // The line's characters without its LF, and without the CR right before it.
-        size_t stop = lf;
-        if (lf < n && stop > pos && data[stop - 1] == '\r') {
-            --stop;
+    const auto widen = [&](std::string_view piece) {
+        WidenBytes(reinterpret_cast<const unsigned char*>(piece.data()), piece.size(), out);
+        pieces.emplace_back(out, piece.size());
+        out += piece.size();
+        return pieces.size() < maxPieces;
+    };
+    if (maxPieces > 0) {
+        CLogPieceCutter cutter;
+        if (cutter.Feed(bytes, size, widen)) {
+            (void)cutter.Finish(widen);
         }
-        wchar_t* const lineStart = out;
-        WidenBytes(reinterpret_cast<const unsigned char*>(data + pos), stop - pos, out);
-        out += stop - pos;
-        if (lf < n) {
-            *out++ = L'\n';
-        }
-        // Lines longer than a piece come in several pieces.
-        wchar_t* piece = lineStart;
-        while (piece < out && pieces.size() < maxPieces) {
-            const size_t length = std::min(static_cast<size_t>(out - piece), kLogPieceChars);
-            pieces.emplace_back(piece, length);
-            piece += length;
-        }
-        pos = lf < n ? lf + 1 : n;
     }
     text.resize(static_cast<size_t>(out - base));
 }
@@ -150,55 +133,6 @@ bool TakeHeaderValue(std::wstring& piece, std::wstring_view word, std::wstring& 
     return true;
 }
 
-// First occurrence of key in line. Data lines are short and searched by the hundred
-// thousand: four starts are tested at a time on the key's first and last characters
-// together, so that nearly only real matches reach the full comparison, with no library call
-// per candidate.
-size_t FindKey(std::wstring_view line, std::wstring_view key) {
-    const size_t m = key.size();
-    const size_t n = line.size();
-    if (m == 0) {
-        return 0;
-    }
-    if (n < m) {
-        return std::wstring_view::npos;
-    }
-    const wchar_t* data = line.data();
-    const size_t last = n - m; // the last start at which the key fits
-    const auto matchesAt = [&](size_t start) {
-        for (size_t k = 1; k + 1 < m; ++k) {
-            if (data[start + k] != key[k]) {
-                return false;
-            }
-        }
-        return true;
-    };
-    size_t i = 0;
-#if defined(__SSE2__)
-    const __m128i first = _mm_set1_epi32(static_cast<int>(key[0]));
-    const __m128i lastChar = _mm_set1_epi32(static_cast<int>(key[m - 1]));
-    for (; i + 3 <= last; i += 4) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + m - 1));
-        unsigned mask = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(
-            _mm_and_si128(_mm_cmpeq_epi32(a, first), _mm_cmpeq_epi32(b, lastChar)))));
-        while (mask != 0) {
-            const size_t start = i + static_cast<size_t>(__builtin_ctz(mask));
-            if (matchesAt(start)) {
-                return start;
-            }
-            mask &= mask - 1;
-        }
-    }
-#endif
-    for (; i <= last; ++i) {
-        if (data[i] == key[0] && data[i + m - 1] == key[m - 1] && matchesAt(i)) {
-            return i;
-        }
-    }
-    return std::wstring_view::npos;
-}
-
 // Start of a field's value text: one character after the end of the key found at pos. npos
 // when the key is missing or nothing follows the separator.
 size_t FieldStartAt(size_t pos, size_t keySize, std::wstring_view line) {
@@ -223,7 +157,7 @@ bool ReadLogPieces(const std::wstring& path, std::wstring& text,
             text.clear();
             return false;
         }
-        BytesToLogPieces(bytes, text, pieces);
+        BytesToLogPieces(bytes.data(), bytes.size(), text, pieces);
     } catch (const std::bad_alloc&) {
         text.clear();
         text.shrink_to_fit();
@@ -233,68 +167,15 @@ bool ReadLogPieces(const std::wstring& path, std::wstring& text,
     return true;
 }
 
-namespace {
-
-// One directory level of the search; visited holds the canonical paths of the directories
-// entered so far, so a link back to a parent ("loop.txt" -> "..") cannot recurse forever.
-void FindLogFilesIn(const std::wstring& directory, std::vector<std::wstring>& files,
-                    std::vector<fs::path>& visited) {
-    {
-        std::error_code canonEc;
-        const fs::path canonical = fs::canonical(WideToPath(directory), canonEc);
-        if (!canonEc) {
-            if (std::find(visited.begin(), visited.end(), canonical) != visited.end()) {
-                return;
-            }
-            visited.push_back(canonical);
-        }
-    }
-    struct SEntry {
-        std::wstring strUpper;
-        std::wstring strName;
-        bool bDirectory;
-    };
-    std::vector<SEntry> entries;
-    std::error_code ec;
-    fs::directory_iterator it(WideToPath(directory), ec);
-    const fs::directory_iterator end;
-    for (; !ec && it != end; it.increment(ec)) {
-        const std::wstring name = PathToWide(it->path().filename());
-        // Only names matching "*.Txt" (any case) are listed, directories included.
-        if (name.size() < 4 ||
-            !EqualsNoCase(std::wstring_view(name).substr(name.size() - 4), L".Txt")) {
-            continue;
-        }
-        std::error_code typeEc;
-        const bool isDir = it->is_directory(typeEc);
-        entries.push_back({ToUpperAscii(name), name, isDir});
-    }
-    // The order the platform lists a directory in, independent of the file system.
-    std::sort(entries.begin(), entries.end(), [](const SEntry& a, const SEntry& b) {
-        if (a.strUpper != b.strUpper) {
-            return a.strUpper < b.strUpper;
-        }
-        return a.strName < b.strName;
-    });
+bool FindLogFiles(const std::wstring& directory, std::vector<std::wstring>& files) {
+    // The paths keep the directory as it was given, with one '/' before each found name.
     std::wstring prefix = directory;
     if (prefix.empty() || prefix.back() != L'/') {
         prefix += L'/';
     }
-    for (const SEntry& entry : entries) {
-        const std::wstring full = prefix + entry.strName;
-        if (entry.bDirectory) {
-            FindLogFilesIn(full, files, visited);
-        } else {
-            files.push_back(full);
-        }
+    for (const fs::path& relative : FindLogFilesUnder(WideToPath(directory))) {
+        files.push_back(prefix + PathToWide(relative));
     }
-}
-
-} // namespace
-
-bool FindLogFiles(const std::wstring& directory, std::vector<std::wstring>& files) {
-    std::vector<fs::path> visited;
-    FindLogFilesIn(directory, files, visited);
     return !files.empty();
 }
 
@@ -385,7 +266,7 @@ bool ReadLogHeader(const std::wstring& path, std::wstring& project, std::wstring
     if (cut && !bytes.empty() && bytes.back() == '\r') {
         bytes.pop_back(); // its LF may lie beyond the prefix; it is past the 11 pieces anyway
     }
-    BytesToLogPieces(bytes, text, pieces, kHeaderPieces);
+    BytesToLogPieces(bytes.data(), bytes.size(), text, pieces, kHeaderPieces);
     for (const std::wstring_view view : pieces) {
         ReadHeaderPiece(view, project, ddrType, ddrClock);
     }
@@ -418,7 +299,9 @@ bool CDataLineKeys::Match(std::wstring_view piece, SKeyHits& hits) const {
 
 void LogBytesToPieces(std::string_view bytes, std::wstring& text,
                       std::vector<std::wstring_view>& pieces) {
-    BytesToLogPieces(bytes, text, pieces);
+    thread_local std::string copy; // the cutter writes into the bytes it is given
+    copy.assign(bytes);
+    BytesToLogPieces(copy.data(), copy.size(), text, pieces);
 }
 
 bool GetFileNameOfPath(const std::wstring& path, std::wstring& name) {
@@ -479,7 +362,7 @@ bool ReadDecimalAt(std::wstring_view line, size_t start, int& value) {
 } // namespace
 
 bool ReadFieldValue(std::wstring_view key, std::wstring_view line, int& value) {
-    return ReadDecimalAt(line, FieldStartAt(FindKey(line, key), key.size(), line), value);
+    return ReadDecimalAt(line, FieldStartAt(FindInLogLine(line, key), key.size(), line), value);
 }
 
 bool ReadFieldValueAt(std::wstring_view line, size_t keyPos, size_t keySize, int& value) {
@@ -493,60 +376,20 @@ bool ReadFieldValue(const CKeySearch& key, std::wstring_view line, int& value) {
 CKeySearch::CKeySearch(std::wstring_view key) : m_strKey(key) {}
 
 size_t CKeySearch::Find(std::wstring_view text) const {
-    return FindKey(text, m_strKey);
+    return FindInLogLine(text, std::wstring_view(m_strKey));
 }
 
 bool ReadFieldHex(std::wstring_view key, std::wstring_view line, int& value) {
-    const size_t start = FieldStartAt(FindKey(line, key), key.size(), line);
-    if (start == std::wstring_view::npos) {
+    const size_t pos = FindInLogLine(line, key);
+    if (pos == std::wstring_view::npos) {
         return false;
     }
-    size_t end = start;
-    while (end < line.size() && line[end] != L':' && line[end] != L' ' && line[end] != L'\n' &&
-           line[end] != L',') {
-        ++end;
-    }
-    const std::wstring_view text = line.substr(start, end - start);
-    if (text.size() < 2 || text[0] != L'0' || text[1] != L'x') {
+    const std::optional<uint32_t> bits =
+        ParseHex(HexFieldText(line, pos + key.size()), kHexPrinted);
+    if (!bits) {
         return false;
     }
-    // After the literal "0x" the number reads like "%X": an optional sign, an optional second
-    // "0x" / "0X", then hexadecimal digits; a negative number wraps to 32 bits.
-    size_t i = 2;
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) {
-        negative = text[i] == L'-';
-        ++i;
-    }
-    if (i + 2 < text.size() && text[i] == L'0' && (text[i + 1] == L'x' || text[i + 1] == L'X') &&
-        std::iswxdigit(text[i + 2])) {
-        i += 2;
-    }
-    unsigned long long number = 0;
-    size_t digits = 0;
-    for (; i < text.size(); ++i) {
-        const wchar_t c = text[i];
-        unsigned d;
-        if (c >= L'0' && c <= L'9') {
-            d = static_cast<unsigned>(c - L'0');
-        } else if (c >= L'a' && c <= L'f') {
-            d = static_cast<unsigned>(c - L'a' + 10);
-        } else if (c >= L'A' && c <= L'F') {
-            d = static_cast<unsigned>(c - L'A' + 10);
-        } else {
-            break;
-        }
-        ++digits;
-        number = std::min<unsigned long long>(number * 16 + d, 0xFFFFFFFFull + 1);
-    }
-    if (digits == 0) {
-        return false;
-    }
-    auto word = static_cast<uint32_t>(std::min<unsigned long long>(number, 0xFFFFFFFFull));
-    if (negative) {
-        word = 0u - word;
-    }
-    value = static_cast<int>(word);
+    value = static_cast<int>(*bits);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LogText.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -7,11 +9,7 @@
 
 // Reading scan logs: finding them in a directory, reading a log as lines, its header and
 // the fields of a data line. Logs are single-byte text: each byte becomes one character of
-// the same value, a CR LF pair is read as LF, and a file is delivered in pieces of at most
-// 511 characters (a longer physical line arrives as several pieces, each handled as a line).
-
-/// Longest piece a log line is delivered in (a 512-character read buffer with its terminator).
-inline constexpr size_t kLogPieceChars = 511;
+// the same value, and a file is delivered in the pieces of the common log-text reader.
 
 /// Collects the log files of directory: the entries whose names end in ".Txt" in any case,
 /// in ascending order of their upper-cased names (then exact names); an entry that is a

@@ -1,5 +1,6 @@
 #include "AnalyzerSettings.h"
 #include "DdrTestSupport.h"
+#include "NumberText.h"
 
 #include <chrono>
 
@@ -303,6 +304,6 @@ TEST(AnalyzerParse, DecimalIntTable) {
                            {L"99999999999", 2147483647},
                            {L"-99999999999", -2147483647 - 1}};
     for (const SCase& c : cases) {
-        EXPECT_EQ(analyzer::ParseDecimalInt(c.text), c.value) << WideToUtf8(c.text);
+        EXPECT_EQ(ParseDecimalInt(c.text), c.value) << WideToUtf8(c.text);
     }
 }

@@ -1,5 +1,7 @@
 #include "SondexText.h"
 
+#include "NumberText.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -33,16 +35,20 @@ TEST(SondexTextTest, HexSaturatingReadsLikeTheBase16Conversion) {
         {"0000000C****\n", 12},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ParseHexSaturating(std::string_view(c.text)), c.value) << c.text;
+        EXPECT_EQ(static_cast<int32_t>(ParseHex(c.text, kHexConversion).value_or(0)), c.value)
+            << c.text;
     }
 }
 
 TEST(SondexTextTest, HexWordNeedsALowerCasePrefix) {
-    EXPECT_EQ(ParseHexWord(std::string_view("0xB1001005")), 0xB1001005u);
-    EXPECT_EQ(ParseHexWord(std::string_view("0xb1001005")), 0xB1001005u);
-    EXPECT_EQ(ParseHexWord(std::string_view("0XB1001005")), 0u);
-    EXPECT_EQ(ParseHexWord(std::wstring_view(L"5")), 0u);
-    EXPECT_EQ(ParseHexWord(std::wstring_view(L"0x1FFFFFFFF")), 0xFFFFFFFFu);
+    EXPECT_EQ(ParseHex(std::string_view("0xB1001005"), kHexPrintedUnsigned).value_or(0),
+              0xB1001005u);
+    EXPECT_EQ(ParseHex(std::string_view("0xb1001005"), kHexPrintedUnsigned).value_or(0),
+              0xB1001005u);
+    EXPECT_EQ(ParseHex(std::string_view("0XB1001005"), kHexPrintedUnsigned).value_or(0), 0u);
+    EXPECT_EQ(ParseHex(std::wstring_view(L"5"), kHexPrintedUnsigned).value_or(0), 0u);
+    EXPECT_EQ(ParseHex(std::wstring_view(L"0x1FFFFFFFF"), kHexPrintedUnsigned).value_or(0),
+              0xFFFFFFFFu);
 }
 
 TEST(SondexTextTest, CodeNumbersAreHexBehind0XOrLeadingDecimal) {

@@ -3,6 +3,7 @@
 
 #include "FolderWorkflow.h"
 #include "LogDocument.h"
+#include "LogText.h"
 #include "PinScanTable.h"
 #include "ScanLogData.h"
 #include "ScanLogReader.h"
@@ -293,7 +294,7 @@ TEST(TablesWhileReadingTest, LinesAcrossTheReadBufferEnd) {
         while (at < converted.size()) {
             size_t end = converted.find('\n', at);
             end = end == std::string::npos ? converted.size() : end + 1;
-            end = std::min(end, at + CScanLogReader::kPieceChars);
+            end = std::min(end, at + kLogPieceChars);
             const std::string piece = converted.substr(at, end - at);
             if (piece == kSeparator) {
                 expected.emplace_back();
