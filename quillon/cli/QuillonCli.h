@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BatchExitCodes.h"
 #include "JsonStreamWriter.h"
 #include "QuillonReport.h"
 
@@ -47,11 +48,6 @@ struct SAnalyseOutput {
     std::vector<SChartAxes> m_vecChartAxes;
 };
 
-/// Exit statuses.
-inline constexpr int kExitPass = 0;
-inline constexpr int kExitFail = 1;
-inline constexpr int kExitNoVerdict = 2;
-inline constexpr int kExitUsage = 64;
 
 /// The log type of a --type name (lpddr 0, lpddr2 1, ddr3 2, hynix 3, emmc-sdr50 4,
 /// emmc-ddr50 5); nothing for another name.

@@ -45,7 +45,9 @@ void CChartCellsEMMC::ForEachCell(const CLogPageBase& page,
         return;
     }
     SEmmcChartCell cell;
-    for (const auto& [blockKey, block] : emmc->Blocks()) {
+    for (const auto& entry : emmc->Blocks()) {
+        // A named reference, not a structured binding: clang before 16 cannot capture those.
+        const auto& blockKey = entry.first;
         emmc->VisitCells(blockKey.first, blockKey.second,
                          [&](const CellKey& key, CLogDataBase* const* records, size_t count) {
                              cell.nCol = blockKey.first;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BatchExitCodes.h"
+
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -11,13 +13,11 @@
 
 namespace orlo {
 
-/// Exit codes of the batch program.
-enum : int {
-    kExitPass = 0,
-    kExitFail = 1,
-    kExitNoVerdict = 2,
-    kExitUsage = 64,
-};
+// The exit codes every batch program shares.
+using ::kExitFail;
+using ::kExitNoVerdict;
+using ::kExitPass;
+using ::kExitUsage;
 
 /// The options of `quillon-orlo-cli scan`.
 struct SOrloCliOptions {

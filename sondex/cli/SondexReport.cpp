@@ -203,9 +203,9 @@ int AnalyseSondexFolder(SCliRun& run, CFolderWorkflow& workflow, const ScanProgr
     // the form's verdict text: the form shows "Fail" for a statistics document without
     // result entries even when every log passed.
     if (!run.configLoaded || opened == 0 || abandoned || !stats) {
-        run.exitCode = kSondexExitNoVerdict;
+        run.exitCode = kExitNoVerdict;
     } else {
-        run.exitCode = workflow.IsAllPassed() ? kSondexExitPass : kSondexExitFail;
+        run.exitCode = workflow.IsAllPassed() ? kExitPass : kExitFail;
     }
     return opened;
 }

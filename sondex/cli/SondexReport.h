@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BatchExitCodes.h"
 #include "CliReport.h"
 #include "FolderWorkflow.h"
 #include "HtmlReport.h"
@@ -27,10 +28,6 @@
                                      const std::function<void(std::ostream&)>& writeJson,
                                      const SCliRun& run, const CFolderWorkflow& workflow,
                                      const SReportRun& report, std::string& error);
-
-/// Exit codes of a folder analysis: every log opened and none failed, a log failed, no
-/// verdict (no configuration, nothing opened, a log not opened, no statistics).
-enum : int { kSondexExitPass = 0, kSondexExitFail = 1, kSondexExitNoVerdict = 2 };
 
 /// The folder analysis of `sondex-cli analyse` under the installed project configuration:
 /// run.folder and run.selectedSr in; the number of log files, the verdict and the exit

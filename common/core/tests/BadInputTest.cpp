@@ -4,6 +4,7 @@
 
 #include "FileUtil.h"
 #include "IniFile.h"
+#include "ScratchFolder.h"
 #include "SettingsFile.h"
 #include "TextUtil.h"
 
@@ -21,26 +22,15 @@ const fs::path kBad = fs::path(SUITE_SOURCE_DIR) / "samples" / "bad";
 
 class BadInputIniTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("badinput_ini_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        m_file = m_dir / "Quillon.ini";
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(m_file, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(m_dir, ec);
-    }
+    void SetUp() override { m_file = m_dir / "Quillon.ini"; }
     void Write(const std::string& bytes) { std::ofstream(m_file, std::ios::binary) << bytes; }
     std::string Bytes() const {
         std::string bytes;
         EXPECT_TRUE(ReadFileBytes(m_file, bytes));
         return bytes;
     }
-    fs::path m_dir;
+    testsupport::CScratchFolder m_scratch{"badinput_ini"};
+    const fs::path m_dir = m_scratch.Path();
     fs::path m_file;
 };
 

@@ -1,5 +1,6 @@
 #include "IniFile.h"
 #include "FileUtil.h"
+#include "ScratchFolder.h"
 #include "SettingsFile.h"
 
 #include <gtest/gtest.h>
@@ -13,19 +14,7 @@ namespace {
 
 class IniFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("ini_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                 "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        m_file = m_dir / "Quillon.ini";
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(m_file, fs::perms::owner_all, ec);
-        fs::remove_all(m_dir, ec);
-    }
+    void SetUp() override { m_file = m_dir / "Quillon.ini"; }
     void Write(const std::string& bytes) {
         std::ofstream(m_file, std::ios::binary) << bytes;
     }
@@ -34,7 +23,8 @@ protected:
         EXPECT_TRUE(ReadFileBytes(m_file, s));
         return s;
     }
-    fs::path m_dir;
+    testsupport::CScratchFolder m_scratch{"ini_test"};
+    const fs::path m_dir = m_scratch.Path();
     fs::path m_file;
 };
 

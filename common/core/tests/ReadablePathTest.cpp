@@ -1,4 +1,5 @@
 #include "ReadablePath.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -17,20 +18,12 @@ namespace {
 class ReadablePathTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("readable_path_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
         fs::create_directories(m_dir / "folder");
         std::ofstream(m_dir / "file.ini") << "[A]\nB=1\n";
         fs::create_symlink(m_dir / "gone.ini", m_dir / "dangling.ini");
     }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(m_dir / "locked", fs::perms::owner_all, ec);
-        fs::permissions(m_dir / "locked.ini", fs::perms::owner_all, ec);
-        fs::remove_all(m_dir, ec);
-    }
-    fs::path m_dir;
+    testsupport::CScratchFolder m_scratch{"readable_path"};
+    const fs::path m_dir = m_scratch.Path();
 };
 
 // chmod 000 denies nothing to root: such a case is only meaningful when the denial holds.

@@ -7,6 +7,7 @@
 #include "FileUtil.h"
 
 #include "ScratchFiles.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -59,19 +60,14 @@ CSafeFileWriter::ChangeFunction PatchWord(size_t offset, uint32_t value) {
 class SafeFileWriterTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("safe_writer_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(m_dir);
         m_file = m_dir / "image.bin";
     }
     void TearDown() override {
         CSafeFileWriter::SetWriteHookForTests(nullptr);
         CSafeFileWriter::SetDefaultLockTimeout(std::chrono::milliseconds(10000));
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
     }
-    fs::path m_dir;
+    testsupport::CScratchFolder m_scratch{"safe_writer"};
+    const fs::path m_dir = m_scratch.Path();
     fs::path m_file;
 };
 

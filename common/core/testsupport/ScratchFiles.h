@@ -51,9 +51,18 @@ inline std::vector<std::string> FolderNames(const std::filesystem::path& folder)
     return names;
 }
 
-/// The path in single quotes, for a command line run through the shell.
+/// The path (or any text) in single quotes, for a command line run through the shell; a
+/// quote inside it stays a quote.
 inline std::string ShellQuote(const std::filesystem::path& path) {
-    return "'" + path.string() + "'";
+    std::string quoted = "'";
+    for (const char c : path.string()) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
 }
 
 /// A new empty folder under the temporary folder, named after prefix, this process and a

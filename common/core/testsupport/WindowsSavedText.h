@@ -46,6 +46,23 @@ inline std::string SavedAs(const std::string& utf8, ETextEncoding encoding) {
     return (encoding == ETextEncoding::Utf16Le ? std::string("\xFF\xFE") : std::string()) + *bytes;
 }
 
+/// The encodings a Chinese Windows system saves a settings file in, each with a file stem.
+struct SWindowsSaving {
+    const char* m_szName;
+    ETextEncoding m_eEncoding;
+};
+inline constexpr SWindowsSaving kWindowsSavings[] = {{"utf8", ETextEncoding::Utf8},
+                                                     {"gbk", ETextEncoding::Gbk},
+                                                     {"utf16", ETextEncoding::Utf16Le}};
+
+/// Writes UTF-8 text to file as saving saves it; true when the file then reads back as that
+/// encoding.
+inline bool WriteSavedAs(const std::filesystem::path& file, const std::string& utf8,
+                         ETextEncoding encoding) {
+    std::ofstream(file, std::ios::binary) << SavedAs(utf8, encoding);
+    return DetectTextEncoding(ReadAll(file)).encoding == encoding;
+}
+
 /// Runs a shell command and returns its standard output; exitCode receives the exit status
 /// (-1 when it did not exit normally or could not start).
 inline std::string RunCommand(const std::string& command, int& exitCode) {

@@ -1,6 +1,8 @@
 #include "QuillonCli.h"
 
 #include "FileUtil.h"
+#include "ProgramRun.h"
+#include "ScratchFolder.h"
 #include "StderrCapture.h"
 
 #include <gtest/gtest.h>
@@ -31,32 +33,17 @@ struct SParseCase {
 
 class ParseArgs : public ::testing::TestWithParam<SParseCase> {};
 
-// Runs a command line through the shell; stdout captured, stderr dropped.
-struct SRun {
-    std::string m_strOut;
-    int m_nExitCode = -1;
-};
+// Runs a command line through the shell; stdout captured, stderr dropped or with it.
+using SRun = testsupport::SProgramRun;
 
 SRun RunProgram(const fs::path& program, const std::string& args, bool withStderr = false) {
-    SRun run;
-    const std::string command =
-        "'" + program.string() + "' " + args + (withStderr ? " 2>&1" : " 2>/dev/null");
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    std::array<char, 4096> buffer{};
-    size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-        run.m_strOut.append(buffer.data(), n);
-    }
-    const int status = ::pclose(pipe);
-    run.m_nExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return testsupport::RunProgram(program, args,
+                                   withStderr ? testsupport::EStderr::WithOut
+                                              : testsupport::EStderr::Drop);
 }
 
 std::string Quote(const fs::path& path) {
-    return "'" + path.string() + "'";
+    return testsupport::ShellQuote(path);
 }
 
 std::string ReadAll(const fs::path& path) {
@@ -74,20 +61,10 @@ bool LockedAgainstUs(const fs::path& path) {
 
 class QuillonCliProgram : public ::testing::Test {
 protected:
-    void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("quillon_cli_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(m_dir);
-        m_settings = m_dir / "test.ini";
-        std::ofstream(m_settings) << "[LogType]\nType=1\n";
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    fs::path m_dir;
-    fs::path m_settings;
+    void SetUp() override { std::ofstream(m_settings) << "[LogType]\nType=1\n"; }
+    testsupport::CScratchFolder m_scratch{"quillon_cli"};
+    const fs::path m_dir = m_scratch.Path();
+    const fs::path m_settings = m_dir / "test.ini";
     const fs::path m_program = QUILLON_CLI_PATH;
 };
 

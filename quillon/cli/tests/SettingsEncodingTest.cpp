@@ -1,6 +1,8 @@
 // quillon-cli with its settings file saved as a Chinese Windows system saves it (GBK, or
 // UTF-16 LE with byte-order mark; CR LF) gives the document it gives with the UTF-8 file.
 
+#include "ProgramRun.h"
+#include "ScratchFolder.h"
 #include "TextEncoding.h"
 #include "WindowsSavedText.h"
 
@@ -15,8 +17,8 @@
 namespace fs = std::filesystem;
 using nlohmann::json;
 using testsupport::ReadAll;
-using testsupport::RunCommand;
 using testsupport::SavedAs;
+using testsupport::ShellQuote;
 using testsupport::WithCrLf;
 
 namespace {
@@ -25,17 +27,13 @@ const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon";
 const char* const kPrompt = "扫描通过, 请把最佳参数写入镜像";
 
 json RunJson(const std::string& args, int& exitCode) {
-    return json::parse(
-        RunCommand(std::string("'") + QUILLON_CLI_PATH + "' " + args + " --json 2>/dev/null",
-                   exitCode),
-        nullptr, false);
+    const testsupport::SProgramRun run = testsupport::RunProgram(QUILLON_CLI_PATH, args + " --json");
+    exitCode = run.m_nExitCode;
+    return json::parse(run.m_strOut, nullptr, false);
 }
 
 TEST(QuillonCliSettingsEncoding, GbkAndUtf16SettingsGiveTheUtf8Document) {
-    const fs::path dir =
-        fs::temp_directory_path() / ("quillon_cli_enc_" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const testsupport::CScratchFolder dir("quillon_cli_enc");
     // The sample with its pass prompt switched on and written in Chinese, in quotes.
     std::string text = WithCrLf(ReadAll(kSamples / "Quillon.ini"));
     const size_t prompt = text.find("Prompt=");
@@ -45,17 +43,13 @@ TEST(QuillonCliSettingsEncoding, GbkAndUtf16SettingsGiveTheUtf8Document) {
     ASSERT_NE(text.find("Enabel=0"), std::string::npos);
     text.replace(text.find("Enabel=0"), 8, "Enabel=1");
 
-    const std::pair<const char*, ETextEncoding> copies[] = {{"utf8.ini", ETextEncoding::Utf8},
-                                                            {"gbk.ini", ETextEncoding::Gbk},
-                                                            {"utf16.ini", ETextEncoding::Utf16Le}};
     json reference;
-    for (const auto& [name, encoding] : copies) {
-        const fs::path settings = dir / name;
-        std::ofstream(settings, std::ios::binary) << SavedAs(text, encoding);
-        ASSERT_EQ(DetectTextEncoding(ReadAll(settings)).encoding, encoding) << name;
+    for (const auto& [name, encoding] : testsupport::kWindowsSavings) {
+        const fs::path settings = dir / (std::string(name) + ".ini");
+        ASSERT_TRUE(testsupport::WriteSavedAs(settings, text, encoding)) << name;
         int code = -1;
-        const json doc = RunJson("analyse '" + (kSamples / "lpddr2_pass").string() +
-                                     "' --settings '" + settings.string() + "'",
+        const json doc = RunJson("analyse " + ShellQuote(kSamples / "lpddr2_pass") +
+                                     " --settings " + ShellQuote(settings),
                                  code);
         ASSERT_TRUE(doc.is_object()) << name;
         EXPECT_EQ(code, 0) << name;
@@ -72,7 +66,6 @@ TEST(QuillonCliSettingsEncoding, GbkAndUtf16SettingsGiveTheUtf8Document) {
         EXPECT_EQ(DetectTextEncoding(after).encoding, encoding) << name;
         EXPECT_EQ(after, SavedAs(text, encoding)) << name;
     }
-    fs::remove_all(dir);
 }
 
 } // namespace

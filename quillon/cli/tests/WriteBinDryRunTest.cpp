@@ -4,6 +4,8 @@
 #include "QuillonCli.h"
 
 #include "FileUtil.h"
+#include "ProgramRun.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -25,36 +27,18 @@ namespace {
 
 const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon";
 
-struct SRun {
-    std::string m_strOut;
-    int m_nExitCode = -1;
-};
+using SRun = testsupport::SProgramRun;
 
 SRun RunProgram(const std::string& args) {
-    SRun run;
-    const std::string command = std::string("'") + QUILLON_CLI_PATH + "' " + args + " 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    std::array<char, 4096> buffer{};
-    size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-        run.m_strOut.append(buffer.data(), n);
-    }
-    const int status = ::pclose(pipe);
-    run.m_nExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return testsupport::RunProgram(QUILLON_CLI_PATH, args);
 }
 
 std::string Quote(const fs::path& path) {
-    return "'" + path.string() + "'";
+    return testsupport::ShellQuote(path);
 }
 
 std::string Bytes(const fs::path& path) {
-    std::string bytes;
-    EXPECT_TRUE(ReadFileBytes(path, bytes)) << path;
-    return bytes;
+    return testsupport::GetBytes(path);
 }
 
 uint32_t WordAt(const std::string& bytes, size_t offset) {
@@ -74,33 +58,18 @@ struct SDryRunCase {
 class WriteBinDryRun : public ::testing::TestWithParam<SDryRunCase> {
 protected:
     void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("quillon_dry_run_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(m_dir);
-        m_settings = m_dir / "test.ini";
         std::ofstream(m_settings) << "[LogType]\nType=1\n";
-        m_image = m_dir / "fw.bin";
-        std::string bytes(40000, '\0');
-        std::mt19937 rng(7);
-        for (char& c : bytes) {
-            c = static_cast<char>(rng() & 0xFF);
-        }
-        std::ofstream(m_image, std::ios::binary)
-            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
+        testsupport::PutBytes(m_image, testsupport::RandomBytes(40000, 7));
     }
     std::string Args(bool dryRun, bool asJson) const {
         return "analyse " + Quote(kSamples / GetParam().folder) + " --type " + GetParam().type +
                " --settings " + Quote(m_settings) + " --write-bin " + Quote(m_image) +
                (dryRun ? " --dry-run" : "") + (asJson ? " --json" : "");
     }
-    fs::path m_dir;
-    fs::path m_settings;
-    fs::path m_image;
+    testsupport::CScratchFolder m_scratch{"quillon_dry_run"};
+    const fs::path m_dir = m_scratch.Path();
+    const fs::path m_settings = m_dir / "test.ini";
+    const fs::path m_image = m_dir / "fw.bin";
 };
 
 } // namespace

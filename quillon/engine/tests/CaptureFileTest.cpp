@@ -1,6 +1,7 @@
 #include "CaptureFile.h"
 
 #include "FileUtil.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -27,14 +28,9 @@ std::tm Moment(int year, int month, int day, int hour, int minute, int second) {
 
 class CaptureFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("capture_file_test_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-    fs::path m_dir;
+    // The capture folder itself is made by the code under test.
+    testsupport::CScratchFolder m_scratch{"capture_file_test"};
+    const fs::path m_dir = m_scratch / "captures";
 };
 
 TEST(CaptureFileName, TwoDigitYearAndMilliseconds) {

@@ -6,6 +6,7 @@
 #include "LogPageDDR.h"
 #include "LogPageList.h"
 #include "SettingsFile.h"
+#include "SettingsFileScope.h"
 #include "UserPrompt.h"
 
 #include <gtest/gtest.h>
@@ -51,15 +52,9 @@ std::unique_ptr<CLogPageDDR> MakePage(const std::wstring& name, Pass pass, Skip 
 
 auto NoSkip = [](int, int, int) { return false; };
 
-class ChartCellsDDRTest : public ::testing::Test {
+class ChartCellsDDRTest : public testsupport::CSettingsFileTest {
 protected:
     void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("chart_ddr_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(m_dir);
-        m_oldSettings = GetSettings().Path();
-        GetSettings().SetPath(m_dir / "Quillon.ini");
         GetLaneSwapMap().SetIdentity();
         CDrvStgRegistry& registry = GetDrvStgRegistry();
         registry.Clear();
@@ -67,10 +62,7 @@ protected:
         registry.Register(40);
     }
     void TearDown() override {
-        GetSettings().SetPath(m_oldSettings);
         GetLaneSwapMap().SetIdentity();
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
     }
     void SwapLanes(const char* lanes) {
         std::ofstream ini(m_dir / "Quillon.ini", std::ios::binary);
@@ -82,8 +74,6 @@ protected:
         GetLaneSwapMap().Rebuild();
     }
 
-    fs::path m_dir;
-    fs::path m_oldSettings;
     CRecordingPrompt m_prompt;
     CScopedPrompt m_scope{m_prompt};
 };

@@ -9,6 +9,7 @@
 #include "LaneSwapMap.h"
 #include "LogDataDDR.h"
 #include "LogPageDDR.h"
+#include "ScratchFolder.h"
 #include "SettingsFile.h"
 #include "SpLog.h"
 #include "TextUtil.h"
@@ -44,10 +45,6 @@ inline CellFn AllPass() {
 class CDdrEngineTest : public testing::Test {
 protected:
     void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("ddr_engine_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(m_dir);
         m_settings = m_dir / "Quillon.ini";
         GetSettings().SetPath(m_settings);
         GetDrvStgRegistry().Clear();
@@ -59,8 +56,6 @@ protected:
     void TearDown() override {
         GetSpLog()->Close();
         m_pGuard.reset();
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
     }
 
     void Set(const wchar_t* section, const wchar_t* key, const std::wstring& value) {
@@ -86,7 +81,8 @@ protected:
         return PathToWide(p);
     }
 
-    fs::path m_dir;
+    testsupport::CScratchFolder m_scratch{"ddr_engine_test"};
+    const fs::path m_dir = m_scratch.Path();
     fs::path m_settings;
     CRecordingPrompt m_prompt;
     std::unique_ptr<CScopedPrompt> m_pGuard;

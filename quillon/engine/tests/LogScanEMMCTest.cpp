@@ -2,6 +2,7 @@
 #include "LogPageEMMC.h"
 #include "LogRead.h"
 #include "LogScanEMMC.h"
+#include "ScratchFolder.h"
 #include "UserPrompt.h"
 
 #include <gtest/gtest.h>
@@ -17,17 +18,6 @@ namespace {
 
 class LogScanEMMCTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("scan_emmc_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-
     std::wstring Write(const std::string& name, const std::string& text) {
         const fs::path path = m_dir / name;
         std::ofstream(path, std::ios::binary) << text;
@@ -78,7 +68,8 @@ protected:
         return text;
     }
 
-    fs::path m_dir;
+    testsupport::CScratchFolder m_scratch{"scan_emmc"};
+    const fs::path m_dir = m_scratch.Path();
     CRecordingPrompt m_prompt;
 };
 

@@ -5,6 +5,7 @@
 #include "LogScanDDR.h"
 #include "LogRead.h"
 #include "LogScanHynix.h"
+#include "SettingsFileScope.h"
 #include "VerdictHynix.h"
 #include "SettingsFile.h"
 #include "UserPrompt.h"
@@ -52,33 +53,13 @@ bool AllPass(int, int, int) {
     return true;
 }
 
-class LogScanHynixTest : public ::testing::Test {
+class LogScanHynixTest : public testsupport::CSettingsFileTest {
 protected:
-    void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("scan_hynix_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(m_dir);
-        m_oldSettings = GetSettings().Path();
-        GetSettings().SetPath(m_dir / "Quillon.ini");
-    }
-    void TearDown() override {
-        GetSettings().SetPath(m_oldSettings);
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-
     std::wstring Write(const std::string& name, const std::string& text) {
         const fs::path path = m_dir / name;
         std::ofstream(path, std::ios::binary) << text;
         return path.wstring();
     }
-    void Set(const wchar_t* section, const wchar_t* key, const wchar_t* value) {
-        ASSERT_TRUE(ini::WriteString(m_dir / "Quillon.ini", section, key, value));
-    }
-
-    fs::path m_dir;
-    fs::path m_oldSettings;
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "LogRead.h"
 #include "LogScanEMMC.h"
 #include "SettingsFile.h"
+#include "SettingsFileScope.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
@@ -26,26 +27,15 @@ namespace {
 
 const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon";
 
-class QuillonSessionTest : public ::testing::Test {
+class QuillonSessionTest : public testsupport::CSettingsFileTest {
 protected:
     void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("quillon_session_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(m_dir);
-        m_oldSettings = GetSettings().Path();
-        GetSettings().SetPath(m_dir / "Quillon.ini");
         WriteIni("");
     }
     void TearDown() override {
-        GetSettings().SetPath(m_oldSettings);
         GetLaneSwapMap().SetIdentity();
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
     }
-    void WriteIni(const std::string& text) {
-        std::ofstream(m_dir / "Quillon.ini", std::ios::binary) << text;
-    }
+    void WriteIni(const std::string& text) { m_settingsFile.Write(text); }
     static std::vector<std::wstring> Names(const CQuillonSession& session) {
         std::vector<std::wstring> names;
         for (const SQuillonTab& tab : session.Tabs()) {
@@ -54,8 +44,6 @@ protected:
         return names;
     }
 
-    fs::path m_dir;
-    fs::path m_oldSettings;
     CRecordingPrompt m_prompt;
     CScopedPrompt m_scope{m_prompt};
 };

@@ -1,5 +1,6 @@
 #include "IniFile.h"
 #include "SettingsFile.h"
+#include "SettingsFileScope.h"
 #include "UserPrompt.h"
 #include "VerdictHynix.h"
 
@@ -13,28 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class VerdictHynixTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("verdict_hynix_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(m_dir);
-        m_oldSettings = GetSettings().Path();
-        GetSettings().SetPath(m_dir / "Quillon.ini");
-    }
-    void TearDown() override {
-        GetSettings().SetPath(m_oldSettings);
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    void Set(const wchar_t* section, const wchar_t* key, const std::wstring& value) {
-        ASSERT_TRUE(ini::WriteString(m_dir / "Quillon.ini", section, key, value));
-    }
-
-    fs::path m_dir;
-    fs::path m_oldSettings;
-};
+class VerdictHynixTest : public testsupport::CSettingsFileTest {};
 
 } // namespace
 

@@ -5,6 +5,7 @@
 #include "WriteBinBase.h"
 
 #include "FileUtil.h"
+#include "ScratchFolder.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
 #include "WriterDDR.h"
@@ -68,19 +69,6 @@ std::vector<SWriterCase> Writers() {
 
 class WriterContract : public ::testing::TestWithParam<SWriterCase> {
 protected:
-    void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("writer_contract_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        for (const auto& entry : fs::recursive_directory_iterator(m_dir, ec)) {
-            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        }
-        fs::remove_all(m_dir, ec);
-    }
     fs::path MakeImage(size_t size) {
         std::string bytes(size, '\0');
         std::mt19937 rng(static_cast<uint32_t>(size));
@@ -102,7 +90,8 @@ protected:
         return GetParam().m_make()->WriteToBin(PathToWide(path));
     }
 
-    fs::path m_dir;
+    testsupport::CScratchFolder m_scratch{"writer_contract"};
+    const fs::path m_dir = m_scratch.Path();
     CRecordingPrompt m_prompt;
     CScopedPrompt m_scope{m_prompt};
 };

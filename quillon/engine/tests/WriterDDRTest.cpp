@@ -1,6 +1,7 @@
 #include "WriterDDR.h"
 
 #include "FileUtil.h"
+#include "ScratchFolder.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
 #include "WriterEMMC.h"
@@ -43,20 +44,6 @@ uint32_t WordAt(const std::string& bytes, size_t offset) {
 
 class WriterDDRTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("writer_ddr_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        for (const auto& entry : fs::recursive_directory_iterator(m_dir, ec)) {
-            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        }
-        fs::remove_all(m_dir, ec);
-    }
-
     // An image of size bytes of noise, so an unchanged byte cannot be a lucky zero.
     fs::path MakeImage(const char* name, size_t size, uint32_t seed = 7) {
         std::string bytes(size, '\0');
@@ -76,7 +63,8 @@ protected:
         return bytes;
     }
 
-    fs::path m_dir;
+    testsupport::CScratchFolder m_scratch{"writer_ddr"};
+    const fs::path m_dir = m_scratch.Path();
     CRecordingPrompt m_prompt;
     CScopedPrompt m_scope{m_prompt};
 };

@@ -1,4 +1,5 @@
 #include "FileUtil.h"
+#include "ScratchFolder.h"
 #include "UserPrompt.h"
 #include "WriterEMMC.h"
 
@@ -15,18 +16,6 @@ namespace {
 
 class WriterEMMCTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("writer_emmc_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(m_dir / "image.bin", fs::perms::owner_all, ec);
-        fs::remove_all(m_dir, ec);
-    }
-
     // An image of size bytes with a recognisable pattern.
     fs::path MakeImage(size_t size) {
         std::string bytes(size, '\0');
@@ -65,7 +54,8 @@ protected:
         return point;
     }
 
-    fs::path m_dir;
+    testsupport::CScratchFolder m_scratch{"writer_emmc"};
+    const fs::path m_dir = m_scratch.Path();
     std::string m_original;
     CRecordingPrompt m_prompt;
 };

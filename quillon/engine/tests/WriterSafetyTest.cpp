@@ -7,6 +7,7 @@
 
 #include "FileUtil.h"
 #include "SafeFileWriter.h"
+#include "ScratchFolder.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
 #include "WriterDDR.h"
@@ -108,17 +109,11 @@ int InChild(const std::function<int()>& body) {
 class WriterSafetyTest : public ::testing::TestWithParam<SWriterCase> {
 protected:
     void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("writer_safety_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(m_dir);
         m_image = m_dir / "image.bin";
     }
     void TearDown() override {
         CSafeFileWriter::SetWriteHookForTests(nullptr);
         CSafeFileWriter::SetDefaultLockTimeout(std::chrono::milliseconds(10000));
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
     }
     // The image as the writer would leave it after writing variant into original.
     std::string Expected(const std::string& original, int variant) {
@@ -143,7 +138,8 @@ protected:
         return m_prompt.Texts().empty() ? std::wstring() : m_prompt.Texts().back();
     }
 
-    fs::path m_dir;
+    testsupport::CScratchFolder m_scratch{"writer_safety"};
+    const fs::path m_dir = m_scratch.Path();
     fs::path m_image;
     CRecordingPrompt m_prompt;
     CScopedPrompt m_scope{m_prompt};

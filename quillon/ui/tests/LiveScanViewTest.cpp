@@ -1,4 +1,7 @@
 #include "GridCtrl.h"
+#include "QuillonWindowFixture.h"
+
+#include "BoardPty.h"
 #include "LiveScan.h"
 #include "MFCPageDDR.h"
 #include "PortDataCollectDlg.h"
@@ -41,49 +44,7 @@ namespace {
 
 const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon";
 
-// The board's end of a pseudo-terminal pair; the window opens the other end as its port.
-class CBoardEnd {
-public:
-    CBoardEnd() {
-        m_nMaster = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (m_nMaster >= 0 && ::grantpt(m_nMaster) == 0 && ::unlockpt(m_nMaster) == 0) {
-            m_strSlave = QString::fromLocal8Bit(::ptsname(m_nMaster));
-        }
-    }
-    ~CBoardEnd() {
-        if (m_nMaster >= 0) {
-            ::close(m_nMaster);
-        }
-    }
-    CBoardEnd(const CBoardEnd&) = delete;
-    CBoardEnd& operator=(const CBoardEnd&) = delete;
-
-    [[nodiscard]] const QString& Slave() const { return m_strSlave; }
-    /// Writes every byte, serving the GUI thread while the terminal is full.
-    bool Write(std::string_view bytes) const {
-        while (!bytes.empty()) {
-            const ssize_t n = ::write(m_nMaster, bytes.data(), bytes.size());
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n < 0 && errno == EAGAIN) {
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-                pollfd fd{m_nMaster, POLLOUT, 0};
-                ::poll(&fd, 1, 1);
-                continue;
-            }
-            if (n < 0) {
-                return false;
-            }
-            bytes.remove_prefix(size_t(n));
-        }
-        return true;
-    }
-
-private:
-    int m_nMaster = -1;
-    QString m_strSlave;
-};
+using CBoardEnd = CBoardPty;
 
 bool WaitFor(const std::function<bool()>& done, int ms = 20000) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
@@ -123,20 +84,11 @@ SPanelState PanelState(CQuillonDlg& dlg) {
     return {panel.BestList(), panel.RateTexts(), panel.Conclusion()};
 }
 
-class LiveScanViewTest : public ::testing::Test {
+class LiveScanViewTest : public CQuillonWindowTest {
 protected:
     void SetUp() override {
         ASSERT_FALSE(m_board.Slave().isEmpty()) << "no pseudo-terminal";
-        m_dir = fs::temp_directory_path() /
-                ("quillon_live_view_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
         fs::create_directories(m_dir / "logs");
-        m_oldSettings = GetSettings().Path();
-        GetSettings().SetPath(m_dir / "Quillon.ini");
-        std::unique_ptr<QSettings> profile = CQuillonDlg::OpenProfile();
-        profile->clear();
-        profile->sync();
         m_pDlg = std::make_unique<CQuillonDlg>();
         m_pDlg->OnLogType(1);
         m_pDlg->DirectoryBox()->setText(QString::fromStdString((m_dir / "logs").string()));
@@ -148,12 +100,7 @@ protected:
         ASSERT_NE(m_pDlg->Capture(0), nullptr);
         ASSERT_TRUE(m_pDlg->Capture(0)->Commun().IsOpen()) << "the capture did not open";
     }
-    void TearDown() override {
-        m_pDlg.reset();
-        GetSettings().SetPath(m_oldSettings);
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
+    void TearDown() override { m_pDlg.reset(); }
     // Writes bytes in pieces of 1 to 700 bytes (so CR LF pairs fall apart now and then).
     void WriteInChunks(std::string_view bytes, unsigned seed) {
         std::mt19937 random(seed);
@@ -168,10 +115,6 @@ protected:
     [[nodiscard]] CPortDataCollectDlg& Capture() const { return *m_pDlg->Capture(0); }
 
     CBoardEnd m_board;
-    fs::path m_dir;
-    fs::path m_oldSettings;
-    CRecordingPrompt m_prompt;
-    CScopedPrompt m_scope{m_prompt};
     std::unique_ptr<CQuillonDlg> m_pDlg;
 };
 

@@ -1,4 +1,5 @@
 #include "QuillonDlg.h"
+#include "QuillonWindowFixture.h"
 
 #include "EditListCtrl.h"
 #include "FileUtil.h"
@@ -54,42 +55,14 @@ const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon";
 // The per-user profile of this test program lives in a scratch folder; QSettings takes the
 // folder once, so it is set before anything of Qt runs.
 struct SScratchProfile {
-    SScratchProfile()
-        : m_dir(fs::temp_directory_path() / ("quillon_ui_profile_" + std::to_string(::getpid()))) {
-        fs::create_directories(m_dir);
-        setenv("XDG_CONFIG_HOME", m_dir.c_str(), 1);
-    }
-    ~SScratchProfile() {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    fs::path m_dir;
+    SScratchProfile() { setenv("XDG_CONFIG_HOME", m_folder.Path().c_str(), 1); }
+    testsupport::CScratchFolder m_folder{"quillon_ui_profile"};
 };
 const SScratchProfile kProfile;
 
-class QuillonDlgTest : public ::testing::Test {
+class QuillonDlgTest : public CQuillonWindowTest {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = fs::temp_directory_path() /
-                ("quillon_ui_" + std::to_string(::getpid()) + "_" + info->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        m_oldSettings = GetSettings().Path();
-        GetSettings().SetPath(m_dir / "Quillon.ini");
-        std::unique_ptr<QSettings> profile = CQuillonDlg::OpenProfile();
-        profile->clear();
-        profile->sync();
-    }
-    void TearDown() override {
-        GetSettings().SetPath(m_oldSettings);
-        GetLaneSwapMap().SetIdentity();
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    void WriteSettings(const std::string& text) {
-        std::ofstream(m_dir / "Quillon.ini", std::ios::binary) << text;
-    }
+    void WriteSettings(const std::string& text) { m_settingsFile.Write(text); }
     fs::path MakeImage(const std::string& name) {
         std::string bytes(30000, '\0');
         std::mt19937 rng(5);
@@ -105,21 +78,6 @@ protected:
         EXPECT_TRUE(ReadFileBytes(path, bytes));
         return bytes;
     }
-    // quillon-cli's run on the same folder, through the same session.
-    static SAnalyseOutput RunCli(const fs::path& dir, int type,
-                                 std::optional<fs::path> image = std::nullopt, int sort = 2) {
-        SAnalyseOptions options;
-        options.m_strDirectory = PathToWide(dir);
-        options.m_nLogType = type;
-        options.m_nSortMode = sort;
-        if (image) {
-            options.m_strImage = PathToWide(*image);
-        }
-        CConsolePrompt prompt(false);
-        prompt.SetEcho(false);
-        CScopedPrompt scope(prompt);
-        return RunAnalyse(options, prompt);
-    }
     static std::vector<std::string> CliMessages(const SAnalyseOutput& out) {
         std::vector<std::string> texts;
         for (const json& m : out.m_doc["messages"]) {
@@ -133,17 +91,6 @@ protected:
             texts.push_back(WideToUtf8(text));
         }
         return texts;
-    }
-    // A shown dialog with the log type chosen in the menu and the boxes filled.
-    std::unique_ptr<CQuillonDlg> OpenDialog(int type, const fs::path& dir,
-                                            const fs::path& image = fs::path()) {
-        auto dialog = std::make_unique<CQuillonDlg>();
-        dialog->resize(1400, 900);
-        dialog->show();
-        dialog->LogTypeAction(type)->trigger();
-        dialog->DirectoryBox()->setText(QString::fromStdString(dir.string()));
-        dialog->ImageBox()->setText(QString::fromStdString(image.string()));
-        return dialog;
     }
     static void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
     static QStringList TabLabels(const CQuillonDlg& dialog) {
@@ -163,11 +110,6 @@ protected:
     static QColor ToColor(ColorRef c) {
         return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
     }
-
-    fs::path m_dir;
-    fs::path m_oldSettings;
-    CRecordingPrompt m_prompt;
-    CScopedPrompt m_scope{m_prompt};
 };
 
 TEST_F(QuillonDlgTest, FreshStartWithoutSettingsFileAndProfile) {

@@ -3,6 +3,7 @@
 // the cells CSV has the grid's rows, and the result text holds what the panel shows.
 
 #include "QuillonDlg.h"
+#include "QuillonWindowFixture.h"
 
 #include "ChartTable.h"
 #include "CsvRecords.h"
@@ -42,16 +43,9 @@ std::string ReadText(const fs::path& path) {
     return text.str();
 }
 
-class QuillonExportTest : public ::testing::Test {
+class QuillonExportTest : public CQuillonWindowTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        setenv("XDG_CONFIG_HOME", m_dir.path().toStdString().c_str(), 1);
-        m_oldSettings = GetSettings().Path();
-        GetSettings().SetPath(fs::path(m_dir.path().toStdString()) / "Quillon.ini");
-        std::unique_ptr<QSettings> profile = CQuillonDlg::OpenProfile();
-        profile->clear();
-        profile->sync();
         m_dialog = std::make_unique<CQuillonDlg>();
         m_dialog->resize(1200, 800);
         m_dialog->show();
@@ -61,14 +55,8 @@ protected:
         ASSERT_TRUE(m_dialog->OnAnalyse());
         m_prompt.Clear();
     }
-    void TearDown() override {
-        m_dialog.reset();
-        GetSettings().SetPath(m_oldSettings);
-        GetLaneSwapMap().SetIdentity();
-    }
-    [[nodiscard]] fs::path Scratch(const char* name) const {
-        return fs::path(m_dir.path().toStdString()) / name;
-    }
+    void TearDown() override { m_dialog.reset(); }
+    [[nodiscard]] fs::path Scratch(const char* name) const { return m_dir / name; }
     void SaveTo(const fs::path& path) {
         m_dialog->ExportMenu()->SetSaveChooser(
             [path](const QString&, const QString&, const QString&) {
@@ -76,10 +64,6 @@ protected:
             });
     }
 
-    QTemporaryDir m_dir;
-    fs::path m_oldSettings;
-    CRecordingPrompt m_prompt;
-    CScopedPrompt m_scope{m_prompt};
     std::unique_ptr<CQuillonDlg> m_dialog;
 };
 

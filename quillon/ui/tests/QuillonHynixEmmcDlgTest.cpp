@@ -1,4 +1,5 @@
 #include "QuillonDlg.h"
+#include "QuillonWindowFixture.h"
 
 #include "ChildDlgDDRHynix.h"
 #include "ChildDlgEMMC.h"
@@ -47,46 +48,8 @@ namespace {
 
 const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon";
 
-class QuillonHynixEmmcDlgTest : public ::testing::Test {
+class QuillonHynixEmmcDlgTest : public CQuillonWindowTest {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = fs::temp_directory_path() /
-                ("quillon_he_" + std::to_string(::getpid()) + "_" + info->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        m_oldSettings = GetSettings().Path();
-        GetSettings().SetPath(m_dir / "Quillon.ini");
-        std::unique_ptr<QSettings> profile = CQuillonDlg::OpenProfile();
-        profile->clear();
-        profile->sync();
-    }
-    void TearDown() override {
-        GetSettings().SetPath(m_oldSettings);
-        GetLaneSwapMap().SetIdentity();
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    static SAnalyseOutput RunCli(const fs::path& dir, int type) {
-        SAnalyseOptions options;
-        options.m_strDirectory = PathToWide(dir);
-        options.m_nLogType = type;
-        options.m_nSortMode = 2;
-        CConsolePrompt prompt(false);
-        prompt.SetEcho(false);
-        CScopedPrompt scope(prompt);
-        return RunAnalyse(options, prompt);
-    }
-    std::unique_ptr<CQuillonDlg> OpenDialog(int type, const fs::path& dir,
-                                            const fs::path& image = fs::path()) {
-        auto dialog = std::make_unique<CQuillonDlg>();
-        dialog->resize(1400, 900);
-        dialog->show();
-        dialog->LogTypeAction(type)->trigger();
-        dialog->DirectoryBox()->setText(QString::fromStdString(dir.string()));
-        dialog->ImageBox()->setText(QString::fromStdString(image.string()));
-        return dialog;
-    }
     static QColor CellColour(CGridCtrl& grid, int row, int col) {
         grid.EnsureVisible(row, col);
         const QImage image = grid.viewport()->grab().toImage();
@@ -104,11 +67,6 @@ protected:
         fs::create_directories(m_dir / "logs");
         std::ofstream(m_dir / "logs" / name, std::ios::binary) << text;
     }
-
-    fs::path m_dir;
-    fs::path m_oldSettings;
-    CRecordingPrompt m_prompt;
-    CScopedPrompt m_scope{m_prompt};
 };
 
 TEST_F(QuillonHynixEmmcDlgTest, HynixPanelShowsWhatTheCliReportsForEveryTab) {

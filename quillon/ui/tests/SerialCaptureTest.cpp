@@ -1,4 +1,7 @@
 #include "PortDataCollectDlg.h"
+
+#include "BoardPty.h"
+#include "ScratchFolder.h"
 #include "SerialLink.h"
 #include "UartLineModel.h"
 
@@ -35,66 +38,12 @@ namespace {
 
 // Capture files of this test program go to a scratch data folder.
 struct SScratchData {
-    SScratchData()
-        : m_dir(fs::temp_directory_path() / ("quillon_uart_data_" + std::to_string(::getpid()))) {
-        fs::create_directories(m_dir);
-        setenv("XDG_DATA_HOME", m_dir.c_str(), 1);
-    }
-    ~SScratchData() {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    fs::path m_dir;
+    SScratchData() { setenv("XDG_DATA_HOME", m_folder.Path().c_str(), 1); }
+    testsupport::CScratchFolder m_folder{"quillon_uart_data"};
 };
 const SScratchData kData;
 
-// A pseudo-terminal pair: the capture opens the slave side, the test writes to the master
-// as a board would.
-class CPtyPair {
-public:
-    CPtyPair() {
-        m_nMaster = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (m_nMaster >= 0 && ::grantpt(m_nMaster) == 0 && ::unlockpt(m_nMaster) == 0) {
-            // Not blocking: the GUI thread writes, and the reader waits on the GUI thread.
-            ::fcntl(m_nMaster, F_SETFL, ::fcntl(m_nMaster, F_GETFL) | O_NONBLOCK);
-            m_strSlave = QString::fromLocal8Bit(::ptsname(m_nMaster));
-        }
-    }
-    ~CPtyPair() {
-        if (m_nMaster >= 0) {
-            ::close(m_nMaster);
-        }
-    }
-    CPtyPair(const CPtyPair&) = delete;
-    CPtyPair& operator=(const CPtyPair&) = delete;
-
-    [[nodiscard]] const QString& Slave() const { return m_strSlave; }
-    /// Writes every byte; while the terminal's buffer is full the GUI thread is served, so
-    /// the reader can hand its pieces on and drain it.
-    bool Write(std::string_view bytes) const {
-        while (!bytes.empty()) {
-            const ssize_t n = ::write(m_nMaster, bytes.data(), bytes.size());
-            if (n < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                if (errno == EAGAIN) {
-                    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-                    pollfd fd{m_nMaster, POLLOUT, 0};
-                    ::poll(&fd, 1, 1);
-                    continue;
-                }
-                return false;
-            }
-            bytes.remove_prefix(size_t(n));
-        }
-        return true;
-    }
-
-private:
-    int m_nMaster = -1;
-    QString m_strSlave;
-};
+using CPtyPair = CBoardPty;
 
 SSerialParams PtyParams(const CPtyPair& pty, qint32 baud = 115200) {
     SSerialParams params;

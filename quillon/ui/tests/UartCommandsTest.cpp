@@ -1,4 +1,5 @@
 #include "PortDataCollectDlg.h"
+#include "QuillonWindowFixture.h"
 #include "QuillonDlg.h"
 #include "SerialPortSetDlg.h"
 #include "UartLineModel.h"
@@ -30,25 +31,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class UartCommandsTest : public ::testing::Test {
+class UartCommandsTest : public CQuillonWindowTest {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("quillon_uart_cmd_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        m_oldSettings = GetSettings().Path();
-        GetSettings().SetPath(m_dir / "Quillon.ini");
-        std::unique_ptr<QSettings> profile = CQuillonDlg::OpenProfile();
-        profile->clear();
-        profile->sync();
-    }
-    void TearDown() override {
-        GetSettings().SetPath(m_oldSettings);
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
     static void StoreProfile(const SSerialPortSettings& values) {
         std::unique_ptr<QSettings> profile = CQuillonDlg::OpenProfile();
         CSerialPortSetDlg::Save(*profile, values);
@@ -61,11 +45,6 @@ protected:
         });
         dlg.OnPortSettings(set);
     }
-
-    fs::path m_dir;
-    fs::path m_oldSettings;
-    CRecordingPrompt m_prompt;
-    CScopedPrompt m_scope{m_prompt};
 };
 
 TEST_F(UartCommandsTest, SettingsDialogSelectsStoredValues) {

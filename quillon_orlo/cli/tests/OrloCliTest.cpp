@@ -1,7 +1,9 @@
 #include "OrloCli.h"
 
-#include "StderrCapture.h"
+#include "ProgramRun.h"
+#include "ScratchFolder.h"
 #include "TextUtil.h"
+#include "WindowsSavedText.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -23,42 +25,10 @@ namespace {
 
 const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon_orlo";
 
-// With standard error on a terminal the run writes "file i/n name" before the same text it
-// writes to a pipe; on a pipe there are no progress lines.
-void ExpectProgressOnlyOnATerminal(const std::vector<std::string>& args,
-                                   const std::vector<std::string>& names) {
-    int piped = -1;
-    const std::string plain = testsupport::RunWithStderr(args, false, piped);
-    int onTerminal = -1;
-    const std::string terminal = testsupport::RunWithStderr(args, true, onTerminal);
-    EXPECT_EQ(piped, onTerminal);
-    EXPECT_EQ(plain.find("file "), std::string::npos) << plain;
-    std::string expected;
-    for (size_t i = 0; i < names.size(); ++i) {
-        expected += "file " + std::to_string(i + 1) + "/" + std::to_string(names.size()) + " " +
-                    names[i] + "\r\n";
-    }
-    std::string rest;
-    for (const char ch : plain) {
-        rest += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
-    }
-    EXPECT_EQ(terminal, expected + rest);
-}
-
 class COrloCliTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_root = fs::temp_directory_path() /
-                 ("orlo-cli-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
-        fs::remove_all(m_root);
-        fs::create_directories(m_root);
-    }
-    void TearDown() override { fs::remove_all(m_root); }
-
     void Write(const std::string& rel, const std::string& bytes) const {
-        fs::create_directories((m_root / rel).parent_path());
-        std::ofstream(m_root / rel, std::ios::binary) << bytes;
+        m_scratch.Write(rel, bytes);
     }
     std::string P(const std::string& rel) const { return (m_root / rel).string(); }
     std::string Samples(const char* dir) const { return (kSamples / dir).string(); }
@@ -71,7 +41,8 @@ protected:
     }
     json Doc() const { return json::parse(m_out.str()); }
 
-    fs::path m_root;
+    testsupport::CScratchFolder m_scratch{"orlo-cli"};
+    const fs::path m_root = m_scratch.Path();
     std::ostringstream m_out;
     std::ostringstream m_err;
 };
@@ -298,32 +269,9 @@ TEST_F(COrloCliTest, LogNamesThatAreNotUtf8AreOpened) {
 #ifdef ORLO_CLI_PATH
 namespace {
 
-struct SProgramRun {
-    int code = -1;
-    std::string out;
-};
-
-SProgramRun RunProgram(const fs::path& program, const std::string& args) {
-    SProgramRun run;
-    const std::string command = "'" + program.string() + "' " + args + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    std::array<char, 4096> buffer{};
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-        run.out.append(buffer.data(), n);
-    }
-    const int status = pclose(pipe);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using testsupport::ReadAll;
+using testsupport::RunProgram;
+using testsupport::SProgramRun;
 
 } // namespace
 
@@ -345,11 +293,11 @@ TEST_F(COrloCliTest, HelpAndBadArgumentsLeaveTheToolLogAlone) {
         {"scan --normal " + P("n") + " --settings " + P("typo.ini"), orlo::kExitUsage},
     };
     for (const auto& [args, code] : cases) {
-        EXPECT_EQ(RunProgram(program, args).code, code) << args;
+        EXPECT_EQ(RunProgram(program, args).m_nExitCode, code) << args;
         EXPECT_EQ(ReadAll(m_root / "bin" / "quillon-orlo-cli.log"), lastRun) << args;
     }
     // A run that does start writes its own log.
-    EXPECT_EQ(RunProgram(program, "scan --normal " + P("n")).code, orlo::kExitPass);
+    EXPECT_EQ(RunProgram(program, "scan --normal " + P("n")).m_nExitCode, orlo::kExitPass);
     EXPECT_NE(ReadAll(m_root / "bin" / "quillon-orlo-cli.log"), lastRun);
 }
 
@@ -361,10 +309,10 @@ TEST_F(COrloCliTest, DefaultSettingsThatCannotBeReadStopTheRun) {
     fs::copy_file(ORLO_CLI_PATH, program);
     Write("n/a.txt", OrloLogText(0, 31));
     const SProgramRun run = RunProgram(program, "scan --normal " + P("n") + " --json");
-    EXPECT_EQ(run.code, orlo::kExitNoVerdict);
+    EXPECT_EQ(run.m_nExitCode, orlo::kExitNoVerdict);
     const std::string text =
         "settings file " + P("bin/QuillonOrlo.ini") + " is a directory: nothing was analysed";
-    const json doc = json::parse(run.out);
+    const json doc = json::parse(run.m_strOut);
     EXPECT_EQ(doc["end"], "settingsError");
     EXPECT_TRUE(doc["verdict"].is_null());
     ASSERT_EQ(doc["messages"].size(), 1u);
@@ -380,20 +328,10 @@ TEST_F(COrloCliTest, ProgramReadsTheSettingsNextToItAndWritesItsLog) {
     fs::copy_file(program, copy);
     Write("bin/QuillonOrlo.ini", "[BestParam]\nMaxClkwrLen=33\n");
     Write("n/a.txt", OrloLogText(0, 31));
-    const std::string command = copy.string() + " scan --normal " + P("n") + " --json";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string out;
-    std::array<char, 4096> buffer{};
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-        out.append(buffer.data(), n);
-    }
-    const int status = pclose(pipe);
-    ASSERT_TRUE(WIFEXITED(status));
+    const SProgramRun run = RunProgram(copy, "scan --normal " + P("n") + " --json");
     // Without limit lists no row counts towards the longest window: 0 misses 33.
-    EXPECT_EQ(WEXITSTATUS(status), orlo::kExitFail);
-    const json doc = json::parse(out);
+    ASSERT_EQ(run.m_nExitCode, orlo::kExitFail);
+    const json doc = json::parse(run.m_strOut);
     EXPECT_EQ(doc["verdict"]["reason"], "行中最大的clkwr长度:0,不满足最大clkwr长度限制:33");
     EXPECT_TRUE(fs::exists(m_root / "bin" / "quillon-orlo-cli.log"));
 }
@@ -401,7 +339,7 @@ TEST_F(COrloCliTest, ProgramReadsTheSettingsNextToItAndWritesItsLog) {
 
 #ifdef ORLO_CLI_PATH
 TEST_F(COrloCliTest, ProgressLinesOnlyWhenStandardErrorIsATerminal) {
-    ExpectProgressOnlyOnATerminal(
+    testsupport::ExpectProgressOnlyOnATerminal(
         {ORLO_CLI_PATH, "scan", "--normal", Samples("normal"), "--low", Samples("low"), "--high",
          Samples("high"), "--settings", SampleSettings(), "--json"},
         {"orlo_b01_n25c.txt", "orlo_b02_n25c.txt", "orlo_b03_n25c.txt", "orlo_b04_n25c.txt",

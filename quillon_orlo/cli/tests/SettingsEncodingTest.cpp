@@ -1,6 +1,9 @@
 // quillon-orlo-cli with its settings file saved as a Chinese Windows system saves it (GBK, or
 // UTF-16 LE with byte-order mark; CR LF) gives the document it gives with the UTF-8 file.
 
+#include "OrloCli.h"
+
+#include "ScratchFolder.h"
 #include "TextEncoding.h"
 #include "WindowsSavedText.h"
 
@@ -9,13 +12,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
 using testsupport::ReadAll;
-using testsupport::RunCommand;
 using testsupport::SavedAs;
 using testsupport::WithCrLf;
 
@@ -23,32 +26,26 @@ namespace {
 
 const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon_orlo";
 
-json RunJson(const std::string& args, int& exitCode) {
-    return json::parse(
-        RunCommand(std::string("'") + ORLO_CLI_PATH + "' " + args + " --json 2>/dev/null",
-                   exitCode),
-        nullptr, false);
+json RunJson(std::vector<std::string> args, int& exitCode) {
+    args.push_back("--json");
+    std::ostringstream out;
+    std::ostringstream err;
+    exitCode = orlo::RunOrloCli(args, out, err);
+    return json::parse(out.str(), nullptr, false);
 }
 
 TEST(OrloCliSettingsEncoding, GbkAndUtf16SettingsGiveTheUtf8Document) {
-    const fs::path dir = fs::temp_directory_path() / ("orlo_cli_enc_" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const testsupport::CScratchFolder dir("orlo_cli_enc");
     const std::string text = WithCrLf(ReadAll(kSamples / "QuillonOrlo.ini"));
-    const std::string folders = " --normal '" + (kSamples / "normal").string() + "' --low '" +
-                                (kSamples / "low").string() + "' --high '" +
-                                (kSamples / "high").string() + "'";
-    const std::pair<const char*, ETextEncoding> copies[] = {{"utf8.ini", ETextEncoding::Utf8},
-                                                            {"gbk.ini", ETextEncoding::Gbk},
-                                                            {"utf16.ini", ETextEncoding::Utf16Le}};
     json reference;
-    for (const auto& [name, encoding] : copies) {
-        const fs::path settings = dir / name;
-        std::ofstream(settings, std::ios::binary) << SavedAs(text, encoding);
-        ASSERT_EQ(DetectTextEncoding(ReadAll(settings)).encoding, encoding) << name;
+    for (const auto& [name, encoding] : testsupport::kWindowsSavings) {
+        const fs::path settings = dir / (std::string(name) + ".ini");
+        ASSERT_TRUE(testsupport::WriteSavedAs(settings, text, encoding)) << name;
         int code = -1;
-        const json doc =
-            RunJson("scan" + folders + " --settings '" + settings.string() + "'", code);
+        const json doc = RunJson({"scan", "--normal", (kSamples / "normal").string(), "--low",
+                                  (kSamples / "low").string(), "--high",
+                                  (kSamples / "high").string(), "--settings", settings.string()},
+                                 code);
         ASSERT_TRUE(doc.is_object()) << name;
         EXPECT_EQ(code, 0) << name;
         if (encoding == ETextEncoding::Utf8) {
@@ -64,7 +61,6 @@ TEST(OrloCliSettingsEncoding, GbkAndUtf16SettingsGiveTheUtf8Document) {
         EXPECT_EQ(DetectTextEncoding(after).encoding, encoding) << name;
         EXPECT_EQ(after, SavedAs(text, encoding)) << name;
     }
-    fs::remove_all(dir);
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 // Helpers of the Orlo engine tests: a private temporary folder, a settings file pointed at
 // for the test's lifetime, and logs written the way the board prints them.
 
+#include "ScratchFolder.h"
 #include "SettingsFile.h"
+#include "SettingsFileScope.h"
 #include "TextUtil.h"
 
 #include <gtest/gtest.h>
@@ -18,71 +20,29 @@ namespace orlotest {
 
 namespace fs = std::filesystem;
 
-class CTempDir {
+/// A scratch folder of the Orlo engine's tests, with the paths the engine takes.
+class CTempDir : public testsupport::CScratchFolder {
 public:
-    CTempDir() {
-        static std::atomic<int> counter{0};
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = "orlo-";
-        if (info) {
-            name += std::string(info->test_suite_name()) + "-" + info->name();
-        }
-        for (char& c : name) {
-            if (c == '/') {
-                c = '_';
-            }
-        }
-        m_path = fs::temp_directory_path() /
-                 (name + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        fs::remove_all(m_path);
-        fs::create_directories(m_path);
-    }
-    ~CTempDir() {
-        std::error_code ec;
-        fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(m_path, ec);
-    }
-    CTempDir(const CTempDir&) = delete;
-    CTempDir& operator=(const CTempDir&) = delete;
+    CTempDir() : CScratchFolder("orlo") {}
 
-    [[nodiscard]] const fs::path& Path() const { return m_path; }
     [[nodiscard]] std::wstring WPath(const std::string& rel = std::string()) const {
-        return PathToWide(rel.empty() ? m_path : m_path / rel);
+        return PathToWide(rel.empty() ? Path() : Path() / rel);
     }
     /// Writes bytes to a file below the folder (creating its directories).
     std::wstring Write(const std::string& rel, const std::string& bytes) const {
-        const fs::path p = m_path / rel;
-        fs::create_directories(p.parent_path());
-        std::ofstream out(p, std::ios::binary);
-        out << bytes;
-        return PathToWide(p);
+        return PathToWide(CScratchFolder::Write(rel, bytes));
     }
-
-private:
-    fs::path m_path;
 };
 
 /// Points the settings object at a file of the given content for the guard's lifetime.
-class CSettingsGuard {
+class CSettingsGuard : public testsupport::CSettingsFileScope {
 public:
     CSettingsGuard(const CTempDir& dir, const std::string& content)
-        : m_previous(GetSettings().Path()) {
-        m_path = dir.Path() / "QuillonOrlo.ini";
+        : CSettingsFileScope(dir.Path() / "QuillonOrlo.ini") {
         Set(content);
-        GetSettings().SetPath(m_path);
     }
-    ~CSettingsGuard() { GetSettings().SetPath(m_previous); }
-    CSettingsGuard(const CSettingsGuard&) = delete;
-    CSettingsGuard& operator=(const CSettingsGuard&) = delete;
     /// Rewrites the file, as an engineer editing it between two analyses.
-    void Set(const std::string& content) const {
-        std::ofstream out(m_path, std::ios::binary | std::ios::trunc);
-        out << content;
-    }
-
-private:
-    fs::path m_previous;
-    fs::path m_path;
+    void Set(const std::string& content) const { Write(content); }
 };
 
 /// One data line as the scan tool prints it (without line end).

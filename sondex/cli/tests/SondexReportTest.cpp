@@ -2,20 +2,20 @@
 // the reason), the statistics verdict, every scan table's grid as CSV, and every log and
 // configuration file with the digest sha256sum prints.
 
+#include "SondexCliFixture.h"
+
 #include "ChartTable.h"
 #include "CsvRecords.h"
 #include "ScratchFiles.h"
+#include "ScratchFolder.h"
 #include "WindowsSavedText.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -26,35 +26,28 @@ using testsupport::ShellQuote;
 
 namespace {
 
-const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "sondex";
+const fs::path kSamples = kSondexSamples;
 
-class SondexReport : public ::testing::Test {
+class SondexReport : public SondexCliFixture {
 protected:
-    void SetUp() override {
-        m_dir = testsupport::MakeScratchFolder("sondex_report");
-        m_config = m_dir / "Sondex.ini";
-        fs::copy_file(kSamples / "Sondex.ini", m_config);
+    std::string Analyse(std::vector<std::string> extra, int& exitCode) const {
+        extra.insert(extra.begin(), {"analyse", (kSamples / "logs").string(), "--config",
+                                     m_config.string()});
+        const SSondexCliResult run = Run(extra);
+        exitCode = run.m_nExitCode;
+        return run.m_strOut;
     }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    std::string Analyse(const std::string& extra, int& exitCode) {
-        return RunCommand(std::string("'") + SONDEX_CLI_PATH + "' analyse " +
-                              ShellQuote(kSamples / "logs") + " --config " + ShellQuote(m_config) +
-                              " " + extra + " 2>/dev/null",
-                          exitCode);
-    }
-    fs::path m_dir;
-    fs::path m_config;
+    testsupport::CScratchFolder m_scratch{"sondex_report"};
+    const fs::path m_dir = m_scratch.Path();
+    const fs::path m_config = m_program / "Sondex.ini";
 };
 
 TEST_F(SondexReport, VerdictsOfEveryLogAndDigests) {
     int jsonExit = -1;
-    const json doc = json::parse(Analyse("--json", jsonExit));
+    const json doc = json::parse(Analyse({"--json"}, jsonExit));
     const fs::path dir = m_dir / "r";
     int reportExit = -1;
-    (void)Analyse("--report " + ShellQuote(dir), reportExit);
+    (void)Analyse({"--report", dir.string()}, reportExit);
     EXPECT_EQ(reportExit, jsonExit);
     const std::string html = GetBytes(dir / "report.html");
     ASSERT_FALSE(html.empty());
@@ -99,9 +92,9 @@ TEST_F(SondexReport, VerdictsOfEveryLogAndDigests) {
 // coloured where the document has results: red where a result failed.
 TEST_F(SondexReport, TableCsvFollowsTheCells) {
     int exitCode = -1;
-    const json doc = json::parse(Analyse("--json", exitCode));
+    const json doc = json::parse(Analyse({"--json"}, exitCode));
     const fs::path dir = m_dir / "r";
-    (void)Analyse("--report " + ShellQuote(dir), exitCode);
+    (void)Analyse({"--report", dir.string()}, exitCode);
     const json& log = doc["logs"][0];
     const json& table = log["tables"][0];
     const std::string name = log["name"];
@@ -142,7 +135,7 @@ TEST_F(SondexReport, TableCsvFollowsTheCells) {
 TEST_F(SondexReport, FolderThatCannotBeMadeIsRefusedFirst) {
     std::ofstream(m_dir / "plain") << "x";
     int exitCode = -1;
-    (void)Analyse("--report " + ShellQuote(m_dir / "plain" / "r"), exitCode);
+    (void)Analyse({"--report", (m_dir / "plain" / "r").string()}, exitCode);
     EXPECT_EQ(exitCode, 64);
 }
 

@@ -3,6 +3,8 @@
 // Fixtures shared by the Sondex engine tests: temporary folders, a small project
 // configuration and KestinX log text written the way boards print it.
 
+#include "ScratchFolder.h"
+
 #include "ProjectConfig.h"
 
 #include "UserPrompt.h"
@@ -20,33 +22,10 @@ namespace sondextest {
 
 namespace fs = std::filesystem;
 
-class CTempDir {
+/// A scratch folder of the Sondex engine's tests.
+class CTempDir : public testsupport::CScratchFolder {
 public:
-    CTempDir() {
-        std::random_device rd;
-        m_path = fs::temp_directory_path() /
-                 ("sondex-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
-        fs::create_directories(m_path);
-    }
-    ~CTempDir() {
-        std::error_code ec;
-        fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(m_path, ec);
-    }
-    CTempDir(const CTempDir&) = delete;
-    CTempDir& operator=(const CTempDir&) = delete;
-
-    [[nodiscard]] const fs::path& Path() const { return m_path; }
-    fs::path Write(const std::string& name, const std::string& bytes) const {
-        const fs::path p = m_path / name;
-        fs::create_directories(p.parent_path());
-        std::ofstream out(p, std::ios::binary | std::ios::trunc);
-        out << bytes;
-        return p;
-    }
-
-private:
-    fs::path m_path;
+    CTempDir() : CScratchFolder("sondex-test") {}
 };
 
 /// The configuration most tests use: project P1 = 0x1234, Lpddr3 = 3, pins CA 0x10,

@@ -4,6 +4,7 @@
 #include "SondexWindowTestSupport.h"
 
 #include "ChildFrame.h"
+#include "ProgramRun.h"
 #include "ResultFormView.h"
 #include "ResultListModel.h"
 #include "ResultPane.h"
@@ -40,30 +41,13 @@ using nlohmann::json;
 
 namespace {
 
-std::string ShellQuote(const std::string& s) {
-    std::string q = "'";
-    for (const char c : s) {
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return q + "'";
-}
+using testsupport::ShellQuote;
 
 json RunCliJson(const fs::path& folder, const fs::path& config) {
-    const std::string cmd = ShellQuote(SONDEX_CLI_PATH) + " analyse " +
-                            ShellQuote(folder.string()) + " --config " +
-                            ShellQuote(config.string()) + " --json 2>/dev/null";
-    FILE* pipe = popen(cmd.c_str(), "r");
-    if (pipe == nullptr) {
-        return json();
-    }
-    std::string out;
-    char buf[4096];
-    size_t n = 0;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) {
-        out.append(buf, n);
-    }
-    pclose(pipe);
-    return json::parse(out, nullptr, false);
+    const testsupport::SProgramRun run = testsupport::RunProgram(
+        SONDEX_CLI_PATH,
+        "analyse " + ShellQuote(folder) + " --config " + ShellQuote(config) + " --json");
+    return json::parse(run.m_strOut, nullptr, false);
 }
 
 std::vector<std::string> PromptTexts(const CRecordingPrompt& prompt) {

@@ -3,6 +3,8 @@
 // Fixtures of the Sondex window tests: per-user settings and the project configuration in a
 // scratch folder, a recording prompt, and folders built from the bundled sample logs.
 
+#include "ScratchFolder.h"
+
 #include "MainFrame.h"
 
 #include "ProjectConfig.h"
@@ -26,24 +28,10 @@ namespace fs = std::filesystem;
 
 inline const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "sondex";
 
-class CScratchDir {
+/// A scratch folder of the window tests.
+class CScratchDir : public testsupport::CScratchFolder {
 public:
-    CScratchDir() {
-        std::random_device rd;
-        m_path = fs::temp_directory_path() /
-                 ("sondex-ui-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
-        fs::create_directories(m_path);
-    }
-    ~CScratchDir() {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    CScratchDir(const CScratchDir&) = delete;
-    CScratchDir& operator=(const CScratchDir&) = delete;
-    [[nodiscard]] const fs::path& Path() const { return m_path; }
-
-private:
-    fs::path m_path;
+    CScratchDir() : CScratchFolder("sondex-ui-test") {}
 };
 
 inline std::string ReadBytes(const fs::path& file) {

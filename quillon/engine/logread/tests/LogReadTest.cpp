@@ -1,5 +1,6 @@
 #include "LogRead.h"
 
+#include "ScratchFolder.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
@@ -14,29 +15,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class CTempDir {
+class CTempDir : public testsupport::CScratchFolder {
 public:
-    CTempDir() {
-        static std::atomic<int> counter{0};
-        m_path = fs::temp_directory_path() /
-                 ("logread_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(m_path);
-    }
-    ~CTempDir() {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    [[nodiscard]] const fs::path& Path() const { return m_path; }
-    [[nodiscard]] std::wstring Wide() const { return PathToWide(m_path); }
+    CTempDir() : CScratchFolder("logread_test") {}
+    [[nodiscard]] std::wstring Wide() const { return PathToWide(Path()); }
     std::wstring Write(const std::string& name, const std::string& bytes) const {
-        const fs::path p = m_path / name;
-        fs::create_directories(p.parent_path());
-        std::ofstream(p, std::ios::binary) << bytes;
-        return PathToWide(p);
+        return PathToWide(CScratchFolder::Write(name, bytes));
     }
-
-private:
-    fs::path m_path;
 };
 
 const std::wstring kDataLine =

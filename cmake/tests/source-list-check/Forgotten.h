@@ -1,0 +1,2 @@
+#pragma once
+// In no list of the project of this folder: its configure names this file.

@@ -1,0 +1,2 @@
+#pragma once
+// Listed by the project of this folder.
