@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <climits>
 
+namespace quillon {
+
 namespace analyzer {
 
 namespace {
@@ -163,3 +165,5 @@ int ParseDecimalInt(std::wstring_view text) {
 }
 
 } // namespace analyzer
+
+} // namespace quillon

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cstdint>
 
+namespace quillon {
+
 void CChartCellsDDR::Build(const CLogPageBase& page) {
     m_nLanes = std::max(page.GetPageSizeRow(), 0);
     m_nColumns = std::max(page.GetPageSizeCol(), 0);
@@ -192,3 +194,5 @@ SPassShare CChartCellsDDR::Share(const CLogPageList& list, int row, int col) con
                           CellKey(col % m_nSubColumns - 3,
                                   m_vecDriveValues[static_cast<size_t>(ordinal)]));
 }
+
+} // namespace quillon

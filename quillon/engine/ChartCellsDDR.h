@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+namespace quillon {
+
 class CLogPageBase;
 class CLogPageList;
 
@@ -108,3 +110,5 @@ private:
     std::vector<int> m_vecDriveValues;  ///< drv_stg per ordinal
     std::vector<SChartCell> m_vecCells;
 };
+
+} // namespace quillon

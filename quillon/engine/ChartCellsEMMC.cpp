@@ -6,6 +6,8 @@
 #include "LogPageEMMC.h"
 #include "TextUtil.h"
 
+namespace quillon {
+
 namespace {
 
 void Describe(CLogDataBase* const* records, size_t count, std::wstring& text, ColorRef& color) {
@@ -137,3 +139,5 @@ std::vector<SEmmcBestPoint> CMergePageEMMCModel::GetRecords() const {
     point.nInRow = read(m_values[kInRow]);
     return records;
 }
+
+} // namespace quillon

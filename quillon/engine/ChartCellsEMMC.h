@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace quillon {
+
 class CLogPageBase;
 
 // What the eMMC chart page shows of a page, without a window: the letters and colour of a
@@ -87,3 +89,5 @@ private:
     std::wstring m_labels[4] = {kLayoutLabels[0], kLayoutLabels[1], kLayoutLabels[2],
                                 kLayoutLabels[3]};
 };
+
+} // namespace quillon

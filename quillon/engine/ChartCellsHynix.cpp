@@ -4,6 +4,8 @@
 #include "LogPageList.h"
 #include "TextUtil.h"
 
+namespace quillon {
+
 namespace {
 
 char ColorLetter(const SChartCell& cell) {
@@ -150,3 +152,5 @@ SPassShare CChartCellsHynix::Share(const CLogPageList& list, int row, int col) c
     return list.CellShare(row / m_nDriveRows, col / m_nSubColumns,
                           CellKey(col % m_nSubColumns - 3, kVarroDrvStg));
 }
+
+} // namespace quillon

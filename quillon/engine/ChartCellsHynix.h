@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace quillon {
+
 class CLogPageBase;
 class CLogPageList;
 
@@ -74,3 +76,5 @@ public:
 private:
     int m_nZoom = 100;
 };
+
+} // namespace quillon

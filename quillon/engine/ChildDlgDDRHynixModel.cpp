@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+namespace quillon {
+
 namespace {
 
 const CChildDlgDDRHynixModel::RowTexts kDefaultRow = {L"0", L"30", L"36", L"-3"};
@@ -186,3 +188,5 @@ ColorRef CChildDlgDDRHynixModel::ConclusionColor() const {
         return 0xFFFFFF;
     }
 }
+
+} // namespace quillon

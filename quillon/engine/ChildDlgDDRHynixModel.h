@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace quillon {
+
 // The state and rules of the Hynix result panel without its window: lane-swapped rates and
 // best parameters of the shown page, rate texts and box colours, the best-parameter list with
 // its Hynix columns ("varro_drv_stg/hynix_drv_stg" shown as "48/34"), the stored items and
@@ -91,3 +93,5 @@ private:
     std::wstring m_strReason;
     int m_nResultCode = 0;
 };
+
+} // namespace quillon

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace quillon {
+
 namespace {
 
 struct SFieldInfo {
@@ -191,3 +193,5 @@ uint32_t CChildDlgEMMCModel::ParseMaximum(std::wstring_view text) {
     }
     return static_cast<uint32_t>(value);
 }
+
+} // namespace quillon

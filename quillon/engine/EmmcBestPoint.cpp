@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <limits>
 
+namespace quillon {
+
 namespace {
 
 int32_t ClampToInt32(int64_t value) {
@@ -208,3 +210,5 @@ std::optional<SEmmcCandidate> ChooseEmmcCandidate(std::vector<SEmmcCandidate> ca
     }
     return best;
 }
+
+} // namespace quillon

@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+namespace quillon {
+
 // The eMMC best-point search: inside every block the area of good cells, its size and its
 // centre; across the blocks the row and column whose run of good blocks scores highest.
 // These are the pure pieces; CLogPageEMMC feeds them from its blocks.
@@ -113,3 +115,5 @@ struct SEmmcCandidate {
 /// row then 0).
 [[nodiscard]] std::optional<SEmmcCandidate>
 ChooseEmmcCandidate(std::vector<SEmmcCandidate> candidates);
+
+} // namespace quillon

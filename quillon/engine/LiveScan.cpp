@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace quillon {
+
 namespace {
 
 const CDataLineKeys& DdrKeys() {
@@ -399,3 +401,5 @@ void CLiveScan::SaveScan(SLiveScanResult& result) const {
     }
     result.m_pPage->SetName(pageName);
 }
+
+} // namespace quillon

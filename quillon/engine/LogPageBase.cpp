@@ -5,6 +5,8 @@
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
+namespace quillon {
+
 bool IsNameBefore(const std::wstring& a, const std::wstring& b) {
     return ToUtf16(a) < ToUtf16(b);
 }
@@ -120,3 +122,5 @@ int CLogPageBase::SmallestLaneValue(const std::map<int, int>& perLane) {
     }
     return value;
 }
+
+} // namespace quillon

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+namespace quillon {
+
 /// Key of a cell inside a block: DDR (dqs_step_dly, drv_stg), eMMC (in-block column value,
 /// in-block row value); ordered by the first value, then the second.
 using CellKey = std::pair<int, int>;
@@ -159,3 +161,5 @@ void CLogPageBase::MergeCellGroups(SLogBlock& target, ForEachGroup&& forEachGrou
 [[nodiscard]] bool IsNameBefore(const std::wstring& a, const std::wstring& b);
 
 [[nodiscard]] SRunRecord FindLongestRun(const std::vector<bool>& passes);
+
+} // namespace quillon

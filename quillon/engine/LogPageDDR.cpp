@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <iterator>
 
+namespace quillon {
+
 CLogPageDDR::CLogPageDDR() {
     (void)analyzer::ReadRowSet(kDdrKindDDR1, m_setRowDDR1);
     (void)analyzer::ReadRowSet(kDdrKindDDR2, m_setRowDDR2);
@@ -429,3 +431,5 @@ const BlockMap& CLogPageDDR::Blocks() const {
 std::unique_ptr<CLogPageBase> CLogPageDDR::CreateMergePage() const {
     return std::make_unique<CLogPageDDR>();
 }
+
+} // namespace quillon

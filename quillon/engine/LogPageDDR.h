@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace quillon {
+
 /// Per-lane pass rates of an analysis, by byte lane (0.0 to 1.0).
 using RateMap = std::map<int, double>;
 
@@ -182,3 +184,5 @@ template <class F> void CLogPageDDR::VisitBlockCells(int column, int byte, F&& v
         }
     }
 }
+
+} // namespace quillon

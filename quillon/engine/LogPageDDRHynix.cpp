@@ -9,6 +9,8 @@
 
 #include <iterator>
 
+namespace quillon {
+
 bool CLogPageDDRHynix::AddCell(int sdllPhsDly, int byte, const CellKey& key,
                                std::unique_ptr<CLogDataBase> record) {
     const auto pos = m_setColumnValues.insert(sdllPhsDly).first;
@@ -228,3 +230,5 @@ void CLogPageDDRHynix::AnalyseForSort() {
 std::unique_ptr<CLogPageBase> CLogPageDDRHynix::CreateMergePage() const {
     return std::make_unique<CLogPageDDRHynix>();
 }
+
+} // namespace quillon

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace quillon {
+
 /// One Hynix LPDDR2 log as a page: the DDR page's geometry (blocks by (column index, byte
 /// lane), cells by (dqs_step_dly, drv_stg)) with one drive-strength row per lane, every
 /// registered drive strength taking part, and pass rates from the count of passing cells.
@@ -70,3 +72,5 @@ private:
     int m_nFabsRow = kInitialFabsRow;
     std::vector<SRunRecord> m_vecRowRuns;
 };
+
+} // namespace quillon

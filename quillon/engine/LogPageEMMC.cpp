@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace quillon {
+
 namespace {
 
 int32_t RecordCode(const CLogDataBase* record) {
@@ -352,3 +354,5 @@ std::optional<SEmmcBestPoint> CLogPageEMMC::SearchBestPoint() {
     }
     return point;
 }
+
+} // namespace quillon

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace quillon {
+
 void CLogPageList::AddPage(std::unique_ptr<CLogPageBase> page) {
     if (page != nullptr) {
         m_vecPages.push_back(std::move(page));
@@ -177,3 +179,5 @@ SPassShare CLogPageList::CellShare(int byte, int columnIndex, const CellKey& key
     }
     return share;
 }
+
+} // namespace quillon

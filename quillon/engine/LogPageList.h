@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace quillon {
+
 /// Sort modes of a scan (the sort box's item data).
 enum ESortMode : int {
     kSortDescendingByWeakest = 0, ///< weakest value descending
@@ -54,3 +56,5 @@ private:
     std::vector<std::unique_ptr<CLogPageBase>> m_vecPages;
     std::unique_ptr<CLogPageBase> m_pMergedPage;
 };
+
+} // namespace quillon

@@ -12,6 +12,8 @@
 
 #include <set>
 
+namespace quillon {
+
 namespace {
 
 bool HasPlatformName(const std::vector<std::wstring_view>& otherLines) {
@@ -167,3 +169,5 @@ bool CLogScanDDR::Scan() {
     (void)m_pPageList->BuildMergedPage();
     return true;
 }
+
+} // namespace quillon

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+namespace quillon {
+
 namespace {
 
 // The value after a name found at pos: one separator skipped, up to ':', blank, LF or ','.
@@ -172,3 +174,5 @@ bool CLogScanEMMC::Scan() {
     (void)m_pPageList->BuildMergedPage();
     return true;
 }
+
+} // namespace quillon

@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace quillon {
+
 class CLogPageEMMC;
 
 /// What the main dialog shows when an eMMC scan returns false.
@@ -53,3 +55,5 @@ private:
     int32_t m_nLastCode = 0; ///< error code last matched in this scan (lines without a flag)
     std::string m_strBytes;  ///< one log's bytes; kept between the logs of a scan to reuse its room
 };
+
+} // namespace quillon

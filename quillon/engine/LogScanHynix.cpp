@@ -9,6 +9,8 @@
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
+namespace quillon {
+
 bool IsHynixLog(const std::wstring& path) {
     std::wstring text;
     std::vector<std::wstring_view> pieces;
@@ -104,3 +106,5 @@ bool CLogScanHynix::Scan() {
     (void)m_pPageList->BuildMergedPage();
     return true;
 }
+
+} // namespace quillon

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace quillon {
+
 class CLogPageDDRHynix;
 
 /// The data lines a Hynix log needs before its completeness question is skipped.
@@ -29,3 +31,5 @@ public:
 private:
     void AddDataLines(CLogPageDDRHynix& page, const std::vector<std::wstring>& dataLines) const;
 };
+
+} // namespace quillon

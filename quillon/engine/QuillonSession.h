@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+namespace quillon {
+
 // The window-less part of Quillon's workflow for every log type: Analyse, the tabs with their
 // chart cells, showing a tab in the result panel of the log type (DDR or Hynix), the eMMC
 // best point and recommended values, the result prompt, the sort box and Write bin. The main
@@ -177,3 +179,5 @@ private:
     std::wstring m_strDdrClock;
     ScanProgressFn m_progress; ///< the running Analyse's progress callback
 };
+
+} // namespace quillon

@@ -8,6 +8,8 @@
 
 #include <cmath>
 
+namespace quillon {
+
 namespace {
 
 // A row of the profile's defaults and of the Add button. "30" is no drive strength of any
@@ -242,3 +244,5 @@ ColorRef CResultPanelDDRModel::ConclusionColor() const {
         return 0xFFFFFF;
     }
 }
+
+} // namespace quillon

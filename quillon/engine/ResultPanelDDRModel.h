@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace quillon {
+
 // The state and rules of the DDR result panel, kept apart from its window: the lane-swapped
 // rates and best parameters of the shown page, the rate texts and box colours, the rows of
 // the best-parameter list as shown and edited, the verdict, and the records Write bin takes
@@ -121,3 +123,5 @@ private:
     int m_nResultCode = 0;
     bool m_bPassed = false;
 };
+
+} // namespace quillon

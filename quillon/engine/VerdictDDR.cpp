@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+namespace quillon {
+
 bool CVerdictDDR::Judge(const std::map<int, double>& rates, int rowPassNum) {
     m_strNoVerdictText.clear();
     if (rates.empty()) {
@@ -71,3 +73,5 @@ bool CVerdictDDR::Judge(const std::map<int, double>& rates, int rowPassNum) {
     }
     return true;
 }
+
+} // namespace quillon

@@ -3,6 +3,8 @@
 #include <map>
 #include <string>
 
+namespace quillon {
+
 /// The two rules a DDR page is judged by: the weakest lane's pass rate must exceed
 /// MinPassRate/Rate percent, and nRowPassNum (the continuous pass length of the verdict row
 /// of the weakest lane) must reach CheckRow/MinPassNum. The result panel holds one and
@@ -37,3 +39,5 @@ private:
     std::wstring m_strNoVerdictText;
     int m_nWeakestLane = -1;
 };
+
+} // namespace quillon

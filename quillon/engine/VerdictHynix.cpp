@@ -5,6 +5,8 @@
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
+namespace quillon {
+
 namespace {
 
 constexpr const wchar_t* kAnalyzerFailed = L"analyzer failed";
@@ -80,3 +82,5 @@ bool CVerdictHynix::Judge(const std::map<int, double>& rates, int rowPassNum) {
     }
     return true;
 }
+
+} // namespace quillon

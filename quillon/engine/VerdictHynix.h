@@ -3,6 +3,8 @@
 #include <map>
 #include <string>
 
+namespace quillon {
+
 /// The two rules a Hynix page is judged by, with the Hynix texts: the weakest lane's rate x
 /// 100 must exceed MinPassRate/Rate, and nRowPassNum must reach CheckRow/MinPassNum. Unlike
 /// the DDR verdict it keeps no pass flag (the result prompt never follows a Hynix analysis).
@@ -29,3 +31,5 @@ private:
     std::wstring m_strNoVerdictText;
     int m_nWeakestLane = -1;
 };
+
+} // namespace quillon

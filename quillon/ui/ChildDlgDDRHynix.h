@@ -17,11 +17,12 @@ class QSettings;
 class CChildDlgDDRHynix : public QWidget {
     Q_OBJECT
 public:
-    CChildDlgDDRHynix(CChildDlgDDRHynixModel& model, QWidget* parent = nullptr);
+    CChildDlgDDRHynix(quillon::CChildDlgDDRHynixModel& model, QWidget* parent = nullptr);
 
     /// The list as stored in the profile section "CChildDlgDDRHynix" (defaults where keys are
     /// missing).
-    [[nodiscard]] static CChildDlgDDRHynixModel::SStoredList LoadStored(QSettings& profile);
+    [[nodiscard]] static quillon::CChildDlgDDRHynixModel::SStoredList
+    LoadStored(QSettings& profile);
     void LoadProfile(QSettings& profile);
     void SaveProfile(QSettings& profile) const;
 
@@ -42,7 +43,7 @@ private:
     void FillList();
     [[nodiscard]] bool Shown() const;
 
-    CChildDlgDDRHynixModel& m_model;
+    quillon::CChildDlgDDRHynixModel& m_model;
     std::array<QLineEdit*, 4> m_arrRateBoxes{};
     CEditListCtrl* m_pList = nullptr;
     QLabel* m_pConclusion = nullptr;

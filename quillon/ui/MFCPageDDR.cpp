@@ -11,6 +11,8 @@
 
 #include <climits>
 
+using namespace quillon;
+
 namespace {
 
 constexpr int kHeaderRows = 2;

@@ -21,7 +21,7 @@ class CMFCPageDDR : public QDialog, public CDiagDataBase {
     Q_OBJECT
 public:
     /// chart is not owned and must outlive the page. maximised: the page is its own window.
-    CMFCPageDDR(const CChartCellsDDR& chart, bool maximised, QWidget* parent = nullptr);
+    CMFCPageDDR(const quillon::CChartCellsDDR& chart, bool maximised, QWidget* parent = nullptr);
     ~CMFCPageDDR() override;
 
     /// Builds and fills the grid (once); a maximised page then maximises its window.
@@ -33,7 +33,7 @@ public:
     /// yet get no label (a log tab shows -1 there).
     void SetFilling(bool filling) { m_bFilling = filling; }
     /// The tab was shown: paints the best-run marks of the page's analysis over the cells.
-    void MarkBestRuns(const std::vector<SBestRunMark>& marks);
+    void MarkBestRuns(const std::vector<quillon::SBestRunMark>& marks);
     /// The logs behind the cells of a merged page (data row, data column); set before
     /// Initialise, it adds the view switch and the tool tips naming the failing logs.
     void SetShareSource(std::function<SPassShare(int row, int col)> share);
@@ -49,7 +49,7 @@ public:
     [[nodiscard]] int ZoomValue() const { return m_nZoom; }
     [[nodiscard]] bool IsMaximised() const { return m_bMaximised; }
     [[nodiscard]] CGridCtrl* Grid() const { return m_pGrid; }
-    [[nodiscard]] const CChartCellsDDR& Chart() const { return m_chart; }
+    [[nodiscard]] const quillon::CChartCellsDDR& Chart() const { return m_chart; }
 
     /// Grid row of a data row (lane x n + ordinal): two header rows, then per lane a title
     /// row and its n rows.
@@ -70,7 +70,7 @@ private:
     /// The data cell of a grid cell; false for header and title cells.
     [[nodiscard]] bool DataCell(int gridRow, int gridCol, int& row, int& col) const;
 
-    const CChartCellsDDR& m_chart;
+    const quillon::CChartCellsDDR& m_chart;
     CGridCtrl* m_pGrid = nullptr;
     bool m_bMaximised = false;
     int m_nDriveRows = 0;
@@ -81,5 +81,5 @@ private:
     bool m_bFilling = false;
     std::function<SPassShare(int, int)> m_share;
     CPassShareView* m_pShareView = nullptr; ///< merged page with a share source only
-    std::vector<SBestRunMark> m_vecMarks; ///< the marks of the last tab show
+    std::vector<quillon::SBestRunMark> m_vecMarks; ///< the marks of the last tab show
 };

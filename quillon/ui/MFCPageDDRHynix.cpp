@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+using namespace quillon;
+
 namespace {
 
 constexpr int kHeaderRows = 2;

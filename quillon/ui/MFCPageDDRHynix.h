@@ -18,7 +18,7 @@ class CMFCPageDDRHynix : public QDialog, public CDiagDataBase {
     Q_OBJECT
 public:
     /// chart is not owned and must outlive the page.
-    explicit CMFCPageDDRHynix(const CChartCellsHynix& chart, QWidget* parent = nullptr);
+    explicit CMFCPageDDRHynix(const quillon::CChartCellsHynix& chart, QWidget* parent = nullptr);
     ~CMFCPageDDRHynix() override;
 
     /// Builds and fills the grid (once).
@@ -48,13 +48,13 @@ private:
     /// The data cell of a grid cell; false for header and title cells.
     [[nodiscard]] bool DataCell(int gridRow, int gridCol, int& row, int& col) const;
 
-    const CChartCellsHynix& m_chart;
+    const quillon::CChartCellsHynix& m_chart;
     CGridCtrl* m_pGrid = nullptr;
     int m_nDriveRows = 0;
     int m_nSubCols = 0;
     int m_nPageRows = 0;
     int m_nPageCols = 0;
-    CHynixChartZoom m_zoom;
+    quillon::CHynixChartZoom m_zoom;
     std::function<SPassShare(int, int)> m_share;
     CPassShareView* m_pShareView = nullptr;
 };

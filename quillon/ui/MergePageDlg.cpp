@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+using namespace quillon;
+
 CMergePageDlg::CMergePageDlg(const CLogPageBase& page, const SEmmcNames& names,
                              CMergePageEMMCModel& model, bool maximised, QWidget* parent)
     : CMFCPageEMMC(page, names, maximised, parent), m_model(model) {

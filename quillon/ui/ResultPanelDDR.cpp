@@ -13,6 +13,8 @@
 #include <QSettings>
 #include <QVBoxLayout>
 
+using namespace quillon;
+
 namespace {
 
 const QString kSection = QStringLiteral("CChildDlgDDR");

@@ -10,6 +10,11 @@
 #include <array>
 #include <iterator>
 
+using quillon::ContainsNoCaseAscii;
+using quillon::GetFileNameOfPath;
+using quillon::ReadFieldValue;
+using quillon::ReadLogPieces;
+
 namespace orlo {
 
 namespace {

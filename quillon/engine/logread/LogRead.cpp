@@ -17,6 +17,8 @@
 #include <new>
 #include <system_error>
 
+namespace quillon {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -611,3 +613,5 @@ bool ReadPassMark(std::wstring_view line, int& flag) {
     }
     return false;
 }
+
+} // namespace quillon

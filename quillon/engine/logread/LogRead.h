@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+namespace quillon {
+
 // Reading scan logs: finding them in a directory, reading a log as lines, its header and
 // the fields of a data line. Logs are single-byte text: each byte becomes one character of
 // the same value, a CR LF pair is read as LF, and a file is delivered in pieces of at most
@@ -122,3 +124,5 @@ bool ReadPassMark(std::wstring_view line, int& flag);
 /// Returns false when the file cannot be read.
 bool ReadLogPieces(const std::wstring& path, std::wstring& text,
                    std::vector<std::wstring_view>& pieces);
+
+} // namespace quillon

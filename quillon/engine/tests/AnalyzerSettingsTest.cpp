@@ -1,6 +1,7 @@
 #include "AnalyzerSettings.h"
 #include "DdrTestSupport.h"
 
+using namespace quillon;
 using namespace ddrtest;
 
 namespace {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace quillon;
+
 namespace {
 
 std::unique_ptr<CLogPageEMMC> Page(const std::wstring& name, int32_t mode) {

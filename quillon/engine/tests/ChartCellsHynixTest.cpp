@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace quillon;
+
 namespace {
 
 // A Hynix page of one lane and one column: step s passes when pass(s).

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -16,6 +16,8 @@
 #include <fstream>
 #include <functional>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 
 namespace {

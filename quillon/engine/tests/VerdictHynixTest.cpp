@@ -8,6 +8,8 @@
 #include <atomic>
 #include <filesystem>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -34,6 +34,8 @@
 #include <poll.h>
 #include <unistd.h>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 
 namespace {

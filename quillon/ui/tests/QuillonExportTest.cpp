@@ -26,6 +26,8 @@
 
 #include <unistd.h>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 using nlohmann::json;
 

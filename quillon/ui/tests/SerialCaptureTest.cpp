@@ -29,6 +29,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 
 namespace {
