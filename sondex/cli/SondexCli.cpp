@@ -20,6 +20,8 @@
 #include <iostream>
 #include <sstream>
 
+using namespace sondex;
+
 namespace fs = std::filesystem;
 
 namespace {

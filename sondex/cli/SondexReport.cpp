@@ -7,6 +7,8 @@
 
 #include <fstream>
 
+using namespace sondex;
+
 namespace fs = std::filesystem;
 
 namespace {

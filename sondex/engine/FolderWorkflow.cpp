@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <set>
 
+namespace sondex {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -262,3 +264,5 @@ SPassShare CFolderWorkflow::CellShare(int table, int row, int col) const {
     }
     return share;
 }
+
+} // namespace sondex

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace sondex {
+
 /// The log files of a folder: entries whose names end in ".Txt" (any case), in ascending
 /// order of their upper-cased names (then exact names); an entry so named that is itself
 /// a folder is searched the same way.
@@ -97,3 +99,5 @@ private:
     bool m_bAllPassedShown = false;
     bool m_bIncompleteShown = false;
 };
+
+} // namespace sondex

@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+namespace sondex {
+
 /// Result entries of a log: "<1|0>#<pin>_<sub><value>" to pass width in picoseconds.
 using ResultMap = std::map<std::wstring, int32_t>;
 
@@ -397,7 +399,6 @@ template <typename F> void CPinScanTable::ForEachCell(F&& visit) const {
     }
 }
 
-namespace sondex {
 /// Checks the fields of a record line (3-character first and last field, parameter words
 /// "0x" + eight hex digits between) and gives the words' values ("0x%X": a "0X" prefix
 /// reads as 0) and the result state.
@@ -412,4 +413,5 @@ namespace sondex {
 /// The same, also giving the offset of the result field (its three characters) in line.
 [[nodiscard]] bool DecodePlainRecordLine(std::string_view line, std::vector<uint32_t>& words,
                                          int32_t& state, size_t& resultAt);
+
 } // namespace sondex

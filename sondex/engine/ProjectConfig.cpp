@@ -12,6 +12,8 @@
 
 #include <cstring>
 
+namespace sondex {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -490,3 +492,5 @@ CProjectConfig* SetProjectConfig(CProjectConfig* config) {
     g_pInstalled = config;
     return previous;
 }
+
+} // namespace sondex

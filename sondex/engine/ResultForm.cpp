@@ -4,6 +4,8 @@
 
 #include "TextUtil.h"
 
+namespace sondex {
+
 std::vector<SResultRow> BuildResultRows(const ResultMap& results) {
     std::vector<SResultRow> rows;
     for (const auto& [text, width] : results) {
@@ -48,3 +50,5 @@ void CResultFormModel::Show() {
 std::wstring CResultFormModel::GetFailListText() const {
     return m_strFailList.empty() ? std::wstring(kAllPassedText) : m_strFailList;
 }
+
+} // namespace sondex

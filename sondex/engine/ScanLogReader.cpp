@@ -14,6 +14,8 @@
 #include <memory>
 #include <fstream>
 
+namespace sondex {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -342,3 +344,5 @@ void CScanLogReader::CloseBlock() {
     }
     m_strBlock.clear();
 }
+
+} // namespace sondex

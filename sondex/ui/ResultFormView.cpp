@@ -16,6 +16,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+using namespace sondex;
+
 namespace {
 
 void SetTextColour(QWidget* widget, const QColor& colour) {

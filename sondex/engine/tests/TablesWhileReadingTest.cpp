@@ -17,6 +17,7 @@
 #include <random>
 #include <sstream>
 
+using namespace sondex;
 using namespace sondextest;
 
 namespace {

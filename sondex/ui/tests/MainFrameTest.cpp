@@ -35,6 +35,7 @@
 #include <cstdlib>
 #include <sys/wait.h>
 
+using namespace sondex;
 using namespace sondexui;
 using nlohmann::json;
 
