@@ -8,6 +8,7 @@
 #include "ChildDlgEMMCModel.h"
 #include "LogDataBase.h"
 #include "LogPageList.h"
+#include "MergePageEMMCModel.h"
 #include "ResultPanelDDRModel.h"
 #include "ScanProgress.h"
 #include "WriteBinBase.h"

@@ -3,6 +3,7 @@
 #include "ChartCellsEMMC.h"
 #include "ChildDlgEMMCModel.h"
 #include "DiagDataBase.h"
+#include "EmmcChartZoom.h"
 #include "PassShare.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "MergePageDlg.h"
 
-#include "ChartCellsEMMC.h"
+#include "MergePageEMMCModel.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -1,5 +1,7 @@
 #include "ChartCellsEMMC.h"
+#include "EmmcChartZoom.h"
 #include "LogPageEMMC.h"
+#include "MergePageEMMCModel.h"
 
 #include <gtest/gtest.h>
 
