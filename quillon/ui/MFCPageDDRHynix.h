@@ -2,6 +2,7 @@
 
 #include "ChartCellsHynix.h"
 #include "DiagDataBase.h"
+#include "HynixChartZoom.h"
 #include "PassShare.h"
 
 #include <QDialog>

@@ -1,4 +1,5 @@
 #include "ChartCellsHynix.h"
+#include "HynixChartZoom.h"
 #include "LogDataDDRHynix.h"
 #include "LogPageDDRHynix.h"
 #include "LogPageList.h"
