@@ -1,6 +1,6 @@
 #include "SondexReport.h"
 
-#include "ResultForm.h"
+#include "ResultFormModel.h"
 #include "ScanLogData.h"
 #include "ScanTableChart.h"
 #include "TextUtil.h"

@@ -3,7 +3,7 @@
 #include "LogDocument.h"
 #include "PassShare.h"
 #include "ScanProgress.h"
-#include "ResultForm.h"
+#include "ResultFormModel.h"
 
 #include <array>
 #include <filesystem>

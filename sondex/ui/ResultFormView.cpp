@@ -2,7 +2,7 @@
 
 #include "ResultListModel.h"
 
-#include "ResultForm.h"
+#include "ResultFormModel.h"
 
 #include "UserPrompt.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ResultForm.h"
+#include "ResultFormModel.h"
 
 #include <QAbstractTableModel>
 

@@ -1,4 +1,4 @@
-#include "ResultForm.h"
+#include "ResultFormModel.h"
 
 #include "SondexText.h"
 
