@@ -14,6 +14,8 @@
 #include "SettingsFile.h"
 #include "TextUtil.h"
 
+using namespace quillon;
+
 namespace {
 
 struct SRun {

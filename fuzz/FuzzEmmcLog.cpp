@@ -12,6 +12,8 @@
 #include "TextUtil.h"
 #include "WriterEMMC.h"
 
+using namespace quillon;
+
 namespace {
 
 struct SRun {

@@ -12,6 +12,8 @@
 #include "TextUtil.h"
 #include "VerdictHynix.h"
 
+using namespace quillon;
+
 namespace {
 
 struct SRun {

@@ -13,6 +13,8 @@
 
 #include <sys/stat.h>
 
+using namespace quillon;
+
 namespace {
 
 struct SRange {

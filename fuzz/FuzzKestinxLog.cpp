@@ -9,6 +9,8 @@
 #include "ScanLogReader.h"
 #include "TextUtil.h"
 
+using namespace sondex;
+
 namespace {
 
 CProjectConfig& SampleConfig() {

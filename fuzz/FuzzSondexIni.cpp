@@ -6,6 +6,8 @@
 
 #include "ProjectConfig.h"
 
+using namespace sondex;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     const fuzz::fs::path dir = fuzz::FreshDir("sondex_ini");

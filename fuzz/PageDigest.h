@@ -11,7 +11,7 @@
 
 namespace fuzz {
 
-inline std::wstring PageDigest(const CLogPageBase& page) {
+inline std::wstring PageDigest(const quillon::CLogPageBase& page) {
     std::wstring digest = page.GetName();
     int pageRows = 0;
     int pageCols = 0;
@@ -24,7 +24,7 @@ inline std::wstring PageDigest(const CLogPageBase& page) {
     // first ones show a difference as well.
     for (int row = 0; row < pageRows && row < 64; ++row) {
         for (int col = 0; col < pageCols && col < 64; ++col) {
-            const SLogBlock* block = page.FindBlock(row, col);
+            const quillon::SLogBlock* block = page.FindBlock(row, col);
             if (block == nullptr) {
                 continue;
             }
@@ -42,12 +42,12 @@ inline std::wstring PageDigest(const CLogPageBase& page) {
     return digest;
 }
 
-inline std::wstring PageListDigest(const CLogPageList* list) {
+inline std::wstring PageListDigest(const quillon::CLogPageList* list) {
     if (list == nullptr) {
         return L"(none)";
     }
     std::wstring digest;
-    if (const CLogPageBase* merged = list->GetMergedPage()) {
+    if (const quillon::CLogPageBase* merged = list->GetMergedPage()) {
         digest += L"merged " + PageDigest(*merged);
     }
     for (size_t i = 0; i < list->GetPageCount(); ++i) {

@@ -24,6 +24,8 @@
 
 #include <unistd.h>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 
 namespace {

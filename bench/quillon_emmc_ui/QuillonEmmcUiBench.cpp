@@ -33,6 +33,8 @@
 
 #include <unistd.h>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -31,6 +31,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using namespace quillon;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

@@ -22,6 +22,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using namespace quillon;
+
 namespace {
 
 long RssKiB() {

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+using namespace sondex;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -33,6 +33,8 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace sondex;
+
 extern char** environ;
 
 namespace {

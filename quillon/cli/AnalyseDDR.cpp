@@ -12,6 +12,8 @@
 #include <cmath>
 #include <memory>
 
+using namespace quillon;
+
 namespace {
 
 using nlohmann::json;

@@ -16,6 +16,8 @@
 #include <memory>
 #include <string_view>
 
+using namespace quillon;
+
 namespace {
 
 using nlohmann::json;

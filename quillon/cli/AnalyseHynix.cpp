@@ -16,6 +16,8 @@
 #include <memory>
 #include <optional>
 
+using namespace quillon;
+
 namespace {
 
 using nlohmann::json;

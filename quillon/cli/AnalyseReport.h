@@ -26,20 +26,21 @@ namespace analysereport {
 class CSessionHolder {
 public:
     explicit CSessionHolder(const SAnalyseOptions& options)
-        : m_session(std::make_unique<CQuillonSession>()), m_bLeaveToExit(options.m_bProcessEnds) {}
+        : m_session(std::make_unique<quillon::CQuillonSession>()),
+          m_bLeaveToExit(options.m_bProcessEnds) {}
     ~CSessionHolder() {
         if (m_bLeaveToExit) {
-            static CQuillonSession* s_pLeftToExit = nullptr;
+            static quillon::CQuillonSession* s_pLeftToExit = nullptr;
             delete s_pLeftToExit; // only one run per process ends it; an earlier one goes now
             s_pLeftToExit = m_session.release();
         }
     }
     CSessionHolder(const CSessionHolder&) = delete;
     CSessionHolder& operator=(const CSessionHolder&) = delete;
-    [[nodiscard]] CQuillonSession& Session() { return *m_session; }
+    [[nodiscard]] quillon::CQuillonSession& Session() { return *m_session; }
 
 private:
-    std::unique_ptr<CQuillonSession> m_session;
+    std::unique_ptr<quillon::CQuillonSession> m_session;
     bool m_bLeaveToExit;
 };
 
@@ -63,7 +64,7 @@ inline void StartDocument(const SAnalyseOptions& options, SAnalyseOutput& output
         text += "no verdict: no log directory\n";
         return false;
     }
-    if (!FindLogFiles(options.m_strDirectory, files)) {
+    if (!quillon::FindLogFiles(options.m_strDirectory, files)) {
         GetPrompt().Show(L"find no valid log file, can not made a analysis");
         text += "no verdict: no log file found\n";
         return false;
@@ -74,14 +75,14 @@ inline void StartDocument(const SAnalyseOptions& options, SAnalyseOutput& output
 // Write bin as the command line asks it: the write, or with --dry-run the words the write
 // would store, before and after, and nothing written. Fills the document's writeBin object
 // and the report's note; true when the image was written or the dry run could read it.
-inline bool RunWriteBin(CWriteBinBase& writer, const SAnalyseOptions& options,
+inline bool RunWriteBin(quillon::CWriteBinBase& writer, const SAnalyseOptions& options,
                         nlohmann::json& writeBin, std::string& note) {
     using nlohmann::json;
     const std::wstring& image = *options.m_strImage;
     writeBin = {{"attempted", true}, {"written", false}};
     if (options.m_bDryRun) {
         writeBin["dryRun"] = true;
-        std::vector<CWriteBinBase::SWordChange> words;
+        std::vector<quillon::CWriteBinBase::SWordChange> words;
         if (!writer.PreviewBin(image, words)) {
             note = "dry run: the image cannot take the words";
             return false;
@@ -108,12 +109,13 @@ inline bool RunWriteBin(CWriteBinBase& writer, const SAnalyseOptions& options,
 // Write bin through the session, as the window presses it: the session's checks and writer,
 // then the write or, with --dry-run, the preview. refused receives how the checks ended when
 // they made no writer.
-inline bool SessionWriteBin(CQuillonSession& session, const SAnalyseOptions& options,
+inline bool SessionWriteBin(quillon::CQuillonSession& session, const SAnalyseOptions& options,
                             nlohmann::json& writeBin, std::string& note,
-                            std::optional<EQuillonWriteEnd>& refused) {
+                            std::optional<quillon::EQuillonWriteEnd>& refused) {
     writeBin = {{"attempted", true}, {"written", false}};
-    EQuillonWriteEnd end = EQuillonWriteEnd::Written;
-    const std::unique_ptr<CWriteBinBase> writer = session.MakeWriter(*options.m_strImage, end);
+    quillon::EQuillonWriteEnd end = quillon::EQuillonWriteEnd::Written;
+    const std::unique_ptr<quillon::CWriteBinBase> writer =
+        session.MakeWriter(*options.m_strImage, end);
     if (!writer) {
         refused = end;
         return false;

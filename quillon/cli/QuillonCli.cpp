@@ -18,6 +18,8 @@
 #include <cstdio>
 #include <sstream>
 
+using namespace quillon;
+
 namespace {
 
 struct SName {

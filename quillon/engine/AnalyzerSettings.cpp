@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <system_error>
 
+namespace quillon {
+
 namespace analyzer {
 
 namespace fs = std::filesystem;
@@ -269,3 +271,5 @@ std::optional<std::wstring> ReadResultPrompt() {
 }
 
 } // namespace analyzer
+
+} // namespace quillon

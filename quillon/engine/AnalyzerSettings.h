@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace quillon {
+
 // The analyzer keys of the settings file. Every value is read from the file at the moment
 // it is needed, with its default; only while a CSettingsRun is alive are the keys read once
 // and then kept (see there).
@@ -81,3 +83,5 @@ inline constexpr const wchar_t* kRowMessageDDR2 =
     L"specify row is not correct，please select in row:\"34、40、48、60、80\"";
 
 } // namespace analyzer
+
+} // namespace quillon

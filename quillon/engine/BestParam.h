@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+namespace quillon {
+
 /// Best parameter set of one byte lane: seven 32-bit values in the order the image writer
 /// and the result list use them. Records rebuilt from the result list carry only the first
 /// four values (the run fields stay 0).
@@ -22,3 +24,5 @@ struct SBestParam {
     }
     bool operator==(const SBestParam&) const = default;
 };
+
+} // namespace quillon

@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+namespace quillon {
+
 std::string CaptureFileName(const std::tm& local, int millisecond) {
     char name[64];
     std::snprintf(name, sizeof(name), "%02d-%02d-%02d-%02d-%02d-%02d-%03d.org",
@@ -71,3 +73,5 @@ void CCaptureFile::Close() {
         m_nFd = -1;
     }
 }
+
+} // namespace quillon

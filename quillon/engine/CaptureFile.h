@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace quillon {
+
 /// The capture file name of a moment: "YY-MM-DD-hh-mm-ss-mmm.org" (local time fields).
 [[nodiscard]] std::string CaptureFileName(const std::tm& local, int millisecond);
 
@@ -37,3 +39,5 @@ private:
     std::filesystem::path m_path;
     std::string m_strError;
 };
+
+} // namespace quillon

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace quillon {
+
 char ChartColorLetter(const SChartCell& cell) {
     if (!cell.m_bHasRecords) {
         return '.';
@@ -95,3 +97,5 @@ std::vector<std::vector<std::wstring>> CChartCellGrid::TextRows() const {
     }
     return rows;
 }
+
+} // namespace quillon

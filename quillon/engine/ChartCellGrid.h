@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace quillon {
+
 class CLogPageBase;
 
 /// One data cell of a DDR or Hynix chart as drawn.
@@ -70,3 +72,5 @@ protected:
     std::vector<int> m_vecColumnValues; ///< sdll_phs_dly per column index
     std::vector<SChartCell> m_vecCells;
 };
+
+} // namespace quillon

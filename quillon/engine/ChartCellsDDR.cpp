@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cstdint>
 
+namespace quillon {
+
 void CChartCellsDDR::Build(const CLogPageBase& page) {
     Reset(page);
     m_registry = page.DrvStgs();
@@ -113,3 +115,5 @@ SPassShare CChartCellsDDR::Share(const CLogPageList& list, int row, int col) con
         m_swap.Swap(lane), col / m_nSubColumns,
         CellKey(col % m_nSubColumns - 3, m_vecDriveValues[static_cast<size_t>(ordinal)]));
 }
+
+} // namespace quillon

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+namespace quillon {
+
 class CLogPageBase;
 class CLogPageList;
 
@@ -60,3 +62,5 @@ private:
     CDrvStgRegistry m_registry;        ///< the drive strengths of the page's scan
     CLaneSwapMap m_swap;               ///< the lane map of the page's scan
 };
+
+} // namespace quillon

@@ -1,10 +1,11 @@
 #include "ChartCellsEMMC.h"
 
-#include "ChildDlgEMMCModel.h"
 #include "LogDataEMMC.h"
 #include "LogPageBase.h"
 #include "LogPageEMMC.h"
 #include "TextUtil.h"
+
+namespace quillon {
 
 namespace {
 
@@ -85,55 +86,4 @@ std::wstring CChartCellsEMMC::RowHeader(const std::wstring& rowName, int rowValu
     return FormatW(L"%ls 0x%X", rowName.c_str(), static_cast<unsigned>(rowValue));
 }
 
-bool CEmmcChartZoom::Zoom(int step, std::vector<int>& rowHeights, std::vector<int>& colWidths) {
-    m_nZoom += step;
-    if (m_nZoom <= 64 || m_nZoom >= 136) {
-        m_nZoom = m_nZoom <= 64 ? 65 : 135;
-        return false;
-    }
-    for (size_t r = 3; r < rowHeights.size(); ++r) {
-        if (rowHeights[r] + step > 0) {
-            rowHeights[r] += step;
-        }
-    }
-    for (size_t c = 2; c < colWidths.size(); ++c) {
-        if (colWidths[c] + step > 0) {
-            colWidths[c] += step;
-        }
-    }
-    return true;
-}
-
-void CMergePageEMMCModel::Init(std::vector<SEmmcBestPoint> records, const std::wstring& rowName,
-                               const std::wstring& colName, const std::wstring& inRowName,
-                               const std::wstring& inColName) {
-    m_records = std::move(records);
-    if (m_records.empty()) {
-        return;
-    }
-    const SEmmcBestPoint& point = m_records.front();
-    m_values[kRow] = FormatW(L"0x%X", static_cast<unsigned>(point.nRow));
-    m_values[kCol] = FormatW(L"0x%X", static_cast<unsigned>(point.nCol));
-    m_values[kInRow] = FormatW(L"0x%X", static_cast<unsigned>(point.nInRow));
-    m_values[kInCol] = FormatW(L"0x%X", static_cast<unsigned>(point.nInCol));
-    m_labels[kRow] = rowName;
-    m_labels[kCol] = colName;
-    m_labels[kInRow] = inRowName;
-    m_labels[kInCol] = inColName;
-}
-
-std::vector<SEmmcBestPoint> CMergePageEMMCModel::GetRecords() const {
-    std::vector<SEmmcBestPoint> records = m_records;
-    if (records.empty()) {
-        return records;
-    }
-    auto read = [](const std::wstring& text) {
-        return static_cast<int32_t>(CChildDlgEMMCModel::ParseMaximum(text));
-    };
-    SEmmcBestPoint& point = records.front();
-    point.nRow = read(m_values[kRow]);
-    point.nCol = read(m_values[kCol]);
-    point.nInCol = read(m_values[kInCol]);
-    point.nInRow = read(m_values[kInRow]);
-    return records;
-}
+} // namespace quillon

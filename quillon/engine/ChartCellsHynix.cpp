@@ -4,6 +4,8 @@
 #include "LogPageList.h"
 #include "TextUtil.h"
 
+namespace quillon {
+
 void CChartCellsHynix::Build(const CLogPageBase& page) {
     Reset(page);
     for (int row = 0; row < DataRowCount(); ++row) {
@@ -46,29 +48,6 @@ std::wstring CChartCellsHynix::HynixDriveLabel() {
     return FormatW(L"%3d", kHynixDrvStg);
 }
 
-bool CHynixChartZoom::Zoom(int step, std::vector<int>& rowHeights, std::vector<int>& colWidths) {
-    m_nZoom += step;
-    if (m_nZoom < 80 || m_nZoom > 120) {
-        m_nZoom = m_nZoom < 80 ? 80 : 120;
-        return false;
-    }
-    for (size_t r = 3; r < rowHeights.size(); ++r) {
-        if (rowHeights[r] + step > 1) {
-            rowHeights[r] += step;
-        }
-    }
-    const int fixed[3] = {38, 90, 90};
-    for (size_t c = 0; c < 3 && c < colWidths.size(); ++c) {
-        colWidths[c] = fixed[c];
-    }
-    for (size_t c = 2; c < colWidths.size(); ++c) {
-        if (colWidths[c] + step > 1) {
-            colWidths[c] += step;
-        }
-    }
-    return true;
-}
-
 SPassShare CChartCellsHynix::Share(const CLogPageList& list, int row, int col) const {
     if (m_nDriveRows <= 0 || m_nSubColumns <= 0 || row < 0 || col < 0 || row >= DataRowCount() ||
         col >= DataColCount()) {
@@ -77,3 +56,5 @@ SPassShare CChartCellsHynix::Share(const CLogPageList& list, int row, int col) c
     return list.CellShare(row / m_nDriveRows, col / m_nSubColumns,
                           CellKey(col % m_nSubColumns - 3, kVarroDrvStg));
 }
+
+} // namespace quillon

@@ -2,6 +2,8 @@
 
 #include "ResultPanelDDRModel.h"
 
+namespace quillon {
+
 // The Hynix result panel without its window: the lane-result panel model with the Hynix
 // hooks (columns "varro_drv_stg/hynix_drv_stg" shown as "48/34" and not editable, profile
 // section "CChildDlgDDRHynix", the stored items shown when a page gives no best parameters,
@@ -11,3 +13,5 @@ class CChildDlgDDRHynixModel : public CResultPanelDDRModel {
 public:
     CChildDlgDDRHynixModel() : CResultPanelDDRModel(ELanePanel::Hynix) {}
 };
+
+} // namespace quillon

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+namespace quillon {
+
 namespace {
 
 struct SFieldInfo {
@@ -170,3 +172,5 @@ std::wstring CChildDlgEMMCModel::CleanField(std::wstring_view text) {
 uint32_t CChildDlgEMMCModel::ParseMaximum(std::wstring_view text) {
     return ParseHex(text, kHexTypedMaximum).value_or(0);
 }
+
+} // namespace quillon

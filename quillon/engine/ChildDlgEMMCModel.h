@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+namespace quillon {
+
 // The state of the eMMC parameter panel "参数配置" without its window: the log type and
 // twelve text fields (four parameter names, four maxima, four error-flag tags), their
 // defaults and labels per flavour, the profile keys they are stored under, and the
@@ -110,3 +112,5 @@ private:
     int m_nLogType = kLogTypeEmmcSdr50;
     std::array<std::wstring, kEmmcFieldCount> m_fields;
 };
+
+} // namespace quillon

@@ -1,5 +1,7 @@
 #include "DrvStgRegistry.h"
 
+namespace quillon {
+
 void CDrvStgRegistry::Register(int value) {
     if (m_mapOrdinals.count(value) != 0) {
         return;
@@ -43,3 +45,5 @@ CDrvStgRegistry& GetDrvStgRegistry() {
     static CDrvStgRegistry registry;
     return registry;
 }
+
+} // namespace quillon

@@ -2,6 +2,8 @@
 
 #include <map>
 
+namespace quillon {
+
 /// DDR kinds recognised from the drive strengths of a scan (they replace the log type).
 enum EDdrKind : int {
     kDdrKindNone = -1,
@@ -35,3 +37,5 @@ private:
 
 /// The process-wide registry, created on first use.
 [[nodiscard]] CDrvStgRegistry& GetDrvStgRegistry();
+
+} // namespace quillon

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace quillon {
+
 namespace {
 
 template <class Ch> TEmmcLineTags<Ch> MakeTags(const SEmmcTags& tags) {
@@ -95,3 +97,5 @@ template uint32_t ReadEmmcValue<char>(std::string_view, std::string_view);
 template uint32_t ReadEmmcValue<wchar_t>(std::wstring_view, std::wstring_view);
 template SEmmcFlagResult ReadEmmcFlag<char>(std::string_view, const TEmmcLineTags<char>&);
 template SEmmcFlagResult ReadEmmcFlag<wchar_t>(std::wstring_view, const TEmmcLineTags<wchar_t>&);
+
+} // namespace quillon

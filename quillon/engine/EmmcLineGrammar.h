@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace quillon {
+
 // The text of an eMMC scan line: four "NAME=0x.." values and one error flag "(W)".
 // Lines are single-byte text, so the same rules serve byte lines and wide lines.
 
@@ -76,3 +78,5 @@ template <class Ch>
 
 /// Text as bytes when every character fits in one byte (log lines are read that way).
 [[nodiscard]] std::optional<std::string> EmmcWideToBytes(std::wstring_view text);
+
+} // namespace quillon

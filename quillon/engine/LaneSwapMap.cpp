@@ -6,6 +6,8 @@
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
+namespace quillon {
+
 void CLaneSwapMap::Rebuild() {
     int lanes[4] = {0, 0, 0, 0};
     int sum = 0;
@@ -47,3 +49,5 @@ CLaneSwapMap& GetLaneSwapMap() {
     static CLaneSwapMap map;
     return map;
 }
+
+} // namespace quillon

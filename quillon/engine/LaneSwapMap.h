@@ -2,6 +2,8 @@
 
 #include <map>
 
+namespace quillon {
+
 /// The process-wide byte-lane swap map: memory byte lane -> chip byte lane, from the SwapByte
 /// keys of the settings file. Rebuilt at the start of every DDR scan; the result panel and the
 /// chart pages relabel lanes through it.
@@ -22,3 +24,5 @@ private:
 
 /// The process-wide swap map, created (empty) on first use.
 [[nodiscard]] CLaneSwapMap& GetLaneSwapMap();
+
+} // namespace quillon

@@ -16,6 +16,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace quillon {
+
 namespace {
 
 const CDataLineKeys& DdrKeys() {
@@ -402,3 +404,5 @@ void CLiveScan::SaveScan(SLiveScanResult& result) const {
     }
     result.m_pPage->SetName(pageName);
 }
+
+} // namespace quillon

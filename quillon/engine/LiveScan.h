@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+namespace quillon {
+
 /// A moment as the live scan sees it: a steady millisecond count (for the quiet time) and the
 /// local wall-clock time (for file names).
 struct SLiveTime {
@@ -166,3 +168,5 @@ private:
 [[nodiscard]] std::filesystem::path WriteNewFile(const std::filesystem::path& folder,
                                                  const std::string& name, std::string_view bytes,
                                                  std::string& error);
+
+} // namespace quillon

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace quillon {
+
 /// Colours are 0x00BBGGRR values (red in the low byte).
 using ColorRef = uint32_t;
 inline constexpr ColorRef kColorPass = 0x00FF00;   ///< green
@@ -19,3 +21,5 @@ public:
     /// The colour the record gives its cell.
     [[nodiscard]] virtual ColorRef GetColor() const = 0;
 };
+
+} // namespace quillon

@@ -1,5 +1,7 @@
 #include "LogDataDDR.h"
 
+namespace quillon {
+
 ColorRef CLogDataDDR::GetColor() const {
     switch (m_nPassFlag) {
     case 1:
@@ -10,3 +12,5 @@ ColorRef CLogDataDDR::GetColor() const {
         return kColorNoData;
     }
 }
+
+} // namespace quillon

@@ -2,6 +2,8 @@
 
 #include "LogDataBase.h"
 
+namespace quillon {
+
 /// A DDR cell record: the pass flag of one data line, 1 pass, 0 fail.
 class CLogDataDDR final : public CLogDataBase {
 public:
@@ -14,3 +16,5 @@ public:
 private:
     int m_nPassFlag;
 };
+
+} // namespace quillon

@@ -1,5 +1,7 @@
 #include "LogDataDDRHynix.h"
 
+namespace quillon {
+
 ColorRef CLogDataDDRHynix::GetColor() const {
     switch (m_nPassFlag) {
     case 0:
@@ -10,3 +12,5 @@ ColorRef CLogDataDDRHynix::GetColor() const {
         return kColorNoData;
     }
 }
+
+} // namespace quillon

@@ -2,6 +2,8 @@
 
 #include "LogDataBase.h"
 
+namespace quillon {
+
 /// A Hynix cell record: the pass flag of one data line, 1 pass, 0 fail. A class of its own:
 /// the Hynix page tests only these records and the DDR page only CLogDataDDR.
 class CLogDataDDRHynix : public CLogDataBase {
@@ -15,3 +17,5 @@ public:
 private:
     int m_nPassFlag;
 };
+
+} // namespace quillon

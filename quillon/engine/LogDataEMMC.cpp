@@ -1,5 +1,7 @@
 #include "LogDataEMMC.h"
 
+namespace quillon {
+
 ColorRef EmmcRecordColor(int32_t errorCode, int32_t logMode) {
     if (logMode == 0) {
         switch (errorCode) {
@@ -41,3 +43,5 @@ const wchar_t* EmmcRecordLetter(int32_t errorCode) {
         return L"-";
     }
 }
+
+} // namespace quillon

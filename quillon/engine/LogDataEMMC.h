@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace quillon {
+
 /// The display colour of an eMMC record by its error code and log mode. Mode 0 (the log marks
 /// passing settings) shows only no-error records green; modes 1 and 2 show the errors.
 [[nodiscard]] ColorRef EmmcRecordColor(int32_t errorCode, int32_t logMode);
@@ -30,3 +32,5 @@ private:
     int32_t m_nErrorCode;
     int32_t m_nLogMode;
 };
+
+} // namespace quillon

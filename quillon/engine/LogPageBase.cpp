@@ -6,6 +6,8 @@
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
+namespace quillon {
+
 bool IsNameBefore(const std::wstring& a, const std::wstring& b) {
     return ToUtf16(a) < ToUtf16(b);
 }
@@ -114,3 +116,5 @@ int CLogPageBase::SmallestLaneValue(const std::map<int, int>& perLane) {
     }
     return value;
 }
+
+} // namespace quillon

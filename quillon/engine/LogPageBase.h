@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+namespace quillon {
+
 class CLogPageBase;
 class CDrvStgRegistry;
 class CLaneSwapMap;
@@ -167,3 +169,5 @@ private:
 [[nodiscard]] bool IsNameBefore(const std::wstring& a, const std::wstring& b);
 
 [[nodiscard]] SRunRecord FindLongestRun(const std::vector<bool>& passes);
+
+} // namespace quillon

@@ -6,6 +6,8 @@
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
+namespace quillon {
+
 CLogPageDDR::CLogPageDDR() : CLogPageDDRGrid(0xFFFF) {
     (void)analyzer::ReadRowSet(kDdrKindDDR1, m_setRowDDR1);
     (void)analyzer::ReadRowSet(kDdrKindDDR2, m_setRowDDR2);
@@ -91,3 +93,5 @@ void CLogPageDDR::Clear() {
 std::unique_ptr<CLogPageBase> CLogPageDDR::CreateMergePage() const {
     return std::make_unique<CLogPageDDR>();
 }
+
+} // namespace quillon

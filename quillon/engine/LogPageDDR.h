@@ -9,6 +9,8 @@
 #include <set>
 #include <vector>
 
+namespace quillon {
+
 /// One DDR log as a page (the grid of CLogPageDDRGrid): the drive strengths of the DDR kind's
 /// row set take part, a lane's value is the sum of its rows' longest runs and its rate that
 /// sum over (row set size x columns x sub-columns). Also the merged statistics page.
@@ -65,3 +67,5 @@ private:
     std::set<int> m_setRowDDR3;
     std::deque<CLogDataDDR> m_dequeRecords; ///< records made by the pass-flag AddCell
 };
+
+} // namespace quillon

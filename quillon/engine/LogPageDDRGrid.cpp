@@ -8,6 +8,8 @@
 #include <iterator>
 #include <typeinfo>
 
+namespace quillon {
+
 namespace {
 
 /// other as a grid page of the same class as page; nullptr for any other page (pages of two
@@ -282,3 +284,5 @@ void CLogPageDDRGrid::Clear() {
     m_pFailRecord = nullptr;
     FreeOwnedRecords();
 }
+
+} // namespace quillon

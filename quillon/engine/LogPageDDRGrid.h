@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace quillon {
+
 /// Per-lane pass rates of an analysis, by byte lane (0.0 to 1.0).
 using RateMap = std::map<int, double>;
 
@@ -114,3 +116,5 @@ private:
     std::vector<SLogBlock*> m_vecSlots;
     CLogDataBase* m_pFailRecord = nullptr; ///< the merge's fail record, made once
 };
+
+} // namespace quillon

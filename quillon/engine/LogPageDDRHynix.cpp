@@ -6,6 +6,8 @@
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
+namespace quillon {
+
 bool CLogPageDDRHynix::CellPasses(int row, int position) const {
     const int n = m_nSubRowCount;
     const int sub = m_nSubColCount;
@@ -42,3 +44,5 @@ std::unique_ptr<CLogDataBase> CLogPageDDRHynix::MakeFailRecord() const {
 std::unique_ptr<CLogPageBase> CLogPageDDRHynix::CreateMergePage() const {
     return std::make_unique<CLogPageDDRHynix>();
 }
+
+} // namespace quillon

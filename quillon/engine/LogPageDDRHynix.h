@@ -5,6 +5,8 @@
 #include <map>
 #include <memory>
 
+namespace quillon {
+
 /// One Hynix LPDDR2 log as a page (the grid of CLogPageDDRGrid) with one drive-strength row
 /// per lane: every registered drive strength takes part, a lane's value is its count of
 /// passing positions and its rate that count over columns x sub-columns (56). Also the
@@ -43,3 +45,5 @@ public:
     /// A CLogDataDDRHynix with pass flag 0 (the Hynix cell test reads only that class).
     [[nodiscard]] std::unique_ptr<CLogDataBase> MakeFailRecord() const override;
 };
+
+} // namespace quillon

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace quillon {
+
 namespace {
 
 int32_t RecordCode(const CLogDataBase* record) {
@@ -267,3 +269,5 @@ std::optional<SEmmcBestPoint> CLogPageEMMC::SearchBestPoint() {
     }
     return point;
 }
+
+} // namespace quillon

@@ -9,6 +9,8 @@
 #include <optional>
 #include <vector>
 
+namespace quillon {
+
 // One eMMC scan log as a page: blocks keyed by (column value, row value), cells inside a
 // block keyed by (in-block column value, in-block row value). Also the merged statistics
 // page "统计图" of an eMMC scan.
@@ -103,3 +105,5 @@ template <class F> void CLogPageEMMC::VisitCells(int colValue, int rowValue, F&&
         block->second.VisitCells(visit);
     }
 }
+
+} // namespace quillon

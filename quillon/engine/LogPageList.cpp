@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <span>
 
+namespace quillon {
+
 void CLogPageList::AddPage(std::unique_ptr<CLogPageBase> page) {
     if (page != nullptr) {
         if (m_pScanSnapshot != nullptr) {
@@ -193,3 +195,5 @@ SPassShare CLogPageList::CellShare(int byte, int columnIndex, const CellKey& key
     }
     return share;
 }
+
+} // namespace quillon

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace quillon {
+
 /// Sort modes of a scan (the sort box's item data).
 enum ESortMode : int {
     kSortDescendingByWeakest = 0, ///< weakest value descending
@@ -63,3 +65,5 @@ private:
     std::unique_ptr<CLogPageBase> m_pMergedPage;
     std::shared_ptr<const CScanSnapshot> m_pScanSnapshot;
 };
+
+} // namespace quillon

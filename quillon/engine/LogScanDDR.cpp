@@ -12,6 +12,8 @@
 
 #include <set>
 
+namespace quillon {
+
 namespace {
 
 bool HasPlatformName(const std::vector<std::wstring_view>& otherLines) {
@@ -161,3 +163,5 @@ bool CLogScanDDR::Scan() {
         FormatW(L"扫描失败\n%ls\n不是Varro\\Kestin\\Pellam的log，跳过扫描失败文件继续分析?",
                 failedFiles.c_str()));
 }
+
+} // namespace quillon

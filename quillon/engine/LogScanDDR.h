@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace quillon {
+
 class CLogPageDDR;
 
 /// The fields of one DDR data line.
@@ -68,3 +70,5 @@ protected:
     std::wstring m_strDdrType = L"Unknown";
     std::wstring m_strDdrClock = L"Unknown";
 };
+
+} // namespace quillon

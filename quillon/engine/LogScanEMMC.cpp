@@ -14,6 +14,8 @@
 #include <string_view>
 #include <system_error>
 
+namespace quillon {
+
 namespace fs = std::filesystem;
 
 void CLogScanEMMC::SetTags(const SEmmcTags& tags) {
@@ -145,3 +147,5 @@ bool CLogScanEMMC::Scan() {
     (void)m_pPageList->BuildMergedPage();
     return true;
 }
+
+} // namespace quillon

@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace quillon {
+
 class CLogPageEMMC;
 
 /// What the main dialog shows when an eMMC scan returns false.
@@ -52,3 +54,5 @@ private:
     int32_t m_nLogMode = -1;
     int32_t m_nLastCode = 0; ///< error code last matched in this scan (lines without a flag)
 };
+
+} // namespace quillon

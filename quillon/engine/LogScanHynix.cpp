@@ -9,6 +9,8 @@
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
+namespace quillon {
+
 bool IsHynixLog(const std::wstring& path) {
     std::wstring text;
     std::vector<std::wstring_view> pieces;
@@ -115,3 +117,5 @@ bool CLogScanHynix::Scan() {
     return FinishScan(
         FormatW(L"扫描失败\n%ls\n不是Hynix的log，跳过扫描失败文件继续分析?", failedFiles.c_str()));
 }
+
+} // namespace quillon

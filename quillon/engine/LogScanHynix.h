@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace quillon {
+
 class CLogPageDDRHynix;
 struct SKeyHits;
 
@@ -34,3 +36,5 @@ private:
     void AddDataLines(CLogPageDDRHynix& page, const std::vector<std::wstring_view>& dataLines,
                       const std::vector<SKeyHits>& hits) const;
 };
+
+} // namespace quillon

@@ -4,6 +4,8 @@
 #include "LogRead.h"
 #include "UserPrompt.h"
 
+namespace quillon {
+
 bool CLogScanItf::ConfirmSkippedFiles(const std::wstring& question) const {
     if (!analyzer::ReadCheckLogFile()) {
         return true;
@@ -36,3 +38,5 @@ void CLogScanItf::ReportProgress(size_t index) const {
     (void)GetFileNameOfPath(path, name);
     m_progress(index + 1, m_vecFileList.size(), name);
 }
+
+} // namespace quillon

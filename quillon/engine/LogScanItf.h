@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace quillon {
+
 /// The scanner interface: a log-kind specific scanner turns a list of log files into a page
 /// list. A scanner is used for one Analyse command: fill the file list, the sort mode and the
 /// four counts, call Scan, take the page list on success.
@@ -66,3 +68,5 @@ protected:
     int m_nDrvStgRowCount = 0;
     ScanProgressFn m_progress;
 };
+
+} // namespace quillon

@@ -14,6 +14,8 @@
 #include "WriteBinBase.h"
 #include "WriterEMMC.h"
 
+namespace quillon {
+
 namespace {
 
 [[nodiscard]] bool IsDdrLogType(int logType) {
@@ -313,3 +315,5 @@ std::wstring CQuillonSession::ScanTitle() const {
     return L"QuillonTool - [Project:" + m_strProject + L" DDRType:" + m_strDdrType + L" DDRclk:" +
            m_strDdrClock + L"]";
 }
+
+} // namespace quillon

@@ -8,6 +8,7 @@
 #include "ChildDlgEMMCModel.h"
 #include "LogDataBase.h"
 #include "LogPageList.h"
+#include "MergePageEMMCModel.h"
 #include "ResultPanelDDRModel.h"
 #include "ScanProgress.h"
 #include "WriteBinBase.h"
@@ -17,6 +18,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+namespace quillon {
 
 // The window-less part of Quillon's workflow for every log type: Analyse, the tabs with their
 // chart cells, showing a tab in the result panel of the log type (DDR or Hynix), the eMMC
@@ -177,3 +180,5 @@ private:
     std::wstring m_strDdrClock;
     ScanProgressFn m_progress; ///< the running Analyse's progress callback
 };
+
+} // namespace quillon

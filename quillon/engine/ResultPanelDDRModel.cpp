@@ -9,6 +9,8 @@
 
 #include <cmath>
 
+namespace quillon {
+
 namespace {
 
 // A row of the profile's defaults and of the Add button. "30" is no drive strength of any
@@ -284,3 +286,5 @@ ColorRef CResultPanelDDRModel::ConclusionColor() const {
         return 0xFFFFFF;
     }
 }
+
+} // namespace quillon

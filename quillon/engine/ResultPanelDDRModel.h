@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace quillon {
+
 // The state and rules of a lane-result panel (the DDR result panel and its Hynix variant),
 // kept apart from its window: the lane-swapped rates and best parameters of the shown page,
 // the rate texts and box colours, the rows of the best-parameter list as shown and edited,
@@ -153,3 +155,5 @@ private:
     int m_nResultCode = 0;
     bool m_bPassed = false;
 };
+
+} // namespace quillon

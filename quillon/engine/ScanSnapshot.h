@@ -5,6 +5,8 @@
 
 #include <memory>
 
+namespace quillon {
+
 /// The drive-strength registry and the byte-lane swap map as a scan left them. A page list
 /// keeps one from the end of its successful scan and hands it to the analysis and the drawing
 /// of its pages, so what is shown never changes under a later scan, which empties and refills
@@ -26,3 +28,5 @@ private:
     CDrvStgRegistry m_registry;
     CLaneSwapMap m_swap;
 };
+
+} // namespace quillon

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace quillon {
+
 void CUartLineStore::Feed(std::string_view piece) {
     size_t start = 0;
     while (start < piece.size()) {
@@ -124,3 +126,5 @@ std::u32string DecodeUartText(std::string_view bytes) {
     }
     return text;
 }
+
+} // namespace quillon

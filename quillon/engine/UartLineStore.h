@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace quillon {
+
 // The lines of a UART capture, assembled from received pieces as they come: a piece may end
 // mid-line, hold several lines, be empty or start with a zero byte. Every line feed ends a
 // line; a carriage return just before it is not part of the line. Lines are kept as the
@@ -53,3 +55,5 @@ private:
 /// is shown as the symbol for null, other control characters except tab as their symbols
 /// (U+2400 + value), so nothing invisible hides in a line.
 [[nodiscard]] std::u32string DecodeUartText(std::string_view bytes);
+
+} // namespace quillon

@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+namespace quillon {
+
 const SVerdictTexts& DdrVerdictTexts() {
     static const SVerdictTexts texts = {
         L"the min pass rate of Byte%d does not reach the standard(less than %d%%)",
@@ -88,3 +90,5 @@ bool CVerdictDDR::Judge(const std::map<int, double>& rates, int rowPassNum) {
     }
     return true;
 }
+
+} // namespace quillon

@@ -3,6 +3,8 @@
 #include <map>
 #include <string>
 
+namespace quillon {
+
 /// The texts a lane verdict gives and logs; the DDR panel and its Hynix variant word the same
 /// rules differently.
 struct SVerdictTexts {
@@ -56,3 +58,5 @@ private:
     std::wstring m_strNoVerdictText;
     int m_nWeakestLane = -1;
 };
+
+} // namespace quillon

@@ -1,5 +1,7 @@
 #include "VerdictHynix.h"
 
+namespace quillon {
+
 const SVerdictTexts& HynixVerdictTexts() {
     static const SVerdictTexts texts = {
         L"the min pass rate of Byte%d does not reach the standard(less than%.2d%%)",
@@ -12,3 +14,5 @@ const SVerdictTexts& HynixVerdictTexts() {
     };
     return texts;
 }
+
+} // namespace quillon

@@ -2,6 +2,8 @@
 
 #include "VerdictDDR.h"
 
+namespace quillon {
+
 /// The Hynix texts of the lane verdict.
 [[nodiscard]] const SVerdictTexts& HynixVerdictTexts();
 
@@ -13,3 +15,5 @@ class CVerdictHynix : public CVerdictDDR {
 public:
     CVerdictHynix() : CVerdictDDR(HynixVerdictTexts()) {}
 };
+
+} // namespace quillon

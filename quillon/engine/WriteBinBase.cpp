@@ -8,6 +8,8 @@
 #include "WriterDDR.h"
 #include "WriterEMMC.h"
 
+namespace quillon {
+
 namespace {
 
 // A patch fits when the image holds every byte of it.
@@ -150,3 +152,5 @@ std::unique_ptr<CWriteBinBase> CreateBinWriter(int logType) {
         return nullptr;
     }
 }
+
+} // namespace quillon

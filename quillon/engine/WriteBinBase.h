@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace quillon {
+
 // The writer interface of the firmware-image writers. A writer is made for one Write bin
 // command: SetParameters computes the block from best-parameter records, WriteToBin puts it
 // into the image. An image is either fully written and read back, or left byte for byte as
@@ -75,3 +77,5 @@ private:
 /// The writer of a log type: 0 and 1 the DDR writer, 4 and 5 the eMMC SDR50 and DDR50
 /// writers; nullptr for the types whose results cannot be written back (2 DDR3, 3 Hynix).
 [[nodiscard]] std::unique_ptr<CWriteBinBase> CreateBinWriter(int logType);
+
+} // namespace quillon

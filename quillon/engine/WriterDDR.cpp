@@ -3,6 +3,8 @@
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
+namespace quillon {
+
 namespace {
 
 struct SCode {
@@ -93,3 +95,5 @@ void CWriterDDR::ShowTooShort(const std::wstring& path, size_t imageSize) const 
 bool CWriterDDR::WriteToBin(const std::wstring& path) {
     return PatchImage(path, L"wirte DDR data back to bin file success");
 }
+
+} // namespace quillon

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 
+namespace quillon {
+
 // The DDR writer: the best drive strength, phase delays and step delays as register codes in
 // the DDR parameter block of a firmware image (seven little-endian words at 0x5C00).
 
@@ -49,3 +51,5 @@ private:
     uint32_t m_nStepCodes = 0;
     uint32_t m_nCheckWord = 0;
 };
+
+} // namespace quillon

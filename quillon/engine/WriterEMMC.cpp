@@ -3,6 +3,8 @@
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
+namespace quillon {
+
 CWriterEMMC::CWriterEMMC(uint32_t magic, uint32_t setLength, size_t blockOffset,
                          const wchar_t* flavour, const wchar_t* successText)
     : m_nMagic(magic), m_nSetLength(setLength), m_nBlockOffset(blockOffset), m_szFlavour(flavour),
@@ -104,3 +106,5 @@ SEmmcBestPoint CWriterEMMC::FromBestParam(const SBestParam& record) {
     point.nScore = record.m_nReserved;
     return point;
 }
+
+} // namespace quillon

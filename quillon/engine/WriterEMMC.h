@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+namespace quillon {
+
 // The eMMC writers: the recommended eMMC timing point as a record at 0x5C80 of a firmware
 // image. The area holds an id and a length, then an SDR50 block of six words and, for DDR50,
 // a second block of six words; each writer writes only its own words.
@@ -76,3 +78,5 @@ public:
     static constexpr uint32_t kMagic = 0xEAC1DD50u;
     CWriterEMMCddr50();
 };
+
+} // namespace quillon

@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QSettings>
 
+using namespace quillon;
+
 namespace {
 
 // The profile seen through the panel model's store interface.

@@ -17,7 +17,7 @@ class QSettings;
 class CChildDlgEMMC : public QWidget {
     Q_OBJECT
 public:
-    CChildDlgEMMC(CChildDlgEMMCModel& model, QWidget* parent = nullptr);
+    CChildDlgEMMC(quillon::CChildDlgEMMCModel& model, QWidget* parent = nullptr);
 
     /// Sets the log type: the labels of the flavour and the fields from the profile (or the
     /// flavour's defaults where the profile has none).
@@ -27,14 +27,14 @@ public:
     /// Shows the model's fields and labels.
     void Refresh();
 
-    [[nodiscard]] QLineEdit* FieldBox(EEmmcField field) const { return m_arrEdits[field]; }
-    [[nodiscard]] QLabel* FieldLabel(EEmmcField field) const { return m_arrLabels[field]; }
+    [[nodiscard]] QLineEdit* FieldBox(quillon::EEmmcField field) const { return m_arrEdits[field]; }
+    [[nodiscard]] QLabel* FieldLabel(quillon::EEmmcField field) const { return m_arrLabels[field]; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    CChildDlgEMMCModel& m_model;
-    std::array<QLabel*, kEmmcFieldCount> m_arrLabels{};
-    std::array<QLineEdit*, kEmmcFieldCount> m_arrEdits{};
+    quillon::CChildDlgEMMCModel& m_model;
+    std::array<QLabel*, quillon::kEmmcFieldCount> m_arrLabels{};
+    std::array<QLineEdit*, quillon::kEmmcFieldCount> m_arrEdits{};
 };

@@ -4,6 +4,8 @@
 
 #include <climits>
 
+using namespace quillon;
+
 namespace {
 
 constexpr int kHeaderCols = 2;

@@ -13,7 +13,7 @@ class CMFCPageDDR : public CDdrGridPage {
     Q_OBJECT
 public:
     /// chart is not owned and must outlive the page. maximised: the page is its own window.
-    CMFCPageDDR(const CChartCellsDDR& chart, bool maximised, QWidget* parent = nullptr);
+    CMFCPageDDR(const quillon::CChartCellsDDR& chart, bool maximised, QWidget* parent = nullptr);
     ~CMFCPageDDR() override;
 
     /// The chart's cells have changed (a live page filling): paints them again; builds the grid

@@ -2,6 +2,8 @@
 
 #include "GridCtrl.h"
 
+using namespace quillon;
+
 namespace {
 
 constexpr int kHeaderCols = 3;

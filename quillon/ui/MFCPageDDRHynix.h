@@ -10,7 +10,7 @@ class CMFCPageDDRHynix : public CDdrGridPage {
     Q_OBJECT
 public:
     /// chart is not owned and must outlive the page.
-    explicit CMFCPageDDRHynix(const CChartCellsHynix& chart, QWidget* parent = nullptr);
+    explicit CMFCPageDDRHynix(const quillon::CChartCellsHynix& chart, QWidget* parent = nullptr);
     ~CMFCPageDDRHynix() override;
 
     void Zoom(int steps) override;

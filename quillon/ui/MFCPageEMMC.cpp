@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <climits>
 
+using namespace quillon;
+
 namespace {
 
 constexpr int kHeaderRows = 2;

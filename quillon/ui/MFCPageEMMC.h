@@ -3,13 +3,16 @@
 #include "ChartCellsEMMC.h"
 #include "ChildDlgEMMCModel.h"
 #include "DiagDataBase.h"
+#include "EmmcChartZoom.h"
 #include "PassShare.h"
 
 #include <QDialog>
 
 class CGridCtrl;
+namespace quillon {
 class CLogPageBase;
 class CLogPageList;
+} // namespace quillon
 class CPassShareView;
 class QVBoxLayout;
 
@@ -21,8 +24,8 @@ class CMFCPageEMMC : public QDialog, public CDiagDataBase {
     Q_OBJECT
 public:
     /// page is not owned and must outlive the chart page. maximised: its own window (Chart Max).
-    CMFCPageEMMC(const CLogPageBase& page, const SEmmcNames& names, bool maximised,
-                 QWidget* parent = nullptr);
+    CMFCPageEMMC(const quillon::CLogPageBase& page, const quillon::SEmmcNames& names,
+                 bool maximised, QWidget* parent = nullptr);
     ~CMFCPageEMMC() override;
 
     /// Builds and fills the grid (once); a maximised page then maximises its window.
@@ -30,7 +33,7 @@ public:
     void Zoom(int steps) override;
     /// The scan's pages, for the merged page's Strict / Pass share switch and tool tips; set
     /// before Initialise. list must outlive the page.
-    void SetShareList(const CLogPageList* list);
+    void SetShareList(const quillon::CLogPageList* list);
     /// The pass-share view of the merged page with a share list, else nullptr.
     [[nodiscard]] CPassShareView* ShareView() const { return m_pShareView; }
     /// What the logs say about a grid cell of the merged page (nothing for other cells).
@@ -60,8 +63,8 @@ private:
     /// Text and colour of every cell with records (the strict view).
     void PaintRecords();
 
-    const CLogPageBase& m_page;
-    SEmmcNames m_names;
+    const quillon::CLogPageBase& m_page;
+    quillon::SEmmcNames m_names;
     CGridCtrl* m_pGrid = nullptr;
     QVBoxLayout* m_pLayout = nullptr;
     bool m_bMaximised = false;
@@ -69,7 +72,7 @@ private:
     int m_nSubCols = 128;
     int m_nPageRows = 4;
     int m_nPageCols = 4;
-    CEmmcChartZoom m_zoom;
-    const CLogPageList* m_pShareList = nullptr;
+    quillon::CEmmcChartZoom m_zoom;
+    const quillon::CLogPageList* m_pShareList = nullptr;
     CPassShareView* m_pShareView = nullptr;
 };

@@ -1,12 +1,14 @@
 #include "MergePageDlg.h"
 
-#include "ChartCellsEMMC.h"
+#include "MergePageEMMCModel.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
+
+using namespace quillon;
 
 CMergePageDlg::CMergePageDlg(const CLogPageBase& page, const SEmmcNames& names,
                              CMergePageEMMCModel& model, bool maximised, QWidget* parent)

@@ -4,7 +4,9 @@
 
 #include <array>
 
+namespace quillon {
 class CMergePageEMMCModel;
+} // namespace quillon
 class QLabel;
 class QLineEdit;
 
@@ -14,8 +16,8 @@ class QLineEdit;
 class CMergePageDlg : public CMFCPageEMMC {
     Q_OBJECT
 public:
-    CMergePageDlg(const CLogPageBase& page, const SEmmcNames& names, CMergePageEMMCModel& model,
-                  bool maximised, QWidget* parent = nullptr);
+    CMergePageDlg(const quillon::CLogPageBase& page, const quillon::SEmmcNames& names,
+                  quillon::CMergePageEMMCModel& model, bool maximised, QWidget* parent = nullptr);
 
     /// The chart, then the labels and values of the model.
     void Initialise() override;
@@ -24,7 +26,7 @@ public:
     [[nodiscard]] QLabel* ValueLabel(int which) const { return m_arrLabels[size_t(which)]; }
 
 private:
-    CMergePageEMMCModel& m_model;
+    quillon::CMergePageEMMCModel& m_model;
     std::array<QLabel*, 4> m_arrLabels{};
     std::array<QLineEdit*, 4> m_arrValues{};
 };

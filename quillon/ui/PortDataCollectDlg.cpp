@@ -17,6 +17,8 @@
 
 #include <ctime>
 
+using namespace quillon;
+
 namespace {
 
 SLiveTime Now() {

@@ -41,7 +41,7 @@ public:
     [[nodiscard]] QTableView* View() const { return m_pView; }
     [[nodiscard]] QLabel* FileLabel() const { return m_pFileLabel; }
     [[nodiscard]] QLabel* LiveLabel() const { return m_pLiveLabel; }
-    [[nodiscard]] CLiveScan& Live() { return m_live; }
+    [[nodiscard]] quillon::CLiveScan& Live() { return m_live; }
     /// The folder scans are saved to (the log directory); none are saved while it is empty.
     void SetLogFolder(const QString& folder);
     /// Checks the live scan's quiet time now (a timer does it every half second).
@@ -75,7 +75,7 @@ private:
     bool m_bFileFailureShown = false;
     QLabel* m_pLiveLabel = nullptr;
     std::unique_ptr<CSerialCommun> m_pCommun;
-    CLiveScan m_live;
+    quillon::CLiveScan m_live;
     QTimer m_liveRepaint; ///< single shot: the page's repaints are at most this often
     QElapsedTimer m_lastLiveRepaint;
     QTimer m_quietCheck;

@@ -46,6 +46,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+using namespace quillon;
+
 namespace {
 
 // The size the dialog is laid out for; smaller work areas shrink it at start.

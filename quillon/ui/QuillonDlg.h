@@ -18,12 +18,14 @@
 class CChildDlgDDRHynix;
 class CChildDlgEMMC;
 class CMFCPageDDR;
-struct SLiveScanResult;
 class CMFCPageDDRHynix;
 class CMFCPageEMMC;
 class CMergePageDlg;
 class CPortDataCollectDlg;
 class CResultPanelDDR;
+namespace quillon {
+struct SLiveScanResult;
+} // namespace quillon
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -77,7 +79,7 @@ public:
     /// analysed. False when the data holds no local folder.
     bool DropFolder(const QMimeData* mime);
 
-    [[nodiscard]] CQuillonSession& Session() { return m_session; }
+    [[nodiscard]] quillon::CQuillonSession& Session() { return m_session; }
     [[nodiscard]] QLineEdit* DirectoryBox() const { return m_pDirectory; }
     [[nodiscard]] QLineEdit* ImageBox() const { return m_pImage; }
     [[nodiscard]] QCheckBox* CheckBox() const { return m_pCheckLog; }
@@ -147,17 +149,17 @@ private:
     void DestroyChartPages();
     void BuildChartPages();
     /// Gives the page of the statistics tab the logs behind its cells (heat map, tool tips).
-    void AttachShareSource(CMFCPageDDR& page, const SQuillonTab& tab);
+    void AttachShareSource(CMFCPageDDR& page, const quillon::SQuillonTab& tab);
     void AdjustToScreen();
     void AttachCaptureTabs();
     // The live view of a capture: a new page per scan, repainted as it fills, judged at its end.
     void OnLiveScanStarted(CPortDataCollectDlg* capture);
     void OnLivePageChanged(CPortDataCollectDlg* capture);
     void OnLiveScanEnded(CPortDataCollectDlg* capture);
-    void ShowLivePage(CPortDataCollectDlg* capture, const CLogPageBase& page);
-    void ShowLiveResultInPanel(const SLiveScanResult& result);
+    void ShowLivePage(CPortDataCollectDlg* capture, const quillon::CLogPageBase& page);
+    void ShowLiveResultInPanel(const quillon::SLiveScanResult& result);
 
-    CQuillonSession m_session;
+    quillon::CQuillonSession m_session;
     int m_nChipType = 0;
 
     QLineEdit* m_pDirectory = nullptr;
@@ -189,7 +191,7 @@ private:
 
     std::array<SSerialPortSettings, 2> m_arrPortSets{};
     std::array<CPortDataCollectDlg*, 2> m_arrCaptures{};
-    CChartCellsDDR m_liveChart;
+    quillon::CChartCellsDDR m_liveChart;
     CMFCPageDDR* m_pLivePage = nullptr;
     CPortDataCollectDlg* m_pLiveCapture = nullptr; ///< the capture the Live tab shows
     QMenu* m_pUartMenu = nullptr;

@@ -13,6 +13,8 @@
 #include <QSettings>
 #include <QVBoxLayout>
 
+using namespace quillon;
+
 namespace {
 
 QColor ToColor(ColorRef colour) {

@@ -20,7 +20,7 @@ class QSettings;
 class CResultPanelDDR : public QWidget {
     Q_OBJECT
 public:
-    CResultPanelDDR(CResultPanelDDRModel& model, QWidget* parent = nullptr);
+    CResultPanelDDR(quillon::CResultPanelDDRModel& model, QWidget* parent = nullptr);
 
     /// The list as stored in the profile section of variant ("CChildDlgDDR" for DDR;
     /// defaults where keys are missing).
@@ -39,7 +39,7 @@ public:
     [[nodiscard]] QLineEdit* RateBox(int lane) const { return m_arrRateBoxes[size_t(lane)]; }
     [[nodiscard]] QLabel* ConclusionLabel() const { return m_pConclusion; }
     [[nodiscard]] QLabel* ReasonLabel() const { return m_pReason; }
-    [[nodiscard]] CResultPanelDDRModel& Model() const { return m_model; }
+    [[nodiscard]] quillon::CResultPanelDDRModel& Model() const { return m_model; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -49,7 +49,7 @@ private:
     void OnValueChanged(int row, int column, const QString& text);
     void FillList();
 
-    CResultPanelDDRModel& m_model;
+    quillon::CResultPanelDDRModel& m_model;
     std::array<QLineEdit*, 4> m_arrRateBoxes{};
     CEditListCtrl* m_pList = nullptr;
     QPushButton* m_pAdd = nullptr;

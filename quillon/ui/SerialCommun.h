@@ -88,7 +88,7 @@ private:
     mutable std::mutex m_mutex; ///< guards the captured text and the capture file
     std::string m_strCaptured;
     std::filesystem::path m_captureFolder;
-    CCaptureFile m_captureFile;
+    quillon::CCaptureFile m_captureFile;
     std::string m_strCaptureFileError;
     QString m_strCapturePath; ///< the capture file of the last successful open
     QString m_strLastError;

@@ -2,6 +2,8 @@
 
 #include <QFontDatabase>
 
+using namespace quillon;
+
 CUartLineModel::CUartLineModel(QObject* parent) : QAbstractListModel(parent) {
     m_timer.setSingleShot(true);
     m_timer.setInterval(kRepaintMs);

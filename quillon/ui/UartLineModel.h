@@ -26,11 +26,11 @@ public:
     void Flush();
     void Clear();
 
-    [[nodiscard]] const CUartLineStore& Store() const { return m_store; }
+    [[nodiscard]] const quillon::CUartLineStore& Store() const { return m_store; }
     [[nodiscard]] bool IsFlushPending() const { return m_timer.isActive(); }
 
 private:
-    CUartLineStore m_store;
+    quillon::CUartLineStore m_store;
     int m_nShownRows = 0;          ///< rows the views know of
     QTimer m_timer;
 };

@@ -2,7 +2,7 @@
 
 #include "ChartTable.h"
 #include "HtmlReport.h"
-#include "OrloGrid.h"
+#include "OrloGridCells.h"
 #include "OrloSession.h"
 
 #include <filesystem>

@@ -20,6 +20,11 @@
 #include <new>
 #include <type_traits>
 
+using quillon::ContainsNoCaseAscii;
+using quillon::GetFileNameOfPath;
+using quillon::ReadFieldValue;
+using quillon::ReadLogPieces;
+
 namespace orlo {
 
 namespace {

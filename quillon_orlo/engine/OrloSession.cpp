@@ -8,6 +8,8 @@
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
+using quillon::FindLogFiles;
+
 namespace orlo {
 
 EOrloScanEnd COrloSession::Scan(const SOrloScanRequest& request, const ScanProgressFn& progress) {

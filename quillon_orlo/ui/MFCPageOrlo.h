@@ -2,7 +2,8 @@
 
 #include "DiagDataBase.h"
 
-#include "OrloGrid.h"
+#include "OrloGridCells.h"
+#include "OrloGridZoom.h"
 
 #include <QWidget>
 

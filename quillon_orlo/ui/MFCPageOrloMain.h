@@ -2,7 +2,8 @@
 
 #include "MFCPageOrlo.h"
 
-#include "OrloGrid.h"
+#include "OrloGridCells.h"
+#include "OrloVerdictLabels.h"
 
 #include <QFont>
 

@@ -5,6 +5,8 @@
 
 #include <sstream>
 
+using namespace sondex;
+
 using nlohmann::json;
 
 namespace {

@@ -29,9 +29,11 @@ struct SCliRun {
 };
 
 /// Writes the JSON document to out as it is made, log by log.
-void WriteJsonReport(std::ostream& out, const SCliRun& run, const CFolderWorkflow& workflow,
+void WriteJsonReport(std::ostream& out, const SCliRun& run, const sondex::CFolderWorkflow& workflow,
                      const std::vector<SPromptRecord>& messages);
 /// The same document as one value.
-[[nodiscard]] nlohmann::json BuildJsonReport(const SCliRun& run, const CFolderWorkflow& workflow,
+[[nodiscard]] nlohmann::json BuildJsonReport(const SCliRun& run,
+                                             const sondex::CFolderWorkflow& workflow,
                                              const std::vector<SPromptRecord>& messages);
-[[nodiscard]] std::string BuildTextReport(const SCliRun& run, const CFolderWorkflow& workflow);
+[[nodiscard]] std::string BuildTextReport(const SCliRun& run,
+                                          const sondex::CFolderWorkflow& workflow);

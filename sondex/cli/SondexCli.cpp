@@ -18,6 +18,8 @@
 #include <ostream>
 #include <sstream>
 
+using namespace sondex;
+
 namespace fs = std::filesystem;
 
 namespace sondex {

@@ -1,13 +1,15 @@
 #include "SondexReport.h"
 
 #include "ProjectConfig.h"
-#include "ResultForm.h"
+#include "ResultFormModel.h"
 #include "ScanLogData.h"
 #include "ScanTableChart.h"
 #include "TextUtil.h"
 
 #include <algorithm>
 #include <fstream>
+
+using namespace sondex;
 
 namespace fs = std::filesystem;
 

@@ -18,7 +18,8 @@
 // by cell with the rules of the document view's grid.
 
 /// report.html of a folder analysis.
-[[nodiscard]] std::string SondexReportHtml(const SCliRun& run, const CFolderWorkflow& workflow,
+[[nodiscard]] std::string SondexReportHtml(const SCliRun& run,
+                                           const sondex::CFolderWorkflow& workflow,
                                            const SReportRun& report);
 
 /// Writes dir/sondex-cli.json through writeJson, one CSV per scan table (statistics
@@ -26,7 +27,7 @@
 /// written.
 [[nodiscard]] bool WriteSondexReport(const std::filesystem::path& dir,
                                      const std::function<void(std::ostream&)>& writeJson,
-                                     const SCliRun& run, const CFolderWorkflow& workflow,
+                                     const SCliRun& run, const sondex::CFolderWorkflow& workflow,
                                      const SReportRun& report, std::string& error);
 
 /// The folder analysis of `sondex-cli analyse` under the installed project configuration:

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+namespace sondex {
+
 namespace fs = std::filesystem;
 
 void CFolderWorkflow::SetSrSelected(int sr, bool selected) {
@@ -215,3 +217,5 @@ SPassShare CFolderWorkflow::CellShare(int table, int row, int col) const {
     }
     return share;
 }
+
+} // namespace sondex

@@ -4,13 +4,15 @@
 #include "LogText.h" // the folder search the workflow and its callers use
 #include "PassShare.h"
 #include "ScanProgress.h"
-#include "ResultForm.h"
+#include "ResultFormModel.h"
 
 #include <array>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
+
+namespace sondex {
 
 /// One log of the last folder analysis as the open went.
 struct SLogOpenRecord {
@@ -93,3 +95,5 @@ private:
     bool m_bAllPassedShown = false;
     bool m_bIncompleteShown = false;
 };
+
+} // namespace sondex

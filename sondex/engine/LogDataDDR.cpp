@@ -1,5 +1,7 @@
 #include "LogDataDDR.h"
 
+namespace sondex {
+
 uint32_t CLogDataDDR::GetColor() const {
     if (m_nState == kFail) {
         return 0x0000FF;
@@ -9,3 +11,5 @@ uint32_t CLogDataDDR::GetColor() const {
     }
     return 0xFFFFFF;
 }
+
+} // namespace sondex

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace sondex {
+
 /// One result of a scan-table cell as printed in a record line.
 class CLogDataDDR {
 public:
@@ -19,3 +21,5 @@ public:
 private:
     int32_t m_nState;
 };
+
+} // namespace sondex

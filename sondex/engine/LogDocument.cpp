@@ -5,6 +5,8 @@
 #include "TextUtil.h"
 #include "UserPrompt.h"
 
+namespace sondex {
+
 bool CLogDocument::OpenLog(const std::filesystem::path& path,
                            const std::vector<int32_t>& selectedSr) {
     CScanLogReader reader(path);
@@ -72,3 +74,5 @@ void CLogDocument::InitStatistics(std::unique_ptr<CScanLogData> data,
 bool CLogDocument::IsStatistics() const {
     return EqualsNoCase(m_strTitle, CScanLogData::kStatisticsName);
 }
+
+} // namespace sondex

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace sondex {
+
 /// What a Sondex document holds, without its window: the parsed log (or the statistics
 /// data), its result entries and its verdict.
 class CLogDocument {
@@ -48,3 +50,5 @@ private:
     bool m_bParsed = false;
     bool m_bComplete = false;
 };
+
+} // namespace sondex

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+namespace sondex {
+
 /// The four header values of a KestinX log, copied into every table of the log.
 struct LogHeader {
     std::wstring project; ///< project name looked up from the first header line
@@ -12,3 +14,5 @@ struct LogHeader {
 
     bool operator==(const LogHeader&) const = default;
 };
+
+} // namespace sondex

@@ -11,6 +11,8 @@
 #include <climits>
 #include <cstring>
 
+namespace sondex {
+
 namespace {
 
 // Value of a hexadecimal digit by byte, 0xFF for any other byte.
@@ -113,8 +115,6 @@ int8_t StateOfList(const CPinScanTable::CellList& list) {
 }
 
 } // namespace
-
-namespace sondex {
 
 bool ReadRecordFields(const std::vector<std::string_view>& fields, std::vector<uint32_t>& words,
                       int32_t& state) {
@@ -264,8 +264,6 @@ bool DecodePlainRecordLine(std::string_view line, std::vector<uint32_t>& words, 
     resultAt = static_cast<size_t>(p - begin);
     return true;
 }
-
-} // namespace sondex
 
 CPinScanTable::CPinScanTable(const LogHeader& header) : m_header(header) {}
 
@@ -1041,3 +1039,5 @@ void CPinScanTable::MergeTable(const CPinScanTable& log) {
         CellAt(key.first, key.second).append(*list);
     }
 }
+
+} // namespace sondex

@@ -13,6 +13,8 @@
 
 #include <cstring>
 
+namespace sondex {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -493,3 +495,5 @@ CProjectConfig* SetProjectConfig(CProjectConfig* config) {
     g_pInstalled = config;
     return previous;
 }
+
+} // namespace sondex

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+namespace sondex {
+
 /// Minimum pass widths of one DDR type: MinPass key ("CA_sr2_800") to picoseconds.
 using MinPassMap = std::map<std::wstring, int32_t>;
 
@@ -174,3 +176,5 @@ public:
 private:
     CProjectConfig* m_pPrevious;
 };
+
+} // namespace sondex

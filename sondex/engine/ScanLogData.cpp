@@ -5,6 +5,8 @@
 
 #include "UserPrompt.h"
 
+namespace sondex {
+
 CScanLogData::CScanLogData(std::wstring name, LogHeader header, std::vector<std::string> blocks)
     : m_strName(std::move(name)), m_nTableCount(static_cast<int>(blocks.size())),
       m_blocks(std::move(blocks)), m_header(std::move(header)) {}
@@ -205,3 +207,5 @@ ResultMap ComputeStatisticsResults(const std::vector<ResultMap>& perLogResults) 
     }
     return out;
 }
+
+} // namespace sondex

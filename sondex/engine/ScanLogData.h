@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+namespace sondex {
+
 /// The parsed data of one log, or the merged data of a folder ("StatisticalChart").
 class CScanLogData {
 public:
@@ -88,3 +90,5 @@ private:
 /// Results of the statistics document from the results of every log in opening order:
 /// each text of the first log with the lowest width the logs give it.
 [[nodiscard]] ResultMap ComputeStatisticsResults(const std::vector<ResultMap>& perLogResults);
+
+} // namespace sondex

@@ -16,6 +16,8 @@
 #include <memory>
 #include <fstream>
 
+namespace sondex {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -266,3 +268,5 @@ void CScanLogReader::CloseBlock() {
     }
     m_strBlock.clear();
 }
+
+} // namespace sondex

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+namespace sondex {
+
 class CScanLogData;
 
 /// Reads one KestinX scan log: its header lines, checked against the project
@@ -82,3 +84,5 @@ private:
     std::vector<std::wstring> m_held;
     std::vector<uint32_t> m_words;
 };
+
+} // namespace sondex

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+namespace sondex {
+
 namespace {
 
 constexpr uint32_t kNoResultBk = 0xFFFFFF;
@@ -101,3 +103,5 @@ CChartTable ScanTableChart(const CPinScanTable& table) {
     });
     return chart;
 }
+
+} // namespace sondex

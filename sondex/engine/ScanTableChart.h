@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace sondex {
+
 // What a scan table's grid shows, without a window: the colour and text of a data cell, the
 // pin names of the headers, and the whole grid as a chart table for the exports. The grid is
 // transposed: grid row r shows table column r and grid column c table row c, so the
@@ -23,3 +25,5 @@
 /// column-parameter values down the left (all but the last only where they change), and
 /// the data cells with their colours and texts.
 [[nodiscard]] CChartTable ScanTableChart(const CPinScanTable& table);
+
+} // namespace sondex

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace sondex {
+
 /// The configured values of one scanned parameter ("<DDR type>_<pin name>").
 class CValueRange {
 public:
@@ -24,3 +26,5 @@ private:
     std::wstring m_strName;
     std::vector<int32_t> m_vecValues; ///< at most kMaxValues, in configured order
 };
+
+} // namespace sondex

@@ -6,6 +6,8 @@
 
 #include <QVBoxLayout>
 
+using namespace sondex;
+
 CChildFrame::CChildFrame(CLogDocument* document, QWidget* parent)
     : QWidget(parent), m_pDocument(document) {
     m_pLayout = new QVBoxLayout(this);

@@ -2,7 +2,9 @@
 
 #include <QWidget>
 
+namespace sondex {
 class CLogDocument;
+} // namespace sondex
 class CSondexView;
 class QVBoxLayout;
 
@@ -12,9 +14,9 @@ class QVBoxLayout;
 class CChildFrame : public QWidget {
     Q_OBJECT
 public:
-    explicit CChildFrame(CLogDocument* document, QWidget* parent = nullptr);
+    explicit CChildFrame(sondex::CLogDocument* document, QWidget* parent = nullptr);
 
-    [[nodiscard]] CLogDocument* GetDocument() const { return m_pDocument; }
+    [[nodiscard]] sondex::CLogDocument* GetDocument() const { return m_pDocument; }
     /// The view, made on the first call.
     [[nodiscard]] CSondexView* GetView();
     [[nodiscard]] bool HasView() const { return m_pView != nullptr; }
@@ -24,7 +26,7 @@ signals:
     void switchDocument(int step);
 
 private:
-    CLogDocument* m_pDocument = nullptr;
+    sondex::CLogDocument* m_pDocument = nullptr;
     CSondexView* m_pView = nullptr;
     QVBoxLayout* m_pLayout = nullptr;
 };

@@ -3,6 +3,8 @@
 #include "GridCtrl.h"
 #include "ScanTableChart.h"
 
+using namespace sondex;
+
 CDDRTable::CDDRTable(const CPinScanTable* table, CGridCtrl* grid)
     : m_pGrid(grid), m_pTable(table), m_nGridRows(table->GetColCount()),
       m_nGridColumns(table->GetRowCount()), m_nRowParamCount(table->GetRowParamCount()),

@@ -11,11 +11,11 @@ class CGridCtrl;
 
 /// Background of a data cell from its results in arrival order: the latest result's colour
 /// while none has failed, red from the first failing result on.
-[[nodiscard]] grid::Colour CellBackground(const CCellList& results);
+[[nodiscard]] grid::Colour CellBackground(const sondex::CCellList& results);
 /// Text of a data cell: the number of failing results in a statistics table, else empty.
-[[nodiscard]] QString CellText(const CCellList& results, bool statistical);
+[[nodiscard]] QString CellText(const sondex::CCellList& results, bool statistical);
 /// The pin name of a range: the second piece of its name split at '_' ("Lpddr3_CA" gives "CA").
-[[nodiscard]] QString PinNameOf(const CValueRange* range);
+[[nodiscard]] QString PinNameOf(const sondex::CValueRange* range);
 
 /// One scan table shown in a grid, transposed: grid row r shows table column r and grid
 /// column c table row c, so the row-parameter values run across the grid.
@@ -32,7 +32,7 @@ public:
     static constexpr grid::Colour kFailBk = grid::Rgb(255, 0, 0);
 
     /// table is not owned; grid belongs to the view's window tree.
-    CDDRTable(const CPinScanTable* table, CGridCtrl* grid);
+    CDDRTable(const sondex::CPinScanTable* table, CGridCtrl* grid);
     virtual ~CDDRTable() = default;
     CDDRTable(const CDDRTable&) = delete;
     CDDRTable& operator=(const CDDRTable&) = delete;
@@ -49,19 +49,19 @@ public:
 
     [[nodiscard]] int GetZoom() const { return m_nZoom; }
     [[nodiscard]] CGridCtrl* GetGrid() const { return m_pGrid; }
-    [[nodiscard]] const CPinScanTable* GetTable() const { return m_pTable; }
+    [[nodiscard]] const sondex::CPinScanTable* GetTable() const { return m_pTable; }
     /// Size the view gives the grid: one column and one row more than the cells need.
     [[nodiscard]] QSize GridSize() const;
 
 private:
     CGridCtrl* m_pGrid = nullptr;
-    const CPinScanTable* m_pTable = nullptr;
+    const sondex::CPinScanTable* m_pTable = nullptr;
     int m_nGridRows = 0;
     int m_nGridColumns = 0;
     int m_nRowParamCount = 0;
     int m_nColParamCount = 0;
     int m_nLastColRangeCount = 1;
-    std::vector<const CValueRange*> m_rowRanges;
-    std::vector<const CValueRange*> m_colRanges;
+    std::vector<const sondex::CValueRange*> m_rowRanges;
+    std::vector<const sondex::CValueRange*> m_colRanges;
     int m_nZoom = 100;
 };

@@ -36,6 +36,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+using namespace sondex;
+
 namespace {
 
 std::filesystem::path ToPath(const QString& text) {

@@ -64,7 +64,7 @@ public:
     /// How long a folder analysis runs before its progress dialog shows (see CScanProgressDlg).
     void SetProgressDelay(int delayMs) { m_nProgressDelayMs = delayMs; }
 
-    [[nodiscard]] CFolderWorkflow& Workflow() { return m_workflow; }
+    [[nodiscard]] sondex::CFolderWorkflow& Workflow() { return m_workflow; }
     [[nodiscard]] const std::vector<CChildFrame*>& Frames() const { return m_frames; }
     [[nodiscard]] CChildFrame* ActiveFrame() const;
     /// The client area: the document tabs above the shown document.
@@ -106,7 +106,7 @@ private:
     void RebuildWindowMenu();
     void ApplyStyle(int index);
     void UpdateSrTexts();
-    CChildFrame* AddFrame(CLogDocument* document, bool activate = true);
+    CChildFrame* AddFrame(sondex::CLogDocument* document, bool activate = true);
     /// Closes every frame; the tabs and the stack of frames are made anew (one by one, the
     /// tab bar would lay itself out again for every tab that goes).
     void CloseAllFrames();
@@ -118,7 +118,7 @@ private:
     void OnAbout();
     [[nodiscard]] QString ChooseFolder(const QString& start);
 
-    CFolderWorkflow m_workflow;
+    sondex::CFolderWorkflow m_workflow;
     QWidget* m_pClient = nullptr;
     QTabBar* m_pTabBar = nullptr;       ///< one tab per frame, same order as the stack
     QStackedWidget* m_pStack = nullptr; ///< the frames
@@ -129,7 +129,7 @@ private:
     QString m_strChosenFolder;          ///< the folder last chosen in the browser
     QString m_strAnalysedFolder;        ///< the folder of the last folder analysis
     std::function<QString(const QString&)> m_folderChooser;
-    std::array<QAction*, CFolderWorkflow::kSrCount> m_srActions{};
+    std::array<QAction*, sondex::CFolderWorkflow::kSrCount> m_srActions{};
     QMenu* m_pFileMenu = nullptr;
     CExportMenu* m_pExportMenu = nullptr;
     QAction* m_pRecentSeparator = nullptr; ///< between the recent files and Exit

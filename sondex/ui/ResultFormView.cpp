@@ -2,7 +2,7 @@
 
 #include "ResultListModel.h"
 
-#include "ResultForm.h"
+#include "ResultFormModel.h"
 
 #include "UserPrompt.h"
 
@@ -15,6 +15,8 @@
 #include <QScrollArea>
 #include <QTableView>
 #include <QVBoxLayout>
+
+using namespace sondex;
 
 namespace {
 

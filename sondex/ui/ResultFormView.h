@@ -3,7 +3,9 @@
 #include <QColor>
 #include <QWidget>
 
+namespace sondex {
 class CResultFormModel;
+} // namespace sondex
 class CResultListModel;
 class QLabel;
 class QLineEdit;
@@ -24,7 +26,7 @@ public:
     explicit CResultFormView(QWidget* parent = nullptr);
 
     /// Paints what the model holds (rows, verdict, fail list, parameters).
-    void ShowModel(const CResultFormModel& model);
+    void ShowModel(const sondex::CResultFormModel& model);
     void SetFolderText(const QString& text);
     [[nodiscard]] QString GetFolderText() const;
 

@@ -1,5 +1,7 @@
 #include "ResultListModel.h"
 
+using namespace sondex;
+
 void CResultListModel::SetRows(std::vector<SResultRow> rows) {
     beginResetModel();
     m_rows = std::move(rows);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ResultForm.h"
+#include "ResultFormModel.h"
 
 #include <QAbstractTableModel>
 
@@ -12,8 +12,8 @@ class CResultListModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    void SetRows(std::vector<SResultRow> rows);
-    [[nodiscard]] const std::vector<SResultRow>& Rows() const { return m_rows; }
+    void SetRows(std::vector<sondex::SResultRow> rows);
+    [[nodiscard]] const std::vector<sondex::SResultRow>& Rows() const { return m_rows; }
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     [[nodiscard]] int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -23,5 +23,5 @@ public:
                                       int role = Qt::DisplayRole) const override;
 
 private:
-    std::vector<SResultRow> m_rows;
+    std::vector<sondex::SResultRow> m_rows;
 };

@@ -12,6 +12,8 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+using namespace sondex;
+
 CSondexView::CSondexView(CScanLogData* data, QWidget* parent) : QScrollArea(parent), m_pData(data) {
     setFocusPolicy(Qt::StrongFocus);
     setWidgetResizable(false);

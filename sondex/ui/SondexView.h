@@ -12,7 +12,9 @@
 #include <memory>
 #include <vector>
 
+namespace sondex {
 class CScanLogData;
+} // namespace sondex
 class CPassShareBar;
 class CPassShareView;
 
@@ -24,13 +26,13 @@ public:
     static constexpr int kBottomMargin = 50; ///< pixels below the last grid
     static inline const QColor kBackground{205, 223, 255};
 
-    explicit CSondexView(CScanLogData* data, QWidget* parent = nullptr);
+    explicit CSondexView(sondex::CScanLogData* data, QWidget* parent = nullptr);
     ~CSondexView() override;
     CSondexView(const CSondexView&) = delete;
     CSondexView& operator=(const CSondexView&) = delete;
 
     /// The main frame's title for a document: "Sondex Tool -- [Project:... DDRType:... CLK:...]".
-    [[nodiscard]] static QString FrameTitle(const LogHeader& header);
+    [[nodiscard]] static QString FrameTitle(const sondex::LogHeader& header);
 
     /// Takes the document's header; the grids are built by EnsureGrids when the document is
     /// first activated.
@@ -53,7 +55,7 @@ public:
     [[nodiscard]] const std::map<int, std::unique_ptr<CDDRTable>>& GetTables() const {
         return m_tables;
     }
-    [[nodiscard]] CScanLogData* GetData() const { return m_pData; }
+    [[nodiscard]] sondex::CScanLogData* GetData() const { return m_pData; }
     [[nodiscard]] QWidget* GetPage() const { return m_pPage; }
 
 signals:
@@ -69,8 +71,8 @@ protected:
 private:
     [[nodiscard]] CGridCtrl* GridAt(const QPoint& globalPos) const;
 
-    CScanLogData* m_pData = nullptr;
-    LogHeader m_header;
+    sondex::CScanLogData* m_pData = nullptr;
+    sondex::LogHeader m_header;
     QWidget* m_pPage = nullptr;
     std::map<int, std::unique_ptr<CDDRTable>> m_tables;
     int m_nWheelRemainder = 0;

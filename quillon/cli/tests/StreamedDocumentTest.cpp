@@ -9,6 +9,8 @@
 #include <regex>
 #include <sstream>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 using nlohmann::json;
 

@@ -18,6 +18,8 @@
 #include <new>
 #include <system_error>
 
+namespace quillon {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -461,3 +463,5 @@ bool ReadPassMark(std::wstring_view line, int& flag) {
     }
     return false;
 }
+
+} // namespace quillon

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace quillon {
+
 // Reading scan logs: finding them in a directory, reading a log as lines, its header and
 // the fields of a data line. Logs are single-byte text: each byte becomes one character of
 // the same value, and a file is delivered in the pieces of the common log-text reader.
@@ -129,3 +131,5 @@ bool ReadPassMark(std::wstring_view line, int& flag);
 /// Returns false when the file cannot be read.
 bool ReadLogPieces(const std::wstring& path, std::wstring& text,
                    std::vector<std::wstring_view>& pieces);
+
+} // namespace quillon

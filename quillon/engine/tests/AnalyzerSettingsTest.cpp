@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+using namespace quillon;
 using namespace ddrtest;
 
 namespace {

@@ -22,6 +22,8 @@
 #include <fstream>
 #include <unistd.h>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -2,6 +2,7 @@
 #include "LogPageEMMC.h"
 #include "LogPageList.h"
 
+using namespace quillon;
 using namespace ddrtest;
 
 namespace {

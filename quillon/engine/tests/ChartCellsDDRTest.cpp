@@ -17,6 +17,8 @@
 
 #include <unistd.h>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -1,7 +1,11 @@
 #include "ChartCellsEMMC.h"
+#include "EmmcChartZoom.h"
 #include "LogPageEMMC.h"
+#include "MergePageEMMCModel.h"
 
 #include <gtest/gtest.h>
+
+using namespace quillon;
 
 namespace {
 

@@ -1,12 +1,15 @@
 #include "ChartCellsDDR.h"
 #include "ChartCellsHynix.h"
 #include "DrvStgRegistry.h"
+#include "HynixChartZoom.h"
 #include "LogDataDDRHynix.h"
 #include "LogPageDDR.h"
 #include "LogPageDDRHynix.h"
 #include "LogPageList.h"
 
 #include <gtest/gtest.h>
+
+using namespace quillon;
 
 namespace {
 

@@ -7,6 +7,8 @@
 #include <atomic>
 #include <filesystem>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 
 namespace {

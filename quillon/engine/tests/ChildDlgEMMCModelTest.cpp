@@ -4,6 +4,8 @@
 
 #include <map>
 
+using namespace quillon;
+
 namespace {
 
 class CMapStore : public IEmmcProfileStore {

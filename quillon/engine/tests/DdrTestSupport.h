@@ -47,8 +47,8 @@ protected:
     void SetUp() override {
         m_settings = m_dir / "Quillon.ini";
         GetSettings().SetPath(m_settings);
-        GetDrvStgRegistry().Clear();
-        GetLaneSwapMap().Clear();
+        quillon::GetDrvStgRegistry().Clear();
+        quillon::GetLaneSwapMap().Clear();
         m_pGuard = std::make_unique<CScopedPrompt>(m_prompt);
         const std::wstring logPath = PathToWide(m_dir / "engine.log");
         GetSpLog()->Open(logPath.c_str(), SPLOG_TEXT, 5, 0);
@@ -144,14 +144,14 @@ inline std::string MakeLog(const SLogSpec& spec) {
 
 /// A finished page of 4 lanes x 7 columns x 8 steps with one record per present cell; the
 /// drive strengths are registered in the order given.
-inline std::unique_ptr<CLogPageDDR> MakePage(const std::wstring& name,
-                                             const std::vector<int>& drvStgs, const CellFn& cell) {
-    auto page = std::make_unique<CLogPageDDR>();
+inline std::unique_ptr<quillon::CLogPageDDR>
+MakePage(const std::wstring& name, const std::vector<int>& drvStgs, const CellFn& cell) {
+    auto page = std::make_unique<quillon::CLogPageDDR>();
     page->SetName(name);
     page->SetPageSize(4, 7);
     page->SetBlockSize(static_cast<int>(drvStgs.size()), 8);
     for (const int drv : drvStgs) {
-        GetDrvStgRegistry().Register(drv);
+        quillon::GetDrvStgRegistry().Register(drv);
     }
     for (int column = 0; column < 7; ++column) {
         for (int byte = 0; byte < 4; ++byte) {
@@ -161,7 +161,7 @@ inline std::unique_ptr<CLogPageDDR> MakePage(const std::wstring& name,
                     if (mark.has_value()) {
                         EXPECT_TRUE(page->AddCell(kPhases[static_cast<size_t>(column)], byte,
                                                   {step, drv},
-                                                  std::make_unique<CLogDataDDR>(*mark)));
+                                                  std::make_unique<quillon::CLogDataDDR>(*mark)));
                     }
                 }
             }

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+using namespace quillon;
+
 TEST(DrvStgRegistry, OrdinalsFollowTheLargestValue) {
     CDrvStgRegistry registry;
     for (const int v : {34, 40, 48, 40, 34}) {

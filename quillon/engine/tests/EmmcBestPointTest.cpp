@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+using namespace quillon;
+
 namespace {
 
 CEmmcCellGrid GridWithGood(int cols, int rows, int x0, int x1, int y0, int y1, bool initialGood) {

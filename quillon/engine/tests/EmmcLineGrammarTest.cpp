@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace quillon;
+
 namespace {
 
 const SEmmcTags kSdrTags{L"(W)", L"(R)", L"(C)", L""};

@@ -11,6 +11,8 @@
 
 #include <random>
 
+using namespace quillon;
+
 namespace {
 
 using ddrtest::CDdrEngineTest;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace quillon;
+
 TEST(LogDataEMMC, ColourTablePerMode) {
     struct SCase {
         int32_t code;

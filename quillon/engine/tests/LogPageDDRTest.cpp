@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <random>
 
+using namespace quillon;
 using namespace ddrtest;
 
 namespace {

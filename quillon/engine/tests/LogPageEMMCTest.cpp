@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace quillon;
+
 namespace {
 
 std::unique_ptr<CLogPageEMMC> Page(int32_t mode) {

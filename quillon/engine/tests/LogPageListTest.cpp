@@ -1,6 +1,7 @@
 #include "DdrTestSupport.h"
 #include "LogPageList.h"
 
+using namespace quillon;
 using namespace ddrtest;
 
 namespace {

@@ -2,6 +2,7 @@
 #include "LogRead.h"
 #include "LogScanDDR.h"
 
+using namespace quillon;
 using namespace ddrtest;
 
 namespace {

@@ -12,6 +12,8 @@
 #include <fstream>
 #include <optional>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -17,6 +17,8 @@
 #include <fstream>
 #include <functional>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 
 namespace {

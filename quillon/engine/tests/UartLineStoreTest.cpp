@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+using namespace quillon;
+
 namespace {
 
 std::vector<std::string> Rows(const CUartLineStore& store) {

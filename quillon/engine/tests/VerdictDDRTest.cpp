@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+using namespace quillon;
 using namespace ddrtest;
 
 namespace {

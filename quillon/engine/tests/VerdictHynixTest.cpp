@@ -10,6 +10,8 @@
 #include <cmath>
 #include <filesystem>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <random>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 
 namespace {

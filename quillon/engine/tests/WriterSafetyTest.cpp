@@ -35,6 +35,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 using testsupport::FolderNames;
 using testsupport::GetBytes;

@@ -38,6 +38,8 @@
 #include <poll.h>
 #include <unistd.h>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -45,6 +45,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 using nlohmann::json;
 

@@ -29,6 +29,8 @@
 
 #include <unistd.h>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 using nlohmann::json;
 

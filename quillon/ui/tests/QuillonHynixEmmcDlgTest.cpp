@@ -39,6 +39,8 @@
 
 #include <unistd.h>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 using nlohmann::json;
 

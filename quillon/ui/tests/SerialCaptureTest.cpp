@@ -32,6 +32,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 
 namespace {

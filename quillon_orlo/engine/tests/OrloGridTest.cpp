@@ -1,4 +1,8 @@
-#include "OrloGrid.h"
+#include "OrloGridCells.h"
+
+#include "LogDataOrlo.h"
+#include "OrloGridZoom.h"
+#include "OrloVerdictLabels.h"
 
 #include <gtest/gtest.h>
 

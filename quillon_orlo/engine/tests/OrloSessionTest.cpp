@@ -1,7 +1,7 @@
 #include "OrloSession.h"
 
 #include "OrloFixture.h"
-#include "OrloGrid.h"
+#include "OrloGridCells.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
 

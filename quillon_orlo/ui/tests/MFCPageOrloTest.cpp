@@ -5,7 +5,7 @@
 #include "EditListCtrl.h"
 #include "GridCtrl.h"
 #include "LogPageOrlo.h"
-#include "OrloGrid.h"
+#include "OrloGridCells.h"
 #include "OrloPageList.h"
 
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include "GridCtrl.h"
 #include "MFCPageOrlo.h"
 #include "MFCPageOrloMain.h"
-#include "OrloGrid.h"
+#include "OrloGridCells.h"
 #include "PassShareBar.h"
 #include "PassShareView.h"
 #include "SettingsFile.h"

@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <unistd.h>
 
+using namespace sondex;
+
 namespace fs = std::filesystem;
 
 namespace {

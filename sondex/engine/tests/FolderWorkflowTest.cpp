@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+using namespace sondex;
 using namespace sondextest;
 
 namespace {
@@ -33,9 +34,11 @@ struct SRun {
 
 } // namespace
 
+namespace sondex {
 void PrintTo(const SResultRow& row, std::ostream* os) {
     *os << WideToUtf8(row.type) << " " << row.passWidth << " " << WideToUtf8(row.result);
 }
+} // namespace sondex
 
 TEST(FolderWorkflowTest, LogFilesAreFoundInUpperCaseOrder) {
     CTempDir dir;

@@ -7,6 +7,7 @@
 
 #include <random>
 
+using namespace sondex;
 using namespace sondextest;
 
 namespace {

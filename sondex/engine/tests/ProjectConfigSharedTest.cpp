@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace sondex;
 using namespace sondextest;
 using testsupport::FolderNames;
 

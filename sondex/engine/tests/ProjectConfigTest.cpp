@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+using namespace sondex;
 using namespace sondextest;
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+using namespace sondex;
 using namespace sondextest;
 
 namespace {

@@ -79,9 +79,9 @@ public:
         CScopedPrompt scope(quiet);
         m_config.Load(m_ini, m_dat);
         m_loadMessages = quiet.Texts();
-        m_pScope = std::make_unique<CScopedProjectConfig>(m_config);
+        m_pScope = std::make_unique<sondex::CScopedProjectConfig>(m_config);
     }
-    [[nodiscard]] CProjectConfig& Config() { return m_config; }
+    [[nodiscard]] sondex::CProjectConfig& Config() { return m_config; }
     [[nodiscard]] const fs::path& Ini() const { return m_ini; }
     [[nodiscard]] const fs::path& Dat() const { return m_dat; }
     [[nodiscard]] const std::vector<std::wstring>& LoadMessages() const { return m_loadMessages; }
@@ -90,9 +90,9 @@ private:
     CTempDir m_dir;
     fs::path m_ini;
     fs::path m_dat;
-    CProjectConfig m_config;
+    sondex::CProjectConfig m_config;
     std::vector<std::wstring> m_loadMessages;
-    std::unique_ptr<CScopedProjectConfig> m_pScope;
+    std::unique_ptr<sondex::CScopedProjectConfig> m_pScope;
 };
 
 inline std::string Hex8(uint32_t v) {

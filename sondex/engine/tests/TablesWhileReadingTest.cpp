@@ -18,6 +18,7 @@
 #include <random>
 #include <sstream>
 
+using namespace sondex;
 using namespace sondextest;
 
 namespace {

@@ -18,6 +18,8 @@
 #include <filesystem>
 #include <memory>
 
+using namespace sondex;
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QString::fromLatin1(CMainFrame::kOrganisation));

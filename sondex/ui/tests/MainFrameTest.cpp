@@ -36,6 +36,7 @@
 #include <cstdlib>
 #include <sys/wait.h>
 
+using namespace sondex;
 using namespace sondexui;
 using nlohmann::json;
 

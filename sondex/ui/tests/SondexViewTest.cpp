@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
+using namespace sondex;
 using namespace sondexui;
 
 namespace {

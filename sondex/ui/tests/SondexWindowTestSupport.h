@@ -83,8 +83,8 @@ protected:
     [[nodiscard]] fs::path Folder(const std::string& name) const { return m_scratch.Path() / name; }
 
     CScratchDir m_scratch;
-    CProjectConfig m_config;
-    CScopedProjectConfig m_configScope{m_config};
+    sondex::CProjectConfig m_config;
+    sondex::CScopedProjectConfig m_configScope{m_config};
     CRecordingPrompt m_prompt;
     CScopedPrompt m_promptScope{m_prompt};
 };

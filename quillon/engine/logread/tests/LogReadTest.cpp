@@ -11,6 +11,8 @@
 #include <fstream>
 #include <random>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -1,9 +1,11 @@
-#include "ResultForm.h"
+#include "ResultFormModel.h"
 
 #include "SondexText.h"
 
 #include "NumberText.h"
 #include "TextUtil.h"
+
+namespace sondex {
 
 std::vector<SResultRow> BuildResultRows(const ResultMap& results) {
     std::vector<SResultRow> rows;
@@ -49,3 +51,5 @@ void CResultFormModel::Show() {
 std::wstring CResultFormModel::GetFailListText() const {
     return m_strFailList.empty() ? std::wstring(kAllPassedText) : m_strFailList;
 }
+
+} // namespace sondex

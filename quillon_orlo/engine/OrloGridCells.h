@@ -29,16 +29,6 @@ inline constexpr int kOrloRowHeight = 28;
 /// Width of a grid column in pixels before any zoom.
 [[nodiscard]] int OrloColumnWidth(int col);
 
-/// The cell object of the grids: red for state 0, green for state 1, white otherwise.
-class CLogDataOrlo {
-public:
-    explicit CLogDataOrlo(int state) : m_nState(state) {}
-    virtual ~CLogDataOrlo() = default;
-    [[nodiscard]] virtual uint32_t GetColor() const;
-
-    int m_nState;
-};
-
 /// Drive values (dqs_drv, data_drv, ctl, clk_drv) of grid row 1..256.
 [[nodiscard]] std::array<int, 4> GetOrloRowCombination(int row);
 
@@ -70,27 +60,6 @@ struct SOrloMark {
 /// a cell outside the clkwr columns.
 [[nodiscard]] SPassShare GetOrloCellShare(const OrloPageList& list, int row, int col);
 
-/// Sizes of an Orlo grid and the Ctrl+wheel zoom of its page: the zoom runs from 80 to 120;
-/// a step inside that range changes every row from row 3 on and every column from column 2
-/// on by the step (a size never drops to 1 or below) and fixes columns 0 and 1 at 35 and 50.
-class COrloGridZoom {
-public:
-    COrloGridZoom();
-
-    /// One wheel notch (positive or negative); false when the zoom hit a limit and the sizes
-    /// were left alone.
-    bool Step(int step);
-
-    [[nodiscard]] int Zoom() const { return m_nZoom; }
-    [[nodiscard]] int RowHeight(int row) const { return m_rowHeights.at(row); }
-    [[nodiscard]] int ColumnWidth(int col) const { return m_colWidths.at(col); }
-
-private:
-    int m_nZoom = 100;
-    std::vector<int> m_rowHeights;
-    std::vector<int> m_colWidths;
-};
-
 /// Column headings and widths (pixels) of the recommended-set list.
 struct SOrloListColumn {
     const wchar_t* m_szTitle;
@@ -102,25 +71,5 @@ inline constexpr std::array<SOrloListColumn, 5> kOrloBestColumns = {
 /// The one row of the recommended-set list: the five values as "%d".
 [[nodiscard]] std::array<std::wstring, 5> GetOrloBestRow(int dqsDrv, int dataDrv, int ctl,
                                                          int clkDrv, int clkwr);
-
-/// The verdict labels of the statistics page. Their texts are set the first time a verdict
-/// is shown and kept afterwards; the colour follows the latest verdict.
-class COrloVerdictLabels {
-public:
-    /// Returns true the first time, when the texts (and the page layout) change.
-    bool Update(bool pass, const std::wstring& reason);
-
-    [[nodiscard]] bool Shown() const { return m_bShown; }
-    [[nodiscard]] const std::wstring& ResultText() const { return m_strResult; }
-    [[nodiscard]] const std::wstring& ReasonText() const { return m_strReason; }
-    /// Green while the latest verdict passes, red otherwise.
-    [[nodiscard]] uint32_t ResultColor() const { return m_bPass ? kOrloGreen : kOrloRed; }
-
-private:
-    bool m_bShown = false;
-    bool m_bPass = false;
-    std::wstring m_strResult;
-    std::wstring m_strReason;
-};
 
 } // namespace orlo

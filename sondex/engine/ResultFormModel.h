@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace sondex {
+
 /// One row of the result list.
 struct SResultRow {
     std::wstring type;     ///< "Type": the entry text after the first '#'
@@ -61,3 +63,5 @@ private:
     std::wstring m_strVerdict;
     std::wstring m_strParameter;
 };
+
+} // namespace sondex

@@ -1,4 +1,4 @@
-#include "OrloGrid.h"
+#include "OrloGridCells.h"
 
 #include "TextUtil.h"
 
@@ -9,13 +9,6 @@ int OrloColumnWidth(int col) {
         return 32;
     }
     return col < kOrloFirstClkwrCol ? 34 : 28;
-}
-
-uint32_t CLogDataOrlo::GetColor() const {
-    if (m_nState == 0) {
-        return kOrloRed;
-    }
-    return m_nState == 1 ? kOrloGreen : kOrloWhite;
 }
 
 std::array<int, 4> GetOrloRowCombination(int row) {
@@ -73,49 +66,10 @@ SOrloCell GetOrloGridCell(const CLogPageOrlo& page, int nPages, int row, int col
     return cell;
 }
 
-COrloGridZoom::COrloGridZoom()
-    : m_rowHeights(kOrloGridRows, kOrloRowHeight), m_colWidths(kOrloGridCols) {
-    for (int col = 0; col < kOrloGridCols; ++col) {
-        m_colWidths[col] = OrloColumnWidth(col);
-    }
-}
-
-bool COrloGridZoom::Step(int step) {
-    m_nZoom += step;
-    if (m_nZoom < 80 || m_nZoom > 120) {
-        m_nZoom = m_nZoom < 80 ? 80 : 120;
-        return false;
-    }
-    for (size_t row = 3; row < m_rowHeights.size(); ++row) {
-        if (m_rowHeights[row] + step > 1) {
-            m_rowHeights[row] += step;
-        }
-    }
-    m_colWidths[0] = 35;
-    m_colWidths[1] = 50;
-    for (size_t col = 2; col < m_colWidths.size(); ++col) {
-        if (m_colWidths[col] + step > 1) {
-            m_colWidths[col] += step;
-        }
-    }
-    return true;
-}
-
 std::array<std::wstring, 5> GetOrloBestRow(int dqsDrv, int dataDrv, int ctl, int clkDrv,
                                            int clkwr) {
     return {FormatW(L"%d", dqsDrv), FormatW(L"%d", dataDrv), FormatW(L"%d", ctl),
             FormatW(L"%d", clkDrv), FormatW(L"%d", clkwr)};
-}
-
-bool COrloVerdictLabels::Update(bool pass, const std::wstring& reason) {
-    m_bPass = pass;
-    if (m_bShown) {
-        return false;
-    }
-    m_bShown = true;
-    m_strResult = pass ? L"PASS" : L"FAIL";
-    m_strReason = pass ? std::wstring() : reason;
-    return true;
 }
 
 } // namespace orlo
