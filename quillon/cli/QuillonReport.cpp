@@ -11,6 +11,7 @@
 
 namespace fs = std::filesystem;
 using nlohmann::json;
+using namespace quillon;
 
 namespace {
 

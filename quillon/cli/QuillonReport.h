@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+namespace quillon {
 class CChartCellsDDR;
 class CChartCellsHynix;
+} // namespace quillon
 
 // The report of a quillon-cli analysis: the JSON document written by the program's own
 // writer, then read back to make one CSV per page and report.html. Reading the written
@@ -26,8 +28,8 @@ struct SChartAxes {
     std::vector<std::string> m_vecRowNames; ///< the row-header columns: "Byte", drive strengths
     std::vector<std::vector<std::string>> m_vecRows; ///< per data row, a text per header column
 };
-[[nodiscard]] SChartAxes ChartAxes(const CChartCellsDDR& chart);
-[[nodiscard]] SChartAxes ChartAxes(const CChartCellsHynix& chart);
+[[nodiscard]] SChartAxes ChartAxes(const quillon::CChartCellsDDR& chart);
+[[nodiscard]] SChartAxes ChartAxes(const quillon::CChartCellsHynix& chart);
 
 /// The chart of a page of the document as a table: the chart letters (and on the statistics
 /// page the fail counts) of a DDR or Hynix page, or the eMMC cells that hold records, packed

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+namespace quillon {
+
 /// Key of a cell inside a block: DDR (dqs_step_dly, drv_stg), eMMC (in-block column value,
 /// in-block row value); ordered by the first value, then the second.
 using CellKey = std::pair<int, int>;
@@ -17,7 +19,6 @@ using CellKey = std::pair<int, int>;
 /// The pointers are owned by the page that made the records.
 using CellList = std::vector<CLogDataBase*>;
 
-namespace quillon {
 
 /// The cells of one block: record pointers grouped by key, in key order, the records of a key
 /// in the order they were added, so neither a log of a million lines nor a statistics page

@@ -8,12 +8,12 @@
 // strength column, its profile section "CChildDlgDDRHynix").
 class CChildDlgDDRHynix : public CResultPanelDDR {
 public:
-    CChildDlgDDRHynix(CChildDlgDDRHynixModel& model, QWidget* parent = nullptr)
+    CChildDlgDDRHynix(quillon::CChildDlgDDRHynixModel& model, QWidget* parent = nullptr)
         : CResultPanelDDR(model, parent) {}
 
     /// The list as stored in the profile section "CChildDlgDDRHynix" (defaults where keys are
     /// missing).
-    [[nodiscard]] static CChildDlgDDRHynixModel::SStoredList LoadStored(QSettings& profile) {
-        return CResultPanelDDR::LoadStored(profile, ELanePanel::Hynix);
+    [[nodiscard]] static quillon::CChildDlgDDRHynixModel::SStoredList LoadStored(QSettings& profile) {
+        return CResultPanelDDR::LoadStored(profile, quillon::ELanePanel::Hynix);
     }
 };

@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+using namespace quillon;
+
 CDdrGridPage::CDdrGridPage(const CChartCellGrid& cells, int headerCols, bool ownWindow,
                            QWidget* parent)
     : QDialog(parent), m_cells(cells), m_nHeaderCols(headerCols), m_bMaximised(ownWindow) {

@@ -46,7 +46,7 @@ public:
 protected:
     /// cells is not owned and must outlive the page; headerCols grid columns stand before the
     /// data columns. ownWindow: the page is its own maximised window (Chart Max).
-    CDdrGridPage(const CChartCellGrid& cells, int headerCols, bool ownWindow, QWidget* parent);
+    CDdrGridPage(const quillon::CChartCellGrid& cells, int headerCols, bool ownWindow, QWidget* parent);
 
     /// Sizes, header texts and data cells of the grid, once it exists.
     virtual void Fill() = 0;
@@ -60,7 +60,7 @@ protected:
 
     static constexpr int kHeaderRows = 2;
 
-    const CChartCellGrid& m_cells;
+    const quillon::CChartCellGrid& m_cells;
     const int m_nHeaderCols;
     CGridCtrl* m_pGrid = nullptr;
     bool m_bMaximised = false;

@@ -23,11 +23,11 @@ public:
     /// yet get no label (a log tab shows -1 there).
     void SetFilling(bool filling) { m_bFilling = filling; }
     /// The tab was shown: paints the best-run marks of the page's analysis over the cells.
-    void MarkBestRuns(const std::vector<SBestRunMark>& marks);
+    void MarkBestRuns(const std::vector<quillon::SBestRunMark>& marks);
     void Zoom(int steps) override;
 
     [[nodiscard]] int ZoomValue() const { return m_nZoom; }
-    [[nodiscard]] const CChartCellsDDR& Chart() const { return m_chart; }
+    [[nodiscard]] const quillon::CChartCellsDDR& Chart() const { return m_chart; }
 
     /// Grid column of a data column.
     [[nodiscard]] static int GridCol(int dataCol) { return dataCol + 2; }
@@ -41,8 +41,8 @@ private:
     /// Header texts and data cells from the chart.
     void FillCells();
 
-    const CChartCellsDDR& m_chart;
+    const quillon::CChartCellsDDR& m_chart;
     int m_nZoom = 100;
     bool m_bFilling = false;
-    std::vector<SBestRunMark> m_vecMarks; ///< the marks of the last tab show
+    std::vector<quillon::SBestRunMark> m_vecMarks; ///< the marks of the last tab show
 };

@@ -2,6 +2,7 @@
 
 #include "ChartCellsHynix.h"
 #include "DdrGridPage.h"
+#include "HynixChartZoom.h"
 
 // The Hynix chart page: a grid of the page's cells with two header rows (sdll_phs_dly,
 // dqs_step_dly), three header columns (byte, varro_drv_stg, hynix_drv_stg) and per byte a
@@ -23,6 +24,6 @@ protected:
     void Fill() override;
 
 private:
-    const CChartCellsHynix& m_chart;
-    CHynixChartZoom m_zoom;
+    const quillon::CChartCellsHynix& m_chart;
+    quillon::CHynixChartZoom m_zoom;
 };

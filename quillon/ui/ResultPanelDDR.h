@@ -24,8 +24,8 @@ public:
 
     /// The list as stored in the profile section of variant ("CChildDlgDDR" for DDR;
     /// defaults where keys are missing).
-    [[nodiscard]] static CResultPanelDDRModel::SStoredList
-    LoadStored(QSettings& profile, ELanePanel variant = ELanePanel::DDR);
+    [[nodiscard]] static quillon::CResultPanelDDRModel::SStoredList
+    LoadStored(QSettings& profile, quillon::ELanePanel variant = quillon::ELanePanel::DDR);
     /// Loads the model's list from the profile and repaints.
     void LoadProfile(QSettings& profile);
     /// Writes "logtype" and every row's four texts.

@@ -33,13 +33,13 @@
 /// The folder analysis of `sondex-cli analyse` under the installed project configuration:
 /// run.folder and run.selectedSr in; the number of log files, the verdict and the exit
 /// code out, the statistics document made the active one. Returns the number of logs opened.
-int AnalyseSondexFolder(SCliRun& run, CFolderWorkflow& workflow,
+int AnalyseSondexFolder(SCliRun& run, sondex::CFolderWorkflow& workflow,
                         const ScanProgressFn& progress = {});
 
 /// Writes the report of an analysed run into dir (which exists): report gets the existing
 /// configuration files and the folder's logs, the JSON document holds messages.
 [[nodiscard]] bool WriteSondexRunReport(const std::filesystem::path& dir, const SCliRun& run,
-                                        const CFolderWorkflow& workflow,
+                                        const sondex::CFolderWorkflow& workflow,
                                         const std::vector<SPromptRecord>& messages,
                                         SReportRun report, std::string& error);
 

@@ -13,6 +13,8 @@
 
 using quillon::CCompactCellStore;
 
+using namespace quillon;
+
 namespace {
 
 /// Numbered records: a record's pass flag is its number, so a digest can name it.

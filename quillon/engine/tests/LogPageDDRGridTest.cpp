@@ -7,6 +7,7 @@
 #include <memory>
 
 using namespace ddrtest;
+using namespace quillon;
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "ScanSnapshot.h"
 
 using namespace ddrtest;
+using namespace quillon;
 
 namespace {
 

@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+using namespace quillon;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -30,7 +30,7 @@ protected:
         profile->clear();
         profile->sync();
     }
-    ~CQuillonWindowTest() override { GetLaneSwapMap().SetIdentity(); }
+    ~CQuillonWindowTest() override { quillon::GetLaneSwapMap().SetIdentity(); }
 
     // quillon-cli's run on the same folder, through the same session.
     static SAnalyseOutput RunCli(const std::filesystem::path& dir, int type,

@@ -9,6 +9,9 @@
 #include <random>
 
 using namespace orlo;
+using quillon::ContainsNoCaseAscii;
+using quillon::LogBytesToPieces;
+using quillon::ReadFieldValue;
 using namespace orlotest;
 
 namespace {

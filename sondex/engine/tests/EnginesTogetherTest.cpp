@@ -1,6 +1,7 @@
 // The Quillon and the Sondex engines linked into one program: each has a DDR cell record and
 // a log folder search of the same name, and each must keep its own.
 
+#include "LogText.h"
 #include "quillon/engine/LogDataDDR.h"
 #include "quillon/engine/logread/LogRead.h"
 #include "sondex/engine/FolderWorkflow.h"
@@ -65,7 +66,7 @@ TEST(EnginesTogether, BothFolderSearchesListTheSameLogsInTheSameOrder) {
 
     std::vector<std::wstring> quillonFiles;
     ASSERT_TRUE(quillon::FindLogFiles(PathToWide(dir), quillonFiles));
-    const std::vector<std::filesystem::path> sondexFiles = sondex::FindLogFiles(dir);
+    const std::vector<std::filesystem::path> sondexFiles = ::FindLogFiles(dir);
 
     std::vector<std::wstring> sondexNames;
     for (const auto& path : sondexFiles) {
