@@ -1240,3 +1240,12 @@ void CGridCtrl::dropEvent(QDropEvent* event) {
     SetFocusCell(owner.nRow, owner.nCol);
     event->accept();
 }
+
+void CGridCtrl::SetFontEverywhere(const QFont& font) {
+    setFont(font);
+    for (bool fixedRow : {false, true}) {
+        for (bool fixedCol : {false, true}) {
+            GetDefaultCell(fixedRow, fixedCol).SetFont(font);
+        }
+    }
+}

@@ -104,6 +104,8 @@ public:
     /// own. Call Refresh() afterwards.
     [[nodiscard]] CGridDefaultCell& GetDefaultCell(bool fixedRow, bool fixedCol);
     [[nodiscard]] const CGridDefaultCell& GetDefaultCell(bool fixedRow, bool fixedCol) const;
+    /// font for the widget and the four default cells (fixed or not, row and column).
+    void SetFontEverywhere(const QFont& font);
     [[nodiscard]] EArea GetArea(int row, int col) const;
 
     // --- colours -------------------------------------------------------------------------

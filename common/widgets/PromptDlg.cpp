@@ -4,6 +4,7 @@
 #include "DecimalText.h"
 
 #include "SettingsFile.h"
+#include "SongFamilies.h"
 #include "TextUtil.h"
 
 #include <QEvent>
@@ -96,9 +97,7 @@ SPromptStyle PromptStyleFor(EPromptVariant variant) {
         style.titleFont = PointFont(
             {QStringLiteral("黑体"), QStringLiteral("SimHei"), QStringLiteral("WenQuanYi Zen Hei")},
             30);
-        style.lineFont = PointFont(
-            {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Zen Hei")},
-            16);
+        style.lineFont = PointFont(SongFamilies(), 16);
         style.nNumberColumn = 100;
         style.nNumberBoxLeft = -95;
     } else {

@@ -1,6 +1,7 @@
 #include "DdrGridPage.h"
 
 #include "GridCtrl.h"
+#include "SongFamilies.h"
 #include "PassShareBar.h"
 #include "PassShareView.h"
 
@@ -48,15 +49,9 @@ void CDdrGridPage::Initialise() {
     m_pGrid->SetEditable(false);
     // The dialog font of the charts; where it is not installed the CJK face stands in.
     QFont font;
-    font.setFamilies(
-        {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Zen Hei")});
+    font.setFamilies(SongFamilies());
     font.setPixelSize(11);
-    m_pGrid->setFont(font);
-    for (bool fixedRow : {false, true}) {
-        for (bool fixedCol : {false, true}) {
-            m_pGrid->GetDefaultCell(fixedRow, fixedCol).SetFont(font);
-        }
-    }
+    m_pGrid->SetFontEverywhere(font);
     layout()->addWidget(m_pGrid);
     m_pGrid->viewport()->installEventFilter(this);
     m_pGrid->installEventFilter(this);

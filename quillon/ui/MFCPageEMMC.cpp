@@ -1,6 +1,7 @@
 #include "MFCPageEMMC.h"
 
 #include "GridCtrl.h"
+#include "SongFamilies.h"
 #include "LogPageBase.h"
 #include "LogPageList.h"
 #include "PassShareBar.h"
@@ -50,15 +51,9 @@ void CMFCPageEMMC::Initialise() {
     m_pGrid->SetFlavour(CGridCtrl::EFlavour::Older);
     m_pGrid->SetEditable(false);
     QFont font;
-    font.setFamilies(
-        {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Zen Hei")});
+    font.setFamilies(SongFamilies());
     font.setPixelSize(11);
-    m_pGrid->setFont(font);
-    for (bool fixedRow : {false, true}) {
-        for (bool fixedCol : {false, true}) {
-            m_pGrid->GetDefaultCell(fixedRow, fixedCol).SetFont(font);
-        }
-    }
+    m_pGrid->SetFontEverywhere(font);
     // Cells without records are white; they keep the default instead of an item each.
     m_pGrid->GetDefaultCell(false, false).SetBackClr(kWhite);
     m_pGrid->GetDefaultCell(false, false)

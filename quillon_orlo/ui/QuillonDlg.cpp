@@ -8,6 +8,7 @@
 #include "ProductVersion.h"
 #include "PromptDlg.h"
 #include "SettingsFile.h"
+#include "SongFamilies.h"
 #include "SpLog.h"
 #include "TextUtil.h"
 #include "XAboutDlg.h"
@@ -82,8 +83,7 @@ CQuillonDlg::CQuillonDlg(QWidget* parent) : QDialog(parent) {
         setWindowIcon(icon);
     }
     QFont dialogFont;
-    dialogFont.setFamilies(
-        {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Zen Hei")});
+    dialogFont.setFamilies(SongFamilies());
     dialogFont.setPointSize(9);
     setFont(dialogFont);
 

@@ -13,6 +13,7 @@
 #include "SettingsFile.h"
 #include "TextUtil.h"
 #include "UserPrompt.h"
+#include "WindowsSavedText.h"
 
 #include <QImage>
 #include <QSettings>
@@ -37,13 +38,6 @@ using nlohmann::json;
 namespace {
 
 const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon";
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class QuillonExportTest : public CQuillonWindowTest {
 protected:
@@ -85,10 +79,10 @@ TEST_F(QuillonExportTest, ReportEqualsTheBatchProgramsDocument) {
                                 GetSettings().Path().string() + "' --report '" +
                                 cliFolder.string() + "' >/dev/null 2>&1";
     (void)std::system(command.c_str());
-    const json window = json::parse(ReadText(folder / "quillon-cli.json"));
-    const json cli = json::parse(ReadText(cliFolder / "quillon-cli.json"));
+    const json window = json::parse(testsupport::ReadAll(folder / "quillon-cli.json"));
+    const json cli = json::parse(testsupport::ReadAll(cliFolder / "quillon-cli.json"));
     EXPECT_EQ(window["pages"], cli["pages"]);
-    const std::string html = ReadText(folder / "report.html");
+    const std::string html = testsupport::ReadAll(folder / "report.html");
     for (const json& page : cli["pages"]) {
         EXPECT_NE(html.find(XmlEscape(page["verdict"]["reason"].get<std::string>())),
                   std::string::npos);
@@ -111,8 +105,8 @@ TEST_F(QuillonExportTest, ChartPngCsvAndResultTextOfTheCurrentTab) {
     const fs::path csv = Scratch("cells.csv");
     SaveTo(csv);
     m_dialog->ExportMenu()->OnCellsCsv();
-    EXPECT_EQ(ReadText(csv), ChartCsv(GridChartTable(*grid, QString())));
-    std::istringstream lines(ReadText(csv));
+    EXPECT_EQ(testsupport::ReadAll(csv), ChartCsv(GridChartTable(*grid, QString())));
+    std::istringstream lines(testsupport::ReadAll(csv));
     std::string line;
     int rows = 0;
     while (std::getline(lines, line)) {
@@ -123,7 +117,7 @@ TEST_F(QuillonExportTest, ChartPngCsvAndResultTextOfTheCurrentTab) {
     const fs::path text = Scratch("result.txt");
     SaveTo(text);
     m_dialog->ExportMenu()->OnResultText();
-    const std::string result = ReadText(text);
+    const std::string result = testsupport::ReadAll(text);
     EXPECT_NE(result.find("FAIL"), std::string::npos) << result;
     EXPECT_NE(result.find("does not reach the standard"), std::string::npos) << result;
     EXPECT_TRUE(m_prompt.Records().empty());
@@ -203,7 +197,7 @@ TEST_F(QuillonExportTest, ReportChartsAreLabelledAsTheWindowsChartsDDRAndHynix) 
             const CGridCtrl* grid = m_dialog->Tabs()->currentWidget()->findChild<CGridCtrl*>();
             ASSERT_NE(grid, nullptr);
             const std::string name = m_dialog->Tabs()->tabText(tab).toStdString();
-            const std::string csv = ReadText(folder / ReportFileName(tab, name, ".csv"));
+            const std::string csv = testsupport::ReadAll(folder / ReportFileName(tab, name, ".csv"));
             const SGridAxes window = GridAxes(*grid, c.headCols);
             const SGridAxes report =
                 CsvAxes(csv, c.headCols, grid->GetColumnCount() - c.headCols);

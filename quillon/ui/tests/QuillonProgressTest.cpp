@@ -11,6 +11,7 @@
 #include "ProgressListener.h"
 #include "SettingsFile.h"
 #include "UserPrompt.h"
+#include "WindowsSavedText.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -34,13 +35,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path kSamples = fs::path(SUITE_SOURCE_DIR) / "samples" / "quillon";
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 struct SWindowState {
     bool analysed = false;
@@ -127,7 +121,7 @@ TEST_F(QuillonProgressTest, SameResultsAndMessagesWithTheDialogAndEveryLogHeardI
         for (const fs::path& log : logs) {
             fs::copy_file(log, folder / log.filename());
         }
-        const std::string whole = ReadText(logs.front());
+        const std::string whole = testsupport::ReadAll(logs.front());
         std::ofstream(folder / ("zz_" + logs.front().filename().string()), std::ios::binary)
             << whole.substr(0, whole.rfind('\n', whole.size() / 2) + 1);
 
