@@ -130,6 +130,13 @@ bool CDdrGridPage::DataCell(int gridRow, int gridCol, int& row, int& col) const 
     return row < m_cells.DataRowCount() && col < m_cells.DataColCount();
 }
 
+void CDdrGridPage::SizeGrid(int headerRows) {
+    m_pGrid->SetRowCount(m_nPageRows * (m_nDriveRows + 1) + headerRows);
+    m_pGrid->SetColumnCount(m_nPageCols * m_nSubCols + m_nHeaderCols);
+    m_pGrid->SetFixedRowCount(headerRows);
+    m_pGrid->SetFixedColumnCount(m_nHeaderCols);
+}
+
 bool CDdrGridPage::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Wheel && ZoomOnCtrlWheel(static_cast<QWheelEvent*>(event))) {
         return true;

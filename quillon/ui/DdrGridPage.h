@@ -50,6 +50,9 @@ protected:
 
     /// Sizes, header texts and data cells of the grid, once it exists.
     virtual void Fill() = 0;
+    /// Sizes the grid for the page: headerRows fixed rows, then per lane a title row and its
+    /// drive-strength rows; the header columns, then the data columns.
+    void SizeGrid(int headerRows);
     /// The strict view's background colours.
     virtual void PaintStrict();
     /// The data cell of a grid cell; false for header and title cells.

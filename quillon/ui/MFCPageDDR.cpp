@@ -22,11 +22,7 @@ CMFCPageDDR::~CMFCPageDDR() = default;
 void CMFCPageDDR::Fill() {
     CGridCtrl& grid = *m_pGrid;
     const int dataCols = m_nPageCols * m_nSubCols;
-    const int rows = m_nPageRows * (m_nDriveRows + 1) + kHeaderRows;
-    grid.SetRowCount(rows);
-    grid.SetColumnCount(dataCols + kHeaderCols);
-    grid.SetFixedRowCount(kHeaderRows);
-    grid.SetFixedColumnCount(kHeaderCols);
+    SizeGrid(kHeaderRows);
     const unsigned centred = grid::kTextCenter | grid::kTextVCenter | grid::kTextSingleLine;
 
     grid.SetItemText(0, 0, QStringLiteral("sdll_phs_dly(°)"));
@@ -64,7 +60,7 @@ void CMFCPageDDR::Fill() {
         grid.SetColumnWidth(col, 36);
     }
     grid.SetColumnWidth(1, 70);
-    for (int row = 0; row < rows; ++row) {
+    for (int row = 0; row < grid.GetRowCount(); ++row) {
         grid.SetRowHeight(row, 36);
     }
     for (int lane = 0; lane < m_nPageRows; ++lane) {

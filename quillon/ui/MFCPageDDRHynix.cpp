@@ -18,11 +18,7 @@ CMFCPageDDRHynix::~CMFCPageDDRHynix() = default;
 void CMFCPageDDRHynix::Fill() {
     CGridCtrl& grid = *m_pGrid;
     const int dataCols = m_nPageCols * m_nSubCols;
-    const int rows = m_nPageRows * (m_nDriveRows + 1) + kHeaderRows;
-    grid.SetRowCount(rows);
-    grid.SetColumnCount(dataCols + kHeaderCols);
-    grid.SetFixedRowCount(kHeaderRows);
-    grid.SetFixedColumnCount(kHeaderCols);
+    SizeGrid(kHeaderRows);
     const unsigned topLeft = grid::kTextLeft | grid::kTextSingleLine;
     const unsigned right = grid::kTextRight | grid::kTextVCenter | grid::kTextSingleLine;
     const unsigned centred = grid::kTextCenter | grid::kTextVCenter | grid::kTextSingleLine;
@@ -57,7 +53,7 @@ void CMFCPageDDRHynix::Fill() {
     for (int col = 0; col < grid.GetColumnCount(); ++col) {
         grid.SetColumnWidth(col, 36);
     }
-    for (int row = 0; row < rows; ++row) {
+    for (int row = 0; row < grid.GetRowCount(); ++row) {
         grid.SetRowHeight(row, 36);
     }
     // The title row above each byte; the first carries the captions of the header columns.
