@@ -2,7 +2,8 @@
 # Installs what is missing, builds everything and runs every test; then builds the engines,
 # the batch programs and their tests once more with AddressSanitizer and
 # UndefinedBehaviorSanitizer (any report fails the run) and runs those tests again.
-# Both builds treat compiler warnings as errors (WERROR=0 turns that off for a local try).
+# The normal build treats compiler warnings as errors (WERROR=0 turns that off for a local
+# try); the sanitizer build shows its warnings without failing on them.
 # BUILD_DIR / SANITIZE_BUILD_DIR choose the build folders; SKIP_SANITIZE=1 skips the second run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
