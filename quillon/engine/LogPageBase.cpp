@@ -32,6 +32,29 @@ bool CLogPageBase::IsLessByName(const CLogPageBase&) const {
     return true;
 }
 
+bool CLogPageBase::GetCells(int byte, int columnIndex, const CellKey& key, CellList& out) {
+    const auto records = m_mapBlocks[{columnIndex, byte}].Find(key);
+    if (records.empty()) {
+        return false;
+    }
+    out.assign(records.begin(), records.end());
+    return true;
+}
+
+bool CLogPageBase::GetBlock(int byte, int columnIndex, SLogBlock& out) const {
+    const SLogBlock* block = FindBlock(byte, columnIndex);
+    if (block == nullptr) {
+        return false;
+    }
+    out = *block;
+    return true;
+}
+
+const SLogBlock* CLogPageBase::FindBlock(int byte, int columnIndex) const {
+    const auto it = m_mapBlocks.find({columnIndex, byte});
+    return it == m_mapBlocks.end() ? nullptr : &it->second;
+}
+
 void CLogPageBase::GetBlockSize(int& subRowCount, int& subColCount) const {
     subRowCount = m_nSubRowCount;
     subColCount = m_nSubColCount;

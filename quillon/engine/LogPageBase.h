@@ -86,19 +86,20 @@ public:
     /// The scanned value shown for a column (DDR: sdll_phs_dly); -1 when unknown.
     [[nodiscard]] virtual int GetColumnValue(int columnIndex) const { return -1; }
     /// Copies the records of key in block (columnIndex, byte) into out (creating the block
-    /// when it is missing); true when the key exists.
-    virtual bool GetCells(int byte, int columnIndex, const CellKey& key, CellList& out) = 0;
+    /// when it is missing); true when the key exists. (eMMC: byte = row value, columnIndex =
+    /// column value.)
+    bool GetCells(int byte, int columnIndex, const CellKey& key, CellList& out);
     /// Merges other into this page (the statistics page).
     virtual void MergeFrom(const CLogPageBase& other) = 0;
     /// Copies block (columnIndex, byte) into out; false (nothing created) when it is missing.
-    virtual bool GetBlock(int byte, int columnIndex, SLogBlock& out) const = 0;
+    bool GetBlock(int byte, int columnIndex, SLogBlock& out) const;
     /// Deletes every cell record the page owns and empties the blocks.
     virtual void Clear() = 0;
 
     /// The block (columnIndex, byte) without copying it; nullptr when it is missing.
-    [[nodiscard]] virtual const SLogBlock* FindBlock(int byte, int columnIndex) const {
-        return nullptr;
-    }
+    [[nodiscard]] const SLogBlock* FindBlock(int byte, int columnIndex) const;
+    /// Every block (sizes, cells and, for eMMC, counts and centres).
+    [[nodiscard]] const BlockMap& Blocks() const { return m_mapBlocks; }
     /// Analysis run before sorting by weakest byte, keeping only what the page stores.
     virtual void AnalyseForSort() {}
     /// An empty page of this page's class, to become the merged statistics page; nullptr
@@ -153,6 +154,8 @@ protected:
     /// sort key of a page, also of one never analysed.
     [[nodiscard]] static int SmallestLaneValue(const std::map<int, int>& perLane);
 
+    /// The page's blocks by (column, byte lane); eMMC: (column value, row value).
+    BlockMap m_mapBlocks;
     std::wstring m_strName;
     int m_nSubColCount = 0;
     int m_nSubRowCount = 0;

@@ -209,29 +209,6 @@ int CLogPageDDRGrid::GetColumnValue(int columnIndex) const {
     return it == m_mapColumnIndex.end() ? -1 : it->second;
 }
 
-bool CLogPageDDRGrid::GetCells(int byte, int columnIndex, const CellKey& key, CellList& out) {
-    const auto records = m_mapBlocks[{columnIndex, byte}].Find(key);
-    if (records.empty()) {
-        return false;
-    }
-    out.assign(records.begin(), records.end());
-    return true;
-}
-
-bool CLogPageDDRGrid::GetBlock(int byte, int columnIndex, SLogBlock& out) const {
-    const SLogBlock* block = FindBlock(byte, columnIndex);
-    if (block == nullptr) {
-        return false;
-    }
-    out = *block;
-    return true;
-}
-
-const SLogBlock* CLogPageDDRGrid::FindBlock(int byte, int columnIndex) const {
-    const auto it = m_mapBlocks.find({columnIndex, byte});
-    return it == m_mapBlocks.end() ? nullptr : &it->second;
-}
-
 void CLogPageDDRGrid::MergeFrom(const CLogPageBase& other) {
     int subRows = 0;
     int subCols = 0;

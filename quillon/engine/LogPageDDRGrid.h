@@ -41,8 +41,6 @@ public:
 
     /// The smallest per-lane value, starting from 280 (the sort key).
     [[nodiscard]] int GetWeakestValue() const { return SmallestLaneValue(m_mapLaneValue); }
-    /// Every block.
-    [[nodiscard]] const BlockMap& Blocks() const { return m_mapBlocks; }
     [[nodiscard]] const std::set<int>& GetColumnValues() const { return m_setColumnValues; }
     [[nodiscard]] const std::map<int, int>& GetColumnIndexMap() const { return m_mapColumnIndex; }
     /// The longest run of every analysis row of the last analysis (row = byte x n + ordinal).
@@ -55,13 +53,10 @@ public:
     [[nodiscard]] bool IsLessByName(const CLogPageBase& other) const override;
     void SetPageSize(int pageRowCount, int pageColCount) override;
     [[nodiscard]] int GetColumnValue(int columnIndex) const override;
-    bool GetCells(int byte, int columnIndex, const CellKey& key, CellList& out) override;
     /// Sizes are copied and every block merged: a key the merged block holds and a later log
     /// lacks gets a fail record (MakeFailRecord) for that log.
     void MergeFrom(const CLogPageBase& other) override;
-    bool GetBlock(int byte, int columnIndex, SLogBlock& out) const override;
     void Clear() override;
-    [[nodiscard]] const SLogBlock* FindBlock(int byte, int columnIndex) const override;
     void AnalyseForSort() override;
 
     // The hooks: every intended difference between the DDR and the Hynix page.
@@ -104,7 +99,6 @@ private:
     /// two LogError lines) when the column or the byte lies beyond the page size.
     SLogBlock* BlockFor(int sdllPhsDly, int byte);
 
-    BlockMap m_mapBlocks;
     std::set<int> m_setColumnValues;     ///< distinct sdll_phs_dly values of the log
     std::map<int, int> m_mapColumnIndex; ///< column index -> sdll_phs_dly, never changed once set
     int m_nFabsRow; ///< drive-strength ordinal whose runs give the best parameters

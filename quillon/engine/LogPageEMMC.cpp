@@ -38,29 +38,6 @@ CLogDataEMMC* CLogPageEMMC::SharedRecord(int32_t errorCode, int32_t mode) {
     return record.get();
 }
 
-bool CLogPageEMMC::GetCells(int byte, int columnIndex, const CellKey& key, CellList& out) {
-    const auto records = m_mapBlocks[{columnIndex, byte}].Find(key);
-    if (records.empty()) {
-        return false;
-    }
-    out.assign(records.begin(), records.end());
-    return true;
-}
-
-bool CLogPageEMMC::GetBlock(int byte, int columnIndex, SLogBlock& out) const {
-    const SLogBlock* block = FindBlock(byte, columnIndex);
-    if (block == nullptr) {
-        return false;
-    }
-    out = *block;
-    return true;
-}
-
-const SLogBlock* CLogPageEMMC::FindBlock(int byte, int columnIndex) const {
-    const auto it = m_mapBlocks.find({columnIndex, byte});
-    return it == m_mapBlocks.end() ? nullptr : &it->second;
-}
-
 CellList CLogPageEMMC::CellRecords(int colValue, int rowValue, int inCol, int inRow) const {
     const auto block = m_mapBlocks.find({colValue, rowValue});
     if (block == m_mapBlocks.end()) {

@@ -30,16 +30,12 @@ public:
     /// Names compared as unsigned 16-bit code units; false for another page class.
     [[nodiscard]] bool IsLessByName(const CLogPageBase& other) const override;
 
-    /// byte = row value, columnIndex = column value; the block is created when missing.
-    bool GetCells(int byte, int columnIndex, const CellKey& key, CellList& out) override;
     /// Sizes are copied, every block merged; a cell is good only where it was good in every
     /// log. Mode 0: a log without a record where the merged page has one (or the other way
     /// round) gets a "no result" record (code -1); modes 1 and 2: a missing record means no
     /// error, nothing is added. The page is named "统计图".
     void MergeFrom(const CLogPageBase& other) override;
-    bool GetBlock(int byte, int columnIndex, SLogBlock& out) const override;
     void Clear() override;
-    [[nodiscard]] const SLogBlock* FindBlock(int byte, int columnIndex) const override;
     /// The best-point search (its record is discarded; the blocks keep counts and centres).
     void AnalyseForSort() override { (void)SearchBestPoint(); }
     [[nodiscard]] std::unique_ptr<CLogPageBase> CreateMergePage() const override;
@@ -58,8 +54,6 @@ public:
     [[nodiscard]] int GetMergedLogCount() const { return m_nMergedLogs; }
     /// Records stored: one per accepted data line, plus the merge's "no result" records.
     [[nodiscard]] size_t GetRecordCount() const { return m_nRecordCount; }
-    /// The blocks (sizes, counts, centres, cells).
-    [[nodiscard]] const BlockMap& Blocks() const { return m_mapBlocks; }
 
     /// Calls visit(key, records, count) for every key of block (colValue, rowValue) that
     /// holds records, in (in-block column, in-block row) order.
@@ -89,7 +83,6 @@ private:
     [[nodiscard]] SEmmcBlockScore ScoreBlockIn(CEmmcCellGrid& grid, int colValue,
                                                int rowValue) const;
 
-    BlockMap m_mapBlocks;
     std::map<std::pair<int32_t, int32_t>, std::unique_ptr<CLogDataEMMC>> m_mapRecords;
     size_t m_nRecordCount = 0;
     int32_t m_nLogMode = -1;
