@@ -16,6 +16,10 @@ bool CDiagDataBase::ZoomOnCtrlWheel(QWheelEvent* wheel) {
     return true;
 }
 
+bool CDiagDataBase::ZoomOnCtrlWheel(QEvent* event) {
+    return event->type() == QEvent::Wheel && ZoomOnCtrlWheel(static_cast<QWheelEvent*>(event));
+}
+
 bool CDiagDataBase::TakeCloseKey(QDialog& page, QKeyEvent* key, bool ownWindow) {
     const int code = key->key();
     if (code != Qt::Key_Return && code != Qt::Key_Enter && code != Qt::Key_Escape) {

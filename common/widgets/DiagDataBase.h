@@ -1,6 +1,7 @@
 #pragma once
 
 class QDialog;
+class QEvent;
 class QKeyEvent;
 class QWheelEvent;
 
@@ -20,6 +21,8 @@ protected:
     /// Ctrl alone with no button held zooms one step per notch and takes the event (true);
     /// anything else is left to scroll as usual (false).
     bool ZoomOnCtrlWheel(QWheelEvent* wheel);
+    /// The same for any event an event filter sees: false for anything but a wheel event.
+    bool ZoomOnCtrlWheel(QEvent* event);
     /// Enter and Escape never reach the dialog around an embedded page; a page in its own
     /// window (Chart Max) closes with them. True when key was one of them (and was taken).
     static bool TakeCloseKey(QDialog& page, QKeyEvent* key, bool ownWindow);

@@ -138,7 +138,7 @@ void CDdrGridPage::SizeGrid(int headerRows) {
 }
 
 bool CDdrGridPage::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Wheel && ZoomOnCtrlWheel(static_cast<QWheelEvent*>(event))) {
+    if (ZoomOnCtrlWheel(event)) {
         return true;
     }
     return QDialog::eventFilter(watched, event);

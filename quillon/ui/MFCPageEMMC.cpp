@@ -210,7 +210,7 @@ void CMFCPageEMMC::Zoom(int steps) {
 }
 
 bool CMFCPageEMMC::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Wheel && ZoomOnCtrlWheel(static_cast<QWheelEvent*>(event))) {
+    if (ZoomOnCtrlWheel(event)) {
         return true;
     }
     return QDialog::eventFilter(watched, event);
