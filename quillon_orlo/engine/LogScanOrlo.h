@@ -55,12 +55,6 @@ public:
     [[nodiscard]] std::unique_ptr<OrloPageList> TakeResult() { return std::move(m_pResult); }
     [[nodiscard]] const OrloPageList* Result() const { return m_pResult.get(); }
 
-    const std::wstring m_strClkwr = L"clkwr";
-    const std::wstring m_strDqsDrv = L"dqs_drv";
-    const std::wstring m_strDataDrv = L"data_drv";
-    const std::wstring m_strCtl = L"ctl";
-    const std::wstring m_strClkDrv = L"clk_drv";
-
 private:
     // Reads one signed log into page; false abandons the scan.
     bool ReadPage(const std::wstring& path, std::string_view bytes, CLogPageOrlo& page);
